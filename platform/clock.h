@@ -1,0 +1,24 @@
+// The millisecond counter and the timer-period requests around it.
+#pragma once
+
+#include <cstdint>
+
+namespace Platform {
+
+// Milliseconds from a monotonic clock, as a 32-bit reading that wraps.
+std::int32_t timeGetTime();
+
+// Milliseconds from `start` to `end`, two timeGetTime readings. Taken modulo
+// 2^32, so a span across the reading's wrap or sign change is still right.
+std::uint32_t ElapsedMilliseconds(std::int32_t start, std::int32_t end);
+
+// Ask for, and give back, a timer granularity of `period` milliseconds.
+// Linux timers already have that granularity, so these only keep count;
+// the result is 0 (no error), as the system calls they stand for return.
+std::uint32_t timeBeginPeriod(std::uint32_t period);
+std::uint32_t timeEndPeriod(std::uint32_t period);
+
+// Requests made by timeBeginPeriod and not yet withdrawn.
+int OutstandingTimerPeriods();
+
+}  // namespace Platform

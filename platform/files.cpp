@@ -1,0 +1,121 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <utility>
+
+#include "platform/error.h"
+#include "platform/text.h"
+
+namespace Platform {
+namespace {
+
+// Owns an open descriptor and closes it on every way out of the read.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const noexcept { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Opens without blocking, so a FIFO swapped in after the lookup cannot hang
+// the caller, and refuses anything but a regular file.
+FileDescriptor OpenRegularFileForReading(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0) {
+        throw SystemError("open", path, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw SystemError("open", path, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw PlatformError("open", path, "not a regular file");
+    }
+    return file;
+}
+
+ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length) {
+    try {
+        return ByteBuffer(static_cast<std::size_t>(length));
+    } catch (const std::bad_alloc&) {
+        throw PlatformError("read", path,
+                            "not enough memory to hold its " + DecimalText(length) + " bytes");
+    }
+}
+
+// One read() returns at most about 2 GiB, so a large request is a loop.
+void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(fd, out + done, count - done);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw SystemError("read", path, errno);
+        }
+        if (got == 0) {
+            throw PlatformError("read", path, "the file changed while it was being read");
+        }
+        done += static_cast<std::size_t>(got);
+    }
+}
+
+bool IsHiddenName(const std::string& name) {
+    return !name.empty() && name.front() == '.';
+}
+
+std::string LastPathComponent(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::int64_t QueryFileLength(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw SystemError("size of", path, errno);
+    }
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
+    if (length < 0) {
+        throw PlatformError("read", path, "invalid length " + DecimalText(length));
+    }
+    if (length == 0) {
+        return {};
+    }
+    const FileDescriptor file = OpenRegularFileForReading(path);
+    ByteBuffer buffer = AllocateBuffer(path, length);
+    ReadExactly(file.get(), path, buffer.data(), buffer.size());
+    return buffer;
+}
+
+std::string FindOrdinaryFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return {};
+    }
+    std::string name = LastPathComponent(path);
+    return IsHiddenName(name) ? std::string() : name;
+}
+
+}  // namespace Platform

@@ -1,0 +1,145 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Platform::FindOrdinaryFile;
+using Platform::PlatformError;
+using Platform::QueryFileLength;
+using Platform::ReadWholeFile;
+
+class FilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tallix-files-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Write(const std::string& name, const std::string& content) {
+        const std::string path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    template <typename F>
+    static std::string ErrorReason(F&& call) {
+        try {
+            call();
+        } catch (const PlatformError& error) {
+            return error.reason();
+        }
+        return "no error";
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(FilesTest, ReadsEmptyOneByteAndLargerFilesExactly) {
+    const std::string empty = Write("empty", "");
+    EXPECT_EQ(QueryFileLength(empty), 0);
+    EXPECT_TRUE(ReadWholeFile(empty, 0).empty());
+
+    const std::string one = Write("one", std::string(1, '\0'));
+    EXPECT_EQ(QueryFileLength(one), 1);
+    const auto oneByte = ReadWholeFile(one, 1);
+    ASSERT_EQ(oneByte.size(), 1u);
+    EXPECT_EQ(oneByte.data()[0], 0);
+
+    std::string content(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string big = Write("big", content);
+    const auto bytes = ReadWholeFile(big, QueryFileLength(big));
+    ASSERT_EQ(bytes.size(), content.size());
+    EXPECT_EQ(std::memcmp(bytes.data(), content.data(), content.size()), 0);
+}
+
+TEST_F(FilesTest, ShrunkFileIsAnErrorAndGrownFileGivesTheBytesAskedFor) {
+    const std::string path = Write("digits", "123456789");
+    EXPECT_EQ(ErrorReason([&] { ReadWholeFile(path, 12); }),
+              "the file changed while it was being read");
+    const auto first = ReadWholeFile(path, 4);
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_EQ(std::string(first.data(), first.data() + 4), "1234");
+}
+
+TEST_F(FilesTest, MissingPathsAndOtherKindsOfFileAreErrorsNamingThePath) {
+    const std::string missing = (dir_ / "missing").string();
+    try {
+        QueryFileLength(missing);
+        FAIL() << "no error for a missing file";
+    } catch (const PlatformError& error) {
+        EXPECT_EQ(error.path(), missing);
+        EXPECT_EQ(error.reason(), "No such file or directory");
+        EXPECT_NE(std::string(error.what()).find(missing), std::string::npos);
+    }
+    EXPECT_EQ(ErrorReason([&] { ReadWholeFile(missing, 1); }), "No such file or directory");
+    EXPECT_EQ(ErrorReason([&] { ReadWholeFile(dir_.string(), 1); }), "not a regular file");
+
+    const std::string fifo = (dir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ErrorReason([&] { ReadWholeFile(fifo, 1); }), "not a regular file");  // no hang
+}
+
+TEST_F(FilesTest, LookupFindsOnlyOrdinaryVisibleFiles) {
+    const std::string file = Write("a.txt", "x");
+    EXPECT_EQ(FindOrdinaryFile(file), "a.txt");
+    EXPECT_EQ(FindOrdinaryFile(Write("\xff\xfe name", "x")), "\xff\xfe name");  // not UTF-8
+    EXPECT_EQ(FindOrdinaryFile(Write(".hidden", "x")), "");
+    EXPECT_EQ(FindOrdinaryFile((dir_ / "missing").string()), "");
+    EXPECT_EQ(FindOrdinaryFile(dir_.string()), "");
+    EXPECT_EQ(FindOrdinaryFile("/dev/null"), "");
+
+    const std::string fifo = (dir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(FindOrdinaryFile(fifo), "");
+
+    const std::string socketPath = (dir_ / "sock").string();
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(FindOrdinaryFile(socketPath), "");
+    ::close(sock);
+}
+
+// Root reads any file whatever its mode, so the denial is checked in a child
+// that first drops to an unprivileged user.
+TEST_F(FilesTest, UnreadableFileIsAPermissionError) {
+    const std::string path = Write("secret", "123");
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const bool denied = ErrorReason([&] { ReadWholeFile(path, 3); }) == "Permission denied";
+        ::_exit(denied ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "exit 1: not denied; exit 3: could not drop privileges";
+}
+
+}  // namespace
