@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
 #include <new>
 #include <utility>
 
@@ -50,7 +51,29 @@ FileDescriptor OpenRegularFileForReading(const std::string& path) {
     return file;
 }
 
+// Memory the system can still give without swapping others out, or -1 when
+// it does not say. With overcommit an allocation far beyond this succeeds
+// and the process is killed later while the read fills it, so the size is
+// checked before allocating.
+std::int64_t AvailableMemoryBytes() {
+    std::ifstream meminfo("/proc/meminfo");
+    const std::string key = "MemAvailable:";
+    for (std::string line; std::getline(meminfo, line);) {
+        if (line.starts_with(key)) {
+            return std::stoll(line.substr(key.size())) * 1024;  // the value is in KiB
+        }
+    }
+    return -1;
+}
+
 ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length) {
+    const std::int64_t available = AvailableMemoryBytes();
+    if (available >= 0 && length > available) {
+        throw PlatformError("read", path,
+                            "the file's " + DecimalText(length) +
+                                " bytes do not fit in the memory available (" +
+                                DecimalText(available) + " bytes)");
+    }
     try {
         return ByteBuffer(static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {

@@ -122,6 +122,18 @@ TEST_F(FilesTest, LookupFindsOnlyOrdinaryVisibleFiles) {
     ::close(sock);
 }
 
+// A sparse file far larger than the machine's memory is refused before any
+// allocation, with a message naming its size, instead of the process being
+// killed while the read fills the buffer.
+TEST_F(FilesTest, FileLargerThanMemoryIsRefusedNamingItsSize) {
+    const std::string path = Write("huge", "");
+    const std::int64_t size = std::int64_t{1} << 42;  // 4 TiB, sparse
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
+    EXPECT_EQ(QueryFileLength(path), size);
+    const std::string reason = ErrorReason([&] { ReadWholeFile(path, size); });
+    EXPECT_NE(reason.find("4398046511104 bytes"), std::string::npos) << reason;
+}
+
 // Root reads any file whatever its mode, so the denial is checked in a child
 // that first drops to an unprivileged user.
 TEST_F(FilesTest, UnreadableFileIsAPermissionError) {
