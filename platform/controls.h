@@ -1,0 +1,47 @@
+// The controls of a form as the window code sees them: plain properties,
+// no toolkit types. The form runtime implements them with real widgets;
+// the events a control raises reach the window as plain callbacks that the
+// runtime wires up.
+#pragma once
+
+#include <string>
+
+namespace Platform {
+
+// A drop-down of the machine's drives; `Drive` is the chosen one as text.
+class DriveListBox {
+  public:
+    virtual ~DriveListBox() = default;
+    virtual std::string Drive() const = 0;
+};
+
+// The directories around the current path. Setting `Path` lists the new
+// directory first and changes nothing when that fails (the error is thrown);
+// on success it raises the list's change event.
+class DirListBox {
+  public:
+    virtual ~DirListBox() = default;
+    virtual std::string Path() const = 0;
+    virtual void SetPath(const std::string& path) = 0;
+};
+
+// The ordinary files of one directory. Setting `Path` refills the list and
+// raises no click event; `FileName` is the selected file's name (no
+// directory), empty when none is selected.
+class FileListBox {
+  public:
+    virtual ~FileListBox() = default;
+    virtual std::string Path() const = 0;
+    virtual void SetPath(const std::string& path) = 0;
+    virtual std::string FileName() const = 0;
+};
+
+// A text label; the caption keeps its CR LF line breaks exactly.
+class Label {
+  public:
+    virtual ~Label() = default;
+    virtual std::string Caption() const = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+};
+
+}  // namespace Platform

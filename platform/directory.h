@@ -1,0 +1,45 @@
+// Directory listings for the window's lists. Names are the native byte
+// strings the system gives (names that are not valid UTF-8 included), so a
+// listed name always opens the entry it came from.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Platform {
+
+// The character that separates directory names in a path on this system.
+#ifdef _WIN32
+inline constexpr char kPathSeparator[] = "\\";
+#else
+inline constexpr char kPathSeparator[] = "/";
+#endif
+
+// The names of the subdirectories of `path` that are not hidden, sorted by
+// name. Throws PlatformError when the directory cannot be read.
+std::vector<std::string> ListSubdirectories(const std::string& path);
+
+// The names of the ordinary files in `path`: regular files (or links to
+// them) that are not hidden, sorted by name. Throws PlatformError when the
+// directory cannot be read.
+std::vector<std::string> ListOrdinaryFiles(const std::string& path);
+
+// The process's current directory. Throws PlatformError when it is gone.
+std::string CurrentDirectory();
+
+// `path` made absolute against the current directory, with "." and ".."
+// resolved lexically, repeated separators folded and no trailing separator
+// except for the root.
+std::string NormalDirectoryPath(const std::string& path);
+
+// The ancestors of an absolute normal path from the root down, ending with
+// the path itself: "/home/a" gives "/", "/home", "/home/a".
+std::vector<std::string> PathAndAncestors(const std::string& path);
+
+// The path of `name` inside the directory `directory`.
+std::string ChildPath(const std::string& directory, const std::string& name);
+
+// The last name in a normal path; the root gives itself.
+std::string LastName(const std::string& path);
+
+}  // namespace Platform

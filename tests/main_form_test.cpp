@@ -1,0 +1,313 @@
+// The window on the real Qt controls (offscreen platform): clicks and key
+// presses on real list entries, with the error report swapped for a recorder.
+#include "platform/main_form.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/directory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Platform::ErrorReportEntry;
+
+const std::string kTimingLine = "ファイルオープン - \\d+ms , CRC32 - \\d+ms , CRC16 - \\d+ms";
+
+// Runs `step` as an unprivileged user when the tests run as root, who may
+// read any file, so that a file or directory of mode 0 is really denied.
+template <typename Step>
+void AsUnprivilegedUser(Step step) {
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(!root || ::seteuid(65534) == 0);
+    step();
+    ASSERT_TRUE(!root || ::seteuid(0) == 0);
+}
+
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tallix-window-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ::chmod(dir_.c_str(), 0755);  // reachable when the test drops privileges
+        Write("a.txt", "123456789");
+        Write("b.bin", std::string(1, '\0'));
+        Write("c.empty", "");
+        fs::create_directory(dir_ + "/sub");
+        Write("sub/inner.txt", "inner");
+        previousReport_ = Platform::SetErrorReport(
+            [this](QWidget*, const ErrorReportEntry& error) { errors_.push_back(error); });
+        form_ = std::make_unique<Platform::MainForm>(dir_);
+    }
+
+    void TearDown() override {
+        form_.reset();
+        Platform::SetErrorReport(previousReport_);
+        fs::remove_all(dir_);
+    }
+
+    void Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
+    }
+
+    // Clicks the entry that shows `text` in a list, at its place on screen.
+    static void ClickEntry(QListWidget& list, const QString& text) {
+        const auto found = list.findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << text.toStdString();
+        const QRect place = list.visualItemRect(found.front());
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, place.center());
+    }
+
+    static void DoubleClickEntry(QListWidget& list, const QString& text) {
+        const auto found = list.findItems(text, Qt::MatchEndsWith);
+        ASSERT_EQ(found.size(), 1) << text.toStdString();
+        const QPoint centre = list.visualItemRect(found.front()).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
+    }
+
+    static QStringList Entries(const QListWidget& list) {
+        QStringList texts;
+        for (int row = 0; row < list.count(); ++row) {
+            texts << list.item(row)->text().trimmed();
+        }
+        return texts;
+    }
+
+    std::string Caption() { return form_->Label1().Caption(); }
+
+    std::string dir_;
+    std::vector<ErrorReportEntry> errors_;
+    Platform::ErrorReport previousReport_;
+    std::unique_ptr<Platform::MainForm> form_;
+};
+
+TEST_F(MainFormTest, FormHasTheCaptionFixedSizeLayoutAndTabOrder) {
+    Platform::QtForm& form = form_->form();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Tallixサンプル"));
+    ASSERT_EQ(form.logicalDpiX(), 96);  // the offscreen screen: 15 twips a pixel
+    EXPECT_EQ(form.size(), QSize(507, 311));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());  // not resizable
+    EXPECT_EQ(form_->Drive1().geometry(), QRect(8, 208, 217, 20));
+    EXPECT_EQ(form_->Dir1().geometry(), QRect(8, 16, 217, 188));
+    EXPECT_EQ(form_->File1().geometry(), QRect(232, 16, 265, 210));
+    EXPECT_EQ(form_->Label1().geometry(), QRect(8, 240, 489, 65));
+
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    // Tab walks Drive1, Dir1, File1 and back; the label takes no focus.
+    const std::vector<QWidget*> tabOrder{&form_->Drive1(), &form_->Dir1(), &form_->File1(),
+                                         &form_->Drive1()};
+    for (QWidget* expected : tabOrder) {
+        ASSERT_EQ(QApplication::focusWidget(), expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(Caption(), "");
+    EXPECT_EQ(form_->Label1().toPlainText(), "");
+}
+
+TEST_F(MainFormTest, OpensOnTheStartDirectoryWithItsOrdinaryFilesAndAncestors) {
+    Write(".hidden", "x");
+    form_ = std::make_unique<Platform::MainForm>(dir_);
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+    EXPECT_EQ(form_->File1().Path(), dir_);
+    EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty"}));
+
+    QStringList expectedDirs;
+    for (const std::string& ancestor : Platform::PathAndAncestors(dir_)) {
+        expectedDirs << QString::fromStdString(Platform::LastName(ancestor));
+    }
+    expectedDirs << "sub";
+    EXPECT_EQ(Entries(form_->Dir1()), expectedDirs);
+    EXPECT_EQ(form_->Drive1().Drive(), Platform::DriveOf(dir_));
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, ClickingAFileShowsItsReportByteForByte) {
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string nine = dir_ + "/a.txt(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n";
+    ASSERT_TRUE(Caption().starts_with(nine)) << Caption();
+    EXPECT_TRUE(std::regex_match(Caption().substr(nine.size()), std::regex(kTimingLine)));
+    EXPECT_EQ(form_->Label1().toPlainText().toStdString().find('\r'), std::string::npos);
+
+    ClickEntry(form_->File1(), "b.bin");
+    const std::string zero = dir_ + "/b.bin(1バイト)\r\nCRC32 - D202EF8D\r\nCRC16 - 0F87\r\n";
+    ASSERT_TRUE(Caption().starts_with(zero)) << Caption();
+    EXPECT_TRUE(std::regex_match(Caption().substr(zero.size()), std::regex(kTimingLine)));
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, KeyboardMovesAndRepeatedClicksEachMakeOneFreshReport) {
+    int reports = 0;
+    const auto previous = form_->File1().onClick;
+    form_->File1().onClick = [&] {
+        ++reports;
+        previous();
+    };
+    ClickEntry(form_->File1(), "a.txt");
+    EXPECT_EQ(reports, 1);
+    ClickEntry(form_->File1(), "a.txt");  // the same file again: read afresh
+    EXPECT_EQ(reports, 2);
+    QTest::keyClick(&form_->File1(), Qt::Key_Down);
+    EXPECT_EQ(reports, 3);
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)")) << Caption();
+}
+
+TEST_F(MainFormTest, ZeroLengthFileReportsWithoutBeingOpened) {
+    ::chmod((dir_ + "/c.empty").c_str(), 0);  // may not be read, but is never opened
+    AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "c.empty"); });
+    EXPECT_EQ(Caption(), dir_ +
+                             "/c.empty(0バイト)\r\nCRC32 - 00000000\r\nCRC16 - FFFF\r\n"
+                             "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms");
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, FileDeletedAfterTheListWasFilledLeavesTheLabelSilently) {
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+    fs::remove(dir_ + "/b.bin");
+    ClickEntry(form_->File1(), "b.bin");
+    EXPECT_EQ(Caption(), report);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+    Write("secret", "123");
+    form_->File1().SetPath(dir_);
+    ::chmod((dir_ + "/secret").c_str(), 0);
+    AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "open");
+    EXPECT_EQ(errors_[0].path, dir_ + "/secret");
+    EXPECT_EQ(errors_[0].reason, "Permission denied");
+    EXPECT_EQ(Caption(), report);
+
+    ClickEntry(form_->File1(), "b.bin");
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)"));
+}
+
+TEST_F(MainFormTest, NonUtf8FileNameIsListedAndReported) {
+    const std::string raw = "caf\xe9.txt";  // Latin-1, not valid UTF-8
+    Write(raw, "123456789");
+    form_->File1().SetPath(dir_);
+    const QString shown = QStringLiteral("caf\uFFFD.txt");
+    ClickEntry(form_->File1(), shown);
+    EXPECT_EQ(form_->File1().FileName(), raw);
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/" + raw + "(9バイト)\r\nCRC32 - CBF43926"))
+        << Caption();
+    EXPECT_TRUE(form_->Label1().toPlainText().startsWith(QString::fromStdString(dir_) + "/" +
+                                                         shown + "(9バイト)"));
+}
+
+TEST_F(MainFormTest, OpeningADirectoryMovesBothListsAndLeavesTheLabel) {
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+    DoubleClickEntry(form_->Dir1(), "sub");
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+    EXPECT_EQ(form_->File1().Path(), dir_ + "/sub");
+    EXPECT_EQ(Entries(form_->File1()), QStringList{"inner.txt"});
+    EXPECT_EQ(Caption(), report);
+
+    // Back up with the keyboard: the entry above the current one is its parent.
+    form_->Dir1().setCurrentRow(form_->Dir1().currentRow() - 1);
+    QTest::keyClick(&form_->Dir1(), Qt::Key_Return);
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+    EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty"}));
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
+    fs::create_directory(dir_ + "/locked");
+    ::chmod((dir_ + "/locked").c_str(), 0);
+    form_->Dir1().SetPath(dir_);  // lists the new directory
+    const QStringList dirsBefore = Entries(form_->Dir1());
+    AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "locked"); });
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "list");
+    EXPECT_EQ(errors_[0].path, dir_ + "/locked");
+    EXPECT_EQ(errors_[0].reason, "Permission denied");
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+    EXPECT_EQ(Entries(form_->Dir1()), dirsBefore);
+    EXPECT_EQ(form_->File1().Path(), dir_);
+}
+
+TEST_F(MainFormTest, DriveChangeMovesTheListsButLeavesTheLabel) {
+    const std::string other = dir_ + "/sub";
+    form_->Drive1().SetDrives({dir_, other}, dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+
+    form_->Drive1().setFocus();
+    QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
+    EXPECT_EQ(form_->Drive1().Drive(), other);
+    EXPECT_EQ(form_->Dir1().Path(), other);
+    EXPECT_EQ(Entries(form_->File1()), QStringList{"inner.txt"});
+    EXPECT_EQ(Caption(), report);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheListGoesBack) {
+    const std::string gone = dir_ + "/not-mounted";
+    form_->Drive1().SetDrives({dir_, gone}, dir_);
+    QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].path, gone);
+    EXPECT_EQ(errors_[0].reason, "No such file or directory");
+    EXPECT_EQ(form_->Drive1().Drive(), dir_);
+    EXPECT_EQ(form_->Drive1().currentIndex(), 0);
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+    EXPECT_EQ(form_->File1().Path(), dir_);
+}
+
+TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
+    const std::vector<std::string> drives = Platform::MountedDrives();
+    EXPECT_NE(std::find(drives.begin(), drives.end(), "/"), drives.end());
+    EXPECT_EQ(Platform::DriveOf("/"), "/");
+}
+
+TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
+    const int before = Platform::OutstandingTimerPeriods();
+    bool visibleAtLoad = true;
+    const auto load = form_->form().onLoad;
+    form_->form().onLoad = [&] {
+        visibleAtLoad = form_->form().isVisible();
+        load();
+    };
+    form_->Show();
+    EXPECT_FALSE(visibleAtLoad);
+    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
+    form_->Show();  // showing again loads nothing more
+    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
+    EXPECT_TRUE(form_->form().close());
+    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
+}
+
+TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
+    EXPECT_EQ(Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}),
+              QStringLiteral("Could not open.\n\nPath: /data/a.txt\nReason: Permission denied"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The tests never need a display; CTest sets this too.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,55 @@
+#include "window/form1.h"
+
+#include <utility>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "window/report.h"
+
+namespace Window {
+
+std::string JoinPath(const std::string& dir, std::string_view separator, const std::string& name) {
+    std::string path = dir;
+    if (!path.ends_with(separator)) {
+        path += separator;
+    }
+    return path + name;
+}
+
+Form1::Form1(Form1Controls controls, std::string separator)
+    : Drive1(controls.Drive1),
+      Dir1(controls.Dir1),
+      File1(controls.File1),
+      Label1(controls.Label1),
+      separator_(std::move(separator)) {}
+
+void Form1::Form_Load() {
+    Platform::timeBeginPeriod(1);
+}
+
+void Form1::Form_Unload(bool& /*Cancel*/) {
+    Platform::timeEndPeriod(1);
+}
+
+void Form1::Drive1_Change() {
+    Dir1.SetPath(Drive1.Drive());
+}
+
+void Form1::Dir1_Change() {
+    File1.SetPath(Dir1.Path());
+}
+
+void Form1::File1_Click() {
+    const std::string path = JoinPath(Dir1.Path(), separator_, File1.FileName());
+    // A file removed since the list was filled is skipped without a word.
+    if (Platform::FindOrdinaryFile(path).empty()) {
+        return;
+    }
+    Tallix(path);
+}
+
+void Form1::Tallix(std::string filename) {
+    Label1.SetCaption(ReportText(MeasureFile(filename)));
+}
+
+}  // namespace Window

@@ -1,0 +1,110 @@
+#include "window/form1.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Window::Form1;
+using Window::JoinPath;
+
+TEST(JoinPathTest, AddsTheSeparatorOnlyWhereTheDirectoryLacksIt) {
+    EXPECT_EQ(JoinPath("C:\\", "\\", "a.txt"), "C:\\a.txt");
+    EXPECT_EQ(JoinPath("C:\\data", "\\", "a.txt"), "C:\\data\\a.txt");
+    EXPECT_EQ(JoinPath("/", "/", "a"), "/a");
+    EXPECT_EQ(JoinPath("/home/data", "/", "a.txt"), "/home/data/a.txt");
+}
+
+// Stand-ins for the runtime's controls that only hold their properties.
+struct FakeDrive : Platform::DriveListBox {
+    std::string drive;
+    std::string Drive() const override { return drive; }
+};
+struct FakeDir : Platform::DirListBox {
+    std::string path;
+    std::string Path() const override { return path; }
+    void SetPath(const std::string& p) override { path = p; }
+};
+struct FakeFiles : Platform::FileListBox {
+    std::string path, selected;
+    std::string Path() const override { return path; }
+    void SetPath(const std::string& p) override { path = p; }
+    std::string FileName() const override { return selected; }
+};
+struct FakeLabel : Platform::Label {
+    std::string caption;
+    std::string Caption() const override { return caption; }
+    void SetCaption(const std::string& c) override { caption = c; }
+};
+
+class Form1Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tallix-form-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        Dir1.path = dir_;
+        Label1.caption = "previous report";
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void Write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
+    }
+
+    std::string dir_;
+    FakeDrive Drive1;
+    FakeDir Dir1;
+    FakeFiles File1;
+    FakeLabel Label1;
+    Form1 form{{Drive1, Dir1, File1, Label1}, "/"};
+};
+
+TEST_F(Form1Test, ClickReportsTheFileJoinedToTheDirectoryPath) {
+    Write("a.txt", "123456789");
+    File1.selected = "a.txt";
+    form.File1_Click();
+    EXPECT_TRUE(Label1.caption.starts_with(dir_ + "/a.txt(9バイト)\r\nCRC32 - CBF43926\r\n"))
+        << Label1.caption;
+}
+
+TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
+    File1.selected = "deleted.txt";
+    form.File1_Click();
+    Write(".hidden", "x");
+    File1.selected = ".hidden";
+    form.File1_Click();
+    fs::create_directory(dir_ + "/sub");
+    File1.selected = "sub";
+    form.File1_Click();
+    EXPECT_EQ(Label1.caption, "previous report");
+}
+
+TEST_F(Form1Test, DriveChangeMovesTheDirectoryAndFileListsButNotTheLabel) {
+    Drive1.drive = "/media/usb";
+    form.Drive1_Change();
+    EXPECT_EQ(Dir1.path, "/media/usb");
+    form.Dir1_Change();
+    EXPECT_EQ(File1.path, "/media/usb");
+    EXPECT_EQ(Label1.caption, "previous report");
+}
+
+TEST_F(Form1Test, LoadAndUnloadHoldOneTimerPeriodBetweenThem) {
+    const int before = Platform::OutstandingTimerPeriods();
+    form.Form_Load();
+    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
+    bool cancel = false;
+    form.Form_Unload(cancel);
+    EXPECT_FALSE(cancel);
+    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
+}
+
+}  // namespace

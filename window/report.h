@@ -1,0 +1,36 @@
+// The file checksum report: measuring a file and the four-line text shown
+// for it. Needs no window, so any front end can print the same report.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace Window {
+
+// What one measurement of a file found.
+struct FileReport {
+    std::string filename;     // the path exactly as given
+    std::int64_t FileLength;  // bytes, as the file-length query reported them
+    std::string crc32;        // 8 upper-case hex digits
+    std::string crc16;        // 4 upper-case hex digits
+    // Milliseconds for the file stage (length query and read), the CRC-32
+    // stage and the CRC-16 stage.
+    std::array<std::uint32_t, 3> Elapsed;
+};
+
+// Reads `filename` whole, computes both checksums and times each stage. A
+// zero-length file is never opened and its checksums are the values for
+// empty input. Throws Platform::PlatformError when the file cannot be
+// queried or read, or does not fit in memory.
+FileReport MeasureFile(const std::string& filename);
+
+// The report's four lines, separated by CR LF, with none after the last:
+//   <path>(<length>バイト)
+//   CRC32 - <8 hex digits>
+//   CRC16 - <4 hex digits>
+//   ファイルオープン - <ms>ms , CRC32 - <ms>ms , CRC16 - <ms>ms
+// Texts are UTF-8; the path's bytes are copied as they are.
+std::string ReportText(const FileReport& report);
+
+}  // namespace Window
