@@ -154,4 +154,42 @@ TEST_F(FilesTest, UnreadableFileIsAPermissionError) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "exit 1: not denied; exit 3: could not drop privileges";
 }
 
+// Every size class of the buffer gives exactly its size, writable to the
+// last byte (the sanitizer build checks the heap ones), and a moved-from
+// buffer is empty while the memory goes with the move.
+TEST(ByteBufferTest, EverySizeIsWritableToTheEndAndMovesOwnership) {
+    using Platform::ByteBuffer;
+    const std::size_t sizes[] = {0,
+                                 1,
+                                 ByteBuffer::kMappedThreshold - 1,
+                                 ByteBuffer::kMappedThreshold,
+                                 ByteBuffer::kHugePageSize + 1,
+                                 5 * ByteBuffer::kHugePageSize};
+    for (const std::size_t size : sizes) {
+        ByteBuffer buffer(size);
+        ASSERT_EQ(buffer.size(), size);
+        EXPECT_EQ(buffer.empty(), size == 0);
+        EXPECT_EQ(buffer.mapped(), size >= ByteBuffer::kMappedThreshold);
+        if (buffer.mapped()) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.data()) % ByteBuffer::kHugePageSize,
+                      0u);
+        }
+        for (std::size_t i = 0; i < size; ++i)
+            buffer.data()[i] = static_cast<std::uint8_t>(i);
+        if (size > 0) {
+            EXPECT_EQ(buffer.bytes().back(), static_cast<std::uint8_t>(size - 1));
+        }
+
+        const std::uint8_t* const memory = buffer.data();
+        ByteBuffer moved(std::move(buffer));
+        EXPECT_EQ(moved.data(), memory);
+        EXPECT_EQ(moved.size(), size);
+        EXPECT_TRUE(buffer.empty());  // the moved-from state is defined: empty
+        ByteBuffer assigned(1);
+        assigned = std::move(moved);  // frees the one byte it held
+        EXPECT_EQ(assigned.data(), memory);
+        EXPECT_EQ(assigned.size(), size);
+    }
+}
+
 }  // namespace
