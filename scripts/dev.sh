@@ -8,7 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev)
+# Build tools and test framework; Qt Widgets for the window; Xvfb, xauth,
+# xdotool and ImageMagick for the smoke test that runs the real window; a
+# Japanese font for the katakana in the title and the report.
+PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
+    xvfb xauth xdotool imagemagick fonts-ipafont-gothic)
 
 install_missing_packages() {
     local missing=()
@@ -34,7 +38,15 @@ case "${1:-}" in
     run)
         install_missing_packages
         build
-        echo "The engine and platform layer are built; the window does not exist yet."
+        program="$BUILD_DIR/platform/tallix"
+        if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+            echo "Built $program, but there is no display to open its window on"
+            echo "(neither DISPLAY nor WAYLAND_DISPLAY is set)."
+            echo "To run it in a virtual X server instead:"
+            echo "    xvfb-run -a $program"
+            exit 1
+        fi
+        exec "$program"
         ;;
     test)
         install_missing_packages
