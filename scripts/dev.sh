@@ -2,6 +2,8 @@
 # Installs what is missing, builds, then runs the program or the tests.
 #   scripts/dev.sh run    build and start the program
 #   scripts/dev.sh test   build and run every test
+#   scripts/dev.sh fuzz   build the CRC fuzz target with clang and run it briefly
+#   scripts/dev.sh bench  build and run the benchmarks (docs/performance.md)
 # Optional: BUILD_DIR (default build), CMAKE_ARGS (extra configure flags).
 set -euo pipefail
 
@@ -13,6 +15,11 @@ BUILD_DIR=${BUILD_DIR:-build}
 # Japanese font for the katakana in the title and the report.
 PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
     xvfb xauth xdotool imagemagick fonts-ipafont-gothic)
+# Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
+# public CRC code the kernels are measured against); never linked into the
+# program.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
+BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config)
 
 install_missing_packages() {
     local missing=()
@@ -53,8 +60,23 @@ case "${1:-}" in
         build
         ctest --test-dir "$BUILD_DIR" -j2 --output-on-failure
         ;;
+    fuzz)
+        PACKAGES+=("${FUZZ_PACKAGES[@]}")
+        install_missing_packages
+        CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD_DIR-fuzz" -G Ninja \
+            -DTALLIX_FUZZ=ON -DTALLIX_BUILD_TESTS=OFF
+        cmake --build "$BUILD_DIR-fuzz" -j2 --target crc_fuzz
+        "$BUILD_DIR-fuzz/checksum/fuzz/crc_fuzz" -max_total_time="${FUZZ_SECONDS:-20}" \
+            -max_len=4096 -print_final_stats=1
+        ;;
+    bench)
+        PACKAGES+=("${BENCH_PACKAGES[@]}")
+        install_missing_packages
+        CMAKE_ARGS="${CMAKE_ARGS:-} -DCMAKE_BUILD_TYPE=Release -DTALLIX_BENCH=ON" build
+        bench/run.sh "$BUILD_DIR"
+        ;;
     *)
-        echo "usage: $0 run|test" >&2
+        echo "usage: $0 run|test|fuzz|bench" >&2
         exit 2
         ;;
 esac
