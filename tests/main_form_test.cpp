@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,22 @@ namespace {
 namespace fs = std::filesystem;
 using Platform::ErrorReportEntry;
 
-const std::string kTimingLine = "ファイルオープン - \\d+ms , CRC32 - \\d+ms , CRC16 - \\d+ms";
+// Each run of digits becomes one "#".
+std::string Shape(const std::string& text) {
+    std::string shape;
+    for (const char c : text) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit || shape.empty() || shape.back() != '#') {
+            shape += digit ? '#' : c;
+        }
+    }
+    return shape;
+}
+
+// Whether `line` is the report's timing line, whatever the three timings.
+bool IsTimingLine(const std::string& line) {
+    return Shape(line) == Shape("ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms");
+}
 
 // Runs `step` as an unprivileged user when the tests run as root, who may
 // read any file, so that a file or directory of mode 0 is really denied.
@@ -140,13 +154,13 @@ TEST_F(MainFormTest, ClickingAFileShowsItsReportByteForByte) {
     ClickEntry(form_->File1(), "a.txt");
     const std::string nine = dir_ + "/a.txt(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n";
     ASSERT_TRUE(Caption().starts_with(nine)) << Caption();
-    EXPECT_TRUE(std::regex_match(Caption().substr(nine.size()), std::regex(kTimingLine)));
+    EXPECT_TRUE(IsTimingLine(Caption().substr(nine.size()))) << Caption();
     EXPECT_EQ(form_->Label1().toPlainText().toStdString().find('\r'), std::string::npos);
 
     ClickEntry(form_->File1(), "b.bin");
     const std::string zero = dir_ + "/b.bin(1バイト)\r\nCRC32 - D202EF8D\r\nCRC16 - 0F87\r\n";
     ASSERT_TRUE(Caption().starts_with(zero)) << Caption();
-    EXPECT_TRUE(std::regex_match(Caption().substr(zero.size()), std::regex(kTimingLine)));
+    EXPECT_TRUE(IsTimingLine(Caption().substr(zero.size()))) << Caption();
     EXPECT_TRUE(errors_.empty());
 }
 
