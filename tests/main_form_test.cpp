@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include <cstdlib>
 #include <filesystem>
@@ -171,13 +173,39 @@ TEST_F(MainFormTest, KeyboardMovesAndRepeatedClicksEachMakeOneFreshReport) {
         ++reports;
         previous();
     };
-    ClickEntry(form_->File1(), "a.txt");
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form_->form()));
+    form_->File1().setFocus();  // gaining the focus selects nothing
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(form_->File1().FileName(), "");
+
+    QTest::keyClick(&form_->File1(), Qt::Key_Down);  // onto the first file
     EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/a.txt(9バイト)")) << Caption();
     ClickEntry(form_->File1(), "a.txt");  // the same file again: read afresh
     EXPECT_EQ(reports, 2);
-    QTest::keyClick(&form_->File1(), Qt::Key_Down);
+    ClickEntry(form_->File1(), "c.empty");
     EXPECT_EQ(reports, 3);
+    QTest::keyClick(&form_->File1(), Qt::Key_Up);
+    EXPECT_EQ(reports, 4);
     EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)")) << Caption();
+
+    form_->File1().SetPath(dir_);  // refilling the list starts no report
+    EXPECT_EQ(reports, 4);
+}
+
+TEST_F(MainFormTest, LongPathWrapsInsideTheLabel) {
+    const std::string deep = dir_ + "/" + std::string(120, 'd');
+    fs::create_directory(deep);
+    std::ofstream(deep + "/a.txt") << "123456789";
+    form_->Dir1().SetPath(deep);
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_->form()));
+    ClickEntry(form_->File1(), "a.txt");
+    QApplication::processEvents();
+    const QTextLayout* firstLine = form_->Label1().document()->firstBlock().layout();
+    EXPECT_GT(firstLine->lineCount(), 1);
+    EXPECT_LE(firstLine->boundingRect().width(), form_->Label1().width());
 }
 
 TEST_F(MainFormTest, ZeroLengthFileReportsWithoutBeingOpened) {
