@@ -8,8 +8,6 @@
 #include <fstream>
 #include <string>
 
-#include "platform/clock.h"
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -68,14 +66,6 @@ class Form1Test : public ::testing::Test {
     Form1 form{{Drive1, Dir1, File1, Label1}, "/"};
 };
 
-TEST_F(Form1Test, ClickReportsTheFileJoinedToTheDirectoryPath) {
-    Write("a.txt", "123456789");
-    File1.selected = "a.txt";
-    form.File1_Click();
-    EXPECT_TRUE(Label1.caption.starts_with(dir_ + "/a.txt(9バイト)\r\nCRC32 - CBF43926\r\n"))
-        << Label1.caption;
-}
-
 TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
     File1.selected = "deleted.txt";
     form.File1_Click();
@@ -86,25 +76,6 @@ TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
     File1.selected = "sub";
     form.File1_Click();
     EXPECT_EQ(Label1.caption, "previous report");
-}
-
-TEST_F(Form1Test, DriveChangeMovesTheDirectoryAndFileListsButNotTheLabel) {
-    Drive1.drive = "/media/usb";
-    form.Drive1_Change();
-    EXPECT_EQ(Dir1.path, "/media/usb");
-    form.Dir1_Change();
-    EXPECT_EQ(File1.path, "/media/usb");
-    EXPECT_EQ(Label1.caption, "previous report");
-}
-
-TEST_F(Form1Test, LoadAndUnloadHoldOneTimerPeriodBetweenThem) {
-    const int before = Platform::OutstandingTimerPeriods();
-    form.Form_Load();
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
-    bool cancel = false;
-    form.Form_Unload(cancel);
-    EXPECT_FALSE(cancel);
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
 }
 
 }  // namespace
