@@ -139,6 +139,11 @@ std::string QtDriveListBox::Drive() const {
     return chosen_ >= 0 ? drives_[static_cast<std::size_t>(chosen_)] : std::string();
 }
 
+void QtDriveListBox::showPopup() {
+    SetDrives(MountedDrives(), Drive());
+    QComboBox::showPopup();
+}
+
 void QtDriveListBox::Choose(int index) {
     if (index == chosen_ || index < 0) {
         return;

@@ -59,6 +59,10 @@ class QtDriveListBox : public QComboBox, public DriveListBox {
     void SetDrives(const std::vector<std::string>& drives, const std::string& current);
     std::string Drive() const override;
 
+    // Lists the drives afresh each time the list opens, so a medium mounted
+    // since the start shows up.
+    void showPopup() override;
+
   private:
     void Choose(int index);
     std::vector<std::string> drives_;

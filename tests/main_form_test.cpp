@@ -320,6 +320,15 @@ TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
     const std::vector<std::string> drives = Platform::MountedDrives();
     EXPECT_NE(std::find(drives.begin(), drives.end(), "/"), drives.end());
     EXPECT_EQ(Platform::DriveOf("/"), "/");
+
+    // Opening the list reads the mounts afresh and keeps the chosen drive.
+    form_->Drive1().SetDrives({dir_}, dir_);
+    form_->Show();
+    form_->Drive1().showPopup();
+    EXPECT_NE(form_->Drive1().findText("/"), -1);
+    EXPECT_EQ(form_->Drive1().Drive(), dir_);
+    EXPECT_EQ(form_->Drive1().currentText().toStdString(), dir_);
+    form_->Drive1().hidePopup();
 }
 
 TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
