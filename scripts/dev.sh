@@ -4,6 +4,7 @@
 #   scripts/dev.sh test   build and run every test
 #   scripts/dev.sh fuzz   build the CRC fuzz target with clang and run it briefly
 #   scripts/dev.sh bench  build and run the benchmarks (docs/performance.md)
+#   scripts/dev.sh package  build the Debian package into $BUILD_DIR/package
 # Optional: BUILD_DIR (default build), CMAKE_ARGS (extra configure flags).
 set -euo pipefail
 
@@ -15,6 +16,9 @@ BUILD_DIR=${BUILD_DIR:-build}
 # Japanese font for the katakana in the title and the report.
 PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
     xvfb xauth xdotool imagemagick fonts-ipafont-gothic)
+# Validators for the desktop entry and the AppStream metainfo, and the tool
+# that reads the package's library dependencies off the binaries.
+PACKAGES+=(desktop-file-utils appstream dpkg-dev)
 # Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
 # public CRC code the kernels are measured against); never linked into the
 # program.
@@ -75,8 +79,13 @@ case "${1:-}" in
         CMAKE_ARGS="${CMAKE_ARGS:-} -DCMAKE_BUILD_TYPE=Release -DTALLIX_BENCH=ON" build
         bench/run.sh "$BUILD_DIR"
         ;;
+    package)
+        install_missing_packages
+        build
+        cpack --config "$BUILD_DIR/CPackConfig.cmake" -B "$BUILD_DIR/package"
+        ;;
     *)
-        echo "usage: $0 run|test|fuzz|bench" >&2
+        echo "usage: $0 run|test|fuzz|bench|package" >&2
         exit 2
         ;;
 esac
