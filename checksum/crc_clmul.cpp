@@ -86,18 +86,23 @@ TALLIX_TARGET_CLMUL inline std::uint64_t Reduce128(__m128i block, const FoldCons
     return remainder >> shift;
 }
 
-// Folds the remaining whole blocks one at a time, then the partial block,
-// then reduces. `acc` covers at least the 16 bytes before `p`.
-TALLIX_TARGET_CLMUL inline std::uint64_t Finish128(__m128i acc, const std::uint8_t* p,
-                                                   std::size_t count, const FoldConstants& c) {
-    const __m128i by128 = Load128(c.by128);
+// Folds `count` more bytes into the accumulator: whole blocks one at a
+// time, then the partial block. `acc` covers at least the 16 bytes before
+// `p`.
+TALLIX_TARGET_CLMUL inline __m128i FoldBytes(__m128i acc, const std::uint8_t* p, std::size_t count,
+                                             __m128i by128) {
     for (; count >= 16; p += 16, count -= 16) {
         acc = _mm_xor_si128(Fold128(acc, by128), Load128(p));
     }
     if (count > 0) {
         acc = FoldPartialBlock(acc, p, count, by128);
     }
-    return Reduce128(acc, c);
+    return acc;
+}
+
+TALLIX_TARGET_CLMUL inline std::uint64_t Finish128(__m128i acc, const std::uint8_t* p,
+                                                   std::size_t count, const FoldConstants& c) {
+    return Reduce128(FoldBytes(acc, p, count, Load128(c.by128)), c);
 }
 
 // The register's bits meet the first bits of the message: XOR them in.
@@ -159,10 +164,27 @@ TALLIX_TARGET_VPCLMUL512 inline __m128i Lane(__m512i z) {
     return _mm512_maskz_extracti32x4_epi32(0xF, z, index);
 }
 
+// From this size on, the first bytes go through the 128-bit path until the
+// data is 64-byte aligned, so no 512-bit load splits a cache line.
+constexpr std::size_t kAlignFrom = 1024;
+
 // Four 512-bit accumulators, 256 bytes per step. Needs count >= 256.
 TALLIX_TARGET_VPCLMUL512 std::uint64_t FoldVpclmul512(std::uint64_t crc, const std::uint8_t* p,
                                                       std::size_t count, const FoldConstants& c) {
-    __m512i z0 = _mm512_xor_si512(Load512(p), _mm512_zextsi128_si512(RegisterBlock(crc)));
+    __m128i head = RegisterBlock(crc);
+    if (count >= kAlignFrom) {
+        const __m128i by128 = Load128(c.by128);
+        __m128i x = _mm_xor_si128(Load128(p), head);
+        p += 16;
+        count -= 16;
+        const std::size_t skew = (64 - (reinterpret_cast<std::uintptr_t>(p) & 63u)) & 63u;
+        x = FoldBytes(x, p, skew, by128);
+        p += skew;
+        count -= skew;
+        // The accumulator precedes the next block directly: fold it onto it.
+        head = Fold128(x, by128);
+    }
+    __m512i z0 = _mm512_xor_si512(Load512(p), _mm512_zextsi128_si512(head));
     __m512i z1 = Load512(p + 64);
     __m512i z2 = Load512(p + 128);
     __m512i z3 = Load512(p + 192);
