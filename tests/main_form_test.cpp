@@ -243,6 +243,22 @@ TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
     EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)"));
 }
 
+// A sparse file far beyond the machine's memory is refused before anything
+// is allocated, with its size in the message, and the label keeps its report.
+TEST_F(MainFormTest, FileLargerThanMemoryIsRefusedAndTheProgramGoesOn) {
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+    Write("huge", "");
+    ASSERT_EQ(::truncate((dir_ + "/huge").c_str(), std::int64_t{1} << 42), 0);  // 4 TiB
+    form_->File1().SetPath(dir_);
+    ClickEntry(form_->File1(), "huge");
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].path, dir_ + "/huge");
+    EXPECT_NE(errors_[0].reason.find("4398046511104 bytes"), std::string::npos)
+        << errors_[0].reason;
+    EXPECT_EQ(Caption(), report);
+}
+
 TEST_F(MainFormTest, NonUtf8FileNameIsListedAndReported) {
     const std::string raw = "caf\xe9.txt";  // Latin-1, not valid UTF-8
     Write(raw, "123456789");
