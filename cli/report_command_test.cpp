@@ -4,10 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +34,26 @@ std::string Quoted(const std::string& arg) {
     }
     quoted.push_back('\'');
     return quoted;
+}
+
+// The text with each run of digits before "ms" made "N", so reports can be
+// compared whatever the timings were.
+std::string WithTimingsMasked(const std::string& text) {
+    std::string masked;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = at;
+        while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
+            ++end;
+        if (end > at && text.compare(end, 2, "ms") == 0) {
+            masked += "N";
+            at = end;
+        } else {
+            masked.append(text, at, std::max(end, at + 1) - at);
+            at = std::max(end, at + 1);
+        }
+    }
+    return masked;
 }
 
 std::string ReadText(const fs::path& path) {
@@ -79,10 +100,10 @@ TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
     const Result result = Run({path});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    const std::regex expected(path +
-                              "\\(9バイト\\)\nCRC32 - CBF43926\nCRC16 - 6F91\n"
-                              "ファイルオープン - \\d+ms , CRC32 - \\d+ms , CRC16 - \\d+ms\n");
-    EXPECT_TRUE(std::regex_match(result.out, expected)) << result.out;
+    EXPECT_EQ(WithTimingsMasked(result.out),
+              path +
+                  "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n"
+                  "ファイルオープン - Nms , CRC32 - Nms , CRC16 - Nms\n");
 }
 
 TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
@@ -97,9 +118,10 @@ TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
 
     const Result full = Run({missing, digits, empty});
     EXPECT_EQ(full.status, 1);
-    const std::regex twoReports(digits + "\\(9バイト\\)\n(.*\n){3}\n" + empty +
-                                "\\(0バイト\\)\nCRC32 - 00000000\nCRC16 - FFFF\n.*ms\n");
-    EXPECT_TRUE(std::regex_match(full.out, twoReports)) << full.out;
+    const std::string timings = "ファイルオープン - Nms , CRC32 - Nms , CRC16 - Nms\n";
+    EXPECT_EQ(WithTimingsMasked(full.out),
+              digits + "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n" + timings + "\n" + empty +
+                  "(0バイト)\nCRC32 - 00000000\nCRC16 - FFFF\n" + timings);
 }
 
 TEST_F(ReportCommandTest, RefusesDirectoriesFifosAndDevicesWithoutOpeningThem) {
