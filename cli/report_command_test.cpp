@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir_test.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -63,21 +65,8 @@ std::string ReadText(const fs::path& path) {
     return text.str();
 }
 
-class ReportCommandTest : public ::testing::Test {
+class ReportCommandTest : public TestSupport::TempDirTest {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tallix-report-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string& name, const std::string& content) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
     // Runs the program under a time limit, so a hang fails instead of blocking.
     Result Run(const std::vector<std::string>& args) {
         std::string command = "timeout 60 ";
@@ -85,14 +74,12 @@ class ReportCommandTest : public ::testing::Test {
         for (const auto& arg : args) {
             command.append(" ").append(Quoted(arg));
         }
-        command.append(" >").append(Quoted((dir_ / "stdout").string()));
-        command.append(" 2>").append(Quoted((dir_ / "stderr").string())).append(" </dev/null");
+        command.append(" >").append(Quoted(dir_ + "/stdout"));
+        command.append(" 2>").append(Quoted(dir_ + "/stderr")).append(" </dev/null");
         const int raw = std::system(command.c_str());
         const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return {status, ReadText(dir_ / "stdout"), ReadText(dir_ / "stderr")};
+        return {status, ReadText(dir_ + "/stdout"), ReadText(dir_ + "/stderr")};
     }
-
-    fs::path dir_;
 };
 
 TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
@@ -109,7 +96,7 @@ TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
 TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
     const std::string digits = Write("digits.txt", "123456789");
     const std::string empty = Write("empty", "");
-    const std::string missing = (dir_ / "missing").string();
+    const std::string missing = dir_ + "/missing";
 
     const Result brief = Run({"--brief", digits, missing, empty});
     EXPECT_EQ(brief.status, 1);
@@ -125,13 +112,13 @@ TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
 }
 
 TEST_F(ReportCommandTest, RefusesDirectoriesFifosAndDevicesWithoutOpeningThem) {
-    const std::string fifo = (dir_ / "fifo").string();
+    const std::string fifo = dir_ + "/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const Result result = Run({"--brief", fifo, dir_.string(), "/dev/zero"});
+    const Result result = Run({"--brief", fifo, dir_, "/dev/zero"});
     EXPECT_EQ(result.status, 1);  // not 124: it did not wait for a writer
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "tallix-report: " + fifo + ": not a regular file\n" +
-                              "tallix-report: " + dir_.string() + ": Is a directory\n" +
+                              "tallix-report: " + dir_ + ": Is a directory\n" +
                               "tallix-report: /dev/zero: not a regular file\n");
 }
 

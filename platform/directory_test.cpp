@@ -12,24 +12,16 @@
 
 #include "platform/error.h"
 #include "platform/twips.h"
+#include "tests/support/temp_dir_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-class DirectoryTest : public ::testing::Test {
+class DirectoryTest : public TestSupport::TempDirTest {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tallix-dir-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    void Write(const std::string& name) { std::ofstream(dir_ + "/" + name) << "x"; }
-
-    std::string dir_;
+    void Write(const std::string& name) { TempDirTest::Write(name, "x"); }
 };
 
 TEST_F(DirectoryTest, ListsVisibleSubdirectoriesAndOrdinaryFilesSortedWithRawNames) {

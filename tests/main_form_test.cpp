@@ -19,6 +19,7 @@
 
 #include "platform/clock.h"
 #include "platform/directory.h"
+#include "tests/support/temp_dir_test.h"
 
 namespace {
 
@@ -52,13 +53,9 @@ void AsUnprivilegedUser(Step step) {
     ASSERT_TRUE(!root || ::seteuid(0) == 0);
 }
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public TestSupport::TempDirTest {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tallix-window-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        ::chmod(dir_.c_str(), 0755);  // reachable when the test drops privileges
         Write("a.txt", "123456789");
         Write("b.bin", std::string(1, '\0'));
         Write("c.empty", "");
@@ -72,11 +69,6 @@ class MainFormTest : public ::testing::Test {
     void TearDown() override {
         form_.reset();
         Platform::SetErrorReport(previousReport_);
-        fs::remove_all(dir_);
-    }
-
-    void Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
     }
 
     // Clicks the entry that shows `text` in a list, at its place on screen.
@@ -105,7 +97,6 @@ class MainFormTest : public ::testing::Test {
 
     std::string Caption() { return form_->Label1().Caption(); }
 
-    std::string dir_;
     std::vector<ErrorReportEntry> errors_;
     Platform::ErrorReport previousReport_;
     std::unique_ptr<Platform::MainForm> form_;

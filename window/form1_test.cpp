@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/temp_dir_test.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -43,22 +45,12 @@ struct FakeLabel : Platform::Label {
     void SetCaption(const std::string& c) override { caption = c; }
 };
 
-class Form1Test : public ::testing::Test {
+class Form1Test : public TestSupport::TempDirTest {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tallix-form-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
         Dir1.path = dir_;
         Label1.caption = "previous report";
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    void Write(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
-    }
-
-    std::string dir_;
     FakeDrive Drive1;
     FakeDir Dir1;
     FakeFiles File1;
