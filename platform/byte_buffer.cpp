@@ -20,9 +20,6 @@ std::size_t RoundUp(std::size_t size, std::size_t unit) {
 // here writes to the memory.
 std::uint8_t* MapHugePageAligned(std::size_t length) {
     const std::size_t slack = ByteBuffer::kHugePageSize;
-    if (length > SIZE_MAX - slack) {
-        throw std::bad_alloc();
-    }
     void* raw =
         ::mmap(nullptr, length + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) {
@@ -53,6 +50,10 @@ ByteBuffer::ByteBuffer(std::size_t size) : size_(size) {
     if (size < kMappedThreshold) {
         data_ = new std::uint8_t[size];
         return;
+    }
+    // Rounding up and the alignment slack must not wrap around.
+    if (size > SIZE_MAX - 2 * kHugePageSize) {
+        throw std::bad_alloc();
     }
     mappedLength_ = RoundUp(size, kHugePageSize);
     data_ = MapHugePageAligned(mappedLength_);

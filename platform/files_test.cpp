@@ -172,6 +172,9 @@ TEST(ByteBufferTest, EverySizeIsWritableToTheEndAndMovesOwnership) {
         EXPECT_EQ(assigned.data(), memory);
         EXPECT_EQ(assigned.size(), size);
     }
+    // Sizes so large that rounding them up to whole huge pages would wrap.
+    EXPECT_THROW(ByteBuffer(SIZE_MAX), std::bad_alloc);
+    EXPECT_THROW(ByteBuffer(SIZE_MAX - ByteBuffer::kHugePageSize), std::bad_alloc);
 }
 
 }  // namespace
