@@ -17,6 +17,7 @@
 #include "checksum/tallix.h"
 
 #define TALLIX_TARGET_CLMUL __attribute__((target("pclmul,sse4.1")))
+#define TALLIX_TARGET_VPCLMUL256 __attribute__((target("avx2,vpclmulqdq,pclmul,sse4.1")))
 #define TALLIX_TARGET_VPCLMUL512 \
     __attribute__((target("avx512f,avx512vl,avx512bw,vpclmulqdq,pclmul,sse4.1")))
 
@@ -136,6 +137,78 @@ TALLIX_TARGET_CLMUL std::uint64_t FoldPclmul(std::uint64_t crc, const std::uint8
     return Finish128(x0, p, count, c);
 }
 
+// Brings `p` to a 64-byte boundary by folding up to 63 bytes on the 128-bit
+// path, so that no wide load splits a cache line. Returns the accumulator
+// folded onto the first aligned block, ready to XOR into it.
+TALLIX_TARGET_CLMUL inline __m128i AlignHead(std::uint64_t crc, const std::uint8_t*& p,
+                                             std::size_t& count, const FoldConstants& c) {
+    const __m128i by128 = Load128(c.by128);
+    __m128i x = _mm_xor_si128(Load128(p), RegisterBlock(crc));
+    p += 16;
+    count -= 16;
+    const std::size_t skew = (64 - (reinterpret_cast<std::uintptr_t>(p) & 63u)) & 63u;
+    x = FoldBytes(x, p, skew, by128);
+    p += skew;
+    count -= skew;
+    // The accumulator precedes the next block directly: fold it onto it.
+    return Fold128(x, by128);
+}
+
+// From this size on the wide kernels align their loads first.
+constexpr std::size_t kAlignFrom = 1024;
+
+TALLIX_TARGET_VPCLMUL256 inline __m256i Broadcast256(const FoldPair& pair) {
+    const auto first = static_cast<long long>(pair.first);
+    const auto second = static_cast<long long>(pair.second);
+    return _mm256_set_epi64x(second, first, second, first);
+}
+
+TALLIX_TARGET_VPCLMUL256 inline __m256i Load256(const void* p) {
+    return _mm256_loadu_si256(static_cast<const __m256i*>(p));
+}
+
+// Folds each 128-bit lane of `acc` and XORs in `next`.
+TALLIX_TARGET_VPCLMUL256 inline __m256i FoldInto256(__m256i acc, __m256i multipliers,
+                                                    __m256i next) {
+    return _mm256_xor_si256(_mm256_xor_si256(_mm256_clmulepi64_epi128(acc, multipliers, 0x00),
+                                             _mm256_clmulepi64_epi128(acc, multipliers, 0x11)),
+                            next);
+}
+
+// Four 256-bit accumulators, 128 bytes per step, for CPUs with VPCLMULQDQ
+// but without AVX-512. Needs count >= 128.
+TALLIX_TARGET_VPCLMUL256 std::uint64_t FoldVpclmul256(std::uint64_t crc, const std::uint8_t* p,
+                                                      std::size_t count, const FoldConstants& c) {
+    __m128i head = RegisterBlock(crc);
+    if (count >= kAlignFrom) {
+        head = AlignHead(crc, p, count, c);
+    }
+    __m256i y0 = _mm256_xor_si256(Load256(p), _mm256_zextsi128_si256(head));
+    __m256i y1 = Load256(p + 32);
+    __m256i y2 = Load256(p + 64);
+    __m256i y3 = Load256(p + 96);
+    p += 128;
+    count -= 128;
+    const __m256i by1024 = Broadcast256(c.by1024);
+    for (; count >= 128; p += 128, count -= 128) {
+        y0 = FoldInto256(y0, by1024, Load256(p));
+        y1 = FoldInto256(y1, by1024, Load256(p + 32));
+        y2 = FoldInto256(y2, by1024, Load256(p + 64));
+        y3 = FoldInto256(y3, by1024, Load256(p + 96));
+    }
+    const __m256i by256 = Broadcast256(c.by256);
+    __m256i y = _mm256_xor_si256(
+        FoldInto256(y0, Broadcast256(c.by768), y3),
+        FoldInto256(y1, Broadcast256(c.by512), FoldInto256(y2, by256, _mm256_setzero_si256())));
+    for (; count >= 32; p += 32, count -= 32) {
+        y = FoldInto256(y, by256, Load256(p));
+    }
+    // The first lane onto the second: by 128 bits.
+    const __m128i x = _mm_xor_si128(Fold128(_mm256_castsi256_si128(y), Load128(c.by128)),
+                                    _mm256_extracti128_si256(y, 1));
+    return Finish128(x, p, count, c);
+}
+
 TALLIX_TARGET_VPCLMUL512 inline __m512i Broadcast512(const FoldPair& pair) {
     const auto first = static_cast<long long>(pair.first);
     const auto second = static_cast<long long>(pair.second);
@@ -164,25 +237,12 @@ TALLIX_TARGET_VPCLMUL512 inline __m128i Lane(__m512i z) {
     return _mm512_maskz_extracti32x4_epi32(0xF, z, index);
 }
 
-// From this size on, the first bytes go through the 128-bit path until the
-// data is 64-byte aligned, so no 512-bit load splits a cache line.
-constexpr std::size_t kAlignFrom = 1024;
-
 // Four 512-bit accumulators, 256 bytes per step. Needs count >= 256.
 TALLIX_TARGET_VPCLMUL512 std::uint64_t FoldVpclmul512(std::uint64_t crc, const std::uint8_t* p,
                                                       std::size_t count, const FoldConstants& c) {
     __m128i head = RegisterBlock(crc);
     if (count >= kAlignFrom) {
-        const __m128i by128 = Load128(c.by128);
-        __m128i x = _mm_xor_si128(Load128(p), head);
-        p += 16;
-        count -= 16;
-        const std::size_t skew = (64 - (reinterpret_cast<std::uintptr_t>(p) & 63u)) & 63u;
-        x = FoldBytes(x, p, skew, by128);
-        p += skew;
-        count -= skew;
-        // The accumulator precedes the next block directly: fold it onto it.
-        head = Fold128(x, by128);
+        head = AlignHead(crc, p, count, c);
     }
     __m512i z0 = _mm512_xor_si512(Load512(p), _mm512_zextsi128_si512(head));
     __m512i z1 = Load512(p + 64);
@@ -220,6 +280,10 @@ bool CPUHasPclmul() {
     return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
 }
 
+bool CPUHasVpclmul256() {
+    return CPUHasPclmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+}
+
 bool CPUHasVpclmul512() {
     __builtin_cpu_init();
     return CPUHasPclmul() && __builtin_cpu_supports("avx512f") &&
@@ -229,6 +293,11 @@ bool CPUHasVpclmul512() {
 std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
                             std::span<const std::uint8_t> bytes) {
     return FoldPclmul(crc, bytes.data(), bytes.size(), c);
+}
+
+std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                std::span<const std::uint8_t> bytes) {
+    return FoldVpclmul256(crc, bytes.data(), bytes.size(), c);
 }
 
 std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
@@ -251,7 +320,21 @@ std::uint16_t CRC16Pclmul(std::uint16_t crc, std::span<const std::uint8_t> bytes
     return static_cast<std::uint16_t>(FoldPclmul(crc, bytes.data(), bytes.size(), kCRC16Fold));
 }
 
-// Below four 512-bit blocks the 128-bit loop does the job.
+// Below four wide blocks the 128-bit loop does the job.
+std::uint32_t CRC32Vpclmul256(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 128) {
+        return CRC32Pclmul(crc, bytes);
+    }
+    return static_cast<std::uint32_t>(FoldVpclmul256(crc, bytes.data(), bytes.size(), kCRC32Fold));
+}
+
+std::uint16_t CRC16Vpclmul256(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 128) {
+        return CRC16Pclmul(crc, bytes);
+    }
+    return static_cast<std::uint16_t>(FoldVpclmul256(crc, bytes.data(), bytes.size(), kCRC16Fold));
+}
+
 std::uint32_t CRC32Vpclmul512(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 256) {
         return CRC32Pclmul(crc, bytes);

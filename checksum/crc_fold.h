@@ -79,7 +79,8 @@ struct FoldConstants {
     unsigned width;
     FoldPair by2048;  // four 512-bit accumulators, one loop step
     FoldPair by1536;
-    FoldPair by1024;
+    FoldPair by1024;  // four 256-bit accumulators, one loop step
+    FoldPair by768;
     FoldPair by512;  // four 128-bit accumulators, one loop step
     FoldPair by384;
     FoldPair by256;
@@ -90,17 +91,9 @@ struct FoldConstants {
 };
 
 constexpr FoldConstants MakeFoldConstants(const ReflectedCRC& crc) {
-    return {crc.width,
-            FoldBy(crc, 2048),
-            FoldBy(crc, 1536),
-            FoldBy(crc, 1024),
-            FoldBy(crc, 512),
-            FoldBy(crc, 384),
-            FoldBy(crc, 256),
-            FoldBy(crc, 128),
-            FoldBy(crc, crc.width),
-            BarrettQuotient(crc),
-            PolynomialOverX(crc)};
+    return {crc.width,        FoldBy(crc, 2048),      FoldBy(crc, 1536),    FoldBy(crc, 1024),
+            FoldBy(crc, 768), FoldBy(crc, 512),       FoldBy(crc, 384),     FoldBy(crc, 256),
+            FoldBy(crc, 128), FoldBy(crc, crc.width), BarrettQuotient(crc), PolynomialOverX(crc)};
 }
 
 inline constexpr FoldConstants kCRC32Fold = MakeFoldConstants(kCRC32Polynomial);

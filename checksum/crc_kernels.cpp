@@ -67,6 +67,7 @@ constexpr CRCKernel kKernels[] = {
     {"slice-by-8", Always, CRC32Slice8, CRC16Slice8},
 #if defined(TALLIX_HAVE_CLMUL_KERNELS)
     {"pclmul-128", CPUHasPclmul, CRC32Pclmul, CRC16Pclmul},
+    {"vpclmul-256", CPUHasVpclmul256, CRC32Vpclmul256, CRC16Vpclmul256},
     {"vpclmul-512", CPUHasVpclmul512, CRC32Vpclmul512, CRC16Vpclmul512},
 #endif
 };

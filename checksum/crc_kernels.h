@@ -37,6 +37,11 @@ bool CPUHasPclmul();
 std::uint32_t CRC32Pclmul(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 std::uint16_t CRC16Pclmul(std::uint16_t crc, std::span<const std::uint8_t> bytes);
 
+// Folding with VPCLMULQDQ on 256-bit lanes (needs AVX2 and VPCLMULQDQ).
+bool CPUHasVpclmul256();
+std::uint32_t CRC32Vpclmul256(std::uint32_t crc, std::span<const std::uint8_t> bytes);
+std::uint16_t CRC16Vpclmul256(std::uint16_t crc, std::span<const std::uint8_t> bytes);
+
 // Folding with VPCLMULQDQ on 512-bit lanes (needs AVX-512F and VPCLMULQDQ).
 bool CPUHasVpclmul512();
 std::uint32_t CRC32Vpclmul512(std::uint32_t crc, std::span<const std::uint8_t> bytes);
@@ -44,9 +49,11 @@ std::uint16_t CRC16Vpclmul512(std::uint16_t crc, std::span<const std::uint8_t> b
 
 // The folding itself, for any reflected CRC of width 1 to 64 given its
 // constants: continues register `crc` over `bytes`. The 128-bit form needs
-// at least 16 bytes, the 512-bit form at least 256.
+// at least 16 bytes, the 256-bit form 128, the 512-bit form 256.
 std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
                             std::span<const std::uint8_t> bytes);
+std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                std::span<const std::uint8_t> bytes);
 std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
                                 std::span<const std::uint8_t> bytes);
 #endif

@@ -199,7 +199,7 @@ TEST(FoldConstants, FoldingWorksForReflectedCRCsOfOtherWidths) {
         {0x14u, 5},                 // CRC-5/USB
         {0xA001u, 16},              // CRC-16/ARC
     };
-    const auto bytes = RandomBytes(700, 5);
+    const auto bytes = RandomBytes(1500, 5);
     for (const auto& crc : others) {
         const Tallix::FoldConstants constants = Tallix::MakeFoldConstants(crc);
         const std::uint64_t mask = crc.width == 64 ? ~0ull : (1ull << crc.width) - 1;
@@ -209,6 +209,10 @@ TEST(FoldConstants, FoldingWorksForReflectedCRCsOfOtherWidths) {
             const std::uint64_t expect = BitwiseCRC(crc, start, piece);
             if (Tallix::CPUHasPclmul()) {
                 ASSERT_EQ(Tallix::PclmulFoldCRC(constants, start, piece), expect)
+                    << "width " << crc.width << " length " << length;
+            }
+            if (Tallix::CPUHasVpclmul256() && length >= 128) {
+                ASSERT_EQ(Tallix::Vpclmul256FoldCRC(constants, start, piece), expect)
                     << "width " << crc.width << " length " << length;
             }
             if (Tallix::CPUHasVpclmul512() && length >= 256) {
