@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs the benchmarks and times `cat` and `cksum` on the same cached file,
+# Runs the benchmarks, and times `cat`, `cksum` and the three stages of a
+# report (bench/stages_main.cpp) as processes on the same cached file,
 # then prints the goal table. Usage: bench/run.sh [build-dir]
 # Optional: TALLIX_BENCH_FILE (default /tmp/tallix-bench-1GiB.bin, made if
-# missing), REPETITIONS (default 5), RUNS (timed cat/cksum runs, default 11).
+# missing), REPETITIONS (default 5), RUNS (timed runs of cat, cksum and the
+# three stages as a process, default 11).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,17 +22,14 @@ if [ ! -f "$TALLIX_BENCH_FILE" ] || [ "$(stat -c %s "$TALLIX_BENCH_FILE")" -ne "
 fi
 cat "$TALLIX_BENCH_FILE" >/dev/null  # into the page cache
 
-# Median wall time in milliseconds of RUNS runs of a shell command.
-median_ms() {
-    local times=()
-    for _ in $(seq "$RUNS"); do
-        local start end
-        start=$(date +%s%N)
-        bash -c "$1" >/dev/null
-        end=$(date +%s%N)
-        times+=($(((end - start) / 1000)))
-    done
-    printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.1f\n", a[int((NR+1)/2)]/1000}'
+# Wall time of a command in microseconds; its output goes to the file $1.
+wall_us() {
+    local output=$1 start end
+    shift
+    start=$(date +%s%N)
+    "$@" >>"$output"
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000))
 }
 
 # Repetitions run in random order, so a slow spell of a shared machine does
@@ -40,13 +39,19 @@ median_ms() {
     --benchmark_out="$RESULTS" \
     --benchmark_out_format=json
 
-{
-    echo "cat_ms $(median_ms "cat '$TALLIX_BENCH_FILE' > /dev/null")"
-    echo "cksum_ms $(median_ms "cksum '$TALLIX_BENCH_FILE'")"
-} >"$TOOLS"
-cat "$TOOLS"
+# cat, cksum and the three stages as a process take turns, so a busy spell
+# of a shared machine falls on all three alike.
+STAGES="$BUILD_DIR/bench-stages.txt"
+: >"$TOOLS"
+: >"$STAGES"
+for _ in $(seq "$RUNS"); do
+    echo "cat_us $(wall_us /dev/null cat "$TALLIX_BENCH_FILE")" >>"$TOOLS"
+    echo "cksum_us $(wall_us /dev/null cksum "$TALLIX_BENCH_FILE")" >>"$TOOLS"
+    echo "stages_us $(wall_us "$STAGES" "$BUILD_DIR/bench/tallix_stages" "$TALLIX_BENCH_FILE")" \
+        >>"$TOOLS"
+done
 
 echo "Commit $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- checksum platform bench || echo ' (modified)'),"\
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(nproc) CPUs," \
     "$(grep -o -m1 'avx512f\|vpclmulqdq' /proc/cpuinfo | sort -u | xargs), Linux $(uname -r)"
-python3 bench/summarize.py "$RESULTS" "$TOOLS" "$SIZE"
+python3 bench/summarize.py "$RESULTS" "$TOOLS" "$STAGES" "$SIZE"
