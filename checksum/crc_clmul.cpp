@@ -284,9 +284,12 @@ bool CPUHasVpclmul256() {
     return CPUHasPclmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
 }
 
+// Every extension the 512-bit code is compiled for, not only those its
+// intrinsics name: the compiler may use any of them.
 bool CPUHasVpclmul512() {
     __builtin_cpu_init();
     return CPUHasPclmul() && __builtin_cpu_supports("avx512f") &&
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") &&
            __builtin_cpu_supports("vpclmulqdq");
 }
 

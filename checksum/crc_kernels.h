@@ -42,7 +42,8 @@ bool CPUHasVpclmul256();
 std::uint32_t CRC32Vpclmul256(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 std::uint16_t CRC16Vpclmul256(std::uint16_t crc, std::span<const std::uint8_t> bytes);
 
-// Folding with VPCLMULQDQ on 512-bit lanes (needs AVX-512F and VPCLMULQDQ).
+// Folding with VPCLMULQDQ on 512-bit lanes (needs AVX-512F/VL/BW and
+// VPCLMULQDQ).
 bool CPUHasVpclmul512();
 std::uint32_t CRC32Vpclmul512(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 std::uint16_t CRC16Vpclmul512(std::uint16_t crc, std::span<const std::uint8_t> bytes);
