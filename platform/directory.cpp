@@ -20,10 +20,6 @@ struct DirectoryCloser {
 };
 using DirectoryHandle = std::unique_ptr<DIR, DirectoryCloser>;
 
-bool IsHiddenName(const char* name) {
-    return name[0] == '.';
-}
-
 // Calls `keep` with the mode of every entry that is not hidden (links
 // followed) and collects the names it accepts, sorted. Entries that vanish
 // or cannot be examined while the list is read are left out.
@@ -104,6 +100,10 @@ std::string LastName(const std::string& path) {
         return path;
     }
     return path.substr(slash + 1);
+}
+
+bool IsHiddenName(std::string_view name) {
+    return name.starts_with('.');
 }
 
 }  // namespace Platform

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Platform {
@@ -41,5 +42,8 @@ std::string ChildPath(const std::string& directory, const std::string& name);
 
 // The last name in a normal path; the root gives itself.
 std::string LastName(const std::string& path);
+
+// Whether a file or directory name is hidden: on POSIX, it starts with ".".
+bool IsHiddenName(std::string_view name);
 
 }  // namespace Platform

@@ -9,6 +9,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/directory.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -100,15 +101,6 @@ void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t
     }
 }
 
-bool IsHiddenName(const std::string& name) {
-    return !name.empty() && name.front() == '.';
-}
-
-std::string LastPathComponent(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 std::int64_t QueryFileLength(const std::string& path) {
@@ -137,7 +129,7 @@ std::string FindOrdinaryFile(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return {};
     }
-    std::string name = LastPathComponent(path);
+    std::string name = LastName(path);
     return IsHiddenName(name) ? std::string() : name;
 }
 
