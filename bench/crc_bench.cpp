@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "checksum/crc_kernels.h"
+#include "checksum/kernels/crc_kernels.h"
 #include "checksum/tallix.h"
 
 namespace {

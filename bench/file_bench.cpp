@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "checksum/tallix.h"
-#include "platform/files.h"
+#include "platform/os/files.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "checksum/tallix.h"
-#include "platform/files.h"
+#include "platform/os/files.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <atomic>
 #include <mutex>
 
-#include "checksum/crc_kernels.h"
-#include "checksum/tables.h"
-#include "platform/text.h"
+#include "checksum/kernels/crc_kernels.h"
+#include "checksum/testing.h"
 
 namespace Tallix {
+
 namespace {
 
 // The reflected table values of every byte, as the usual rule gives them:
@@ -75,103 +75,106 @@ constexpr std::array<std::uint32_t, 256> kCRC16Constants = {
 };
 
 // Both tables start all zero and are filled on first use; they then keep
-// their contents for the rest of the run. A table counts as filled when its
-// sentinel entry is non-zero: entry 1 for CRC-32 (the first non-zero entry
-// the fill writes) and entry 255 for CRC-16 (the last one).
+// their contents for the rest of the run.
 std::uint32_t CRC32Table[256];
 std::uint32_t CRC16Table[256];
-constexpr std::size_t kCRC32Sentinel = 1;
-constexpr std::size_t kCRC16Sentinel = 255;
 
-std::atomic<std::size_t> crc32Fills{0};
-std::atomic<std::size_t> crc16Fills{0};
+// What the first-use fill needs to know of one table. A table counts as
+// filled when its sentinel entry is non-zero: entry 1 for CRC-32 (the first
+// non-zero entry the fill writes) and entry 255 for CRC-16 (the last one).
+struct TableFill {
+    std::uint32_t (&table)[256];
+    const std::array<std::uint32_t, 256>& constants;
+    std::size_t sentinel;
+    std::atomic<std::size_t> fills{0};  // seen by tests only
+    std::once_flag once;
+};
 
-void InitCRC32Table() {
+TableFill crc32Fill{CRC32Table, kCRC32Constants, 1, {}, {}};
+TableFill crc16Fill{CRC16Table, kCRC16Constants, 255, {}, {}};
+
+// Assigns the 256 constants in index order; no per-bit work.
+void InitTable(TableFill& fill) {
     for (std::size_t n = 0; n < 256; ++n) {
-        CRC32Table[n] = kCRC32Constants[n];
+        fill.table[n] = fill.constants[n];
     }
-    crc32Fills.fetch_add(1, std::memory_order_relaxed);
-}
-
-void InitCRC16Table() {
-    for (std::size_t n = 0; n < 256; ++n) {
-        CRC16Table[n] = kCRC16Constants[n];
-    }
-    crc16Fills.fetch_add(1, std::memory_order_relaxed);
+    fill.fills.fetch_add(1, std::memory_order_relaxed);
 }
 
 // The sentinel test and the fill run under a once-flag, so two threads
 // racing to the first checksum neither both fill nor read a half-filled
 // table; later calls cost one atomic load.
-void EnsureCRC32Table() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (CRC32Table[kCRC32Sentinel] == 0) {
-            InitCRC32Table();
+void EnsureFilled(TableFill& fill) {
+    std::call_once(fill.once, [&fill] {
+        if (fill.table[fill.sentinel] == 0) {
+            InitTable(fill);
         }
     });
 }
 
-void EnsureCRC16Table() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (CRC16Table[kCRC16Sentinel] == 0) {
-            InitCRC16Table();
-        }
-    });
+// Upper-case hex digits of `value`, left-filled with "0" to `width`.
+std::string HexText(std::uint32_t value, int width) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text(static_cast<std::size_t>(width), '0');
+    for (int i = width - 1; i >= 0; --i, value >>= 4) {
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xFu];
+    }
+    return text;
+}
+
+// One table lookup per byte; the register is wide enough for either CRC.
+std::uint32_t ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes,
+                       const std::uint32_t (&table)[256]) {
+    for (const std::uint8_t byte : bytes) {
+        crc = (crc >> 8) ^ table[(byte ^ crc) & 0xFFu];
+    }
+    return crc;
 }
 
 }  // namespace
 
 std::uint32_t CRC32ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    EnsureCRC32Table();
-    for (const std::uint8_t byte : bytes) {
-        crc = (crc >> 8) ^ CRC32Table[(byte ^ crc) & 0xFFu];
-    }
-    return crc;
+    EnsureFilled(crc32Fill);
+    return ByteLoop(crc, bytes, CRC32Table);
 }
 
 std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    EnsureCRC16Table();
-    std::uint32_t reg = crc;
-    for (const std::uint8_t byte : bytes) {
-        reg = (reg >> 8) ^ CRC16Table[(byte ^ reg) & 0xFFu];
-    }
-    return static_cast<std::uint16_t>(reg);
+    EnsureFilled(crc16Fill);
+    return static_cast<std::uint16_t>(ByteLoop(crc, bytes, CRC16Table));
 }
 
 // The table fill stays the first thing a call does, whichever kernel then
 // runs: the folding kernels need no table, but the first call's timing
-// includes the fill as before, and short inputs go through the byte loop.
+// includes the fill, and short inputs go through the byte loop.
 std::uint32_t CRC32Value(std::span<const std::uint8_t> bytes) {
-    EnsureCRC32Table();
+    EnsureFilled(crc32Fill);
     return BestCRCKernel().crc32(kCRC32Initial, bytes) ^ kCRC32FinalXor;
 }
 
 std::uint16_t CRC16Value(std::span<const std::uint8_t> bytes) {
-    EnsureCRC16Table();
+    EnsureFilled(crc16Fill);
     return BestCRCKernel().crc16(kCRC16Initial, bytes);
 }
 
 std::string CalcCRC32(std::span<const std::uint8_t> bytes) {
-    return Platform::HexText(CRC32Value(bytes), 8);
+    return HexText(CRC32Value(bytes), 8);
 }
 
 std::string CalcCRC16(std::span<const std::uint8_t> bytes) {
-    return Platform::HexText(CRC16Value(bytes), 4);
+    return HexText(CRC16Value(bytes), 4);
 }
 
-std::span<const std::uint32_t, 256> CRC32TableView() {
+std::span<const std::uint32_t, 256> Testing::CRC32TableView() {
     return std::span(CRC32Table);
 }
-std::span<const std::uint32_t, 256> CRC16TableView() {
+std::span<const std::uint32_t, 256> Testing::CRC16TableView() {
     return std::span(CRC16Table);
 }
-std::size_t CRC32TableFills() {
-    return crc32Fills.load();
+std::size_t Testing::CRC32TableFills() {
+    return crc32Fill.fills.load();
 }
-std::size_t CRC16TableFills() {
-    return crc16Fills.load();
+std::size_t Testing::CRC16TableFills() {
+    return crc16Fill.fills.load();
 }
 
 }  // namespace Tallix

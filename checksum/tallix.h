@@ -2,7 +2,6 @@
 // CRC-16/MCRF4XX (reflected 0x8408, initial 0xFFFF, no final inversion).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,15 +16,5 @@ std::string CalcCRC16(std::span<const std::uint8_t> bytes);
 // The finished numeric checksums behind the texts above.
 std::uint32_t CRC32Value(std::span<const std::uint8_t> bytes);
 std::uint16_t CRC16Value(std::span<const std::uint8_t> bytes);
-
-// The running CRC registers before any final inversion. Feeding a buffer in
-// pieces through these gives the same register as feeding it whole.
-inline constexpr std::uint32_t kCRC32Initial = 0xFFFFFFFFu;
-inline constexpr std::uint32_t kCRC32FinalXor = 0xFFFFFFFFu;
-inline constexpr std::uint16_t kCRC16Initial = 0xFFFFu;
-
-// The reference byte-at-a-time table loop; fills its table on first use.
-std::uint32_t CRC32ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes);
-std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> bytes);
 
 }  // namespace Tallix

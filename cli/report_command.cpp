@@ -1,15 +1,11 @@
 #include "cli/report_command.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <exception>
 #include <optional>
 #include <string_view>
 
-#include "platform/error.h"
-#include "platform/text.h"
+#include "platform/os/decimal_text.h"
+#include "platform/os/error.h"
 #include "window/report.h"
 
 #ifndef TALLIX_VERSION
@@ -64,21 +60,6 @@ Options ParseArguments(const std::vector<std::string>& args) {
     return options;
 }
 
-// Directories, FIFOs, sockets and devices are refused without being opened:
-// opening a FIFO for reading waits for a writer, and a device may never end.
-void RequireRegularFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        throw Platform::SystemError("size of", path, errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        throw Platform::PlatformError("read", path, "Is a directory");
-    }
-    if (!S_ISREG(info.st_mode)) {
-        throw Platform::PlatformError("read", path, "not a regular file");
-    }
-}
-
 // The window's report with each CR LF line break made a newline, and a
 // newline after the last line.
 std::string TerminalText(const Window::FileReport& report) {
@@ -97,7 +78,6 @@ std::string BriefLine(const Window::FileReport& report) {
 // The report of one file, or nothing after writing why it could not be made.
 std::optional<std::string> ReportFile(const std::string& path, bool brief, std::ostream& err) {
     try {
-        RequireRegularFile(path);
         const Window::FileReport report = Window::MeasureFile(path);
         return brief ? BriefLine(report) : TerminalText(report);
     } catch (const Platform::PlatformError& error) {

@@ -49,7 +49,7 @@ case "${1:-}" in
     run)
         install_missing_packages
         build
-        program="$BUILD_DIR/platform/tallix"
+        program="$BUILD_DIR/platform/app/tallix"
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
             echo "Built $program, but there is no display to open its window on"
             echo "(neither DISPLAY nor WAYLAND_DISPLAY is set)."

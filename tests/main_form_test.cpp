@@ -1,6 +1,6 @@
 // The window on the real Qt controls (offscreen platform): clicks and key
 // presses on real list entries, with the error report swapped for a recorder.
-#include "platform/main_form.h"
+#include "platform/app/main_form.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/directory.h"
+#include "platform/os/clock.h"
+#include "platform/os/directory.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {

@@ -2,19 +2,12 @@
 
 #include <utility>
 
-#include "platform/clock.h"
-#include "platform/files.h"
+#include "platform/os/clock.h"
+#include "platform/os/directory.h"
+#include "platform/os/files.h"
 #include "window/report.h"
 
 namespace Window {
-
-std::string JoinPath(const std::string& dir, std::string_view separator, const std::string& name) {
-    std::string path = dir;
-    if (!path.ends_with(separator)) {
-        path += separator;
-    }
-    return path + name;
-}
 
 Form1::Form1(Form1Controls controls, std::string separator)
     : Drive1(controls.Drive1),
@@ -40,7 +33,7 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::File1_Click() {
-    const std::string path = JoinPath(Dir1.Path(), separator_, File1.FileName());
+    const std::string path = Platform::JoinPath(Dir1.Path(), separator_, File1.FileName());
     // A file removed since the list was filled is skipped without a word.
     if (Platform::FindOrdinaryFile(path).empty()) {
         return;

@@ -1,12 +1,12 @@
 // The main window: its layout table, the report method and the event
 // procedures that keep the drive, directory and file lists in step. It
-// reaches its controls only through the form runtime's plain interfaces.
+// reaches its controls only through the plain interfaces of controls.h.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "platform/controls.h"
+#include "window/controls.h"
 
 namespace Window {
 
@@ -31,15 +31,11 @@ struct FormLayout {
 
 // The controls the form works on; the runtime owns them.
 struct Form1Controls {
-    Platform::DriveListBox& Drive1;
-    Platform::DirListBox& Dir1;
-    Platform::FileListBox& File1;
-    Platform::Label& Label1;
+    DriveListBox& Drive1;
+    DirListBox& Dir1;
+    FileListBox& File1;
+    Label& Label1;
 };
-
-// `dir` followed by `name`, with `separator` between them unless `dir`
-// already ends in it (a root such as "/" or "C:\").
-std::string JoinPath(const std::string& dir, std::string_view separator, const std::string& name);
 
 class Form1 {
   public:
@@ -69,10 +65,10 @@ class Form1 {
     void Tallix(std::string filename);
 
   private:
-    Platform::DriveListBox& Drive1;
-    Platform::DirListBox& Dir1;
-    Platform::FileListBox& File1;
-    Platform::Label& Label1;
+    DriveListBox& Drive1;
+    DirListBox& Dir1;
+    FileListBox& File1;
+    Label& Label1;
     std::string separator_;
 };
 

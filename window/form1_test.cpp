@@ -14,32 +14,24 @@ namespace {
 
 namespace fs = std::filesystem;
 using Window::Form1;
-using Window::JoinPath;
-
-TEST(JoinPathTest, AddsTheSeparatorOnlyWhereTheDirectoryLacksIt) {
-    EXPECT_EQ(JoinPath("C:\\", "\\", "a.txt"), "C:\\a.txt");
-    EXPECT_EQ(JoinPath("C:\\data", "\\", "a.txt"), "C:\\data\\a.txt");
-    EXPECT_EQ(JoinPath("/", "/", "a"), "/a");
-    EXPECT_EQ(JoinPath("/home/data", "/", "a.txt"), "/home/data/a.txt");
-}
 
 // Stand-ins for the runtime's controls that only hold their properties.
-struct FakeDrive : Platform::DriveListBox {
+struct FakeDrive : Window::DriveListBox {
     std::string drive;
     std::string Drive() const override { return drive; }
 };
-struct FakeDir : Platform::DirListBox {
+struct FakeDir : Window::DirListBox {
     std::string path;
     std::string Path() const override { return path; }
     void SetPath(const std::string& p) override { path = p; }
 };
-struct FakeFiles : Platform::FileListBox {
+struct FakeFiles : Window::FileListBox {
     std::string path, selected;
     std::string Path() const override { return path; }
     void SetPath(const std::string& p) override { path = p; }
     std::string FileName() const override { return selected; }
 };
-struct FakeLabel : Platform::Label {
+struct FakeLabel : Window::Label {
     std::string caption;
     std::string Caption() const override { return caption; }
     void SetCaption(const std::string& c) override { caption = c; }

@@ -1,43 +1,46 @@
 #include "window/report.h"
 
 #include "checksum/tallix.h"
-#include "platform/clock.h"
-#include "platform/files.h"
-#include "platform/text.h"
+#include "platform/os/decimal_text.h"
+#include "platform/os/files.h"
 
 namespace Window {
 namespace {
 
 constexpr char kLineBreak[] = "\r\n";
 
-// Ends a stage that began at the reading `start`, across a wrap of the
-// counter too.
-std::uint32_t StageMilliseconds(std::int32_t start) {
-    return Platform::ElapsedMilliseconds(start, Platform::timeGetTime());
-}
-
 }  // namespace
 
-FileReport MeasureFile(const std::string& filename) {
+FileReport MeasureFile(const std::string& filename, const MillisecondClock& clock) {
     FileReport report{filename, 0, {}, {}, {}};
+    // A stage's slot holds its start reading until the stage ends, then the
+    // milliseconds between the two readings (modulo 2^32, so a stage across
+    // the counter's wrap is still right).
+    const auto startStage = [&](std::size_t slot) {
+        report.Elapsed[slot] = static_cast<std::uint32_t>(clock());
+    };
+    const auto endStage = [&](std::size_t slot) {
+        const auto start = static_cast<std::int32_t>(report.Elapsed[slot]);
+        report.Elapsed[slot] = Platform::ElapsedMilliseconds(start, clock());
+    };
 
-    const std::int32_t fileStart = Platform::timeGetTime();
+    startStage(0);
     report.FileLength = Platform::QueryFileLength(filename);
     Platform::ByteBuffer FileBytes;
     if (report.FileLength >= 1) {
         FileBytes = Platform::ReadWholeFile(filename, report.FileLength);
     }
-    report.Elapsed[0] = StageMilliseconds(fileStart);
+    endStage(0);
 
     // An empty file shows the checksums of empty input without touching the
     // engine, so its tables stay unfilled.
-    const std::int32_t crc32Start = Platform::timeGetTime();
+    startStage(1);
     report.crc32 = report.FileLength != 0 ? Tallix::CalcCRC32(FileBytes.bytes()) : "00000000";
-    report.Elapsed[1] = StageMilliseconds(crc32Start);
+    endStage(1);
 
-    const std::int32_t crc16Start = Platform::timeGetTime();
+    startStage(2);
     report.crc16 = report.FileLength != 0 ? Tallix::CalcCRC16(FileBytes.bytes()) : "FFFF";
-    report.Elapsed[2] = StageMilliseconds(crc16Start);
+    endStage(2);
     return report;
 }
 

@@ -4,7 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "platform/os/clock.h"
 
 namespace Window {
 
@@ -19,11 +22,16 @@ struct FileReport {
     std::array<std::uint32_t, 3> Elapsed;
 };
 
-// Reads `filename` whole, computes both checksums and times each stage. A
-// zero-length file is never opened and its checksums are the values for
-// empty input. Throws Platform::PlatformError when the file cannot be
+// A source of millisecond readings, timeGetTime unless a test injects one.
+using MillisecondClock = std::function<std::int32_t()>;
+
+// Reads `filename` whole, computes both checksums and times each stage,
+// taking two readings of `clock` around each. A zero-length file is never
+// opened and its checksums are the values for empty input. Throws
+// Platform::PlatformError when the path is not a regular file, cannot be
 // queried or read, or does not fit in memory.
-FileReport MeasureFile(const std::string& filename);
+FileReport MeasureFile(const std::string& filename,
+                       const MillisecondClock& clock = Platform::timeGetTime);
 
 // The report's four lines, separated by CR LF, with none after the last:
 //   <path>(<length>バイト)

@@ -11,7 +11,7 @@
 #include <memory>
 #include <span>
 
-#include "checksum/crc_kernels.h"
+#include "checksum/kernels/crc_kernels.h"
 #include "checksum/tallix.h"
 
 namespace {

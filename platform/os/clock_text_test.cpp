@@ -3,14 +3,13 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/clock.h"
-#include "platform/text.h"
+#include "platform/os/clock.h"
+#include "platform/os/decimal_text.h"
 
 namespace {
 
 using Platform::DecimalText;
 using Platform::ElapsedMilliseconds;
-using Platform::HexText;
 
 TEST(Text, DecimalIsPlainDigitsWithMinusWhenNegative) {
     EXPECT_EQ(DecimalText(0), "0");
@@ -18,14 +17,6 @@ TEST(Text, DecimalIsPlainDigitsWithMinusWhenNegative) {
     EXPECT_EQ(DecimalText(-42), "-42");
     EXPECT_EQ(DecimalText(4294967296LL + 17), "4294967313");
     EXPECT_EQ(DecimalText(std::numeric_limits<std::int64_t>::min()), "-9223372036854775808");
-}
-
-TEST(Text, HexIsUpperCaseAndLeftFilled) {
-    EXPECT_EQ(HexText(0xCBF43926u), "CBF43926");
-    EXPECT_EQ(HexText(0xF6A70u), "F6A70");
-    EXPECT_EQ(HexText(0xF6A70u, 8), "000F6A70");
-    EXPECT_EQ(HexText(0, 4), "0000");
-    EXPECT_EQ(HexText(0xABCDEFu, 2), "ABCDEF");  // never truncated
 }
 
 TEST(Clock, ElapsedTimeIsRightAcrossTheSignChangeAndTheWrap) {
@@ -43,14 +34,6 @@ TEST(Clock, ReadingsAdvanceWithRealTime) {
     while (ElapsedMilliseconds(start, now) < 2)
         now = Platform::timeGetTime();
     EXPECT_LT(ElapsedMilliseconds(start, now), 1000u);
-}
-
-TEST(Clock, TimerPeriodRequestsBalance) {
-    const int before = Platform::OutstandingTimerPeriods();
-    EXPECT_EQ(Platform::timeBeginPeriod(1), 0u);
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
-    EXPECT_EQ(Platform::timeEndPeriod(1), 0u);
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/error.h"
+#include "platform/os/error.h"
 
 #include <cstring>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "platform/directory.h"
+#include "platform/os/directory.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/error.h"
+#include "platform/os/error.h"
 
 namespace Platform {
 namespace {
@@ -90,8 +90,13 @@ std::vector<std::string> PathAndAncestors(const std::string& path) {
     return chain;
 }
 
-std::string ChildPath(const std::string& directory, const std::string& name) {
-    return directory.ends_with('/') ? directory + name : directory + "/" + name;
+std::string JoinPath(const std::string& directory, std::string_view separator,
+                     const std::string& name) {
+    std::string path = directory;
+    if (!path.ends_with(separator)) {
+        path += separator;
+    }
+    return path + name;
 }
 
 std::string LastName(const std::string& path) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/form_runtime.h"
+#include "platform/qt/form_runtime.h"
 #include "window/form1.h"
 
 namespace Platform {

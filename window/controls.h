@@ -1,12 +1,11 @@
-// The controls of a form as the window code sees them: plain properties,
-// no toolkit types. The form runtime implements them with real widgets;
-// the events a control raises reach the window as plain callbacks that the
-// runtime wires up.
+// The controls the window needs, as it sees them: plain properties, no
+// toolkit types. A form runtime implements them with real widgets, and
+// routes the events a control raises to Form1's event procedures.
 #pragma once
 
 #include <string>
 
-namespace Platform {
+namespace Window {
 
 // A drop-down of the machine's drives; `Drive` is the chosen one as text.
 class DriveListBox {
@@ -44,4 +43,4 @@ class Label {
     virtual void SetCaption(const std::string& caption) = 0;
 };
 
-}  // namespace Platform
+}  // namespace Window

@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/os/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <new>
 #include <utility>
 
-#include "platform/directory.h"
-#include "platform/error.h"
-#include "platform/text.h"
+#include "platform/os/decimal_text.h"
+#include "platform/os/directory.h"
+#include "platform/os/error.h"
 
 namespace Platform {
 namespace {
@@ -35,8 +35,19 @@ class FileDescriptor {
     int fd_;
 };
 
-// Opens without blocking, so a FIFO swapped in after the lookup cannot hang
-// the caller, and refuses anything but a regular file.
+// Only regular files are read: opening a FIFO waits for a writer, and a
+// device may never end.
+void RequireRegularFile(const struct stat& info, const std::string& path) {
+    if (S_ISDIR(info.st_mode)) {
+        throw PlatformError("read", path, "Is a directory");
+    }
+    if (!S_ISREG(info.st_mode)) {
+        throw PlatformError("read", path, "not a regular file");
+    }
+}
+
+// Opens without blocking and checks the opened file again, so a FIFO
+// swapped in after the size query cannot hang the caller.
 FileDescriptor OpenRegularFileForReading(const std::string& path) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
@@ -46,9 +57,7 @@ FileDescriptor OpenRegularFileForReading(const std::string& path) {
     if (::fstat(file.get(), &info) != 0) {
         throw SystemError("open", path, errno);
     }
-    if (!S_ISREG(info.st_mode)) {
-        throw PlatformError("open", path, "not a regular file");
-    }
+    RequireRegularFile(info, path);
     return file;
 }
 
@@ -108,6 +117,7 @@ std::int64_t QueryFileLength(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) {
         throw SystemError("size of", path, errno);
     }
+    RequireRegularFile(info, path);
     return static_cast<std::int64_t>(info.st_size);
 }
 

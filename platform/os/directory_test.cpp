@@ -1,4 +1,4 @@
-#include "platform/directory.h"
+#include "platform/os/directory.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/twips.h"
+#include "platform/os/error.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -66,15 +65,11 @@ TEST(DirectoryPathTest, NormalPathsAncestorsAndNames) {
 
     EXPECT_EQ(Platform::LastName("/home/a"), "a");
     EXPECT_EQ(Platform::LastName("/"), "/");
-    EXPECT_EQ(Platform::ChildPath("/", "a"), "/a");
-    EXPECT_EQ(Platform::ChildPath("/home", "a"), "/home/a");
-}
-
-TEST(TwipsTest, FifteenTwipsAPixelAt96DotsPerInch) {
-    EXPECT_EQ(Platform::TwipsToPixels(7605, 96), 507);
-    EXPECT_EQ(Platform::TwipsToPixels(4665, 96), 311);
-    EXPECT_EQ(Platform::TwipsToPixels(7605, 144), 761);  // 760.5 rounds up
-    EXPECT_EQ(Platform::TwipsToPixels(120, 120), 10);
+    // One separator between directory and name, whichever the platform's is.
+    EXPECT_EQ(Platform::JoinPath("/", "/", "a"), "/a");
+    EXPECT_EQ(Platform::JoinPath("/home", "/", "a"), "/home/a");
+    EXPECT_EQ(Platform::JoinPath("C:\\", "\\", "a.txt"), "C:\\a.txt");
+    EXPECT_EQ(Platform::JoinPath("C:\\data", "\\", "a.txt"), "C:\\data\\a.txt");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls.h"
+#include "window/controls.h"
 
 namespace Platform {
 
@@ -47,7 +47,7 @@ std::vector<std::string> MountedDrives();
 // The mount point of the file system that holds `path`.
 std::string DriveOf(const std::string& path);
 
-class QtDriveListBox : public QComboBox, public DriveListBox {
+class QtDriveListBox : public QComboBox, public Window::DriveListBox {
   public:
     explicit QtDriveListBox(QWidget* parent);
 
@@ -69,7 +69,7 @@ class QtDriveListBox : public QComboBox, public DriveListBox {
     int chosen_ = -1;
 };
 
-class QtDirListBox : public QListWidget, public DirListBox {
+class QtDirListBox : public QListWidget, public Window::DirListBox {
   public:
     explicit QtDirListBox(QWidget* parent);
 
@@ -87,7 +87,7 @@ class QtDirListBox : public QListWidget, public DirListBox {
     std::vector<std::string> subdirectories_;
 };
 
-class QtFileListBox : public QListWidget, public FileListBox {
+class QtFileListBox : public QListWidget, public Window::FileListBox {
   public:
     explicit QtFileListBox(QWidget* parent);
 
@@ -108,7 +108,7 @@ class QtFileListBox : public QListWidget, public FileListBox {
     int rowBeforePress_ = -1;
 };
 
-class QtLabel : public QPlainTextEdit, public Label {
+class QtLabel : public QPlainTextEdit, public Window::Label {
   public:
     explicit QtLabel(QWidget* parent);
 

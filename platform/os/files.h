@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/byte_buffer.h"
+#include "platform/os/byte_buffer.h"
 
 namespace Platform {
 
-// The size of the file at `path` in bytes. Throws PlatformError when the
-// path does not exist or cannot be queried.
+// The size of the regular file at `path` in bytes. Throws PlatformError
+// when the path does not exist, cannot be queried or names anything but a
+// regular file (a directory, FIFO, socket or device).
 std::int64_t QueryFileLength(const std::string& path);
 
 // Reads the first `length` bytes of the regular file at `path` into a buffer

@@ -37,8 +37,10 @@ std::string NormalDirectoryPath(const std::string& path);
 // the path itself: "/home/a" gives "/", "/home", "/home/a".
 std::vector<std::string> PathAndAncestors(const std::string& path);
 
-// The path of `name` inside the directory `directory`.
-std::string ChildPath(const std::string& directory, const std::string& name);
+// `directory` followed by `name`, with `separator` between them unless
+// `directory` already ends in it (a root such as "/" or "C:\\").
+std::string JoinPath(const std::string& directory, std::string_view separator,
+                     const std::string& name);
 
 // The last name in a normal path; the root gives itself.
 std::string LastName(const std::string& path);

@@ -1,4 +1,4 @@
-#include "platform/form_runtime.h"
+#include "platform/qt/form_runtime.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -13,9 +13,9 @@
 #include <new>
 #include <utility>
 
-#include "platform/directory.h"
-#include "platform/error.h"
-#include "platform/twips.h"
+#include "platform/os/directory.h"
+#include "platform/os/error.h"
+#include "platform/qt/twips.h"
 
 namespace Platform {
 namespace {
@@ -208,7 +208,8 @@ void QtDirListBox::Display(const std::string& path,
         addItem(current);
     }
     for (const std::string& name : subdirectories) {
-        addItem(NewEntry(ChildPath(path, name), indentStep.repeated(depth) + DisplayText(name)));
+        addItem(NewEntry(JoinPath(path, kPathSeparator, name),
+                         indentStep.repeated(depth) + DisplayText(name)));
     }
     setCurrentItem(current);
 }

@@ -1,10 +1,10 @@
-#include "platform/main_form.h"
+#include "platform/app/main_form.h"
 
 #include <algorithm>
 #include <array>
 #include <utility>
 
-#include "platform/directory.h"
+#include "platform/os/directory.h"
 
 namespace Platform {
 namespace {

@@ -7,14 +7,13 @@
 // x^(D+63) and x^(D-1) mod P (see crc_fold.h) and XOR-ing the products into
 // the block found D bits later. What remains at the end is one block
 // congruent to the whole message, which a Barrett step turns into the CRC.
-#include "checksum/crc_kernels.h"
+#include "checksum/kernels/crc_kernels.h"
 
 #if defined(TALLIX_HAVE_CLMUL_KERNELS)
 
 #include <immintrin.h>
 
-#include "checksum/crc_fold.h"
-#include "checksum/tallix.h"
+#include "checksum/kernels/crc_fold.h"
 
 #define TALLIX_TARGET_CLMUL __attribute__((target("pclmul,sse4.1")))
 #define TALLIX_TARGET_VPCLMUL256 __attribute__((target("avx2,vpclmulqdq,pclmul,sse4.1")))
@@ -273,6 +272,29 @@ TALLIX_TARGET_VPCLMUL512 std::uint64_t FoldVpclmul512(std::uint64_t crc, const s
     return Finish128(x, p, count, c);
 }
 
+// A folding kernel for one CRC. Inputs shorter than its widest step,
+// `kMinBytes`, go to the narrower kernel `Shorter`: below one 128-bit block
+// there is nothing to fold and the byte loop is as fast; below four wide
+// blocks the 128-bit loop does the job.
+template <typename Register, const FoldConstants& kFold, auto Fold, std::size_t kMinBytes,
+          auto Shorter>
+Register FoldingKernel(Register crc, std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kMinBytes) {
+        return Shorter(crc, bytes);
+    }
+    return static_cast<Register>(Fold(crc, bytes.data(), bytes.size(), kFold));
+}
+
+// The three lane widths for the CRC with register type `Register`.
+template <typename Register, const FoldConstants& kFold, auto ByteLoop>
+struct FoldingKernelsOf {
+    static constexpr auto k128 = FoldingKernel<Register, kFold, FoldPclmul, 16, ByteLoop>;
+    static constexpr auto k256 = FoldingKernel<Register, kFold, FoldVpclmul256, 128, k128>;
+    static constexpr auto k512 = FoldingKernel<Register, kFold, FoldVpclmul512, 256, k128>;
+};
+using CRC32Folding = FoldingKernelsOf<std::uint32_t, kCRC32Fold, CRC32ByteLoop>;
+using CRC16Folding = FoldingKernelsOf<std::uint16_t, kCRC16Fold, CRC16ByteLoop>;
+
 }  // namespace
 
 bool CPUHasPclmul() {
@@ -293,63 +315,28 @@ bool CPUHasVpclmul512() {
            __builtin_cpu_supports("vpclmulqdq");
 }
 
-std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
-                            std::span<const std::uint8_t> bytes) {
+std::uint64_t Testing::PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                     std::span<const std::uint8_t> bytes) {
     return FoldPclmul(crc, bytes.data(), bytes.size(), c);
 }
 
-std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
-                                std::span<const std::uint8_t> bytes) {
+std::uint64_t Testing::Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                         std::span<const std::uint8_t> bytes) {
     return FoldVpclmul256(crc, bytes.data(), bytes.size(), c);
 }
 
-std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
-                                std::span<const std::uint8_t> bytes) {
+std::uint64_t Testing::Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                         std::span<const std::uint8_t> bytes) {
     return FoldVpclmul512(crc, bytes.data(), bytes.size(), c);
 }
 
-// Below one block there is nothing to fold; the byte loop is as fast.
-std::uint32_t CRC32Pclmul(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 16) {
-        return CRC32ByteLoop(crc, bytes);
-    }
-    return static_cast<std::uint32_t>(FoldPclmul(crc, bytes.data(), bytes.size(), kCRC32Fold));
-}
-
-std::uint16_t CRC16Pclmul(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 16) {
-        return CRC16ByteLoop(crc, bytes);
-    }
-    return static_cast<std::uint16_t>(FoldPclmul(crc, bytes.data(), bytes.size(), kCRC16Fold));
-}
-
-// Below four wide blocks the 128-bit loop does the job.
-std::uint32_t CRC32Vpclmul256(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 128) {
-        return CRC32Pclmul(crc, bytes);
-    }
-    return static_cast<std::uint32_t>(FoldVpclmul256(crc, bytes.data(), bytes.size(), kCRC32Fold));
-}
-
-std::uint16_t CRC16Vpclmul256(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 128) {
-        return CRC16Pclmul(crc, bytes);
-    }
-    return static_cast<std::uint16_t>(FoldVpclmul256(crc, bytes.data(), bytes.size(), kCRC16Fold));
-}
-
-std::uint32_t CRC32Vpclmul512(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 256) {
-        return CRC32Pclmul(crc, bytes);
-    }
-    return static_cast<std::uint32_t>(FoldVpclmul512(crc, bytes.data(), bytes.size(), kCRC32Fold));
-}
-
-std::uint16_t CRC16Vpclmul512(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 256) {
-        return CRC16Pclmul(crc, bytes);
-    }
-    return static_cast<std::uint16_t>(FoldVpclmul512(crc, bytes.data(), bytes.size(), kCRC16Fold));
+std::span<const CRCKernel> FoldingKernels() {
+    static constexpr CRCKernel kFoldingKernels[] = {
+        {"pclmul-128", CPUHasPclmul, CRC32Folding::k128, CRC16Folding::k128},
+        {"vpclmul-256", CPUHasVpclmul256, CRC32Folding::k256, CRC16Folding::k256},
+        {"vpclmul-512", CPUHasVpclmul512, CRC32Folding::k512, CRC16Folding::k512},
+    };
+    return kFoldingKernels;
 }
 
 }  // namespace Tallix

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "platform/directory.h"
-#include "platform/form_runtime.h"
-#include "platform/main_form.h"
+#include "platform/app/main_form.h"
+#include "platform/os/directory.h"
+#include "platform/qt/form_runtime.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

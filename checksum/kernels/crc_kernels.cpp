@@ -1,9 +1,9 @@
-#include "checksum/crc_kernels.h"
+#include "checksum/kernels/crc_kernels.h"
 
 #include <array>
+#include <vector>
 
-#include "checksum/crc_fold.h"
-#include "checksum/tallix.h"
+#include "checksum/kernels/crc_fold.h"
 
 namespace Tallix {
 namespace {
@@ -62,27 +62,6 @@ bool Always() {
     return true;
 }
 
-constexpr CRCKernel kKernels[] = {
-    {"byte-loop", Always, CRC32ByteLoop, CRC16ByteLoop},
-    {"slice-by-8", Always, CRC32Slice8, CRC16Slice8},
-#if defined(TALLIX_HAVE_CLMUL_KERNELS)
-    {"pclmul-128", CPUHasPclmul, CRC32Pclmul, CRC16Pclmul},
-    {"vpclmul-256", CPUHasVpclmul256, CRC32Vpclmul256, CRC16Vpclmul256},
-    {"vpclmul-512", CPUHasVpclmul512, CRC32Vpclmul512, CRC16Vpclmul512},
-#endif
-};
-
-const CRCKernel& PickBestKernel() {
-    for (std::size_t i = std::size(kKernels); i-- > 1;) {
-        if (kKernels[i].supported()) {
-            return kKernels[i];
-        }
-    }
-    return kKernels[0];
-}
-
-}  // namespace
-
 std::uint32_t CRC32Slice8(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
     return Slice8(crc, bytes, kCRC32Slices);
 }
@@ -91,8 +70,34 @@ std::uint16_t CRC16Slice8(std::uint16_t crc, std::span<const std::uint8_t> bytes
     return static_cast<std::uint16_t>(Slice8(crc, bytes, kCRC16Slices));
 }
 
+// Slicing-by-8 serves CPUs without carry-less multiply.
+std::vector<CRCKernel> AllKernels() {
+    std::vector<CRCKernel> kernels{
+        {"byte-loop", Always, CRC32ByteLoop, CRC16ByteLoop},
+        {"slice-by-8", Always, CRC32Slice8, CRC16Slice8},
+    };
+#if defined(TALLIX_HAVE_CLMUL_KERNELS)
+    const std::span<const CRCKernel> folding = FoldingKernels();
+    kernels.insert(kernels.end(), folding.begin(), folding.end());
+#endif
+    return kernels;
+}
+
+const CRCKernel& PickBestKernel() {
+    const std::span<const CRCKernel> kernels = CRCKernels();
+    for (std::size_t i = kernels.size(); i-- > 1;) {
+        if (kernels[i].supported()) {
+            return kernels[i];
+        }
+    }
+    return kernels[0];
+}
+
+}  // namespace
+
 std::span<const CRCKernel> CRCKernels() {
-    return kKernels;
+    static const std::vector<CRCKernel> kernels = AllKernels();
+    return kernels;
 }
 
 const CRCKernel& BestCRCKernel() {

@@ -1,0 +1,66 @@
+// The engine's CRC implementations, internal to the checksum engine: the
+// program reaches them only through checksum/tallix.h. Tests and benchmarks
+// use this header to run every kernel the CPU supports, not only the one
+// the dispatch picks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "checksum/kernels/crc_fold.h"
+
+namespace Tallix {
+
+// The CRC registers' starting values and the CRC-32's final inversion
+// (the CRC-16 has none).
+inline constexpr std::uint32_t kCRC32Initial = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kCRC32FinalXor = 0xFFFFFFFFu;
+inline constexpr std::uint16_t kCRC16Initial = 0xFFFFu;
+
+// Each function continues a running register (no initial value or final
+// inversion applied) and accepts any length, so feeding a buffer in pieces
+// gives the same register as feeding it whole.
+struct CRCKernel {
+    const char* name;
+    bool (*supported)();
+    std::uint32_t (*crc32)(std::uint32_t crc, std::span<const std::uint8_t> bytes);
+    std::uint16_t (*crc16)(std::uint16_t crc, std::span<const std::uint8_t> bytes);
+};
+
+// The reference: one lookup in the engine's table per byte, filling the
+// table on first use.
+std::uint32_t CRC32ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes);
+std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> bytes);
+
+// All kernels built in, slowest first; the byte loop is always the first.
+std::span<const CRCKernel> CRCKernels();
+
+// The fastest kernel this CPU supports, chosen once on first use.
+const CRCKernel& BestCRCKernel();
+
+#if defined(__x86_64__)
+#define TALLIX_HAVE_CLMUL_KERNELS 1
+// Carry-less-multiply folding on 128-, 256- and 512-bit lanes, narrowest
+// first (crc_clmul.cpp).
+std::span<const CRCKernel> FoldingKernels();
+
+bool CPUHasPclmul();      // PCLMUL and SSE4.1
+bool CPUHasVpclmul256();  // and AVX2, VPCLMULQDQ
+bool CPUHasVpclmul512();  // and AVX-512F/VL/BW, VPCLMULQDQ
+
+namespace Testing {
+// For tests only: the folding itself, for any reflected CRC of width 1 to
+// 64 given its constants; continues register `crc` over `bytes`. The
+// 128-bit form needs at least 16 bytes, the 256-bit form 128, the 512-bit
+// form 256.
+std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
+                            std::span<const std::uint8_t> bytes);
+std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                std::span<const std::uint8_t> bytes);
+std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                std::span<const std::uint8_t> bytes);
+}  // namespace Testing
+#endif
+
+}  // namespace Tallix
