@@ -9,38 +9,66 @@ namespace {
 
 constexpr char kLineBreak[] = "\r\n";
 
+// Times the stages of one report. A stage's slot holds its start reading
+// until the stage ends, then the milliseconds between the two readings
+// (modulo 2^32, so a stage across the counter's wrap is still right).
+class StageTimer {
+  public:
+    StageTimer(FileReport& report, const MillisecondClock& clock)
+        : Elapsed(report.Elapsed), clock_(clock) {}
+    void Start(std::size_t slot) { Elapsed[slot] = static_cast<std::uint32_t>(clock_()); }
+    void End(std::size_t slot) {
+        Elapsed[slot] =
+            Platform::ElapsedMilliseconds(static_cast<std::int32_t>(Elapsed[slot]), clock_());
+    }
+
+  private:
+    std::array<std::uint32_t, 3>& Elapsed;
+    const MillisecondClock& clock_;
+};
+
+// The CRC-32 and CRC-16 stages over the bytes the file stage read. Empty
+// input shows the checksums of empty input without touching the engine, so
+// its tables stay unfilled.
+void MeasureChecksums(FileReport& report, StageTimer& timer,
+                      std::span<const std::uint8_t> FileBytes) {
+    timer.Start(1);
+    report.crc32 = report.FileLength != 0 ? Tallix::CalcCRC32(FileBytes) : "00000000";
+    timer.End(1);
+
+    timer.Start(2);
+    report.crc16 = report.FileLength != 0 ? Tallix::CalcCRC16(FileBytes) : "FFFF";
+    timer.End(2);
+}
+
 }  // namespace
 
 FileReport MeasureFile(const std::string& filename, const MillisecondClock& clock) {
     FileReport report{filename, 0, {}, {}, {}};
-    // A stage's slot holds its start reading until the stage ends, then the
-    // milliseconds between the two readings (modulo 2^32, so a stage across
-    // the counter's wrap is still right).
-    const auto startStage = [&](std::size_t slot) {
-        report.Elapsed[slot] = static_cast<std::uint32_t>(clock());
-    };
-    const auto endStage = [&](std::size_t slot) {
-        const auto start = static_cast<std::int32_t>(report.Elapsed[slot]);
-        report.Elapsed[slot] = Platform::ElapsedMilliseconds(start, clock());
-    };
+    StageTimer timer(report, clock);
 
-    startStage(0);
+    timer.Start(0);
     report.FileLength = Platform::QueryFileLength(filename);
     Platform::ByteBuffer FileBytes;
     if (report.FileLength >= 1) {
         FileBytes = Platform::ReadWholeFile(filename, report.FileLength);
     }
-    endStage(0);
+    timer.End(0);
 
-    // An empty file shows the checksums of empty input without touching the
-    // engine, so its tables stay unfilled.
-    startStage(1);
-    report.crc32 = report.FileLength != 0 ? Tallix::CalcCRC32(FileBytes.bytes()) : "00000000";
-    endStage(1);
+    MeasureChecksums(report, timer, FileBytes.bytes());
+    return report;
+}
 
-    startStage(2);
-    report.crc16 = report.FileLength != 0 ? Tallix::CalcCRC16(FileBytes.bytes()) : "FFFF";
-    endStage(2);
+FileReport MeasureStream(int fd, const std::string& name, const MillisecondClock& clock) {
+    FileReport report{name, 0, {}, {}, {}};
+    StageTimer timer(report, clock);
+
+    timer.Start(0);
+    const Platform::ByteBuffer bytes = Platform::ReadToEnd(fd, name);
+    report.FileLength = static_cast<std::int64_t>(bytes.size());
+    timer.End(0);
+
+    MeasureChecksums(report, timer, bytes.bytes());
     return report;
 }
 

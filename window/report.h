@@ -33,6 +33,13 @@ using MillisecondClock = std::function<std::int32_t()>;
 FileReport MeasureFile(const std::string& filename,
                        const MillisecondClock& clock = Platform::timeGetTime);
 
+// Reads the open descriptor `fd` (standard input, a pipe) to its end and
+// measures the bytes read as MeasureFile measures a file, reporting them
+// under `name`. Throws Platform::PlatformError when the read fails or the
+// data does not fit in memory.
+FileReport MeasureStream(int fd, const std::string& name,
+                         const MillisecondClock& clock = Platform::timeGetTime);
+
 // The report's four lines, separated by CR LF, with none after the last:
 //   <path>(<length>バイト)
 //   CRC32 - <8 hex digits>

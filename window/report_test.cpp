@@ -18,6 +18,7 @@ namespace {
 
 using Window::FileReport;
 using Window::MeasureFile;
+using Window::MeasureStream;
 using Window::ReportText;
 
 class ReportTest : public TestSupport::TempDirTest {
@@ -73,6 +74,24 @@ TEST_F(ReportTest, EachStageIsTimedBetweenItsOwnTwoReadings) {
     EXPECT_EQ(report.crc32, "CBF43926");
     EXPECT_EQ(report.crc16, "6F91");
     EXPECT_EQ(report.Elapsed, (std::array<std::uint32_t, 3>{1, 4, 16}));
+}
+
+TEST_F(ReportTest, AStreamIsMeasuredUnderItsNameLikeAFile) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::write(fds[1], "123456789", 9), 9);
+    ::close(fds[1]);
+    EXPECT_EQ(UntimedReportText(MeasureStream(fds[0], "-")),
+              "-(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"
+              "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms");
+    ::close(fds[0]);
+
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[1]);
+    const FileReport empty = MeasureStream(fds[0], "-");
+    ::close(fds[0]);
+    EXPECT_EQ(empty.FileLength, 0);
+    EXPECT_EQ(empty.crc32 + " " + empty.crc16, "00000000 FFFF");
 }
 
 TEST_F(ReportTest, SizesOf2GiBAndMoreAreShownWhole) {

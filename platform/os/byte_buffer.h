@@ -33,6 +33,14 @@ class ByteBuffer {
     std::span<std::uint8_t> bytes() noexcept { return {data_, size_}; }
     std::span<const std::uint8_t> bytes() const noexcept { return {data_, size_}; }
 
+    // Makes the buffer hold only its first `size` bytes (no effect when it
+    // holds fewer); the memory stays with it until it is released.
+    void ShrinkTo(std::size_t size) noexcept {
+        if (size < size_) {
+            size_ = size;
+        }
+    }
+
     // True when the bytes live in their own mapping rather than the heap.
     bool mapped() const noexcept { return mappedLength_ != 0; }
 

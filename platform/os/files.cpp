@@ -1,10 +1,12 @@
 #include "platform/os/files.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <new>
 #include <utility>
@@ -110,6 +112,16 @@ void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t
     }
 }
 
+// Waits until `fd`, which may be non-blocking, has data or its end to read.
+void WaitUntilReadable(int fd, const std::string& name) {
+    pollfd ready{fd, POLLIN, 0};
+    while (::poll(&ready, 1, -1) < 0) {
+        if (errno != EINTR) {
+            throw SystemError("read", name, errno);
+        }
+    }
+}
+
 }  // namespace
 
 std::int64_t QueryFileLength(const std::string& path) {
@@ -131,6 +143,32 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
     const FileDescriptor file = OpenRegularFileForReading(path);
     ByteBuffer buffer = AllocateBuffer(path, length);
     ReadExactly(file.get(), path, buffer.data(), buffer.size());
+    return buffer;
+}
+
+ByteBuffer ReadToEnd(int fd, const std::string& name) {
+    constexpr std::size_t kFirstSize = std::size_t{64} << 10;
+    ByteBuffer buffer = AllocateBuffer(name, kFirstSize);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == buffer.size()) {
+            // Doubling keeps the copies to about one pass over the data.
+            ByteBuffer larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
+            std::memcpy(larger.data(), buffer.data(), used);
+            buffer = std::move(larger);
+        }
+        const ssize_t got = ::read(fd, buffer.data() + used, buffer.size() - used);
+        if (got > 0) {
+            used += static_cast<std::size_t>(got);
+        } else if (got == 0) {
+            break;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            WaitUntilReadable(fd, name);
+        } else if (errno != EINTR) {
+            throw SystemError("read", name, errno);
+        }
+    }
+    buffer.ShrinkTo(used);
     return buffer;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/os/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -7,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/os/error.h"
@@ -119,6 +122,40 @@ TEST_F(FilesTest, FileLargerThanMemoryIsRefusedNamingItsSize) {
     EXPECT_EQ(QueryFileLength(path), size);
     const std::string reason = ErrorReason([&] { ReadWholeFile(path, size); });
     EXPECT_NE(reason.find("4398046511104 bytes"), std::string::npos) << reason;
+}
+
+// A pipe fed by another thread in pieces, non-blocking on the reading end
+// so the read must wait for data: every byte arrives, past several growths
+// of the buffer, and the buffer holds exactly those bytes.
+TEST_F(FilesTest, ReadToEndReadsAPipeToItsEndWhateverItsLength) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{300000}}) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        ASSERT_EQ(::fcntl(fds[0], F_SETFL, O_NONBLOCK), 0);
+        std::string content(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) {
+            content[i] = static_cast<char>(i * 7 + i / 251);
+        }
+        std::thread writer([&] {
+            for (std::size_t at = 0; at < size;) {
+                const ssize_t put =
+                    ::write(fds[1], content.data() + at, std::min<std::size_t>(size - at, 40000));
+                ASSERT_GT(put, 0);
+                at += static_cast<std::size_t>(put);
+            }
+            ::close(fds[1]);
+        });
+        const auto bytes = Platform::ReadToEnd(fds[0], "pipe");
+        writer.join();
+        ::close(fds[0]);
+        ASSERT_EQ(bytes.size(), size);
+        EXPECT_EQ(std::string(bytes.data(), bytes.data() + bytes.size()), content);
+    }
+}
+
+TEST_F(FilesTest, ReadToEndAFailedReadIsAnErrorNamingTheSource) {
+    const std::string reason = ErrorReason([] { Platform::ReadToEnd(-1, "standard input"); });
+    EXPECT_EQ(reason, "Bad file descriptor");
 }
 
 TEST_F(FilesTest, UnreadableFileIsAPermissionError) {
