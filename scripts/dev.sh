@@ -16,9 +16,10 @@ BUILD_DIR=${BUILD_DIR:-build}
 # Japanese font for the katakana in the title and the report.
 PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
     xvfb xauth xdotool imagemagick fonts-ipafont-gothic)
-# Validators for the desktop entry and the AppStream metainfo, and the tool
-# that reads the package's library dependencies off the binaries.
-PACKAGES+=(desktop-file-utils appstream dpkg-dev)
+# Validators for the desktop entry, the AppStream metainfo and the Debian
+# package, and the tool that reads the package's library dependencies off
+# the binaries.
+PACKAGES+=(desktop-file-utils appstream lintian dpkg-dev)
 # Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
 # public CRC code the kernels are measured against); never linked into the
 # program.
