@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,10 +11,17 @@ int DescriptorOutput::Write(std::string_view text) {
     while (!text.empty()) {
         const ssize_t written = ::write(fd_, text.data(), text.size());
         if (written < 0) {
-            if (errno == EINTR) {
-                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // Standard output left non-blocking by whoever started us:
+                // wait until it takes more rather than lose the text.
+                pollfd ready{fd_, POLLOUT, 0};
+                if (::poll(&ready, 1, -1) < 0 && errno != EINTR) {
+                    return errno;
+                }
+            } else if (errno != EINTR) {
+                return errno;
             }
-            return errno;
+            continue;
         }
         if (written == 0) {
             return EIO;  // no progress and no reason: never taken for success

@@ -32,25 +32,26 @@ constexpr std::string_view kStandardInput = "-";
 constexpr std::string_view kUsage =
     "Usage: tallix-report [--brief] FILE...\n"
     "  or:  tallix-report --check [--quiet] LIST...\n"
-    "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage took,\n"
-    "or check the files each LIST names against the checksums it gives.\n"
+    "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
+    "took; or check the files named in each LIST against the checksums it gives.\n"
     "A FILE or LIST of - is standard input, read to its end (once a run).\n"
     "\n"
     "  --brief      one line a file: CRC32 CRC16 SIZE PATH, without timings\n"
-    "  -c, --check  read LISTs of --brief lines or SFV lines (PATH CRC32; ';' comments)\n"
-    "               and print PATH: OK or PATH: FAILED (what differed) for each file;\n"
-    "               a relative PATH is taken from its LIST's directory\n"
+    "  -c, --check  read each LIST (--brief lines, or SFV lines: PATH CRC32, with ';'\n"
+    "               comments) and print PATH: OK or PATH: FAILED (what differed);\n"
+    "               a relative PATH is taken from the LIST's directory (from the\n"
+    "               current directory when the LIST is - or a FIFO)\n"
     "  --quiet      with --check, print only the files that failed\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
-    "  --           treat every later argument as a file name\n"
+    "  --           treat every later argument as a FILE or LIST\n"
     "\n"
-    "A name holding a backslash, newline or carriage return is printed with \\\\, \\n and \\r\n"
-    "in their place, on a line that starts with a backslash.\n"
+    "A name holding a backslash, newline or carriage return is printed with \\\\, \\n\n"
+    "and \\r in their place, on a line that starts with a backslash.\n"
     "\n"
-    "Exit status: 0 when every file was reported (or matched its list), 1 when any file\n"
-    "failed, could not be read or its output could not be written, 2 for a usage error\n"
-    "or a LIST that cannot be read or has no checksum line.\n";
+    "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
+    "failed or could not be read, or output could not be written, 2 for a usage\n"
+    "error or a LIST that cannot be read or holds no checksum line.\n";
 
 struct Options {
     bool brief = false;
