@@ -86,7 +86,7 @@ TEST_F(CheckCommandTest, ReadsSfvListsWrittenByHand) {
     Write("sub/digits.txt", "123456789");
     Write("EMPTY.BIN", "");
     const std::string list = Write("check.sfv",
-                                   "; made by hand\r\n"
+                                   "\xEF\xBB\xBF; made by hand, with a byte-order mark\r\n"
                                    "\r\n"
                                    "sub/digits.txt cbf43926\r\n"
                                    ";EMPTY.BIN 12345678\r\n"

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -275,14 +276,15 @@ ListText ReadList(const std::string& path) {
 }
 
 struct CheckCounts {
-    int failed = 0;      // files that did not match
-    int unreadable = 0;  // files that could not be measured
-    int malformed = 0;   // lines of no known form
-    int unreadableLists = 0;
-    int emptyLists = 0;  // lists without one checksum line
+    std::int64_t failed = 0;      // files that did not match
+    std::int64_t unreadable = 0;  // files that could not be measured
+    std::int64_t malformed = 0;   // lines of no known form
+    std::int64_t unreadableLists = 0;
+    std::int64_t emptyLists = 0;  // lists without one checksum line
 };
 
-std::string Counted(int count, std::string_view one, std::string_view many, std::string_view what) {
+std::string Counted(std::int64_t count, std::string_view one, std::string_view many,
+                    std::string_view what) {
     return Platform::DecimalText(count) + " " + std::string(count == 1 ? one : many) + " " +
            std::string(what);
 }
@@ -343,10 +345,12 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
         ++counts.unreadableLists;
         return true;
     }
-    const std::string_view content(reinterpret_cast<const char*>(text.bytes.data()),
-                                   text.bytes.size());
+    std::string_view content(reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size());
+    if (content.starts_with("\xEF\xBB\xBF")) {
+        content.remove_prefix(3);  // the byte-order mark some editors put before UTF-8 text
+    }
     std::size_t number = 0;
-    int entries = 0;
+    std::int64_t entries = 0;
     for (const std::string_view line : SplitLines(content)) {
         ++number;
         const ListLine parsed = ParseListLine(line);
