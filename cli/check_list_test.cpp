@@ -80,7 +80,7 @@ TEST(CheckListTest, RefusesMalformedLines) {
         "\\CBF43926 6F91 9 bad\\tescape",        // an escape other than \\, \n, \r
         "\\CBF43926 6F91 9 ends\\",              // a lone backslash
         std::string("nul\0byte 12345678", 17),
-        std::string("CBF43926 6F91 9 a\0b", 20),
+        std::string("CBF43926 6F91 9 a\0b", 19),
         std::string(1 << 20, 'a'),  // a very long line
         "\\",
     };
