@@ -1,11 +1,52 @@
 // tallix-report: the file report on the command line.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/output.h"
 #include "cli/report_command.h"
 
+namespace {
+
+// The access mode of `fd`, or -1 when it is not open.
+int AccessMode(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags < 0 ? -1 : flags & O_ACCMODE;
+}
+
+// Opens /dev/null the wrong way round on each standard descriptor that was
+// closed, so no file or list opened later takes its number (and is read as
+// standard input or written as output), and using it still fails with EBADF.
+// Returns whether all three are now taken; errno says why not.
+bool HoldClosedStandardDescriptors() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (AccessMode(fd) < 0 &&
+            ::open("/dev/null", (fd == STDIN_FILENO ? O_WRONLY : O_RDONLY) | O_CLOEXEC) != fd) {
+            return false;  // the lowest free number is fd, as the lower ones are taken
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const int outputMode = AccessMode(STDOUT_FILENO);
+    if (outputMode != O_WRONLY && outputMode != O_RDWR) {
+        // Nothing is read when nothing could be written.
+        std::cerr << "tallix-report: write error: " << std::strerror(EBADF) << "\n";
+        return Cli::kSomeFailed;
+    }
+    if (!HoldClosedStandardDescriptors()) {
+        std::cerr << "tallix-report: /dev/null: " << std::strerror(errno) << "\n";
+        return Cli::kSomeFailed;
+    }
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return Cli::RunReportCommand(args, std::cout, std::cerr);
+    Cli::DescriptorOutput out(STDOUT_FILENO);
+    return Cli::RunReportCommand(args, out, std::cerr, STDIN_FILENO);
 }

@@ -1,42 +1,19 @@
-// tallix-report end to end: the built program run on temporary files.
+// tallix-report's reports: in process on a string output, and the built
+// program where real descriptors matter.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_dir_test.h"
+#include "cli/command_test.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Quoted(const std::string& arg) {
-    std::string quoted(1, '\'');
-    for (const char c : arg) {
-        if (c == '\'') {
-            quoted.append("'\\''");
-        } else {
-            quoted.push_back(c);
-        }
-    }
-    quoted.push_back('\'');
-    return quoted;
-}
+using CliTest::Result;
 
 // The text with each run of digits before "ms" made "N", so reports can be
 // compared whatever the timings were.
@@ -58,29 +35,9 @@ std::string WithTimingsMasked(const std::string& text) {
     return masked;
 }
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+const std::string kTimings = "ファイルオープン - Nms , CRC32 - Nms , CRC16 - Nms\n";
 
-class ReportCommandTest : public TestSupport::TempDirTest {
-  protected:
-    // Runs the program under a time limit, so a hang fails instead of blocking.
-    Result Run(const std::vector<std::string>& args) {
-        std::string command = "timeout 60 ";
-        command.append(Quoted(TALLIX_REPORT_BINARY));
-        for (const auto& arg : args) {
-            command.append(" ").append(Quoted(arg));
-        }
-        command.append(" >").append(Quoted(dir_ + "/stdout"));
-        command.append(" 2>").append(Quoted(dir_ + "/stderr")).append(" </dev/null");
-        const int raw = std::system(command.c_str());
-        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return {status, ReadText(dir_ + "/stdout"), ReadText(dir_ + "/stderr")};
-    }
-};
+class ReportCommandTest : public CliTest::CommandTest {};
 
 TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
     const std::string path = Write("digits.txt", "123456789");
@@ -88,9 +45,7 @@ TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(WithTimingsMasked(result.out),
-              path +
-                  "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n"
-                  "ファイルオープン - Nms , CRC32 - Nms , CRC16 - Nms\n");
+              path + "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n" + kTimings);
 }
 
 TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
@@ -98,17 +53,16 @@ TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
     const std::string empty = Write("empty", "");
     const std::string missing = dir_ + "/missing";
 
-    const Result brief = Run({"--brief", digits, missing, empty});
+    const Result brief = RunIn({"--brief", digits, missing, empty});
     EXPECT_EQ(brief.status, 1);
     EXPECT_EQ(brief.out, "CBF43926 6F91 9 " + digits + "\n00000000 FFFF 0 " + empty + "\n");
     EXPECT_EQ(brief.err, "tallix-report: " + missing + ": No such file or directory\n");
 
-    const Result full = Run({missing, digits, empty});
+    const Result full = RunIn({missing, digits, empty});
     EXPECT_EQ(full.status, 1);
-    const std::string timings = "ファイルオープン - Nms , CRC32 - Nms , CRC16 - Nms\n";
     EXPECT_EQ(WithTimingsMasked(full.out),
-              digits + "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n" + timings + "\n" + empty +
-                  "(0バイト)\nCRC32 - 00000000\nCRC16 - FFFF\n" + timings);
+              digits + "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n" + kTimings + "\n" + empty +
+                  "(0バイト)\nCRC32 - 00000000\nCRC16 - FFFF\n" + kTimings);
 }
 
 TEST_F(ReportCommandTest, RefusesDirectoriesFifosAndDevicesWithoutOpeningThem) {
@@ -138,6 +92,17 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
 
     const std::string dashed = Write("--brief", "123456789");  // a file named like an option
     EXPECT_EQ(Run({"--", dashed}).out.substr(0, dashed.size() + 1), dashed + "(");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--brief", "--check", "list"},
+                                                                  {"--quiet", "file"},
+                                                                  {"-", "--brief", "-"},
+                                                                  {"--check"},
+                                                                  {"--bogus\nforged line"}}) {
+        const Result wrong = RunIn(args);
+        EXPECT_EQ(wrong.status, 2) << args.front();
+        EXPECT_EQ(wrong.out, "");
+        EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 2) << wrong.err;
+    }
 }
 
 // A sparse file of 4 GiB + 17 zero bytes: a size beyond 32 bits, read whole.
@@ -150,6 +115,96 @@ TEST_F(ReportCommandTest, ReportsAFileBeyondFourGibibytes) {
     const Result result = Run({"--brief", path});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "671BCF4D 9BEC 4294967313 " + path + "\n");
+}
+
+TEST_F(ReportCommandTest, NamesCannotForgeLines) {
+    const std::string forged = Write("x\nCBF43926 6F91 9 important.bin", "evil");
+    const std::string slashed = Write("back\\slash\rcr", "123456789");
+    const std::string plain = Write("plain name", "123456789");
+
+    const Result brief = RunIn({"--brief", forged, slashed, plain});
+    EXPECT_EQ(brief.status, 0) << brief.err;
+    EXPECT_EQ(brief.out, std::string("\\8DFB3152 B9B4 4 ").append(dir_) +
+                             "/x\\nCBF43926 6F91 9 important.bin\n"
+                             "\\CBF43926 6F91 9 " +
+                             dir_ + "/back\\\\slash\\rcr\nCBF43926 6F91 9 " + plain + "\n");
+
+    const Result full = RunIn({slashed});
+    EXPECT_EQ(full.status, 0) << full.err;
+    EXPECT_EQ(WithTimingsMasked(full.out), "\\" + dir_ + "/back\\\\slash\\rcr(9バイト)\n" +
+                                               "CRC32 - CBF43926\nCRC16 - 6F91\n" + kTimings);
+
+    const Result missing = RunIn({"--brief", dir_ + "/gone\nCBF43926 6F91 9 ok"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err,
+              "tallix-report: " + dir_ + "/gone\\nCBF43926 6F91 9 ok: No such file or directory\n");
+}
+
+TEST_F(ReportCommandTest, ReadsStandardInputAsTheFileNamedDash) {
+    const std::string digits = Write("digits", "123456789");
+    const Result brief = RunIn({"--brief", digits, "-"}, "123456789");
+    EXPECT_EQ(brief.status, 0) << brief.err;
+    EXPECT_EQ(brief.out, "CBF43926 6F91 9 " + digits + "\nCBF43926 6F91 9 -\n");
+
+    const Result piped = Run({"-"}, CliTest::OutputTo(dir_ + "/.stdout"), "printf 123456789 |");
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(WithTimingsMasked(piped.out),
+              "-(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n" + kTimings);
+
+    const Result empty = Run({"--brief", "-"});  // standard input is /dev/null
+    EXPECT_EQ(empty.out, "00000000 FFFF 0 -\n");
+
+    const Result closed =
+        Run({"--brief", "-", digits}, "<&- " + CliTest::OutputTo(dir_ + "/.stdout"));
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_EQ(closed.out, "CBF43926 6F91 9 " + digits + "\n");
+    EXPECT_EQ(closed.err, "tallix-report: -: Bad file descriptor\n");
+}
+
+// In process: the first write that fails ends the run, so no later file is
+// read (the missing one would be named on standard error).
+TEST_F(ReportCommandTest, StopsAtTheFirstFailedWrite) {
+    const std::string digits = Write("digits", "123456789");
+    const std::string line = "CBF43926 6F91 9 " + digits + "\n";
+    for (const bool brief : {true, false}) {
+        Cli::StringOutput out(brief ? line.size() : 0, EPIPE);
+        std::vector<std::string> args{digits, digits, dir_ + "/missing"};
+        if (brief) {
+            args.insert(args.begin(), "--brief");
+        }
+        const Result result = RunIn(args, out);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(out.text(), brief ? line : "");
+        EXPECT_EQ(result.err, "tallix-report: write error: Broken pipe\n");
+    }
+
+    Cli::StringOutput failsOnClose(std::string::npos, 0, EIO);
+    const Result closing = RunIn({"--brief", digits}, failsOnClose);
+    EXPECT_EQ(closing.status, 1);
+    EXPECT_EQ(closing.err, "tallix-report: write error: Input/output error\n");
+
+    Cli::StringOutput full(0, ENOSPC);
+    EXPECT_EQ(RunIn({"--help"}, full).status, 1);
+}
+
+TEST_F(ReportCommandTest, WriteErrorsOfTheRealStandardOutput) {
+    const std::string digits = Write("digits", "123456789");
+    const std::string missing = dir_ + "/missing";
+    const std::string noSpace = "tallix-report: write error: No space left on device\n";
+
+    const Result full = Run({"--brief", digits, missing}, ">/dev/full </dev/null");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, noSpace);
+    EXPECT_EQ(Run({"--version"}, ">/dev/full").err, noSpace);
+
+    const Result closed = Run({"--brief", missing}, ">&- </dev/null");
+    EXPECT_EQ(closed.status, 1);  // and the missing file was never looked at
+    EXPECT_EQ(closed.err, "tallix-report: write error: Bad file descriptor\n");
+    EXPECT_EQ(Run({"--brief", missing}, "1</dev/null").err, closed.err);  // open read-only
+
+    const Result piped = RunIntoClosedPipe({digits, digits, missing});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_EQ(piped.err, "tallix-report: write error: Broken pipe\n");
 }
 
 }  // namespace

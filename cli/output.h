@@ -1,0 +1,58 @@
+// Standard output of the command, written so that every failure is seen:
+// each write goes straight to the system and its result is checked, and
+// ending the output closes it and checks that too (a full disk or a network
+// file system may report only then).
+#pragma once
+
+#include <cerrno>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Cli {
+
+class Output {
+  public:
+    virtual ~Output() = default;
+    // Writes all of `text`; returns 0, or the errno value of the failure.
+    virtual int Write(std::string_view text) = 0;
+    // Ends the output after the last write; returns 0, or the errno value
+    // of the failure.
+    virtual int Close() = 0;
+};
+
+// An open file descriptor, written with write(2) and ended with close(2).
+class DescriptorOutput : public Output {
+  public:
+    explicit DescriptorOutput(int fd) : fd_(fd) {}
+    int Write(std::string_view text) override;
+    int Close() override;
+
+  private:
+    int fd_;
+};
+
+// Output kept in a string, for tests: it holds at most `capacity` bytes and
+// a write that would go beyond fails with `error`, writing nothing, as a
+// full device or a pipe whose reader has gone does; Close fails with
+// `closeError` when that is not 0.
+class StringOutput : public Output {
+  public:
+    StringOutput() = default;
+    StringOutput(std::size_t capacity, int error, int closeError = 0)
+        : capacity_(capacity), error_(error), closeError_(closeError) {}
+    int Write(std::string_view text) override;
+    int Close() override;
+
+    const std::string& text() const noexcept { return text_; }
+    bool closed() const noexcept { return closed_; }
+
+  private:
+    std::string text_;
+    std::size_t capacity_ = std::string::npos;
+    int error_ = ENOSPC;
+    int closeError_ = 0;
+    bool closed_ = false;
+};
+
+}  // namespace Cli
