@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -20,6 +23,11 @@
 #include "platform/os/clock.h"
 #include "platform/os/directory.h"
 #include "tests/support/temp_dir_test.h"
+
+// Texts in failure messages as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -71,26 +79,35 @@ class MainFormTest : public TestSupport::TempDirTest {
         Platform::SetErrorReport(previousReport_);
     }
 
-    // Clicks the entry that shows `text` in a list, at its place on screen.
-    static void ClickEntry(QListWidget& list, const QString& text) {
-        const auto found = list.findItems(text, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << text.toStdString();
-        const QRect place = list.visualItemRect(found.front());
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, place.center());
+    // The row of the entry that shows `text` (matched as `flags` say); fails
+    // the test unless there is exactly one.
+    static QModelIndex RowOf(const QListView& list, const QString& text, Qt::MatchFlags flags) {
+        const QAbstractItemModel& rows = *list.model();
+        const QModelIndexList found =
+            rows.match(rows.index(0, 0), Qt::DisplayRole, text, -1, flags);
+        EXPECT_EQ(found.size(), 1) << text.toStdString();
+        return found.size() == 1 ? found.front() : QModelIndex();
     }
 
-    static void DoubleClickEntry(QListWidget& list, const QString& text) {
-        const auto found = list.findItems(text, Qt::MatchEndsWith);
-        ASSERT_EQ(found.size(), 1) << text.toStdString();
-        const QPoint centre = list.visualItemRect(found.front()).center();
+    // Clicks the entry that shows `text` in a list, at its place on screen.
+    static void ClickEntry(QListView& list, const QString& text) {
+        const QModelIndex row = RowOf(list, text, Qt::MatchExactly);
+        ASSERT_TRUE(row.isValid());
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(row).center());
+    }
+
+    static void DoubleClickEntry(QListView& list, const QString& text) {
+        const QModelIndex row = RowOf(list, text, Qt::MatchEndsWith);
+        ASSERT_TRUE(row.isValid());
+        const QPoint centre = list.visualRect(row).center();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
     }
 
-    static QStringList Entries(const QListWidget& list) {
+    static QStringList Entries(const QListView& list) {
         QStringList texts;
-        for (int row = 0; row < list.count(); ++row) {
-            texts << list.item(row)->text().trimmed();
+        for (int row = 0; row < list.model()->rowCount(); ++row) {
+            texts << list.model()->index(row, 0).data().toString().trimmed();
         }
         return texts;
     }
@@ -185,18 +202,75 @@ TEST_F(MainFormTest, KeyboardMovesAndRepeatedClicksEachMakeOneFreshReport) {
     EXPECT_EQ(reports, 4);
 }
 
-TEST_F(MainFormTest, LongPathWrapsInsideTheLabel) {
-    const std::string deep = dir_ + "/" + std::string(120, 'd');
-    fs::create_directory(deep);
-    std::ofstream(deep + "/a.txt") << "123456789";
-    form_->Dir1().SetPath(deep);
+// Each report line stays on one row, cut at the right edge, so a long path
+// cannot push the checksum and timing lines out of the label.
+TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
+    const std::string name = std::string(196, 'n') + ".txt";  // 200 characters
+    Write(name, "123456789");
+    form_->File1().SetPath(dir_);
     form_->Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_->form()));
-    ClickEntry(form_->File1(), "a.txt");
+    ClickEntry(form_->File1(), QString::fromStdString(name));
     QApplication::processEvents();
-    const QTextLayout* firstLine = form_->Label1().document()->firstBlock().layout();
-    EXPECT_GT(firstLine->lineCount(), 1);
-    EXPECT_LE(firstLine->boundingRect().width(), form_->Label1().width());
+    ASSERT_TRUE(Caption().starts_with(dir_ + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"))
+        << Caption();
+
+    Platform::QtLabel& label = form_->Label1();
+    EXPECT_EQ(label.lineWrapMode(), QPlainTextEdit::NoWrap);
+    ASSERT_EQ(label.document()->blockCount(), 4);
+    for (QTextBlock block = label.document()->firstBlock(); block.isValid(); block = block.next()) {
+        EXPECT_EQ(block.layout()->lineCount(), 1) << block.text().toStdString();
+    }
+    const QTextBlock timing = label.document()->lastBlock();
+    EXPECT_TRUE(IsTimingLine(timing.text().toStdString())) << timing.text().toStdString();
+    const QRect place = label.cursorRect(QTextCursor(timing));  // in the viewport
+    EXPECT_GE(place.top(), 0);
+    EXPECT_LE(place.bottom(), label.viewport()->height());
+    EXPECT_EQ(label.horizontalScrollBar()->value(), 0);  // the text starts at the left edge
+    // The whole path can still be copied, and the tooltip shows it.
+    label.selectAll();
+    EXPECT_TRUE(
+        label.textCursor().selectedText().startsWith(QString::fromStdString(dir_ + "/" + name)));
+    EXPECT_TRUE(label.toolTip().remove('\n').contains(QString::fromStdString(name)));
+}
+
+// A name may hold any byte but "/" and NUL. Line breaks and other control
+// characters show as escapes, so every file is one row of the list and the
+// report is four rows of the label; the file still opens by its real name.
+TEST_F(MainFormTest, ControlCharactersInNamesShowAsEscapesOnOneRow) {
+    const std::string name = "two\nlines\r\nCRC32 - 00000000\t\x01\x7f.txt";
+    Write(name, "123456789");
+    fs::create_directory(dir_ + "/new\nline");
+    form_->Dir1().SetPath(dir_);
+    form_->File1().SetPath(dir_);
+    const QString shown = QStringLiteral("two\\nlines\\r\\nCRC32 - 00000000\\t\\x01\\x7F.txt");
+    EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty", shown}));
+    EXPECT_EQ(Entries(form_->Dir1()).back(), QStringLiteral("sub"));
+    EXPECT_TRUE(Entries(form_->Dir1()).contains(QStringLiteral("new\\nline")));
+
+    ClickEntry(form_->File1(), shown);
+    EXPECT_EQ(form_->File1().FileName(), name);
+    ASSERT_TRUE(Caption().starts_with(dir_ + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"))
+        << Caption();
+    const QStringList rows = form_->Label1().toPlainText().split('\n');
+    ASSERT_EQ(rows.size(), 4) << form_->Label1().toPlainText().toStdString();
+    EXPECT_EQ(rows[0], QString::fromStdString(dir_ + "/") + shown + QStringLiteral("(9バイト)"));
+    EXPECT_EQ(rows[1], QStringLiteral("CRC32 - CBF43926"));
+    EXPECT_TRUE(IsTimingLine(rows[3].toStdString()));
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST(DisplayTextTest, ShowsEveryCharacterThatWouldMoveOrBreakTheTextAsAnEscape) {
+    using Platform::DisplayText;
+    EXPECT_EQ(DisplayText("plain name (1).txt"), QStringLiteral("plain name (1).txt"));
+    EXPECT_EQ(DisplayText("Tallixサンプル"), QStringLiteral("Tallixサンプル"));
+    EXPECT_EQ(DisplayText("back\\slash"), QStringLiteral("back\\slash"));
+    EXPECT_EQ(DisplayText(std::string("a\0b", 3)), QStringLiteral("a\\x00b"));
+    EXPECT_EQ(DisplayText("\n\r\t\x1b\x1f\x7f"), QStringLiteral("\\n\\r\\t\\x1B\\x1F\\x7F"));
+    // C1 controls, line and paragraph separators, direction overrides.
+    EXPECT_EQ(DisplayText("\u0085|\u2028|\u2029|\u202e|\u2066"),
+              QStringLiteral("\\u0085|\\u2028|\\u2029|\\u202E|\\u2066"));
+    EXPECT_EQ(DisplayText("caf\xe9"), QStringLiteral("caf\uFFFD"));  // not UTF-8
 }
 
 TEST_F(MainFormTest, ZeroLengthFileReportsWithoutBeingOpened) {
@@ -273,7 +347,8 @@ TEST_F(MainFormTest, OpeningADirectoryMovesBothListsAndLeavesTheLabel) {
     EXPECT_EQ(Caption(), report);
 
     // Back up with the keyboard: the entry above the current one is its parent.
-    form_->Dir1().setCurrentRow(form_->Dir1().currentRow() - 1);
+    form_->Dir1().setCurrentIndex(
+        form_->Dir1().currentIndex().siblingAtRow(form_->Dir1().CurrentRow() - 1));
     QTest::keyClick(&form_->Dir1(), Qt::Key_Return);
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty"}));

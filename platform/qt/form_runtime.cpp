@@ -2,15 +2,20 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QMessageBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QStringList>
 
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <limits>
 #include <new>
+#include <string_view>
 #include <utility>
 
 #include "platform/os/directory.h"
@@ -20,12 +25,16 @@
 namespace Platform {
 namespace {
 
-// Each list entry keeps the native bytes of what it stands for.
-constexpr int kNativeRole = Qt::UserRole;
+// Paths and reasons longer than this many characters show in a message box
+// as their beginning and end around an ellipsis, so a few lines hold them.
+constexpr qsizetype kLongestBoxField = 400;
+
+// Tooltips are cut into lines of this many characters, at most this many.
+constexpr qsizetype kToolTipLineLength = 80;
+constexpr qsizetype kToolTipLines = 24;
 
 void ShowMessageBox(QWidget* form, const ErrorReportEntry& error) {
-    const QString title = form != nullptr ? form->windowTitle() : QString();
-    QMessageBox::critical(form, title, ErrorReportText(error));
+    ErrorReportBox(form, error)->exec();
 }
 
 ErrorReport& CurrentErrorReport() {
@@ -47,14 +56,112 @@ ErrorReportEntry EntryForCurrentException() {
     }
 }
 
-std::string NativeOf(const QListWidgetItem* item) {
-    return item->data(kNativeRole).toByteArray().toStdString();
+// Shows the wait cursor for as long as it lives. The platform applies the
+// cursor at once, without a turn of the event loop.
+class WaitCursor {
+  public:
+    WaitCursor()
+        : active_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+        if (active_) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    }
+    ~WaitCursor() {
+        if (active_) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    bool active_;
+};
+
+// Native bytes as text, undecodable bytes as replacement characters.
+QString DecodedText(std::string_view native) {
+    return QFile::decodeName(
+        QByteArray::fromRawData(native.data(), static_cast<qsizetype>(native.size())));
 }
 
-QListWidgetItem* NewEntry(const std::string& native, const QString& text) {
-    auto* item = new QListWidgetItem(text);
-    item->setData(kNativeRole, QByteArray::fromStdString(native));
-    return item;
+// The escape for a character that would move or break the text it is in,
+// or an empty text for any other character.
+QString EscapeFor(char32_t c) {
+    switch (c) {
+        case '\n':
+            return QStringLiteral("\\n");
+        case '\r':
+            return QStringLiteral("\\r");
+        case '\t':
+            return QStringLiteral("\\t");
+        default:
+            break;
+    }
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    const bool separator = c == 0x2028 || c == 0x2029;
+    const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+                           c == 0x200E || c == 0x200F || c == 0x061C;
+    if (!control && !separator && !direction) {
+        return {};
+    }
+    const int digits = c <= 0x7F ? 2 : 4;
+    return (digits == 2 ? QStringLiteral("\\x") : QStringLiteral("\\u")) +
+           QString::number(static_cast<uint>(c), 16)
+               .rightJustified(digits, QLatin1Char('0'))
+               .toUpper();
+}
+
+// `text` with every character that would move or break it escaped.
+QString VisibleText(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const QString escape = EscapeFor(c.unicode());
+        if (escape.isEmpty()) {
+            shown += c;
+        } else {
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+// `text` cut to its first and last `keep` / 2 characters around an ellipsis
+// when it is longer than `keep`, without splitting a surrogate pair.
+QString Shortened(const QString& text, qsizetype keep) {
+    if (text.size() <= keep) {
+        return text;
+    }
+    qsizetype head = keep / 2;
+    qsizetype tail = text.size() - keep / 2;
+    if (text.at(head).isLowSurrogate()) {
+        --head;
+    }
+    if (text.at(tail).isLowSurrogate()) {
+        ++tail;
+    }
+    return text.left(head) + QStringLiteral(" \u2026 ") + text.mid(tail);
+}
+
+// A one-line text for a tooltip: in lines of a fixed length, and no more of
+// them than fit on a screen.
+QString ToolTipText(const QString& line) {
+    const QString shown = Shortened(line, kToolTipLineLength * kToolTipLines);
+    QStringList lines;
+    for (qsizetype start = 0; start < shown.size(); start += kToolTipLineLength) {
+        lines << shown.mid(start, kToolTipLineLength);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString ErrorText(const ErrorReportEntry& error, qsizetype longest) {
+    QString text =
+        QStringLiteral("Could not %1.").arg(Shortened(DisplayText(error.operation), longest));
+    if (!error.path.empty()) {
+        text += QStringLiteral("\n\nPath: ") + Shortened(DisplayText(error.path), longest);
+    }
+    text += QStringLiteral("\nReason: ") + Shortened(DisplayText(error.reason), longest);
+    return text;
 }
 
 }  // namespace
@@ -64,12 +171,20 @@ ErrorReport SetErrorReport(ErrorReport report) {
 }
 
 QString ErrorReportText(const ErrorReportEntry& error) {
-    QString text = QStringLiteral("Could not %1.").arg(DisplayText(error.operation));
-    if (!error.path.empty()) {
-        text += QStringLiteral("\n\nPath: ") + DisplayText(error.path);
+    return ErrorText(error, std::numeric_limits<qsizetype>::max());
+}
+
+std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntry& error) {
+    const QString title = form != nullptr ? form->windowTitle() : QString();
+    const QString text = ErrorText(error, kLongestBoxField);
+    auto box =
+        std::make_unique<QMessageBox>(QMessageBox::Critical, title, text, QMessageBox::Ok, form);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    const QString whole = ErrorReportText(error);
+    if (whole != text) {
+        box->setDetailedText(whole);
     }
-    text += QStringLiteral("\nReason: ") + DisplayText(error.reason);
-    return text;
+    return box;
 }
 
 bool RunEvent(QWidget* control, const std::function<void()>& procedure) {
@@ -77,6 +192,7 @@ bool RunEvent(QWidget* control, const std::function<void()>& procedure) {
         return true;
     }
     try {
+        const WaitCursor wait;
         procedure();
         return true;
     } catch (...) {
@@ -90,7 +206,7 @@ bool RunEvent(QWidget* control, const std::function<void()>& procedure) {
 }
 
 QString DisplayText(const std::string& native) {
-    return QFile::decodeName(QByteArray::fromStdString(native));
+    return VisibleText(DecodedText(native));
 }
 
 std::vector<std::string> MountedDrives() {
@@ -109,7 +225,7 @@ std::vector<std::string> MountedDrives() {
 }
 
 std::string DriveOf(const std::string& path) {
-    return QFile::encodeName(QStorageInfo(DisplayText(path)).rootPath()).toStdString();
+    return QFile::encodeName(QStorageInfo(DecodedText(path)).rootPath()).toStdString();
 }
 
 // ---- Drive list ----
@@ -161,14 +277,138 @@ void QtDriveListBox::Choose(int index) {
     }
 }
 
+// ---- Native lists ----
+
+void NativeListModel::SetRows(std::vector<Row> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+int NativeListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+QVariant NativeListModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    const std::string_view name = std::string_view(row.native).substr(row.nameStart);
+    return QString(3 * row.indent, QLatin1Char(' ')) + VisibleText(DecodedText(name));
+}
+
+NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
+    setModel(&model_);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+int NativeListView::CurrentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void NativeListView::SetRows(std::vector<NativeListModel::Row> rows, int current) {
+    pendingRow_.reset();
+    {
+        const QScopedValueRollback quiet(quiet_, true);
+        model_.SetRows(std::move(rows));
+    }
+    Highlight(current);
+    if (current >= 0) {
+        scrollTo(model_.index(current), QAbstractItemView::PositionAtCenter);
+    } else {
+        scrollToTop();
+    }
+}
+
+void NativeListView::Highlight(int row) {
+    const QScopedValueRollback quiet(quiet_, true);
+    if (row < 0) {
+        selectionModel()->clear();
+    } else {
+        selectionModel()->setCurrentIndex(model_.index(row), QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+void NativeListView::RestoreHighlight(int row) {
+    Highlight(row);
+    pendingRow_ = row;
+}
+
+void NativeListView::ApplyPendingHighlight(bool finished) {
+    if (pendingRow_) {
+        Highlight(*pendingRow_);
+        if (finished) {
+            pendingRow_.reset();
+        }
+    }
+}
+
+// A mouse press, move or double-click may fail an event and then go on to
+// select the entry under the pointer; the release ends it.
+bool NativeListView::viewportEvent(QEvent* event) {
+    const bool handled = QListView::viewportEvent(event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            ApplyPendingHighlight(false);
+            break;
+        case QEvent::MouseButtonRelease:
+            ApplyPendingHighlight(true);
+            break;
+        default:
+            break;
+    }
+    return handled;
+}
+
+// Qt makes the first entry current when a list without one gains focus;
+// tabbing into a list highlights nothing and raises no event.
+void NativeListView::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
+    {
+        const QScopedValueRollback quiet(quiet_, true);
+        QListView::focusInEvent(event);
+    }
+    if (!hadCurrent) {
+        Highlight(-1);
+    }
+}
+
+void NativeListView::keyPressEvent(QKeyEvent* event) {
+    QListView::keyPressEvent(event);
+    ApplyPendingHighlight(true);
+}
+
 // ---- Directory list ----
 
-QtDirListBox::QtDirListBox(QWidget* parent) : QListWidget(parent) {
+QtDirListBox::QtDirListBox(QWidget* parent) : NativeListView(parent) {
     // A double-click or Enter opens an entry.
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        const std::string target = NativeOf(item);
-        RunEvent(this, [this, target] { SetPath(target); });
+    connect(this, &QListView::activated, this, [this](const QModelIndex& index) {
+        if (index.isValid()) {
+            Open(index.row());
+        }
     });
+}
+
+void QtDirListBox::Open(int row) {
+    const std::string target = Native(row);
+    if (RunEvent(this, [this, &target] {
+            try {
+                SetPath(target);
+            } catch (...) {
+                Highlight(pathRow_);
+                throw;
+            }
+        })) {
+        KeepHighlight();
+    } else {
+        RestoreHighlight(pathRow_);
+    }
 }
 
 void QtDirListBox::SetPath(const std::string& path) {
@@ -195,93 +435,95 @@ void QtDirListBox::SetPath(const std::string& path) {
 // subdirectories one step below the current directory.
 void QtDirListBox::Display(const std::string& path,
                            const std::vector<std::string>& subdirectories) {
-    const QSignalBlocker blocker(this);
-    path_ = path;
-    subdirectories_ = subdirectories;
-    clear();
-    const QString indentStep = QStringLiteral("   ");
+    const std::vector<std::string> ancestors = PathAndAncestors(path);
+    std::vector<NativeListModel::Row> rows;
+    rows.reserve(ancestors.size() + subdirectories.size());
     int depth = 0;
-    QListWidgetItem* current = nullptr;
-    for (const std::string& ancestor : PathAndAncestors(path)) {
-        current =
-            NewEntry(ancestor, indentStep.repeated(depth++) + DisplayText(LastName(ancestor)));
-        addItem(current);
+    for (const std::string& ancestor : ancestors) {
+        rows.push_back({ancestor, ancestor.size() - LastName(ancestor).size(), depth++});
     }
     for (const std::string& name : subdirectories) {
-        addItem(NewEntry(JoinPath(path, kPathSeparator, name),
-                         indentStep.repeated(depth) + DisplayText(name)));
+        std::string native = JoinPath(path, kPathSeparator, name);
+        const std::size_t nameStart = native.size() - name.size();
+        rows.push_back({std::move(native), nameStart, depth});
     }
-    setCurrentItem(current);
+    path_ = path;
+    subdirectories_ = subdirectories;
+    pathRow_ = static_cast<int>(ancestors.size()) - 1;
+    SetRows(std::move(rows), pathRow_);
 }
 
 // ---- File list ----
 
-QtFileListBox::QtFileListBox(QWidget* parent) : QListWidget(parent) {
-    setSelectionMode(QAbstractItemView::SingleSelection);
+QtFileListBox::QtFileListBox(QWidget* parent) : NativeListView(parent) {
     // A keyboard move, or the press of a click, that selects another file.
-    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) {
-            Click();
-        }
-    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                if (!Quiet() && current.isValid()) {
+                    Click(previous.isValid() ? previous.row() : -1);
+                }
+            });
     // A click on the file that was already selected reports it afresh.
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (row(item) == rowBeforePress_) {
-            Click();
+    connect(this, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (!Quiet() && index.isValid() && index.row() == rowBeforePress_) {
+            Click(rowBeforePress_);
         }
     });
 }
 
 void QtFileListBox::mousePressEvent(QMouseEvent* event) {
-    rowBeforePress_ = currentRow();
-    QListWidget::mousePressEvent(event);
+    rowBeforePress_ = CurrentRow();
+    NativeListView::mousePressEvent(event);
 }
 
-// Qt makes the first entry current when an empty selection gains focus;
-// tabbing into the list selects no file and starts no report.
-void QtFileListBox::focusInEvent(QFocusEvent* event) {
-    const bool hadCurrent = currentItem() != nullptr;
-    const QSignalBlocker blocker(this);
-    QListWidget::focusInEvent(event);
-    if (!hadCurrent) {
-        setCurrentItem(nullptr);
+void QtFileListBox::Click(int previousRow) {
+    if (RunEvent(this, [this, previousRow] {
+            try {
+                if (onClick) {
+                    onClick();
+                }
+            } catch (...) {
+                Highlight(previousRow);
+                throw;
+            }
+        })) {
+        KeepHighlight();
+    } else {
+        RestoreHighlight(previousRow);
     }
-}
-
-void QtFileListBox::Click() {
-    RunEvent(this, onClick);
 }
 
 void QtFileListBox::SetPath(const std::string& path) {
     const std::string target = NormalDirectoryPath(path);
-    const std::vector<std::string> files = ListOrdinaryFiles(target);  // may throw
-    const QSignalBlocker blocker(this);                                // refilling raises no click
-    path_ = target;
-    clear();
-    for (const std::string& name : files) {
-        addItem(NewEntry(name, DisplayText(name)));
+    std::vector<std::string> files = ListOrdinaryFiles(target);  // may throw
+    std::vector<NativeListModel::Row> rows;
+    rows.reserve(files.size());
+    for (std::string& name : files) {
+        rows.push_back({std::move(name), 0, 0});
     }
+    path_ = target;
+    SetRows(std::move(rows), -1);  // refilling raises no click
     rowBeforePress_ = -1;
 }
 
 std::string QtFileListBox::FileName() const {
-    const QListWidgetItem* item = currentItem();
-    return item != nullptr ? NativeOf(item) : std::string();
+    const int row = CurrentRow();
+    return row >= 0 ? Native(row) : std::string();
 }
 
 // ---- Label ----
 
 QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     // Looks like a label: no frame, the form's background, text from the top
-    // left. Selectable with the mouse so a checksum can be copied, wrapping
-    // a long path anywhere so it stays inside the box.
+    // left, each line on one row cut at the right edge. Selectable with the
+    // mouse so a checksum can be copied.
     setReadOnly(true);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setTextInteractionFlags(Qt::TextSelectableByMouse);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
     document()->setDocumentMargin(0);
     setBackgroundVisible(false);
     QPalette colours = palette();
@@ -289,11 +531,23 @@ QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     setPalette(colours);
 }
 
-void QtLabel::SetCaption(const std::string& caption) {
+void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength) {
     caption_ = caption;
-    QString text = QString::fromUtf8(caption);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    setPlainText(text);
+    const std::string_view text(caption_);
+    const std::size_t literal = std::min(literalLength, text.size());
+    QStringList lines{DisplayText(std::string(text.substr(0, literal)))};
+    const std::string_view lineBreak = "\r\n";
+    std::size_t start = literal;
+    for (std::size_t end; (end = text.find(lineBreak, start)) != std::string_view::npos;
+         start = end + lineBreak.size()) {
+        lines.back() += VisibleText(QString::fromUtf8(text.substr(start, end - start)));
+        lines << QString();
+    }
+    lines.back() += VisibleText(QString::fromUtf8(text.substr(start)));
+    setPlainText(lines.join(QLatin1Char('\n')));
+    // A first line too long for the label shows whole in the tooltip.
+    const bool cut = fontMetrics().horizontalAdvance(lines.front()) > contentsRect().width();
+    setToolTip(cut ? ToolTipText(lines.front()) : QString());
 }
 
 // ---- Form ----
