@@ -114,6 +114,26 @@ class MainFormTest : public TestSupport::TempDirTest {
 
     std::string Caption() { return form_->Label1().Caption(); }
 
+    // A list's entries, its highlighted row and its selected rows.
+    static std::string ListState(const Platform::NativeListView& list) {
+        std::string state = Entries(list).join('|').toStdString() + " current " +
+                            std::to_string(list.CurrentRow()) + " selected";
+        for (const QModelIndex& selected : list.selectionModel()->selectedIndexes()) {
+            state.append(1, ' ').append(std::to_string(selected.row()));
+        }
+        return state;
+    }
+
+    // Everything the user sees of the window: the three lists with their
+    // highlights, and the label.
+    std::string WindowState() {
+        return "drive " + form_->Drive1().Drive() + " at " +
+               std::to_string(form_->Drive1().currentIndex()) + "\ndirectories " +
+               form_->Dir1().Path() + ": " + ListState(form_->Dir1()) + "\nfiles " +
+               form_->File1().Path() + ": " + ListState(form_->File1()) + " name " +
+               form_->File1().FileName() + "\nlabel " + Caption();
+    }
+
     std::vector<ErrorReportEntry> errors_;
     Platform::ErrorReport previousReport_;
     std::unique_ptr<Platform::MainForm> form_;
@@ -292,10 +312,11 @@ TEST_F(MainFormTest, FileDeletedAfterTheListWasFilledLeavesTheLabelSilently) {
 }
 
 TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
-    ClickEntry(form_->File1(), "a.txt");
-    const std::string report = Caption();
     Write("secret", "123");
     form_->File1().SetPath(dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+    const std::string before = WindowState();
     ::chmod((dir_ + "/secret").c_str(), 0);
     AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
     ASSERT_EQ(errors_.size(), 1u);
@@ -303,9 +324,38 @@ TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(errors_[0].path, dir_ + "/secret");
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(Caption(), report);
+    // The highlight is back on the file whose report the label shows.
+    EXPECT_EQ(WindowState(), before);
 
     ClickEntry(form_->File1(), "b.bin");
     EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)"));
+}
+
+// After a failed report the lists are as they were before the click or key
+// press: the highlight on the file selected before, or on none.
+TEST_F(MainFormTest, FailedReportPutsTheHighlightBackWhereverItWas) {
+    Write("secret", "123");
+    ::chmod((dir_ + "/secret").c_str(), 0);
+    form_->File1().SetPath(dir_);  // a.txt, b.bin, c.empty, secret
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form_->form()));
+    const std::string nothingSelected = WindowState();
+    AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
+    EXPECT_EQ(WindowState(), nothingSelected);
+    EXPECT_EQ(form_->File1().FileName(), "");
+
+    ClickEntry(form_->File1(), "c.empty");
+    const std::string onEmpty = WindowState();
+    form_->File1().setFocus();
+    AsUnprivilegedUser([&] { QTest::keyClick(&form_->File1(), Qt::Key_Down); });
+    EXPECT_EQ(WindowState(), onEmpty);
+    AsUnprivilegedUser([&] { DoubleClickEntry(form_->File1(), "secret"); });
+    EXPECT_EQ(WindowState(), onEmpty);
+    EXPECT_EQ(errors_.size(), 3u);  // the double-click's second click makes no report
+
+    QTest::keyClick(&form_->File1(), Qt::Key_Up);  // the keyboard goes on from c.empty
+    EXPECT_EQ(form_->File1().FileName(), "b.bin");
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)")) << Caption();
 }
 
 // A sparse file far beyond the machine's memory is refused before anything
@@ -359,7 +409,9 @@ TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
     fs::create_directory(dir_ + "/locked");
     ::chmod((dir_ + "/locked").c_str(), 0);
     form_->Dir1().SetPath(dir_);  // lists the new directory
+    ClickEntry(form_->File1(), "b.bin");
     const QStringList dirsBefore = Entries(form_->Dir1());
+    const std::string before = WindowState();
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "locked"); });
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0].operation, "list");
@@ -368,6 +420,51 @@ TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(Entries(form_->Dir1()), dirsBefore);
     EXPECT_EQ(form_->File1().Path(), dir_);
+    // The directory list's highlight is back on the current directory.
+    EXPECT_EQ(WindowState(), before);
+
+    // Enter on a highlighted entry that cannot be opened does the same.
+    form_->Dir1().setCurrentIndex(RowOf(form_->Dir1(), "locked", Qt::MatchEndsWith));
+    AsUnprivilegedUser([&] { QTest::keyClick(&form_->Dir1(), Qt::Key_Return); });
+    EXPECT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(WindowState(), before);
+}
+
+// A directory the user may read but not search (r--) would list names that
+// cannot be opened: moving into it is refused like any unreadable directory.
+TEST_F(MainFormTest, DirectoryThatCanBeReadButNotEnteredIsReportedAndNothingChanges) {
+    const std::string readOnly = dir_ + "/read-only";
+    fs::create_directory(readOnly);
+    std::ofstream(readOnly + "/inside.txt") << "x";
+    fs::create_directory(readOnly + "/deeper");
+    ::chmod(readOnly.c_str(), 0444);
+    form_->Dir1().SetPath(dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string before = WindowState();
+    AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "read-only"); });
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "enter");
+    EXPECT_EQ(errors_[0].path, readOnly);
+    EXPECT_EQ(errors_[0].reason, "Permission denied");
+    EXPECT_EQ(WindowState(), before);
+    ::chmod(readOnly.c_str(), 0755);
+}
+
+// Started in such a directory, the window says so and opens on the root, as
+// it does for a start directory it cannot read.
+TEST_F(MainFormTest, StartDirectoryThatCannotBeEnteredIsReportedAndTheRootShows) {
+    const std::string readOnly = dir_ + "/read-only";
+    fs::create_directory(readOnly);
+    std::ofstream(readOnly + "/inside.txt") << "x";
+    ::chmod(readOnly.c_str(), 0444);
+    AsUnprivilegedUser([&] { form_ = std::make_unique<Platform::MainForm>(readOnly); });
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "enter");
+    EXPECT_EQ(errors_[0].path, readOnly);
+    EXPECT_EQ(form_->Dir1().Path(), "/");
+    EXPECT_EQ(form_->File1().Path(), "/");
+    EXPECT_EQ(form_->Drive1().Drive(), "/");
+    ::chmod(readOnly.c_str(), 0755);
 }
 
 TEST_F(MainFormTest, DriveChangeMovesTheListsButLeavesTheLabel) {
@@ -388,7 +485,10 @@ TEST_F(MainFormTest, DriveChangeMovesTheListsButLeavesTheLabel) {
 TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheListGoesBack) {
     const std::string gone = dir_ + "/not-mounted";
     form_->Drive1().SetDrives({dir_, gone}, dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string before = WindowState();
     QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
+    EXPECT_EQ(WindowState(), before);
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0].path, gone);
     EXPECT_EQ(errors_[0].reason, "No such file or directory");
@@ -430,9 +530,77 @@ TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
     EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
 }
 
+// The report runs under the wait cursor, which the platform shows without
+// a turn of the event loop; it is gone before an error is shown.
+TEST_F(MainFormTest, WaitCursorShowsWhileAReportRunsAndIsGoneBeforeAnErrorShows) {
+    std::vector<int> shapes;
+    const auto cursorShape = [] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        return cursor != nullptr ? static_cast<int>(cursor->shape()) : -1;
+    };
+    const auto report = form_->File1().onClick;
+    form_->File1().onClick = [&] {
+        shapes.push_back(cursorShape());
+        report();
+    };
+    Platform::SetErrorReport([&](QWidget*, const ErrorReportEntry& error) {
+        errors_.push_back(error);
+        shapes.push_back(cursorShape());
+    });
+    ClickEntry(form_->File1(), "a.txt");
+    EXPECT_EQ(cursorShape(), -1);
+    fs::remove(dir_ + "/b.bin");
+    fs::create_directory(dir_ + "/b.bin");  // no longer a file: silently passed over
+    Write("secret", "123");
+    ::chmod((dir_ + "/secret").c_str(), 0);
+    form_->File1().SetPath(dir_);
+    AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
+    EXPECT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(shapes, (std::vector<int>{Qt::WaitCursor, Qt::WaitCursor, -1}));
+    EXPECT_EQ(cursorShape(), -1);
+}
+
 TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     EXPECT_EQ(Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}),
               QStringLiteral("Could not open.\n\nPath: /data/a.txt\nReason: Permission denied"));
+    auto box = Platform::ErrorReportBox(nullptr, {"open", "/data/a.txt", "Permission denied"});
+    EXPECT_EQ(box->text(), Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}));
+    EXPECT_EQ(box->detailedText(), "");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_TRUE(box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+}
+
+// Whatever the path's length the box fits on the screen, its OK button in
+// reach; the whole path is in its details, to be selected and copied.
+TEST(ErrorReportTextTest, BoxForAVeryLongPathFitsOnTheScreenWithThePathWholeInItsDetails) {
+    std::string path;
+    while (path.size() < 20000) {
+        path.append(1, '/').append(99, 'd');
+    }
+    path.resize(20000);
+    const Platform::ErrorReportEntry error{"open", path, "Permission denied"};
+    auto box = Platform::ErrorReportBox(nullptr, error);
+    EXPECT_LT(box->text().size(), 1000);
+    EXPECT_TRUE(box->text().endsWith("\nReason: Permission denied"));
+    EXPECT_EQ(box->detailedText(), Platform::ErrorReportText(error));
+    EXPECT_TRUE(box->detailedText().contains(QString::fromStdString(path)));
+
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    const QRect screen = box->screen()->availableGeometry();
+    EXPECT_LE(box->frameGeometry().width(), screen.width());
+    EXPECT_LE(box->frameGeometry().height(), screen.height());
+    // With the details open it still fits.
+    for (QPushButton* button : box->findChildren<QPushButton*>()) {
+        if (button->text().contains("Details")) {
+            button->click();
+        }
+    }
+    QApplication::processEvents();
+    EXPECT_LE(box->sizeHint().width(), screen.width());
+    EXPECT_LE(box->sizeHint().height(), screen.height());
+    EXPECT_LE(box->frameGeometry().height(), screen.height());
+    box->close();
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStringList>
+#include <QToolTip>
 
 #include <algorithm>
 #include <exception>
@@ -25,13 +27,10 @@
 namespace Platform {
 namespace {
 
-// Paths and reasons longer than this many characters show in a message box
-// as their beginning and end around an ellipsis, so a few lines hold them.
-constexpr qsizetype kLongestBoxField = 400;
-
-// Tooltips are cut into lines of this many characters, at most this many.
-constexpr qsizetype kToolTipLineLength = 80;
-constexpr qsizetype kToolTipLines = 24;
+// A line of an error message takes at most this many lines of its box,
+// and the first line of the label at most this many lines of its tooltip.
+constexpr qsizetype kBoxLinesPerLine = 8;
+constexpr qsizetype kToolTipLines = 20;
 
 void ShowMessageBox(QWidget* form, const ErrorReportEntry& error) {
     ErrorReportBox(form, error)->exec();
@@ -126,42 +125,50 @@ QString VisibleText(const QString& text) {
     return shown;
 }
 
-// `text` cut to its first and last `keep` / 2 characters around an ellipsis
-// when it is longer than `keep`, without splitting a surrogate pair.
-QString Shortened(const QString& text, qsizetype keep) {
-    if (text.size() <= keep) {
-        return text;
+// `text` broken into lines no wider than `width` pixels in `metrics`. When
+// that makes more than `most` lines, the middle ones give way to a line
+// holding only an ellipsis.
+QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int width,
+                        qsizetype most) {
+    QStringList lines{QString()};
+    int lineWidth = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString piece = text.mid(i, length);
+        const int advance = metrics.horizontalAdvance(piece);
+        if (lineWidth > 0 && lineWidth + advance > width) {
+            lines << QString();
+            lineWidth = 0;
+        }
+        lines.back() += piece;
+        lineWidth += advance;
+        i += length;
     }
-    qsizetype head = keep / 2;
-    qsizetype tail = text.size() - keep / 2;
-    if (text.at(head).isLowSurrogate()) {
-        --head;
+    if (lines.size() > most) {
+        const qsizetype head = most / 2;
+        const qsizetype tail = most - head - 1;
+        lines = lines.mid(0, head) + QStringList{QStringLiteral("\u2026")} +
+                lines.mid(lines.size() - tail);
     }
-    if (text.at(tail).isLowSurrogate()) {
-        ++tail;
-    }
-    return text.left(head) + QStringLiteral(" \u2026 ") + text.mid(tail);
+    return lines;
 }
 
-// A one-line text for a tooltip: in lines of a fixed length, and no more of
-// them than fit on a screen.
-QString ToolTipText(const QString& line) {
-    const QString shown = Shortened(line, kToolTipLineLength * kToolTipLines);
-    QStringList lines;
-    for (qsizetype start = 0; start < shown.size(); start += kToolTipLineLength) {
-        lines << shown.mid(start, kToolTipLineLength);
-    }
-    return lines.join(QLatin1Char('\n'));
+// The width in pixels that lines of text in a box or tooltip keep to: half
+// the screen, and no more than a comfortable reading width.
+int FittedWidth(const QWidget* near) {
+    const QScreen* screen = near != nullptr ? near->screen() : QGuiApplication::primaryScreen();
+    const int half = screen != nullptr ? screen->availableGeometry().width() / 2 : 400;
+    return std::clamp(half, 160, 480);
 }
 
-QString ErrorText(const ErrorReportEntry& error, qsizetype longest) {
-    QString text =
-        QStringLiteral("Could not %1.").arg(Shortened(DisplayText(error.operation), longest));
+// The error's lines: what failed, on which path, and why.
+QStringList ErrorLines(const ErrorReportEntry& error) {
+    QStringList lines{QStringLiteral("Could not %1.").arg(DisplayText(error.operation))};
     if (!error.path.empty()) {
-        text += QStringLiteral("\n\nPath: ") + Shortened(DisplayText(error.path), longest);
+        lines << QString() << QStringLiteral("Path: ") + DisplayText(error.path);
     }
-    text += QStringLiteral("\nReason: ") + Shortened(DisplayText(error.reason), longest);
-    return text;
+    lines << QStringLiteral("Reason: ") + DisplayText(error.reason);
+    return lines;
 }
 
 }  // namespace
@@ -171,17 +178,25 @@ ErrorReport SetErrorReport(ErrorReport report) {
 }
 
 QString ErrorReportText(const ErrorReportEntry& error) {
-    return ErrorText(error, std::numeric_limits<qsizetype>::max());
+    return ErrorLines(error).join(QLatin1Char('\n'));
 }
 
 std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntry& error) {
     const QString title = form != nullptr ? form->windowTitle() : QString();
-    const QString text = ErrorText(error, kLongestBoxField);
-    auto box =
-        std::make_unique<QMessageBox>(QMessageBox::Critical, title, text, QMessageBox::Ok, form);
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, title, QString(),
+                                             QMessageBox::Ok, form);
+    // Each line of the text broken where the box's width ends, and a long one
+    // shortened in the middle, so the box fits on the screen.
+    QStringList shown;
+    for (const QString& line : ErrorLines(error)) {
+        shown << FittedLines(line, box->fontMetrics(), FittedWidth(form), kBoxLinesPerLine);
+    }
+    const QString text = shown.join(QLatin1Char('\n'));
+    box->setText(text);
+    box->setTextFormat(Qt::PlainText);
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     const QString whole = ErrorReportText(error);
-    if (whole != text) {
+    if (text != whole) {
         box->setDetailedText(whole);
     }
     return box;
@@ -547,7 +562,10 @@ void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength) 
     setPlainText(lines.join(QLatin1Char('\n')));
     // A first line too long for the label shows whole in the tooltip.
     const bool cut = fontMetrics().horizontalAdvance(lines.front()) > contentsRect().width();
-    setToolTip(cut ? ToolTipText(lines.front()) : QString());
+    setToolTip(cut ? FittedLines(lines.front(), QFontMetrics(QToolTip::font()), FittedWidth(this),
+                                 kToolTipLines)
+                         .join(QLatin1Char('\n'))
+                   : QString());
 }
 
 // ---- Form ----
