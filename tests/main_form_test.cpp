@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QToolTip>
 
 #include <cstdlib>
 #include <filesystem>
@@ -252,6 +253,15 @@ TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
     EXPECT_TRUE(
         label.textCursor().selectedText().startsWith(QString::fromStdString(dir_ + "/" + name)));
     EXPECT_TRUE(label.toolTip().remove('\n').contains(QString::fromStdString(name)));
+
+    // The file list cuts the name too; its tooltip shows it whole.
+    QListView& files = form_->File1();
+    const QPoint entry =
+        files.visualRect(RowOf(files, QString::fromStdString(name), Qt::MatchExactly)).center();
+    QHelpEvent help(QEvent::ToolTip, entry, files.viewport()->mapToGlobal(entry));
+    QApplication::sendEvent(files.viewport(), &help);
+    EXPECT_EQ(QToolTip::text().remove('\n'), QString::fromStdString(name));
+    QToolTip::hideText();
 }
 
 // A name may hold any byte but "/" and NUL. Line breaks and other control

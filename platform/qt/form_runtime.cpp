@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
@@ -125,24 +126,25 @@ QString VisibleText(const QString& text) {
     return shown;
 }
 
-// `text` broken into lines no wider than `width` pixels in `metrics`. When
-// that makes more than `most` lines, the middle ones give way to a line
-// holding only an ellipsis.
+// `text` broken into lines no wider than `width` pixels in `metrics`: after
+// the line's last space when it has one, anywhere in a word too long for a
+// line (a path, say). When that makes more than `most` lines, the middle
+// ones give way to a line holding only an ellipsis.
 QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int width,
                         qsizetype most) {
     QStringList lines{QString()};
-    int lineWidth = 0;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString piece = text.mid(i, length);
-        const int advance = metrics.horizontalAdvance(piece);
-        if (lineWidth > 0 && lineWidth + advance > width) {
-            lines << QString();
-            lineWidth = 0;
-        }
-        lines.back() += piece;
-        lineWidth += advance;
+        QString& line = lines.back();
+        line += text.mid(i, length);
         i += length;
+        if (line.size() > length && metrics.horizontalAdvance(line) > width) {
+            const qsizetype space = line.lastIndexOf(QLatin1Char(' '), -1 - length);
+            const qsizetype cut = space > 0 ? space + 1 : line.size() - length;
+            QString rest = line.mid(cut);
+            line.truncate(cut);
+            lines << rest;
+        }
     }
     if (lines.size() > most) {
         const qsizetype head = most / 2;
@@ -153,12 +155,12 @@ QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int wi
     return lines;
 }
 
-// The width in pixels that lines of text in a box or tooltip keep to: half
-// the screen, and no more than a comfortable reading width.
+// The width in pixels that lines of text in a box or tooltip keep to: less
+// than half the screen, so a message box does not wrap them again.
 int FittedWidth(const QWidget* near) {
     const QScreen* screen = near != nullptr ? near->screen() : QGuiApplication::primaryScreen();
     const int half = screen != nullptr ? screen->availableGeometry().width() / 2 : 400;
-    return std::clamp(half, 160, 480);
+    return std::clamp(half - 120, 160, 380);
 }
 
 // The error's lines: what failed, on which path, and why.
@@ -365,6 +367,10 @@ void NativeListView::ApplyPendingHighlight(bool finished) {
 // A mouse press, move or double-click may fail an event and then go on to
 // select the entry under the pointer; the release ends it.
 bool NativeListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        ShowToolTip(static_cast<QHelpEvent&>(*event));
+        return true;
+    }
     const bool handled = QListView::viewportEvent(event);
     switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -379,6 +385,20 @@ bool NativeListView::viewportEvent(QEvent* event) {
             break;
     }
     return handled;
+}
+
+// An entry too long for the list shows whole in its tooltip.
+void NativeListView::ShowToolTip(const QHelpEvent& event) {
+    const QModelIndex index = indexAt(event.pos());
+    const QString text = index.data().toString();
+    const QRect place = visualRect(index);
+    if (!index.isValid() || fontMetrics().horizontalAdvance(text) < place.width() - 8) {
+        QToolTip::hideText();
+        return;
+    }
+    const QStringList lines = FittedLines(text.trimmed(), QFontMetrics(QToolTip::font()),
+                                          FittedWidth(this), kToolTipLines);
+    QToolTip::showText(event.globalPos(), lines.join(QLatin1Char('\n')), viewport(), place);
 }
 
 // Qt makes the first entry current when a list without one gains focus;

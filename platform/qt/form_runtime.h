@@ -109,7 +109,8 @@ class NativeListModel : public QAbstractListModel {
 
 // A list view over native rows, all of one height, so a directory of a
 // hundred thousand names fills it in one step and lays it out without
-// measuring each row. When an event fails it puts the highlight back where
+// measuring each row; an entry too long for it shows whole in its
+// tooltip. When an event fails it puts the highlight back where
 // the window's state says, before the error shows and again once the view
 // has finished with the input event that raised it.
 class NativeListView : public QListView {
@@ -144,6 +145,7 @@ class NativeListView : public QListView {
 
   private:
     void ApplyPendingHighlight(bool finished);
+    void ShowToolTip(const QHelpEvent& event);
     NativeListModel model_;
     bool quiet_ = false;
     std::optional<int> pendingRow_;
