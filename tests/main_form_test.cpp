@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 #include <QToolTip>
 
@@ -45,6 +46,11 @@ std::string Shape(const std::string& text) {
         }
     }
     return shape;
+}
+
+// A tooltip's text without its markup and line breaks.
+QString ToolTipPlainText(const QString& toolTip) {
+    return QTextDocumentFragment::fromHtml(toolTip).toPlainText().remove('\n');
 }
 
 // Whether `line` is the report's timing line, whatever the three timings.
@@ -252,7 +258,7 @@ TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
     label.selectAll();
     EXPECT_TRUE(
         label.textCursor().selectedText().startsWith(QString::fromStdString(dir_ + "/" + name)));
-    EXPECT_TRUE(label.toolTip().remove('\n').contains(QString::fromStdString(name)));
+    EXPECT_TRUE(ToolTipPlainText(label.toolTip()).contains(QString::fromStdString(name)));
 
     // The file list cuts the name too; its tooltip shows it whole.
     QListView& files = form_->File1();
@@ -260,7 +266,7 @@ TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
         files.visualRect(RowOf(files, QString::fromStdString(name), Qt::MatchExactly)).center();
     QHelpEvent help(QEvent::ToolTip, entry, files.viewport()->mapToGlobal(entry));
     QApplication::sendEvent(files.viewport(), &help);
-    EXPECT_EQ(QToolTip::text().remove('\n'), QString::fromStdString(name));
+    EXPECT_EQ(ToolTipPlainText(QToolTip::text()), QString::fromStdString(name));
     QToolTip::hideText();
 }
 
@@ -578,6 +584,7 @@ TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     EXPECT_EQ(box->detailedText(), "");
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_TRUE(box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
 }
 
 // Whatever the path's length the box fits on the screen, its OK button in

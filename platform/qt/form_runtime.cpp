@@ -163,6 +163,16 @@ int FittedWidth(const QWidget* near) {
     return std::clamp(half - 120, 160, 380);
 }
 
+// A long line of text as a tooltip: broken into lines that fit beside the
+// pointer, the middle ones left out when there are too many. Marked up with
+// every character escaped, so a name is never taken for markup.
+QString ToolTipText(const QString& line, const QWidget* near) {
+    const QStringList lines =
+        FittedLines(line, QFontMetrics(QToolTip::font()), FittedWidth(near), kToolTipLines);
+    return QStringLiteral("<p style='white-space:pre'>") +
+           lines.join(QLatin1Char('\n')).toHtmlEscaped() + QStringLiteral("</p>");
+}
+
 // The error's lines: what failed, on which path, and why.
 QStringList ErrorLines(const ErrorReportEntry& error) {
     QStringList lines{QStringLiteral("Could not %1.").arg(DisplayText(error.operation))};
@@ -194,8 +204,8 @@ std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntr
         shown << FittedLines(line, box->fontMetrics(), FittedWidth(form), kBoxLinesPerLine);
     }
     const QString text = shown.join(QLatin1Char('\n'));
+    box->setTextFormat(Qt::PlainText);  // a name is never taken for markup
     box->setText(text);
-    box->setTextFormat(Qt::PlainText);
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     const QString whole = ErrorReportText(error);
     if (text != whole) {
@@ -396,9 +406,7 @@ void NativeListView::ShowToolTip(const QHelpEvent& event) {
         QToolTip::hideText();
         return;
     }
-    const QStringList lines = FittedLines(text.trimmed(), QFontMetrics(QToolTip::font()),
-                                          FittedWidth(this), kToolTipLines);
-    QToolTip::showText(event.globalPos(), lines.join(QLatin1Char('\n')), viewport(), place);
+    QToolTip::showText(event.globalPos(), ToolTipText(text.trimmed(), this), viewport(), place);
 }
 
 // Qt makes the first entry current when a list without one gains focus;
@@ -582,10 +590,7 @@ void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength) 
     setPlainText(lines.join(QLatin1Char('\n')));
     // A first line too long for the label shows whole in the tooltip.
     const bool cut = fontMetrics().horizontalAdvance(lines.front()) > contentsRect().width();
-    setToolTip(cut ? FittedLines(lines.front(), QFontMetrics(QToolTip::font()), FittedWidth(this),
-                                 kToolTipLines)
-                         .join(QLatin1Char('\n'))
-                   : QString());
+    setToolTip(cut ? ToolTipText(lines.front(), this) : QString());
 }
 
 // ---- Form ----
