@@ -585,6 +585,16 @@ TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_TRUE(box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
+
+    // A long reason breaks at its spaces and still reads as it is: no details.
+    const Platform::ErrorReportEntry memory{
+        "read", "/data/huge",
+        "the file's 4398046511104 bytes do not fit in the memory available (24650379264 bytes)"};
+    box = Platform::ErrorReportBox(nullptr, memory);
+    EXPECT_GT(box->text().count('\n'), Platform::ErrorReportText(memory).count('\n'));
+    EXPECT_EQ(QString(box->text()).replace('\n', ""),
+              Platform::ErrorReportText(memory).replace('\n', ""));
+    EXPECT_EQ(box->detailedText(), "");
 }
 
 // Whatever the path's length the box fits on the screen, its OK button in

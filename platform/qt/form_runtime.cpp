@@ -129,9 +129,12 @@ QString VisibleText(const QString& text) {
 // `text` broken into lines no wider than `width` pixels in `metrics`: after
 // the line's last space when it has one, anywhere in a word too long for a
 // line (a path, say). When that makes more than `most` lines, the middle
-// ones give way to a line holding only an ellipsis.
-QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int width,
-                        qsizetype most) {
+// ones give way to a line holding only an ellipsis. `readable`, when given,
+// tells whether the lines still read as the text: broken at spaces only,
+// none left out.
+QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int width, qsizetype most,
+                        bool* readable = nullptr) {
+    bool whole = true;
     QStringList lines{QString()};
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
@@ -140,6 +143,7 @@ QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int wi
         i += length;
         if (line.size() > length && metrics.horizontalAdvance(line) > width) {
             const qsizetype space = line.lastIndexOf(QLatin1Char(' '), -1 - length);
+            whole = whole && space > 0;
             const qsizetype cut = space > 0 ? space + 1 : line.size() - length;
             QString rest = line.mid(cut);
             line.truncate(cut);
@@ -151,6 +155,10 @@ QStringList FittedLines(const QString& text, const QFontMetrics& metrics, int wi
         const qsizetype tail = most - head - 1;
         lines = lines.mid(0, head) + QStringList{QStringLiteral("\u2026")} +
                 lines.mid(lines.size() - tail);
+        whole = false;
+    }
+    if (readable != nullptr) {
+        *readable = whole;
     }
     return lines;
 }
@@ -200,16 +208,19 @@ std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntr
     // Each line of the text broken where the box's width ends, and a long one
     // shortened in the middle, so the box fits on the screen.
     QStringList shown;
+    bool readable = true;
     for (const QString& line : ErrorLines(error)) {
-        shown << FittedLines(line, box->fontMetrics(), FittedWidth(form), kBoxLinesPerLine);
+        bool lineReadable = true;
+        shown << FittedLines(line, box->fontMetrics(), FittedWidth(form), kBoxLinesPerLine,
+                             &lineReadable);
+        readable = readable && lineReadable;
     }
-    const QString text = shown.join(QLatin1Char('\n'));
     box->setTextFormat(Qt::PlainText);  // a name is never taken for markup
-    box->setText(text);
+    box->setText(shown.join(QLatin1Char('\n')));
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    const QString whole = ErrorReportText(error);
-    if (text != whole) {
-        box->setDetailedText(whole);
+    // A line cut inside a word or shortened: the details hold it as it is.
+    if (!readable) {
+        box->setDetailedText(ErrorReportText(error));
     }
     return box;
 }
@@ -374,8 +385,10 @@ void NativeListView::ApplyPendingHighlight(bool finished) {
     }
 }
 
-// A mouse press, move or double-click may fail an event and then go on to
-// select the entry under the pointer; the release ends it.
+// A mouse press, double-click or move with a button held may fail an event
+// and then go on to select the entry under the pointer; the release ends
+// it, or, when an error box took the release, the next move without a
+// button.
 bool NativeListView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         ShowToolTip(static_cast<QHelpEvent&>(*event));
@@ -385,8 +398,10 @@ bool NativeListView::viewportEvent(QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
             ApplyPendingHighlight(false);
+            break;
+        case QEvent::MouseMove:
+            ApplyPendingHighlight(static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton);
             break;
         case QEvent::MouseButtonRelease:
             ApplyPendingHighlight(true);

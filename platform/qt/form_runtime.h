@@ -38,10 +38,11 @@ ErrorReport SetErrorReport(ErrorReport report);
 QString ErrorReportText(const ErrorReportEntry& error);
 
 // The message box the default error report shows (not yet shown). It fits
-// on the screen whatever the length of the path: a path (or reason) too
-// long for a few lines shows its beginning and end around an ellipsis, and
-// the box's details then hold the whole text. The text can be selected
-// and copied.
+// on the screen whatever the length of the path: its lines break at less
+// than half the screen's width, inside a word (a path) where they must, and
+// a path (or reason) too long for a few lines shows its beginning and end
+// around an ellipsis. When a word was cut or a part left out, the box's
+// details hold the whole text. The text can be selected and copied.
 std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntry& error);
 
 // Runs an event procedure at the boundary between the toolkit and the
