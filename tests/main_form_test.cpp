@@ -6,10 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QToolTip>
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +25,11 @@
 #include "platform/os/clock.h"
 #include "platform/os/directory.h"
 #include "tests/support/temp_dir_test.h"
+
+// Texts in failure messages as text.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -36,6 +46,11 @@ std::string Shape(const std::string& text) {
         }
     }
     return shape;
+}
+
+// A tooltip's text without its markup and line breaks.
+QString ToolTipPlainText(const QString& toolTip) {
+    return QTextDocumentFragment::fromHtml(toolTip).toPlainText().remove('\n');
 }
 
 // Whether `line` is the report's timing line, whatever the three timings.
@@ -71,31 +86,60 @@ class MainFormTest : public TestSupport::TempDirTest {
         Platform::SetErrorReport(previousReport_);
     }
 
-    // Clicks the entry that shows `text` in a list, at its place on screen.
-    static void ClickEntry(QListWidget& list, const QString& text) {
-        const auto found = list.findItems(text, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << text.toStdString();
-        const QRect place = list.visualItemRect(found.front());
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, place.center());
+    // The row of the entry that shows `text` (matched as `flags` say); fails
+    // the test unless there is exactly one.
+    static QModelIndex RowOf(const QListView& list, const QString& text, Qt::MatchFlags flags) {
+        const QAbstractItemModel& rows = *list.model();
+        const QModelIndexList found =
+            rows.match(rows.index(0, 0), Qt::DisplayRole, text, -1, flags);
+        EXPECT_EQ(found.size(), 1) << text.toStdString();
+        return found.size() == 1 ? found.front() : QModelIndex();
     }
 
-    static void DoubleClickEntry(QListWidget& list, const QString& text) {
-        const auto found = list.findItems(text, Qt::MatchEndsWith);
-        ASSERT_EQ(found.size(), 1) << text.toStdString();
-        const QPoint centre = list.visualItemRect(found.front()).center();
+    // Clicks the entry that shows `text` in a list, at its place on screen.
+    static void ClickEntry(QListView& list, const QString& text) {
+        const QModelIndex row = RowOf(list, text, Qt::MatchExactly);
+        ASSERT_TRUE(row.isValid());
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(row).center());
+    }
+
+    static void DoubleClickEntry(QListView& list, const QString& text) {
+        const QModelIndex row = RowOf(list, text, Qt::MatchEndsWith);
+        ASSERT_TRUE(row.isValid());
+        const QPoint centre = list.visualRect(row).center();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, centre);
     }
 
-    static QStringList Entries(const QListWidget& list) {
+    static QStringList Entries(const QListView& list) {
         QStringList texts;
-        for (int row = 0; row < list.count(); ++row) {
-            texts << list.item(row)->text().trimmed();
+        for (int row = 0; row < list.model()->rowCount(); ++row) {
+            texts << list.model()->index(row, 0).data().toString().trimmed();
         }
         return texts;
     }
 
     std::string Caption() { return form_->Label1().Caption(); }
+
+    // A list's entries, its highlighted row and its selected rows.
+    static std::string ListState(const Platform::NativeListView& list) {
+        std::string state = Entries(list).join('|').toStdString() + " current " +
+                            std::to_string(list.CurrentRow()) + " selected";
+        for (const QModelIndex& selected : list.selectionModel()->selectedIndexes()) {
+            state.append(1, ' ').append(std::to_string(selected.row()));
+        }
+        return state;
+    }
+
+    // Everything the user sees of the window: the three lists with their
+    // highlights, and the label.
+    std::string WindowState() {
+        return "drive " + form_->Drive1().Drive() + " at " +
+               std::to_string(form_->Drive1().currentIndex()) + "\ndirectories " +
+               form_->Dir1().Path() + ": " + ListState(form_->Dir1()) + "\nfiles " +
+               form_->File1().Path() + ": " + ListState(form_->File1()) + " name " +
+               form_->File1().FileName() + "\nlabel " + Caption();
+    }
 
     std::vector<ErrorReportEntry> errors_;
     Platform::ErrorReport previousReport_;
@@ -185,18 +229,84 @@ TEST_F(MainFormTest, KeyboardMovesAndRepeatedClicksEachMakeOneFreshReport) {
     EXPECT_EQ(reports, 4);
 }
 
-TEST_F(MainFormTest, LongPathWrapsInsideTheLabel) {
-    const std::string deep = dir_ + "/" + std::string(120, 'd');
-    fs::create_directory(deep);
-    std::ofstream(deep + "/a.txt") << "123456789";
-    form_->Dir1().SetPath(deep);
+// Each report line stays on one row, cut at the right edge, so a long path
+// cannot push the checksum and timing lines out of the label.
+TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
+    const std::string name = std::string(196, 'n') + ".txt";  // 200 characters
+    Write(name, "123456789");
+    form_->File1().SetPath(dir_);
     form_->Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_->form()));
-    ClickEntry(form_->File1(), "a.txt");
+    ClickEntry(form_->File1(), QString::fromStdString(name));
     QApplication::processEvents();
-    const QTextLayout* firstLine = form_->Label1().document()->firstBlock().layout();
-    EXPECT_GT(firstLine->lineCount(), 1);
-    EXPECT_LE(firstLine->boundingRect().width(), form_->Label1().width());
+    ASSERT_TRUE(Caption().starts_with(dir_ + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"))
+        << Caption();
+
+    Platform::QtLabel& label = form_->Label1();
+    EXPECT_EQ(label.lineWrapMode(), QPlainTextEdit::NoWrap);
+    ASSERT_EQ(label.document()->blockCount(), 4);
+    for (QTextBlock block = label.document()->firstBlock(); block.isValid(); block = block.next()) {
+        EXPECT_EQ(block.layout()->lineCount(), 1) << block.text().toStdString();
+    }
+    const QTextBlock timing = label.document()->lastBlock();
+    EXPECT_TRUE(IsTimingLine(timing.text().toStdString())) << timing.text().toStdString();
+    const QRect place = label.cursorRect(QTextCursor(timing));  // in the viewport
+    EXPECT_GE(place.top(), 0);
+    EXPECT_LE(place.bottom(), label.viewport()->height());
+    EXPECT_EQ(label.horizontalScrollBar()->value(), 0);  // the text starts at the left edge
+    // The whole path can still be copied, and the tooltip shows it.
+    label.selectAll();
+    EXPECT_TRUE(
+        label.textCursor().selectedText().startsWith(QString::fromStdString(dir_ + "/" + name)));
+    EXPECT_TRUE(ToolTipPlainText(label.toolTip()).contains(QString::fromStdString(name)));
+
+    // The file list cuts the name too; its tooltip shows it whole.
+    QListView& files = form_->File1();
+    const QPoint entry =
+        files.visualRect(RowOf(files, QString::fromStdString(name), Qt::MatchExactly)).center();
+    QHelpEvent help(QEvent::ToolTip, entry, files.viewport()->mapToGlobal(entry));
+    QApplication::sendEvent(files.viewport(), &help);
+    EXPECT_EQ(ToolTipPlainText(QToolTip::text()), QString::fromStdString(name));
+    QToolTip::hideText();
+}
+
+// A name may hold any byte but "/" and NUL. Line breaks and other control
+// characters show as escapes, so every file is one row of the list and the
+// report is four rows of the label; the file still opens by its real name.
+TEST_F(MainFormTest, ControlCharactersInNamesShowAsEscapesOnOneRow) {
+    const std::string name = "two\nlines\r\nCRC32 - 00000000\t\x01\x7f.txt";
+    Write(name, "123456789");
+    fs::create_directory(dir_ + "/new\nline");
+    form_->Dir1().SetPath(dir_);
+    form_->File1().SetPath(dir_);
+    const QString shown = QStringLiteral("two\\nlines\\r\\nCRC32 - 00000000\\t\\x01\\x7F.txt");
+    EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty", shown}));
+    EXPECT_EQ(Entries(form_->Dir1()).back(), QStringLiteral("sub"));
+    EXPECT_TRUE(Entries(form_->Dir1()).contains(QStringLiteral("new\\nline")));
+
+    ClickEntry(form_->File1(), shown);
+    EXPECT_EQ(form_->File1().FileName(), name);
+    ASSERT_TRUE(Caption().starts_with(dir_ + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"))
+        << Caption();
+    const QStringList rows = form_->Label1().toPlainText().split('\n');
+    ASSERT_EQ(rows.size(), 4) << form_->Label1().toPlainText().toStdString();
+    EXPECT_EQ(rows[0], QString::fromStdString(dir_ + "/") + shown + QStringLiteral("(9バイト)"));
+    EXPECT_EQ(rows[1], QStringLiteral("CRC32 - CBF43926"));
+    EXPECT_TRUE(IsTimingLine(rows[3].toStdString()));
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST(DisplayTextTest, ShowsEveryCharacterThatWouldMoveOrBreakTheTextAsAnEscape) {
+    using Platform::DisplayText;
+    EXPECT_EQ(DisplayText("plain name (1).txt"), QStringLiteral("plain name (1).txt"));
+    EXPECT_EQ(DisplayText("Tallixサンプル"), QStringLiteral("Tallixサンプル"));
+    EXPECT_EQ(DisplayText("back\\slash"), QStringLiteral("back\\slash"));
+    EXPECT_EQ(DisplayText(std::string("a\0b", 3)), QStringLiteral("a\\x00b"));
+    EXPECT_EQ(DisplayText("\n\r\t\x1b\x1f\x7f"), QStringLiteral("\\n\\r\\t\\x1B\\x1F\\x7F"));
+    // C1 controls, line and paragraph separators, direction overrides.
+    EXPECT_EQ(DisplayText("\u0085|\u2028|\u2029|\u202e|\u2066"),
+              QStringLiteral("\\u0085|\\u2028|\\u2029|\\u202E|\\u2066"));
+    EXPECT_EQ(DisplayText("caf\xe9"), QStringLiteral("caf\uFFFD"));  // not UTF-8
 }
 
 TEST_F(MainFormTest, ZeroLengthFileReportsWithoutBeingOpened) {
@@ -218,10 +328,11 @@ TEST_F(MainFormTest, FileDeletedAfterTheListWasFilledLeavesTheLabelSilently) {
 }
 
 TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
-    ClickEntry(form_->File1(), "a.txt");
-    const std::string report = Caption();
     Write("secret", "123");
     form_->File1().SetPath(dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string report = Caption();
+    const std::string before = WindowState();
     ::chmod((dir_ + "/secret").c_str(), 0);
     AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
     ASSERT_EQ(errors_.size(), 1u);
@@ -229,9 +340,38 @@ TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(errors_[0].path, dir_ + "/secret");
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(Caption(), report);
+    // The highlight is back on the file whose report the label shows.
+    EXPECT_EQ(WindowState(), before);
 
     ClickEntry(form_->File1(), "b.bin");
     EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)"));
+}
+
+// After a failed report the lists are as they were before the click or key
+// press: the highlight on the file selected before, or on none.
+TEST_F(MainFormTest, FailedReportPutsTheHighlightBackWhereverItWas) {
+    Write("secret", "123");
+    ::chmod((dir_ + "/secret").c_str(), 0);
+    form_->File1().SetPath(dir_);  // a.txt, b.bin, c.empty, secret
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form_->form()));
+    const std::string nothingSelected = WindowState();
+    AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
+    EXPECT_EQ(WindowState(), nothingSelected);
+    EXPECT_EQ(form_->File1().FileName(), "");
+
+    ClickEntry(form_->File1(), "c.empty");
+    const std::string onEmpty = WindowState();
+    form_->File1().setFocus();
+    AsUnprivilegedUser([&] { QTest::keyClick(&form_->File1(), Qt::Key_Down); });
+    EXPECT_EQ(WindowState(), onEmpty);
+    AsUnprivilegedUser([&] { DoubleClickEntry(form_->File1(), "secret"); });
+    EXPECT_EQ(WindowState(), onEmpty);
+    EXPECT_EQ(errors_.size(), 3u);  // the double-click's second click makes no report
+
+    QTest::keyClick(&form_->File1(), Qt::Key_Up);  // the keyboard goes on from c.empty
+    EXPECT_EQ(form_->File1().FileName(), "b.bin");
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)")) << Caption();
 }
 
 // A sparse file far beyond the machine's memory is refused before anything
@@ -273,7 +413,8 @@ TEST_F(MainFormTest, OpeningADirectoryMovesBothListsAndLeavesTheLabel) {
     EXPECT_EQ(Caption(), report);
 
     // Back up with the keyboard: the entry above the current one is its parent.
-    form_->Dir1().setCurrentRow(form_->Dir1().currentRow() - 1);
+    form_->Dir1().setCurrentIndex(
+        form_->Dir1().currentIndex().siblingAtRow(form_->Dir1().CurrentRow() - 1));
     QTest::keyClick(&form_->Dir1(), Qt::Key_Return);
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty"}));
@@ -284,7 +425,9 @@ TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
     fs::create_directory(dir_ + "/locked");
     ::chmod((dir_ + "/locked").c_str(), 0);
     form_->Dir1().SetPath(dir_);  // lists the new directory
+    ClickEntry(form_->File1(), "b.bin");
     const QStringList dirsBefore = Entries(form_->Dir1());
+    const std::string before = WindowState();
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "locked"); });
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0].operation, "list");
@@ -293,6 +436,51 @@ TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(Entries(form_->Dir1()), dirsBefore);
     EXPECT_EQ(form_->File1().Path(), dir_);
+    // The directory list's highlight is back on the current directory.
+    EXPECT_EQ(WindowState(), before);
+
+    // Enter on a highlighted entry that cannot be opened does the same.
+    form_->Dir1().setCurrentIndex(RowOf(form_->Dir1(), "locked", Qt::MatchEndsWith));
+    AsUnprivilegedUser([&] { QTest::keyClick(&form_->Dir1(), Qt::Key_Return); });
+    EXPECT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(WindowState(), before);
+}
+
+// A directory the user may read but not search (r--) would list names that
+// cannot be opened: moving into it is refused like any unreadable directory.
+TEST_F(MainFormTest, DirectoryThatCanBeReadButNotEnteredIsReportedAndNothingChanges) {
+    const std::string readOnly = dir_ + "/read-only";
+    fs::create_directory(readOnly);
+    std::ofstream(readOnly + "/inside.txt") << "x";
+    fs::create_directory(readOnly + "/deeper");
+    ::chmod(readOnly.c_str(), 0444);
+    form_->Dir1().SetPath(dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string before = WindowState();
+    AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "read-only"); });
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "enter");
+    EXPECT_EQ(errors_[0].path, readOnly);
+    EXPECT_EQ(errors_[0].reason, "Permission denied");
+    EXPECT_EQ(WindowState(), before);
+    ::chmod(readOnly.c_str(), 0755);
+}
+
+// Started in such a directory, the window says so and opens on the root, as
+// it does for a start directory it cannot read.
+TEST_F(MainFormTest, StartDirectoryThatCannotBeEnteredIsReportedAndTheRootShows) {
+    const std::string readOnly = dir_ + "/read-only";
+    fs::create_directory(readOnly);
+    std::ofstream(readOnly + "/inside.txt") << "x";
+    ::chmod(readOnly.c_str(), 0444);
+    AsUnprivilegedUser([&] { form_ = std::make_unique<Platform::MainForm>(readOnly); });
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "enter");
+    EXPECT_EQ(errors_[0].path, readOnly);
+    EXPECT_EQ(form_->Dir1().Path(), "/");
+    EXPECT_EQ(form_->File1().Path(), "/");
+    EXPECT_EQ(form_->Drive1().Drive(), "/");
+    ::chmod(readOnly.c_str(), 0755);
 }
 
 TEST_F(MainFormTest, DriveChangeMovesTheListsButLeavesTheLabel) {
@@ -313,7 +501,10 @@ TEST_F(MainFormTest, DriveChangeMovesTheListsButLeavesTheLabel) {
 TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheListGoesBack) {
     const std::string gone = dir_ + "/not-mounted";
     form_->Drive1().SetDrives({dir_, gone}, dir_);
+    ClickEntry(form_->File1(), "a.txt");
+    const std::string before = WindowState();
     QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
+    EXPECT_EQ(WindowState(), before);
     ASSERT_EQ(errors_.size(), 1u);
     EXPECT_EQ(errors_[0].path, gone);
     EXPECT_EQ(errors_[0].reason, "No such file or directory");
@@ -355,9 +546,88 @@ TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
     EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
 }
 
+// The report runs under the wait cursor, which the platform shows without
+// a turn of the event loop; it is gone before an error is shown.
+TEST_F(MainFormTest, WaitCursorShowsWhileAReportRunsAndIsGoneBeforeAnErrorShows) {
+    std::vector<int> shapes;
+    const auto cursorShape = [] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        return cursor != nullptr ? static_cast<int>(cursor->shape()) : -1;
+    };
+    const auto report = form_->File1().onClick;
+    form_->File1().onClick = [&] {
+        shapes.push_back(cursorShape());
+        report();
+    };
+    Platform::SetErrorReport([&](QWidget*, const ErrorReportEntry& error) {
+        errors_.push_back(error);
+        shapes.push_back(cursorShape());
+    });
+    ClickEntry(form_->File1(), "a.txt");
+    EXPECT_EQ(cursorShape(), -1);
+    fs::remove(dir_ + "/b.bin");
+    fs::create_directory(dir_ + "/b.bin");  // no longer a file: silently passed over
+    Write("secret", "123");
+    ::chmod((dir_ + "/secret").c_str(), 0);
+    form_->File1().SetPath(dir_);
+    AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
+    EXPECT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(shapes, (std::vector<int>{Qt::WaitCursor, Qt::WaitCursor, -1}));
+    EXPECT_EQ(cursorShape(), -1);
+}
+
 TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     EXPECT_EQ(Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}),
               QStringLiteral("Could not open.\n\nPath: /data/a.txt\nReason: Permission denied"));
+    auto box = Platform::ErrorReportBox(nullptr, {"open", "/data/a.txt", "Permission denied"});
+    EXPECT_EQ(box->text(), Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}));
+    EXPECT_EQ(box->detailedText(), "");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_TRUE(box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+
+    // A long reason breaks at its spaces and still reads as it is: no details.
+    const Platform::ErrorReportEntry memory{
+        "read", "/data/huge",
+        "the file's 4398046511104 bytes do not fit in the memory available (24650379264 bytes)"};
+    box = Platform::ErrorReportBox(nullptr, memory);
+    EXPECT_GT(box->text().count('\n'), Platform::ErrorReportText(memory).count('\n'));
+    EXPECT_EQ(QString(box->text()).replace('\n', ""),
+              Platform::ErrorReportText(memory).replace('\n', ""));
+    EXPECT_EQ(box->detailedText(), "");
+}
+
+// Whatever the path's length the box fits on the screen, its OK button in
+// reach; the whole path is in its details, to be selected and copied.
+TEST(ErrorReportTextTest, BoxForAVeryLongPathFitsOnTheScreenWithThePathWholeInItsDetails) {
+    std::string path;
+    while (path.size() < 20000) {
+        path.append(1, '/').append(99, 'd');
+    }
+    path.resize(20000);
+    const Platform::ErrorReportEntry error{"open", path, "Permission denied"};
+    auto box = Platform::ErrorReportBox(nullptr, error);
+    EXPECT_LT(box->text().size(), 1000);
+    EXPECT_TRUE(box->text().endsWith("\nReason: Permission denied"));
+    EXPECT_EQ(box->detailedText(), Platform::ErrorReportText(error));
+    EXPECT_TRUE(box->detailedText().contains(QString::fromStdString(path)));
+
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    const QRect screen = box->screen()->availableGeometry();
+    EXPECT_LE(box->frameGeometry().width(), screen.width());
+    EXPECT_LE(box->frameGeometry().height(), screen.height());
+    // With the details open it still fits.
+    for (QPushButton* button : box->findChildren<QPushButton*>()) {
+        if (button->text().contains("Details")) {
+            button->click();
+        }
+    }
+    QApplication::processEvents();
+    EXPECT_LE(box->sizeHint().width(), screen.width());
+    EXPECT_LE(box->sizeHint().height(), screen.height());
+    EXPECT_LE(box->frameGeometry().height(), screen.height());
+    box->close();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // routes the events a control raises to Form1's event procedures.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace Window {
@@ -35,12 +36,15 @@ class FileListBox {
     virtual std::string FileName() const = 0;
 };
 
-// A text label; the caption keeps its CR LF line breaks exactly.
+// A text label; the caption keeps its CR LF line breaks exactly. Its first
+// `literalLength` bytes are literal text such as a path, which may hold any
+// byte: a CR LF there is part of the text, not a line break, and the label
+// shows it, like any control character, in a visible form.
 class Label {
   public:
     virtual ~Label() = default;
     virtual std::string Caption() const = 0;
-    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetCaption(const std::string& caption, std::size_t literalLength) = 0;
 };
 
 }  // namespace Window

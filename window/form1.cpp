@@ -42,7 +42,9 @@ void Form1::File1_Click() {
 }
 
 void Form1::Tallix(std::string filename) {
-    Label1.SetCaption(ReportText(MeasureFile(filename)));
+    // The report starts with the path as it was given; whatever bytes its
+    // names hold are text of that line, never further lines.
+    Label1.SetCaption(ReportText(MeasureFile(filename)), filename.size());
 }
 
 }  // namespace Window

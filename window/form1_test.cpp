@@ -34,7 +34,7 @@ struct FakeFiles : Window::FileListBox {
 struct FakeLabel : Window::Label {
     std::string caption;
     std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& c) override { caption = c; }
+    void SetCaption(const std::string& c, std::size_t /*literalLength*/) override { caption = c; }
 };
 
 class Form1Test : public TestSupport::TempDirTest {

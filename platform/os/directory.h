@@ -17,13 +17,31 @@ inline constexpr char kPathSeparator[] = "/";
 #endif
 
 // The names of the subdirectories of `path` that are not hidden, sorted by
-// name. Throws PlatformError when the directory cannot be read.
+// name (byte order). Throws PlatformError when the directory cannot be read
+// ("list"), cannot be entered although its names can be read ("enter": a
+// directory the user may read but not search), or one of its entries cannot
+// be examined ("examine").
 std::vector<std::string> ListSubdirectories(const std::string& path);
 
 // The names of the ordinary files in `path`: regular files (or links to
-// them) that are not hidden, sorted by name. Throws PlatformError when the
-// directory cannot be read.
+// them) that are not hidden, sorted by name (byte order). Throws
+// PlatformError as ListSubdirectories does.
 std::vector<std::string> ListOrdinaryFiles(const std::string& path);
+
+// What a directory entry is, as the lists sort entries: a directory, a
+// regular file, or anything else (a device, FIFO, socket, or a link that
+// leads nowhere the user may go).
+enum class EntryKind { kDirectory, kFile, kOther };
+
+// The kind of the entry `name` of the open directory `directoryFd`, whose
+// type the directory read gave as `type` (a DT_ value). The type answers
+// for directories, regular files and the rest; a link (DT_LNK) is followed,
+// and an unknown type (DT_UNKNOWN, on file systems that do not record it)
+// is looked up. An entry that vanished since the read is kOther. Throws
+// PlatformError ("examine", `directory`/`name`) when the entry itself
+// cannot be examined.
+EntryKind KindOfEntry(int directoryFd, const std::string& directory, const char* name,
+                      unsigned char type);
 
 // The process's current directory. Throws PlatformError when it is gone.
 std::string CurrentDirectory();

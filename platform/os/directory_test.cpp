@@ -1,5 +1,7 @@
 #include "platform/os/directory.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 
 #include "platform/os/error.h"
 #include "tests/support/temp_dir_test.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -52,6 +55,80 @@ TEST_F(DirectoryTest, UnlistableDirectoryIsAnErrorNamingIt) {
     }
     Write("file");
     EXPECT_THROW(Platform::ListSubdirectories(dir_ + "/file"), Platform::PlatformError);
+}
+
+// The listing takes an entry's kind from the directory where it can; where
+// the file system records none (DT_UNKNOWN) or the entry is a link, it looks
+// the entry up, with the same result.
+TEST_F(DirectoryTest, EntryKindsFromTheDirectoryTypeAndFromALookupAgree) {
+    Write("file");
+    fs::create_directory(dir_ + "/sub");
+    fs::create_symlink(dir_ + "/file", dir_ + "/link-to-file");
+    fs::create_symlink(dir_ + "/sub", dir_ + "/link-to-sub");
+    fs::create_symlink(dir_ + "/missing", dir_ + "/dangling");
+    fs::create_symlink("loop", dir_ + "/loop");
+    ASSERT_EQ(::mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
+    const int fd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    using Platform::EntryKind;
+    const std::vector<std::pair<std::string, EntryKind>> expected{
+        {"file", EntryKind::kFile},         {"sub", EntryKind::kDirectory},
+        {"link-to-file", EntryKind::kFile}, {"link-to-sub", EntryKind::kDirectory},
+        {"dangling", EntryKind::kOther},    {"loop", EntryKind::kOther},
+        {"fifo", EntryKind::kOther},        {"removed-meanwhile", EntryKind::kOther},
+    };
+    for (const auto& [name, kind] : expected) {
+        EXPECT_EQ(Platform::KindOfEntry(fd, dir_, name.c_str(), DT_UNKNOWN), kind) << name;
+    }
+    EXPECT_EQ(Platform::KindOfEntry(fd, dir_, "link-to-file", DT_LNK), EntryKind::kFile);
+    EXPECT_EQ(Platform::KindOfEntry(fd, dir_, "dangling", DT_LNK), EntryKind::kOther);
+    EXPECT_EQ(Platform::KindOfEntry(fd, dir_, "fifo", DT_FIFO), EntryKind::kOther);
+    ::close(fd);
+}
+
+// A directory that may be read but not searched (r--) gives its names, but
+// nothing in it can be opened or examined: listing it is an error, even
+// when it is empty, never an empty or unusable list.
+TEST_F(DirectoryTest, DirectoryThatCanBeReadButNotEnteredIsAnError) {
+    const std::string full = dir_ + "/full";
+    const std::string empty = dir_ + "/empty";
+    fs::create_directory(full);
+    fs::create_directory(empty);
+    Write("full/a.txt");
+    fs::create_directory(full + "/sub");
+    ASSERT_EQ(::chmod(full.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(empty.c_str(), 0444), 0);
+    const std::string faults = TestSupport::RunUnprivileged([&] {
+        std::string found;
+        for (const std::string& path : {full, empty}) {
+            for (const auto list : {&Platform::ListOrdinaryFiles, &Platform::ListSubdirectories}) {
+                try {
+                    list(path);
+                    found += "no error for " + path + "; ";
+                } catch (const Platform::PlatformError& error) {
+                    if (error.operation() != "enter" || error.path() != path ||
+                        error.reason() != "Permission denied") {
+                        found += std::string("wrong error: ") + error.what() + "; ";
+                    }
+                }
+            }
+        }
+        // An entry of such a directory cannot be examined when the directory
+        // does not say what it is.
+        const int fd = ::open(full.c_str(), O_RDONLY | O_DIRECTORY);
+        try {
+            Platform::KindOfEntry(fd, full, "a.txt", DT_UNKNOWN);
+            found += "examined an entry; ";
+        } catch (const Platform::PlatformError& error) {
+            if (error.operation() != "examine" || error.path() != full + "/a.txt") {
+                found += std::string("wrong error: ") + error.what() + "; ";
+            }
+        }
+        ::close(fd);
+        return found;
+    });
+    EXPECT_EQ(faults, "");
+    ::chmod(full.c_str(), 0755);  // so the fixture can remove it
 }
 
 TEST(DirectoryPathTest, NormalPathsAncestorsAndNames) {

@@ -4,12 +4,17 @@
 // Every Qt type of the program stays behind this layer and main.
 #pragma once
 
+#include <QAbstractListModel>
 #include <QComboBox>
-#include <QListWidget>
+#include <QListView>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include <cstddef>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,17 +34,30 @@ using ErrorReport = std::function<void(QWidget* form, const ErrorReportEntry& er
 // it replaced; tests put a recorder in its place.
 ErrorReport SetErrorReport(ErrorReport report);
 
-// The message box text for an error: what failed, on which path, and why.
+// The text for an error: what failed, on which path, and why, each in full.
 QString ErrorReportText(const ErrorReportEntry& error);
 
+// The message box the default error report shows (not yet shown). It fits
+// on the screen whatever the length of the path: its lines break at less
+// than half the screen's width, inside a word (a path) where they must, and
+// a path (or reason) too long for a few lines shows its beginning and end
+// around an ellipsis. When a word was cut or a part left out, the box's
+// details hold the whole text. The text can be selected and copied.
+std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntry& error);
+
 // Runs an event procedure at the boundary between the toolkit and the
-// window code: whatever it throws is shown by the error report, in the
-// form that holds `control`, and the program goes on. Returns whether the
-// procedure completed.
+// window code, with the wait cursor showing until it returns: whatever it
+// throws is shown by the error report, in the form that holds `control`
+// (the wait cursor gone by then), and the program goes on. Returns whether
+// the procedure completed. Processes no events of its own.
 bool RunEvent(QWidget* control, const std::function<void()>& procedure);
 
-// Native paths and the toolkit's text. A name that is not valid UTF-8 shows
-// with replacement characters; the native bytes are kept alongside it.
+// Native text (names, paths) as the toolkit's text, to be shown. Bytes that
+// are not valid UTF-8 show as replacement characters, and characters that
+// would move or break the text (controls such as a newline, carriage return
+// or tab, DEL, line and paragraph separators, direction overrides) as
+// escapes such as \n, \r, \t, \x7F or \u2028, so a name always shows
+// on one line and as it is stored. The native bytes are kept alongside it.
 QString DisplayText(const std::string& native);
 
 // The mount points of the mounted file systems that are directories, sorted.
@@ -69,7 +87,72 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     int chosen_ = -1;
 };
 
-class QtDirListBox : public QListWidget, public Window::DirListBox {
+// The rows of a list: each stands for native bytes (a name or a path) and
+// shows its name, indented.
+class NativeListModel : public QAbstractListModel {
+  public:
+    struct Row {
+        std::string native;     // what the row stands for
+        std::size_t nameStart;  // where the name it shows starts in `native`
+        int indent;             // steps of indentation
+    };
+
+    // Replaces every row at once.
+    void SetRows(std::vector<Row> rows);
+    const std::string& Native(int row) const { return rows_[static_cast<std::size_t>(row)].native; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+  private:
+    std::vector<Row> rows_;
+};
+
+// A list view over native rows, all of one height, so a directory of a
+// hundred thousand names fills it in one step and lays it out without
+// measuring each row; an entry too long for it shows whole in its
+// tooltip. When an event fails it puts the highlight back where
+// the window's state says, before the error shows and again once the view
+// has finished with the input event that raised it.
+class NativeListView : public QListView {
+  public:
+    explicit NativeListView(QWidget* parent);
+
+    // The highlighted row, -1 when none.
+    int CurrentRow() const;
+
+  protected:
+    // Refills the list and highlights `current` (none for -1), raising no
+    // event.
+    void SetRows(std::vector<NativeListModel::Row> rows, int current);
+    const std::string& Native(int row) const { return model_.Native(row); }
+
+    // Highlights `row` (none for -1) without raising events.
+    void Highlight(int row);
+    // After an event failed: highlights `row` now, and again after the
+    // mouse or key event being handled (the view may still move the
+    // highlight while it finishes that event).
+    void RestoreHighlight(int row);
+    // After an event completed: the highlight stays where it is.
+    void KeepHighlight() { pendingRow_.reset(); }
+
+    // Whether the highlight is being moved by the list itself, not by the
+    // user: no event is raised then.
+    bool Quiet() const { return quiet_; }
+
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+  private:
+    void ApplyPendingHighlight(bool finished);
+    void ShowToolTip(const QHelpEvent& event);
+    NativeListModel model_;
+    bool quiet_ = false;
+    std::optional<int> pendingRow_;
+};
+
+class QtDirListBox : public NativeListView, public Window::DirListBox {
   public:
     explicit QtDirListBox(QWidget* parent);
 
@@ -82,16 +165,18 @@ class QtDirListBox : public QListWidget, public Window::DirListBox {
 
   private:
     void Display(const std::string& path, const std::vector<std::string>& subdirectories);
-    void Open(QListWidgetItem* item);
+    void Open(int row);
     std::string path_;
     std::vector<std::string> subdirectories_;
+    int pathRow_ = -1;
 };
 
-class QtFileListBox : public QListWidget, public Window::FileListBox {
+class QtFileListBox : public NativeListView, public Window::FileListBox {
   public:
     explicit QtFileListBox(QWidget* parent);
 
-    // Raised when a mouse click or a keyboard move selects a file.
+    // Raised when a mouse click or a keyboard move selects a file. When it
+    // fails, the highlight goes back to the file selected before (or none).
     std::function<void()> onClick;
 
     std::string Path() const override { return path_; }
@@ -100,20 +185,23 @@ class QtFileListBox : public QListWidget, public Window::FileListBox {
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
 
   private:
-    void Click();
+    void Click(int previousRow);
     std::string path_;
     int rowBeforePress_ = -1;
 };
 
+// The report label: each line of the caption on one row, cut at the right
+// edge rather than wrapped, so the lines below a long path stay in view.
+// The text can be selected with the mouse and copied; when the first line is
+// cut, its tooltip shows it whole.
 class QtLabel : public QPlainTextEdit, public Window::Label {
   public:
     explicit QtLabel(QWidget* parent);
 
     std::string Caption() const override { return caption_; }
-    void SetCaption(const std::string& caption) override;
+    void SetCaption(const std::string& caption, std::size_t literalLength) override;
 
   private:
     std::string caption_;
