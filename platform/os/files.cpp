@@ -237,6 +237,11 @@ FileContent ReadFileContent(const std::string& path) {
     }
     FileDescriptor file = OpenRegularFileForReading(path, info);
     if (MayBePseudo(info) && OnPseudoFileSystem(file.get())) {
+        // Their sizes are not the content's, but one past the memory
+        // available (/proc/kcore) is refused before reading gigabytes.
+        if (info.st_size >= kMemoryCheckThreshold) {
+            RequireMemoryFor(path, info.st_size, ReadMemoryHeadroom());
+        }
         return FileContent(ReadToEndOf(file.get(), path, false));
     }
     // From here the size is the file's as the descriptor saw it when opened.
