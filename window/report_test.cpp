@@ -11,6 +11,7 @@
 #include <limits>
 #include <string>
 
+#include "checksum/tallix.h"
 #include "platform/os/error.h"
 #include "platform/os/files.h"
 #include "tests/support/temp_dir_test.h"
@@ -158,6 +159,24 @@ TEST_F(ReportTest, PseudoFileReportsTheBytesReadFromIt) {
     EXPECT_EQ(pseudo.FileLength, static_cast<std::int64_t>(expected.size()));
     EXPECT_EQ(pseudo.crc32 + " " + pseudo.crc16, plain.crc32 + " " + plain.crc16);
     EXPECT_NE(pseudo.crc32, "00000000");
+}
+
+// Files just below, at and above the size from which they are mapped rather
+// than read give the checksums of their bytes either way.
+TEST_F(ReportTest, FilesAroundTheMappingSizeGiveExactChecksums) {
+    const auto threshold = static_cast<std::size_t>(Platform::kMappedFileThreshold);
+    for (const std::size_t size : {threshold - 1, threshold, threshold + 1}) {
+        std::string content(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) {
+            content[i] = static_cast<char>(i * 31 + i / 509);
+        }
+        const FileReport report = MeasureFile(Write("f", content));
+        const std::span<const std::uint8_t> bytes(
+            reinterpret_cast<const std::uint8_t*>(content.data()), size);
+        EXPECT_EQ(report.FileLength, static_cast<std::int64_t>(size));
+        EXPECT_EQ(report.crc32, Tallix::CalcCRC32(bytes)) << size;
+        EXPECT_EQ(report.crc16, Tallix::CalcCRC16(bytes)) << size;
+    }
 }
 
 // A file large enough to be mapped, changed by the clock reading that

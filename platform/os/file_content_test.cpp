@@ -184,7 +184,6 @@ TEST_F(FileContentTest, ContentChangedInPlaceFailsTheCheck) {
 // Only faults on the mapping being read are taken over: a bus error
 // anywhere else still ends the process as it would have.
 TEST_F(FileContentTest, OtherBusErrorsStillEndTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string path = Write("big", Pattern(2 * kMappedFileThreshold, 5));
     const std::string other = Write("other", Pattern(8192, 9));
     const auto died = [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != 0; };

@@ -45,9 +45,9 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length);
 
 // Reads the open descriptor `fd` (standard input, a pipe, a file) to its
 // end into one buffer of exactly the bytes read. `name` names the source in
-// errors. The buffer grows as the data comes, each growth checked against
-// the memory available. Throws PlatformError when a read fails or the data
-// does not fit in memory.
+// errors. The buffer grows as the data comes, each growth from
+// kMemoryCheckThreshold up checked against the memory available. Throws
+// PlatformError when a read fails or the data does not fit in memory.
 ByteBuffer ReadToEnd(int fd, const std::string& name);
 
 // The file name part of `path` when it names an existing regular file that
