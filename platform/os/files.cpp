@@ -113,10 +113,11 @@ bool OnPseudoFileSystem(int fd) {
     return ::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(fs);
 }
 
-// Whether a file's size may be trusted without asking its file system.
+// Whether the file system must be asked before a file's size is trusted.
 // Pseudo file systems allocate no blocks, so their files report none; an
-// ordinary file with data reports some. Only empty and sparse files (and
-// file systems that report no blocks) pay the extra statfs.
+// ordinary file with data reports some and is taken at its size at once.
+// Only empty and sparse files (and file systems that report no blocks) pay
+// the extra statfs.
 bool MayBePseudo(const struct stat& info) {
     return info.st_blocks == 0;
 }
