@@ -3,6 +3,11 @@
 // stages of a report together. The file is named by TALLIX_BENCH_FILE
 // (bench/run.sh makes a 1 GiB one); without it these benchmarks skip.
 //
+// The three stages are measured both ways a file can be held, read into a
+// fresh buffer (ReadWholeFile) and mapped (FileContent::Map), on that file
+// and on files of 16 KiB to 16 MiB made here, to place the size from which
+// the report maps files (Platform::kMappedFileThreshold).
+//
 // Fresh memory costs very different amounts depending on how recently the
 // system last used it: a VM that hands free memory back to its host (free
 // page reporting) pays a host fault on every first touch of memory that sat
@@ -11,11 +16,17 @@
 // the AfterIdle one waits before each run to show the other case.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,18 +104,123 @@ void BM_FileStage_ZeroFilledVector(benchmark::State& state) {
     ReportBytes(state, length);
 }
 
-// What one report costs on the file: read, CRC-32, CRC-16.
+// The file held as the report holds it (ReadFileContent: mapped from
+// kMappedFileThreshold up, read below), or forced one way.
+enum class Hold { kAsReported, kRead, kMapped };
+
+Platform::FileContent Load(const std::string& path, Hold hold) {
+    if (hold == Hold::kAsReported) {
+        return Platform::ReadFileContent(path);
+    }
+    if (hold == Hold::kRead) {
+        return Platform::FileContent(
+            Platform::ReadWholeFile(path, Platform::QueryFileLength(path)));
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    ::fstat(fd, &info);
+    std::optional<Platform::FileContent> mapped = Platform::FileContent::Map(fd, path, info);
+    if (!mapped) {
+        ::close(fd);
+        return {};
+    }
+    return std::move(*mapped);
+}
+
+// What one report costs on the file: read, CRC-32, CRC-16, the check for a
+// change and the release of the bytes.
+std::int64_t ThreeStages(const std::string& path, Hold hold) {
+    const Platform::FileContent bytes = Load(path, hold);
+    benchmark::DoNotOptimize(bytes.Read([](auto b) { return Tallix::CalcCRC32(b); }));
+    benchmark::DoNotOptimize(bytes.Read([](auto b) { return Tallix::CalcCRC16(b); }));
+    bytes.CheckUnchanged();
+    return static_cast<std::int64_t>(bytes.size());
+}
+
 void BM_ThreeStages(benchmark::State& state) {
     const char* path = BenchFile(state);
-    std::int64_t length = path == nullptr ? 0 : FileStage(path);
+    std::int64_t length = path == nullptr ? 0 : ThreeStages(path, Hold::kAsReported);
     for (auto _ : state) {
-        length = Platform::QueryFileLength(path);
-        const Platform::ByteBuffer bytes = Platform::ReadWholeFile(path, length);
-        benchmark::DoNotOptimize(Tallix::CalcCRC32(bytes.bytes()));
-        benchmark::DoNotOptimize(Tallix::CalcCRC16(bytes.bytes()));
+        length = ThreeStages(path, Hold::kAsReported);
     }
     ReportBytes(state, length);
 }
+
+void BM_ThreeStages_Read(benchmark::State& state) {
+    const char* path = BenchFile(state);
+    std::int64_t length = path == nullptr ? 0 : ThreeStages(path, Hold::kRead);
+    for (auto _ : state) {
+        length = ThreeStages(path, Hold::kRead);
+    }
+    ReportBytes(state, length);
+}
+
+void BM_ThreeStages_AfterIdle(benchmark::State& state) {
+    const char* path = BenchFile(state);
+    std::int64_t length = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::seconds(6));
+        state.ResumeTiming();
+        length = ThreeStages(path, Hold::kAsReported);
+    }
+    ReportBytes(state, length);
+}
+
+// A cached file of `size` random bytes in the temporary directory, made on
+// first use and removed at exit.
+const std::string& SizedFile(std::size_t size) {
+    static struct Files {
+        std::map<std::size_t, std::string> paths;
+        ~Files() {
+            for (const auto& [size, path] : paths) {
+                std::filesystem::remove(path);
+            }
+        }
+    } files;
+    std::string& path = files.paths[size];
+    if (path.empty()) {
+        path = (std::filesystem::temp_directory_path() /
+                ("tallix-bench-" + std::to_string(size) + "-" + std::to_string(::getpid())))
+                   .string();
+        std::string content(size, '\0');
+        std::mt19937_64 random(size);
+        for (auto& byte : content) {
+            byte = static_cast<char>(random());
+        }
+        std::ofstream(path, std::ios::binary) << content;
+    }
+    return path;
+}
+
+void ThreeStagesOfSize(benchmark::State& state, std::size_t size, Hold hold) {
+    const std::string& path = SizedFile(size);
+    ThreeStages(path, hold);
+    for (auto _ : state) {
+        ThreeStages(path, hold);
+    }
+    ReportBytes(state, static_cast<std::int64_t>(size));
+}
+
+// Named by size in KiB, so the CRC table of bench/summarize.py, which takes
+// the benchmarks whose last name part is a number, leaves them out.
+const bool kSizedRegistered = [] {
+    for (const std::size_t kib : {16, 64, 256, 512, 1024, 2048, 4096, 16384}) {
+        const std::size_t size = kib << 10;
+        for (const auto& [name, hold] :
+             {std::pair{"Read", Hold::kRead}, {"Mapped", Hold::kMapped}}) {
+            benchmark::RegisterBenchmark(
+                ("BM_ThreeStagesOfSize_" + std::string(name) + "/" + std::to_string(kib) + "KiB")
+                    .c_str(),
+                [size, hold = hold](benchmark::State& state) {
+                    ThreeStagesOfSize(state, size, hold);
+                })
+                ->Unit(benchmark::kMicrosecond)
+                ->UseRealTime();
+        }
+    }
+    return true;
+}();
 
 BENCHMARK(BM_FileStage_ReadWholeFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FileStage_ReadWholeFile_AfterIdle)
@@ -114,5 +230,11 @@ BENCHMARK(BM_FileStage_ReadWholeFile_AfterIdle)
     ->Repetitions(5);
 BENCHMARK(BM_FileStage_ZeroFilledVector)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThreeStages)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ThreeStages_Read)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ThreeStages_AfterIdle)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(5);
 
 }  // namespace

@@ -29,16 +29,23 @@ class StageTimer {
 
 // The CRC-32 and CRC-16 stages over the bytes the file stage read. Empty
 // input shows the checksums of empty input without touching the engine, so
-// its tables stay unfilled.
+// its tables stay unfilled. Bytes mapped from the file are read through the
+// content, which turns a file truncated meanwhile into an error, and checked
+// afterwards for a change while the checksums read them.
 void MeasureChecksums(FileReport& report, StageTimer& timer,
-                      std::span<const std::uint8_t> FileBytes) {
+                      const Platform::FileContent& FileBytes) {
+    const auto crc32 = [](std::span<const std::uint8_t> bytes) { return Tallix::CalcCRC32(bytes); };
+    const auto crc16 = [](std::span<const std::uint8_t> bytes) { return Tallix::CalcCRC16(bytes); };
+
     timer.Start(1);
-    report.crc32 = report.FileLength != 0 ? Tallix::CalcCRC32(FileBytes) : "00000000";
+    report.crc32 = report.FileLength != 0 ? FileBytes.Read(crc32) : "00000000";
     timer.End(1);
 
     timer.Start(2);
-    report.crc16 = report.FileLength != 0 ? Tallix::CalcCRC16(FileBytes) : "FFFF";
+    report.crc16 = report.FileLength != 0 ? FileBytes.Read(crc16) : "FFFF";
     timer.End(2);
+
+    FileBytes.CheckUnchanged();
 }
 
 }  // namespace
@@ -48,14 +55,11 @@ FileReport MeasureFile(const std::string& filename, const MillisecondClock& cloc
     StageTimer timer(report, clock);
 
     timer.Start(0);
-    report.FileLength = Platform::QueryFileLength(filename);
-    Platform::ByteBuffer FileBytes;
-    if (report.FileLength >= 1) {
-        FileBytes = Platform::ReadWholeFile(filename, report.FileLength);
-    }
+    const Platform::FileContent FileBytes = Platform::ReadFileContent(filename);
+    report.FileLength = static_cast<std::int64_t>(FileBytes.size());
     timer.End(0);
 
-    MeasureChecksums(report, timer, FileBytes.bytes());
+    MeasureChecksums(report, timer, FileBytes);
     return report;
 }
 
@@ -64,11 +68,11 @@ FileReport MeasureStream(int fd, const std::string& name, const MillisecondClock
     StageTimer timer(report, clock);
 
     timer.Start(0);
-    const Platform::ByteBuffer bytes = Platform::ReadToEnd(fd, name);
+    const Platform::FileContent bytes(Platform::ReadToEnd(fd, name));
     report.FileLength = static_cast<std::int64_t>(bytes.size());
     timer.End(0);
 
-    MeasureChecksums(report, timer, bytes.bytes());
+    MeasureChecksums(report, timer, bytes);
     return report;
 }
 

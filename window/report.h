@@ -13,10 +13,12 @@ namespace Window {
 
 // What one measurement of a file found.
 struct FileReport {
-    std::string filename;     // the path exactly as given
-    std::int64_t FileLength;  // bytes, as the file-length query reported them
-    std::string crc32;        // 8 upper-case hex digits
-    std::string crc16;        // 4 upper-case hex digits
+    std::string filename;  // the path exactly as given
+    // Bytes: the file's size, or for a file whose size says nothing of its
+    // content (on /proc, /sys and the like) the bytes read from it.
+    std::int64_t FileLength;
+    std::string crc32;  // 8 upper-case hex digits
+    std::string crc16;  // 4 upper-case hex digits
     // Milliseconds for the file stage (length query and read), the CRC-32
     // stage and the CRC-16 stage.
     std::array<std::uint32_t, 3> Elapsed;
@@ -25,11 +27,15 @@ struct FileReport {
 // A source of millisecond readings, timeGetTime unless a test injects one.
 using MillisecondClock = std::function<std::int32_t()>;
 
-// Reads `filename` whole, computes both checksums and times each stage,
-// taking two readings of `clock` around each. A zero-length file is never
-// opened and its checksums are the values for empty input. Throws
-// Platform::PlatformError when the path is not a regular file, cannot be
-// queried or read, or does not fit in memory.
+// Reads `filename` whole (Platform::ReadFileContent), computes both
+// checksums and times each stage, taking two readings of `clock` around
+// each. A zero-length file on an ordinary file system is never opened and
+// its checksums are the values for empty input; a file on a kernel pseudo
+// file system is read to its end. Throws Platform::PlatformError when the
+// path is not a regular file, cannot be queried or read, does not fit in
+// memory, or changed while it was being read (a large file is mapped, so
+// its bytes are read during the checksum stages, and its size, modification
+// and change times are compared after them).
 FileReport MeasureFile(const std::string& filename,
                        const MillisecondClock& clock = Platform::timeGetTime);
 

@@ -1,5 +1,6 @@
 #include "window/report.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +11,9 @@
 #include <limits>
 #include <string>
 
+#include "checksum/tallix.h"
 #include "platform/os/error.h"
+#include "platform/os/files.h"
 #include "tests/support/temp_dir_test.h"
 #include "tests/support/unprivileged.h"
 
@@ -134,6 +137,118 @@ TEST_F(ReportTest, ZeroLengthFileReportsWithoutBeingOpened) {
                   return text == expected ? "" : "report: " + text;
               }),
               "");
+}
+
+// /proc/version reports a size of 0: its report shows the bytes it holds,
+// the length of what was read and their checksums.
+TEST_F(ReportTest, PseudoFileReportsTheBytesReadFromIt) {
+    const std::string expected = [] {
+        const int fd = ::open("/proc/version", O_RDONLY | O_CLOEXEC);
+        std::string text;
+        char chunk[512];
+        for (ssize_t got; (got = ::read(fd, chunk, sizeof chunk)) > 0;) {
+            text.append(chunk, static_cast<std::size_t>(got));
+        }
+        ::close(fd);
+        return text;
+    }();
+    ASSERT_FALSE(expected.empty());
+    const std::string copy = Write("version", expected);
+    const FileReport pseudo = MeasureFile("/proc/version");
+    const FileReport plain = MeasureFile(copy);
+    EXPECT_EQ(pseudo.FileLength, static_cast<std::int64_t>(expected.size()));
+    EXPECT_EQ(pseudo.crc32 + " " + pseudo.crc16, plain.crc32 + " " + plain.crc16);
+    EXPECT_NE(pseudo.crc32, "00000000");
+}
+
+// Files just below, at and above the size from which they are mapped rather
+// than read give the checksums of their bytes either way.
+TEST_F(ReportTest, FilesAroundTheMappingSizeGiveExactChecksums) {
+    const auto threshold = static_cast<std::size_t>(Platform::kMappedFileThreshold);
+    for (const std::size_t size : {threshold - 1, threshold, threshold + 1}) {
+        std::string content(size, '\0');
+        for (std::size_t i = 0; i < size; ++i) {
+            content[i] = static_cast<char>(i * 31 + i / 509);
+        }
+        const FileReport report = MeasureFile(Write("f", content));
+        const std::span<const std::uint8_t> bytes(
+            reinterpret_cast<const std::uint8_t*>(content.data()), size);
+        EXPECT_EQ(report.FileLength, static_cast<std::int64_t>(size));
+        EXPECT_EQ(report.crc32, Tallix::CalcCRC32(bytes)) << size;
+        EXPECT_EQ(report.crc16, Tallix::CalcCRC16(bytes)) << size;
+    }
+}
+
+// A file large enough to be mapped, changed by the clock reading that
+// starts a checksum stage, so while the checksums read it.
+class ChangedDuringChecksumTest : public ReportTest {
+  protected:
+    std::string path_ = Write(
+        "big", std::string(static_cast<std::size_t>(2 * Platform::kMappedFileThreshold), 'x'));
+
+    // The reason MeasureFile gives when `change` runs at the clock reading
+    // numbered `reading` (2 starts the CRC-32 stage, 4 the CRC-16 stage).
+    template <typename Change>
+    std::string Reason(int reading, Change change) {
+        int readings = 0;
+        const auto clock = [&]() -> std::int32_t {
+            if (readings++ == reading) {
+                change();
+            }
+            return 0;
+        };
+        try {
+            const FileReport report = MeasureFile(path_, clock);
+            return "reported " + report.crc32;
+        } catch (const Platform::PlatformError& error) {
+            EXPECT_EQ(error.path(), path_);
+            return error.reason();
+        }
+    }
+};
+
+TEST_F(ChangedDuringChecksumTest, TruncatedFileIsAnErrorNotACrash) {
+    for (const int reading : {2, 4}) {
+        Write("big",
+              std::string(static_cast<std::size_t>(2 * Platform::kMappedFileThreshold), 'x'));
+        EXPECT_EQ(Reason(reading, [&] { ASSERT_EQ(::truncate(path_.c_str(), 10), 0); }),
+                  "the file changed while it was being read")
+            << reading;
+    }
+    // Cut to nothing and grown back to its size: same size, other times
+    // (set far in the past first, so the change shows on a coarse clock).
+    Write("big", std::string(static_cast<std::size_t>(2 * Platform::kMappedFileThreshold), 'x'));
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path_.c_str(), past, 0), 0);
+    EXPECT_EQ(Reason(2,
+                     [&] {
+                         ASSERT_EQ(::truncate(path_.c_str(), 0), 0);
+                         ASSERT_EQ(::truncate(path_.c_str(), 2 * Platform::kMappedFileThreshold),
+                                   0);
+                     }),
+              "the file changed while it was being read");
+    // The report goes on working afterwards.
+    Write("big", "123456789");
+    EXPECT_EQ(MeasureFile(path_).crc32, "CBF43926");
+}
+
+// Same size, other bytes: the file's modification and change times tell.
+// They are first set far in the past so the change shows whatever the
+// granularity of the clock that stamps files.
+TEST_F(ChangedDuringChecksumTest, ContentRewrittenInPlaceIsAnError) {
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path_.c_str(), past, 0), 0);
+    const auto rewrite = [&] {
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, "yyyy", 4, 12345), 4);
+        ::close(fd);
+    };
+    EXPECT_EQ(Reason(2, rewrite), "the file changed while it was being read");
+    ASSERT_EQ(::utimensat(AT_FDCWD, path_.c_str(), past, 0), 0);
+    EXPECT_EQ(Reason(4, rewrite), "the file changed while it was being read");
+    // Left alone, the same file reports.
+    EXPECT_EQ(Reason(2, [] {}).substr(0, 9), "reported ");
 }
 
 }  // namespace

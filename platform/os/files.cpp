@@ -1,19 +1,21 @@
 #include "platform/os/files.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <utility>
 
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
+#include "platform/os/memory_check.h"
 
 namespace Platform {
 namespace {
@@ -32,6 +34,7 @@ class FileDescriptor {
         }
     }
     int get() const noexcept { return fd_; }
+    int release() noexcept { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
@@ -48,14 +51,14 @@ void RequireRegularFile(const struct stat& info, const std::string& path) {
     }
 }
 
-// Opens without blocking and checks the opened file again, so a FIFO
-// swapped in after the size query cannot hang the caller.
-FileDescriptor OpenRegularFileForReading(const std::string& path) {
+// Opens without blocking and checks the opened file again, so a FIFO or
+// device swapped in after the size query cannot hang the caller or be read
+// in its place. `info` receives what the descriptor's fstat found.
+FileDescriptor OpenRegularFileForReading(const std::string& path, struct stat& info) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         throw SystemError("open", path, errno);
     }
-    struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
         throw SystemError("open", path, errno);
     }
@@ -63,28 +66,67 @@ FileDescriptor OpenRegularFileForReading(const std::string& path) {
     return file;
 }
 
-// Memory the system can still give without swapping others out, or -1 when
-// it does not say. With overcommit an allocation far beyond this succeeds
-// and the process is killed later while the read fills it, so the size is
-// checked before allocating.
-std::int64_t AvailableMemoryBytes() {
-    std::ifstream meminfo("/proc/meminfo");
-    const std::string key = "MemAvailable:";
-    for (std::string line; std::getline(meminfo, line);) {
-        if (line.starts_with(key)) {
-            return std::stoll(line.substr(key.size())) * 1024;  // the value is in KiB
-        }
+// Kernel file systems whose regular files are generated when read: their
+// sizes say nothing of their content. CONFIGFS_MAGIC, MQUEUE_MAGIC and
+// FUSECTL_SUPER_MAGIC are the kernel's own values, missing from
+// <linux/magic.h>.
+bool IsPseudoFileSystem(const struct statfs& fs) {
+    constexpr unsigned long kConfigFs = 0x62656570;
+    constexpr unsigned long kMqueue = 0x19800202;
+    constexpr unsigned long kFuseCtl = 0x65735543;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case DEBUGFS_MAGIC:
+        case TRACEFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+        case kConfigFs:
+        case EFIVARFS_MAGIC:
+        case PSTOREFS_MAGIC:
+        case BPF_FS_MAGIC:
+        case BINFMTFS_MAGIC:
+        case SELINUX_MAGIC:
+        case SMACK_MAGIC:
+        case AAFS_MAGIC:
+        case RDTGROUP_SUPER_MAGIC:
+        case OPENPROM_SUPER_MAGIC:
+        case USBDEVICE_SUPER_MAGIC:
+        case XENFS_SUPER_MAGIC:
+        case NSFS_MAGIC:
+        case kMqueue:
+        case kFuseCtl:
+            return true;
+        default:
+            return false;
     }
-    return -1;
 }
 
+bool OnPseudoFileSystem(const std::string& path) {
+    struct statfs fs {};
+    return ::statfs(path.c_str(), &fs) == 0 && IsPseudoFileSystem(fs);
+}
+
+bool OnPseudoFileSystem(int fd) {
+    struct statfs fs {};
+    return ::fstatfs(fd, &fs) == 0 && IsPseudoFileSystem(fs);
+}
+
+// Whether the file system must be asked before a file's size is trusted.
+// Pseudo file systems allocate no blocks, so their files report none; an
+// ordinary file with data reports some and is taken at its size at once.
+// Only empty and sparse files (and file systems that report no blocks) pay
+// the extra statfs.
+bool MayBePseudo(const struct stat& info) {
+    return info.st_blocks == 0;
+}
+
+// A buffer of `length` bytes, checked against the memory available when it
+// is large enough for that to matter (kMemoryCheckThreshold).
 ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length) {
-    const std::int64_t available = AvailableMemoryBytes();
-    if (available >= 0 && length > available) {
-        throw PlatformError("read", path,
-                            "the file's " + DecimalText(length) +
-                                " bytes do not fit in the memory available (" +
-                                DecimalText(available) + " bytes)");
+    if (length >= kMemoryCheckThreshold) {
+        RequireMemoryFor(path, length, ReadMemoryHeadroom());
     }
     try {
         return ByteBuffer(static_cast<std::size_t>(length));
@@ -94,8 +136,10 @@ ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length) {
     }
 }
 
-// One read() returns at most about 2 GiB, so a large request is a loop.
-void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
+// Reads into `out` until `count` bytes or the end of the file; returns the
+// bytes read. One read() returns at most about 2 GiB, so a large request is
+// a loop.
+std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const ssize_t got = ::read(fd, out + done, count - done);
@@ -106,9 +150,16 @@ void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t
             throw SystemError("read", path, errno);
         }
         if (got == 0) {
-            throw PlatformError("read", path, "the file changed while it was being read");
+            break;
         }
         done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
+    if (ReadUpTo(fd, path, out, count) < count) {
+        throw PlatformError("read", path, "the file changed while it was being read");
     }
 }
 
@@ -120,6 +171,34 @@ void WaitUntilReadable(int fd, const std::string& name) {
             throw SystemError("read", name, errno);
         }
     }
+}
+
+// Reads `fd` to its end into one buffer of exactly the bytes read. Data
+// not there yet is waited for when `wait`, and is an error otherwise.
+ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait) {
+    constexpr std::size_t kFirstSize = std::size_t{64} << 10;
+    ByteBuffer buffer = AllocateBuffer(name, kFirstSize);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == buffer.size()) {
+            // Doubling keeps the copies to about one pass over the data.
+            ByteBuffer larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
+            std::memcpy(larger.data(), buffer.data(), used);
+            buffer = std::move(larger);
+        }
+        const ssize_t got = ::read(fd, buffer.data() + used, buffer.size() - used);
+        if (got > 0) {
+            used += static_cast<std::size_t>(got);
+        } else if (got == 0) {
+            break;
+        } else if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait) {
+            WaitUntilReadable(fd, name);
+        } else if (errno != EINTR) {
+            throw SystemError("read", name, errno);
+        }
+    }
+    buffer.ShrinkTo(used);
+    return buffer;
 }
 
 }  // namespace
@@ -140,36 +219,61 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
     if (length == 0) {
         return {};
     }
-    const FileDescriptor file = OpenRegularFileForReading(path);
+    struct stat info {};
+    const FileDescriptor file = OpenRegularFileForReading(path, info);
     ByteBuffer buffer = AllocateBuffer(path, length);
     ReadExactly(file.get(), path, buffer.data(), buffer.size());
     return buffer;
 }
 
-ByteBuffer ReadToEnd(int fd, const std::string& name) {
-    constexpr std::size_t kFirstSize = std::size_t{64} << 10;
-    ByteBuffer buffer = AllocateBuffer(name, kFirstSize);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == buffer.size()) {
-            // Doubling keeps the copies to about one pass over the data.
-            ByteBuffer larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
-            std::memcpy(larger.data(), buffer.data(), used);
-            buffer = std::move(larger);
+FileContent ReadFileContent(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw SystemError("size of", path, errno);
+    }
+    RequireRegularFile(info, path);
+    // A genuine empty file is not opened at all.
+    if (info.st_size == 0 && !OnPseudoFileSystem(path)) {
+        return {};
+    }
+    FileDescriptor file = OpenRegularFileForReading(path, info);
+    if (MayBePseudo(info) && OnPseudoFileSystem(file.get())) {
+        // Their sizes are not the content's, but one past the memory
+        // available (/proc/kcore) is refused before reading gigabytes.
+        if (info.st_size >= kMemoryCheckThreshold) {
+            RequireMemoryFor(path, info.st_size, ReadMemoryHeadroom());
         }
-        const ssize_t got = ::read(fd, buffer.data() + used, buffer.size() - used);
-        if (got > 0) {
-            used += static_cast<std::size_t>(got);
-        } else if (got == 0) {
-            break;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            WaitUntilReadable(fd, name);
-        } else if (errno != EINTR) {
-            throw SystemError("read", name, errno);
+        return FileContent(ReadToEndOf(file.get(), path, false));
+    }
+    // From here the size is the file's as the descriptor saw it when opened.
+    const std::int64_t length = info.st_size;
+    if (length == 0) {
+        return {};  // emptied since the path was examined
+    }
+    if (length >= kMappedFileThreshold) {
+        if (length >= kMemoryCheckThreshold) {
+            RequireMemoryFor(path, length, ReadMemoryHeadroom());
+        }
+        if (std::optional<FileContent> mapped = FileContent::Map(file.get(), path, info)) {
+            file.release();  // the mapping holds it now
+            return std::move(*mapped);
         }
     }
-    buffer.ShrinkTo(used);
-    return buffer;
+    ByteBuffer buffer = AllocateBuffer(path, length);
+    const std::size_t done = ReadUpTo(file.get(), path, buffer.data(), buffer.size());
+    if (done < buffer.size()) {
+        // Read to its end already: a pseudo file that reported blocks after
+        // all holds just these bytes; an ordinary one shrank.
+        if (!OnPseudoFileSystem(file.get())) {
+            throw PlatformError("read", path, "the file changed while it was being read");
+        }
+        buffer.ShrinkTo(done);
+    }
+    return FileContent(std::move(buffer));
+}
+
+ByteBuffer ReadToEnd(int fd, const std::string& name) {
+    return ReadToEndOf(fd, name, true);
 }
 
 std::string FindOrdinaryFile(const std::string& path) {

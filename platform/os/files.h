@@ -7,15 +7,35 @@
 #include <string>
 
 #include "platform/os/byte_buffer.h"
+#include "platform/os/file_content.h"
 
 namespace Platform {
+
+// Files from this size up are mapped rather than read (see ReadFileContent).
+inline constexpr std::int64_t kMappedFileThreshold = std::int64_t{1} << 20;
+
+// The report's file stage: the whole content of the regular file at `path`,
+// in one array of exactly its size, the file closed or (mapped) held only
+// by the content.
+// - A file on an ordinary file system is read in one request for its size,
+//   or from kMappedFileThreshold bytes up mapped read-only (see
+//   FileContent). A zero-length one is not opened.
+// - A file on a kernel pseudo file system (procfs, sysfs, debugfs, cgroup
+//   and the like) has no trustworthy size (0 for most, 4096 for sysfs
+//   whatever they hold), so it is opened and read to its end, and the
+//   content is the bytes read.
+// The memory check (memory_check.h) bounds both. Throws PlatformError when
+// the path does not exist, is not a regular file, cannot be opened or read,
+// shrank before its size was read, or does not fit in memory; a pseudo file
+// that would block (it has no end yet) is an error too, never a wait.
+FileContent ReadFileContent(const std::string& path);
 
 // The size of the regular file at `path` in bytes. Throws PlatformError
 // when the path does not exist, cannot be queried or names anything but a
 // regular file (a directory, FIFO, socket or device).
 std::int64_t QueryFileLength(const std::string& path);
 
-// Reads the first `length` bytes of the regular file at `path` into a buffer
+// Reads exactly the first `length` bytes of the regular file at `path` into a buffer
 // of exactly that size, as one logical request, and closes the file before
 // returning. Opens read-only and never creates. Throws PlatformError when the
 // file cannot be opened or read, is not a regular file, holds fewer than
@@ -25,9 +45,9 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length);
 
 // Reads the open descriptor `fd` (standard input, a pipe, a file) to its
 // end into one buffer of exactly the bytes read. `name` names the source in
-// errors. The buffer grows as the data comes, each growth checked against
-// the memory available. Throws PlatformError when a read fails or the data
-// does not fit in memory.
+// errors. The buffer grows as the data comes, each growth from
+// kMemoryCheckThreshold up checked against the memory available. Throws
+// PlatformError when a read fails or the data does not fit in memory.
 ByteBuffer ReadToEnd(int fd, const std::string& name);
 
 // The file name part of `path` when it names an existing regular file that
