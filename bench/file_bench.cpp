@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "checksum/tallix.h"
-#include "platform/os/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "checksum/tallix.h"
-#include "platform/os/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

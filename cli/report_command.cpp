@@ -14,10 +14,10 @@
 
 #include "cli/check_list.h"
 #include "cli/escape.h"
-#include "platform/os/byte_buffer.h"
+#include "platform/files/byte_buffer.h"
+#include "platform/files/files.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/error.h"
-#include "platform/os/files.h"
 #include "window/report.h"
 
 #ifndef TALLIX_VERSION

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "checksum/tallix.h"
+#include "platform/files/files.h"
 #include "platform/os/error.h"
-#include "platform/os/files.h"
 #include "tests/support/temp_dir_test.h"
 #include "tests/support/unprivileged.h"
 

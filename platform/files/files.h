@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/os/byte_buffer.h"
-#include "platform/os/file_content.h"
+#include "platform/files/byte_buffer.h"
+#include "platform/files/file_content.h"
 
 namespace Platform {
 

@@ -1,4 +1,4 @@
-#include "platform/os/files.h"
+#include "platform/files/files.h"
 
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -12,10 +12,10 @@
 #include <new>
 #include <utility>
 
+#include "platform/files/memory_check.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
-#include "platform/os/memory_check.h"
 
 namespace Platform {
 namespace {

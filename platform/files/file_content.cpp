@@ -1,4 +1,4 @@
-#include "platform/os/file_content.h"
+#include "platform/files/file_content.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

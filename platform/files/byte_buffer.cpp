@@ -1,4 +1,4 @@
-#include "platform/os/byte_buffer.h"
+#include "platform/files/byte_buffer.h"
 
 #include <sys/mman.h>
 

@@ -17,7 +17,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "platform/os/byte_buffer.h"
+#include "platform/files/byte_buffer.h"
 
 namespace Platform {
 

@@ -1,4 +1,4 @@
-#include "platform/os/memory_check.h"
+#include "platform/files/memory_check.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/os/file_content.h"
+#include "platform/files/file_content.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/files/files.h"
 #include "platform/os/error.h"
-#include "platform/os/files.h"
 #include "tests/support/temp_dir_test.h"
 #include "tests/support/unprivileged.h"
 
