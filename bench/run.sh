@@ -4,7 +4,8 @@
 # then prints the goal table. Usage: bench/run.sh [build-dir]
 # Optional: TALLIX_BENCH_FILE (default /tmp/tallix-bench-1GiB.bin, made if
 # missing), REPETITIONS (default 5), RUNS (timed runs of cat, cksum and the
-# three stages as a process, default 11).
+# three stages as a process, default 11), SCENARIOS (what bench/scenarios.sh
+# runs afterwards: small, dir, idle, all (default) or none).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,3 +56,11 @@ echo "Commit $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- checksum pl
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), $(nproc) CPUs," \
     "$(grep -o -m1 'avx512f\|vpclmulqdq' /proc/cpuinfo | sort -u | xargs), Linux $(uname -r)"
 python3 bench/summarize.py "$RESULTS" "$TOOLS" "$STAGES" "$SIZE"
+
+# Whole processes where users wait: many small files, the window on a large
+# directory, a large file after idle (bench/scenarios.sh).
+SCENARIOS=${SCENARIOS:-all}
+if [ "$SCENARIOS" != none ]; then
+    # shellcheck disable=SC2086
+    bench/scenarios.sh "$BUILD_DIR" $SCENARIOS
+fi

@@ -4,6 +4,8 @@
 #   scripts/dev.sh test   build and run every test
 #   scripts/dev.sh fuzz   build the CRC fuzz target with clang and run it briefly
 #   scripts/dev.sh bench  build and run the benchmarks (docs/performance.md)
+#   scripts/dev.sh scenarios [small|dir|idle|all]  build the two programs and
+#                         time them as processes where users wait (bench/scenarios.sh)
 #   scripts/dev.sh package  build the Debian package into $BUILD_DIR/package
 # Optional: BUILD_DIR (default build), CMAKE_ARGS (extra configure flags).
 set -euo pipefail
@@ -21,10 +23,12 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
 # the binaries.
 PACKAGES+=(desktop-file-utils appstream lintian dpkg-dev)
 # Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
-# public CRC code the kernels are measured against); never linked into the
-# program.
+# public CRC code the kernels are measured against, and the X library the
+# window is timed with); never linked into the program.
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
-BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config)
+SCENARIO_PACKAGES=(python3-xlib)
+BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config
+    "${SCENARIO_PACKAGES[@]}")
 
 install_missing_packages() {
     local missing=()
@@ -80,13 +84,22 @@ case "${1:-}" in
         CMAKE_ARGS="${CMAKE_ARGS:-} -DCMAKE_BUILD_TYPE=Release -DTALLIX_BENCH=ON" build
         bench/run.sh "$BUILD_DIR"
         ;;
+    scenarios)
+        PACKAGES+=("${SCENARIO_PACKAGES[@]}")
+        install_missing_packages
+        # shellcheck disable=SC2086
+        cmake -S . -B "$BUILD_DIR" -G Ninja ${CMAKE_ARGS:-}
+        cmake --build "$BUILD_DIR" -j2 --target tallix tallix-report
+        shift
+        bench/scenarios.sh "$BUILD_DIR" "$@"
+        ;;
     package)
         install_missing_packages
         build
         cpack --config "$BUILD_DIR/CPackConfig.cmake" -B "$BUILD_DIR/package"
         ;;
     *)
-        echo "usage: $0 run|test|fuzz|bench|package" >&2
+        echo "usage: $0 run|test|fuzz|bench|scenarios|package" >&2
         exit 2
         ;;
 esac
