@@ -371,9 +371,23 @@ void NativeListView::Highlight(int row) {
     }
 }
 
-void NativeListView::RestoreHighlight(int row) {
-    Highlight(row);
-    pendingRow_ = row;
+void NativeListView::RunEventRestoringHighlight(int row, const std::function<void()>& procedure) {
+    const bool completed = RunEvent(this, [this, row, &procedure] {
+        try {
+            if (procedure) {
+                procedure();
+            }
+        } catch (...) {
+            Highlight(row);
+            throw;
+        }
+    });
+    if (completed) {
+        pendingRow_.reset();
+    } else {
+        Highlight(row);
+        pendingRow_ = row;
+    }
 }
 
 void NativeListView::ApplyPendingHighlight(bool finished) {
@@ -455,18 +469,7 @@ QtDirListBox::QtDirListBox(QWidget* parent) : NativeListView(parent) {
 
 void QtDirListBox::Open(int row) {
     const std::string target = Native(row);
-    if (RunEvent(this, [this, &target] {
-            try {
-                SetPath(target);
-            } catch (...) {
-                Highlight(pathRow_);
-                throw;
-            }
-        })) {
-        KeepHighlight();
-    } else {
-        RestoreHighlight(pathRow_);
-    }
+    RunEventRestoringHighlight(pathRow_, [this, &target] { SetPath(target); });
 }
 
 void QtDirListBox::SetPath(const std::string& path) {
@@ -535,20 +538,7 @@ void QtFileListBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void QtFileListBox::Click(int previousRow) {
-    if (RunEvent(this, [this, previousRow] {
-            try {
-                if (onClick) {
-                    onClick();
-                }
-            } catch (...) {
-                Highlight(previousRow);
-                throw;
-            }
-        })) {
-        KeepHighlight();
-    } else {
-        RestoreHighlight(previousRow);
-    }
+    RunEventRestoringHighlight(previousRow, onClick);
 }
 
 void QtFileListBox::SetPath(const std::string& path) {

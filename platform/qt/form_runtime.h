@@ -129,12 +129,12 @@ class NativeListView : public QListView {
 
     // Highlights `row` (none for -1) without raising events.
     void Highlight(int row);
-    // After an event failed: highlights `row` now, and again after the
-    // mouse or key event being handled (the view may still move the
-    // highlight while it finishes that event).
-    void RestoreHighlight(int row);
-    // After an event completed: the highlight stays where it is.
-    void KeepHighlight() { pendingRow_.reset(); }
+    // Runs `procedure` as an event of this list (RunEvent). When it fails,
+    // the highlight goes back to `row` before the error is reported, and
+    // again after the mouse or key event being handled (the view may still
+    // move the highlight while it finishes that event); when it completes,
+    // the highlight stays where it is.
+    void RunEventRestoringHighlight(int row, const std::function<void()>& procedure);
 
     // Whether the highlight is being moved by the list itself, not by the
     // user: no event is raised then.
