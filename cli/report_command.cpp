@@ -1,9 +1,5 @@
 #include "cli/report_command.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -11,6 +7,7 @@
 #include <exception>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "cli/check_list.h"
 #include "cli/escape.h"
@@ -211,23 +208,6 @@ int ReportFiles(const Options& options, int input, Session& session) {
     return allReported ? kAllReported : kSomeFailed;
 }
 
-// The descriptor closed on every way out.
-class OpenFile {
-  public:
-    explicit OpenFile(int fd) : fd_(fd) {}
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    ~OpenFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
 struct ListText {
     Platform::ByteBuffer bytes;
     // Where a relative path in the list starts: the list's directory, ending
@@ -241,38 +221,13 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The whole text of the list at `path`: a regular file, or a FIFO or pipe
-// read as a stream. The open never blocks (a FIFO without a writer, a
-// device), and anything else is refused before it is read; a FIFO is then
-// waited on until a writer has written or gone, as any reader of a FIFO
-// waits. A stream's directory says nothing of its names (/dev/fd/63 of a
-// process substitution), so they are taken from the current directory.
+// The whole text of the list at `path`. A stream's directory says nothing
+// of its names (/dev/fd/63 of a process substitution), so a FIFO's names
+// are taken from the current directory.
 ListText ReadList(const std::string& path) {
-    const OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.get() < 0) {
-        throw Platform::SystemError("open", path, errno);
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        throw Platform::SystemError("open", path, errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        throw Platform::PlatformError("read", path, "Is a directory");
-    }
-    if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode)) {
-        throw Platform::PlatformError("read", path, "not a regular file or FIFO");
-    }
-    if (S_ISREG(info.st_mode)) {
-        return {Platform::ReadToEnd(file.get(), path), DirectoryOf(path)};
-    }
-    // Before a writer has come, a read would find the end at once.
-    pollfd ready{file.get(), POLLIN, 0};
-    while (::poll(&ready, 1, -1) < 0) {
-        if (errno != EINTR) {
-            throw Platform::SystemError("read", path, errno);
-        }
-    }
-    return {Platform::ReadToEnd(file.get(), path), {}};
+    bool isFifo = false;
+    Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(path, isFifo);
+    return {std::move(bytes), isFifo ? std::string() : DirectoryOf(path)};
 }
 
 struct CheckCounts {

@@ -276,6 +276,28 @@ ByteBuffer ReadToEnd(int fd, const std::string& name) {
     return ReadToEndOf(fd, name, true);
 }
 
+ByteBuffer ReadFileOrFifo(const std::string& path, bool& isFifo) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0) {
+        throw SystemError("open", path, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw SystemError("open", path, errno);
+    }
+    isFifo = S_ISFIFO(info.st_mode);
+    if (S_ISDIR(info.st_mode)) {
+        throw PlatformError("read", path, "Is a directory");
+    }
+    if (!S_ISREG(info.st_mode) && !isFifo) {
+        throw PlatformError("read", path, "not a regular file or FIFO");
+    }
+    if (isFifo) {
+        WaitUntilReadable(file.get(), path);  // before a writer comes, a read finds the end
+    }
+    return ReadToEndOf(file.get(), path, true);
+}
+
 std::string FindOrdinaryFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
