@@ -51,6 +51,16 @@ void RequireRegularFile(const struct stat& info, const std::string& path) {
     }
 }
 
+// What the path names, refused unless it is a regular file.
+struct stat StatRegularFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        throw SystemError("size of", path, errno);
+    }
+    RequireRegularFile(info, path);
+    return info;
+}
+
 // Opens without blocking and checks the opened file again, so a FIFO or
 // device swapped in after the size query cannot hang the caller or be read
 // in its place. `info` receives what the descriptor's fstat found.
@@ -204,12 +214,7 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait) {
 }  // namespace
 
 std::int64_t QueryFileLength(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        throw SystemError("size of", path, errno);
-    }
-    RequireRegularFile(info, path);
-    return static_cast<std::int64_t>(info.st_size);
+    return static_cast<std::int64_t>(StatRegularFile(path).st_size);
 }
 
 ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
@@ -227,11 +232,7 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
 }
 
 FileContent ReadFileContent(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        throw SystemError("size of", path, errno);
-    }
-    RequireRegularFile(info, path);
+    struct stat info = StatRegularFile(path);
     // A genuine empty file is not opened at all.
     if (info.st_size == 0 && !OnPseudoFileSystem(path)) {
         return {};

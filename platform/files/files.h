@@ -30,6 +30,10 @@ inline constexpr std::int64_t kMappedFileThreshold = std::int64_t{1} << 20;
 // that would block (it has no end yet) is an error too, never a wait.
 FileContent ReadFileContent(const std::string& path);
 
+// The plain path, size first and then exactly that many bytes read into a
+// buffer, never mapped and with no special case for pseudo files. The
+// report uses ReadFileContent; the benchmarks measure this beside it.
+
 // The size of the regular file at `path` in bytes. Throws PlatformError
 // when the path does not exist, cannot be queried or names anything but a
 // regular file (a directory, FIFO, socket or device).
