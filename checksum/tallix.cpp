@@ -157,11 +157,31 @@ std::uint16_t CRC16Value(std::span<const std::uint8_t> bytes) {
 }
 
 std::string CalcCRC32(std::span<const std::uint8_t> bytes) {
-    return HexText(CRC32Value(bytes), 8);
+    return CRC32Text(CRC32Value(bytes));
 }
 
 std::string CalcCRC16(std::span<const std::uint8_t> bytes) {
-    return HexText(CRC16Value(bytes), 4);
+    return CRC16Text(CRC16Value(bytes));
+}
+
+std::string CRC32Text(std::uint32_t crc) {
+    return HexText(crc, 8);
+}
+
+std::string CRC16Text(std::uint16_t crc) {
+    return HexText(crc, 4);
+}
+
+// A finished CRC-32 is the register inverted, so the register to continue
+// is the value inverted back; the CRC-16 is its register.
+std::uint32_t ExtendCRC32(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
+    EnsureFilled(crc32Fill);
+    return BestCRCKernel().crc32(crc ^ kCRC32FinalXor, bytes) ^ kCRC32FinalXor;
+}
+
+std::uint16_t ExtendCRC16(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
+    EnsureFilled(crc16Fill);
+    return BestCRCKernel().crc16(crc, bytes);
 }
 
 std::span<const std::uint32_t, 256> Testing::CRC32TableView() {

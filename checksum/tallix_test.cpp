@@ -147,4 +147,50 @@ TEST(CRCByteLoop, RunningRegisterCanBeFedInPieces) {
     EXPECT_EQ(crc16, Tallix::CRC16Value(all));
 }
 
+// The running checksums against the whole-buffer ones: pieces cut at
+// random (as a file read in chunks, or split between threads and joined),
+// runs of zeroes folded in without bytes, and the values of no bytes.
+TEST(IncrementalChecksums, PiecesZeroesAndJoinsMatchTheWholeBuffer) {
+    std::mt19937_64 random(18);
+    std::vector<std::uint8_t> data(300000);
+    for (auto& byte : data) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    std::fill(data.begin() + 70000, data.begin() + 200000, 0);  // a long run of zeroes
+    EXPECT_EQ(Tallix::ExtendCRC32(Tallix::kCRC32OfNothing, {}), Tallix::CRC32Value({}));
+    EXPECT_EQ(Tallix::ExtendCRC16(Tallix::kCRC16OfNothing, {}), Tallix::CRC16Value({}));
+    for (int round = 0; round < 40; ++round) {
+        const std::size_t size = random() % data.size();
+        const std::span<const std::uint8_t> all(data.data(), size);
+        std::uint32_t extended32 = Tallix::kCRC32OfNothing;
+        std::uint16_t extended16 = Tallix::kCRC16OfNothing;
+        std::uint32_t joined32 = Tallix::kCRC32OfNothing;
+        std::uint16_t joined16 = Tallix::kCRC16OfNothing;
+        for (std::size_t at = 0; at < size;) {
+            const std::size_t length = std::min<std::size_t>(size - at, random() % 70000);
+            const auto piece = all.subspan(at, length);
+            extended32 = Tallix::ExtendCRC32(extended32, piece);
+            extended16 = Tallix::ExtendCRC16(extended16, piece);
+            joined32 = Tallix::ConcatCRC32(joined32, Tallix::CRC32Value(piece), length);
+            joined16 = Tallix::ConcatCRC16(joined16, Tallix::CRC16Value(piece), length);
+            at += length;
+        }
+        ASSERT_EQ(extended32, Tallix::CRC32Value(all)) << "size " << size;
+        ASSERT_EQ(extended16, Tallix::CRC16Value(all)) << "size " << size;
+        ASSERT_EQ(joined32, Tallix::CRC32Value(all)) << "size " << size;
+        ASSERT_EQ(joined16, Tallix::CRC16Value(all)) << "size " << size;
+    }
+    const auto head = std::span<const std::uint8_t>(data).first(70000 + random() % 1000);
+    const auto withZeroes = std::span<const std::uint8_t>(data).first(200000);
+    const std::uint64_t zeroes = withZeroes.size() - head.size();
+    EXPECT_EQ(Tallix::ExtendCRC32ByZeroes(Tallix::CRC32Value(head), zeroes),
+              Tallix::CRC32Value(withZeroes));
+    EXPECT_EQ(Tallix::ExtendCRC16ByZeroes(Tallix::CRC16Value(head), zeroes),
+              Tallix::CRC16Value(withZeroes));
+    EXPECT_EQ(Tallix::ExtendCRC32ByZeroes(Tallix::kCRC32OfNothing, zeroes),
+              Tallix::CRC32Value(withZeroes.last(zeroes)));
+    EXPECT_EQ(Tallix::CRC32Text(Tallix::CRC32Value(head)), Tallix::CalcCRC32(head));
+    EXPECT_EQ(Tallix::CRC16Text(Tallix::CRC16Value(head)), Tallix::CalcCRC16(head));
+}
+
 }  // namespace
