@@ -12,33 +12,14 @@
 #include <new>
 #include <utility>
 
+#include "platform/files/files_posix.h"
 #include "platform/files/memory_check.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
 
 namespace Platform {
-namespace {
-
-// Owns an open descriptor and closes it on every way out of the read.
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) noexcept : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const noexcept { return fd_; }
-    int release() noexcept { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
+namespace Posix {
 
 // Only regular files are read: opening a FIFO waits for a writer, and a
 // device may never end.
@@ -167,9 +148,13 @@ std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::si
     return done;
 }
 
+PlatformError FileChanged(const std::string& path) {
+    return PlatformError("read", path, "the file changed while it was being read");
+}
+
 void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
     if (ReadUpTo(fd, path, out, count) < count) {
-        throw PlatformError("read", path, "the file changed while it was being read");
+        throw FileChanged(path);
     }
 }
 
@@ -211,7 +196,9 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait) {
     return buffer;
 }
 
-}  // namespace
+}  // namespace Posix
+
+using namespace Posix;
 
 std::int64_t QueryFileLength(const std::string& path) {
     return static_cast<std::int64_t>(StatRegularFile(path).st_size);
@@ -266,7 +253,7 @@ FileContent ReadFileContent(const std::string& path) {
         // Read to its end already: a pseudo file that reported blocks after
         // all holds just these bytes; an ordinary one shrank.
         if (!OnPseudoFileSystem(file.get())) {
-            throw PlatformError("read", path, "the file changed while it was being read");
+            throw FileChanged(path);
         }
         buffer.ShrinkTo(done);
     }

@@ -1,0 +1,161 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include "platform/files/files_posix.h"
+#include "platform/files/stream_read.h"
+#include "platform/os/error.h"
+
+namespace Platform {
+
+using namespace Posix;
+
+FileReader::FileReader(int fd, bool owned, std::string name, std::int64_t length,
+                       bool sparse) noexcept
+    : fd_(fd), owned_(owned), sparse_(sparse), name_(std::move(name)), length_(length) {}
+
+FileReader FileReader::Open(const std::string& path) {
+    struct stat info = StatRegularFile(path);
+    if (info.st_size == 0 && !OnPseudoFileSystem(path)) {
+        return FileReader(-1, false, path, 0, false);  // never opened
+    }
+    FileDescriptor file = OpenRegularFileForReading(path, info);
+    if (MayBePseudo(info) && OnPseudoFileSystem(file.get())) {
+        return FileReader(file.release(), true, path, -1, false);
+    }
+    // st_blocks counts 512-byte units whatever the block size.
+    const bool sparse = info.st_blocks * 512 < info.st_size;
+    return FileReader(file.release(), true, path, info.st_size, sparse);
+}
+
+FileReader FileReader::Stream(int fd, const std::string& name) {
+    FileReader reader(fd, false, name, -1, false);
+    reader.wait_ = true;
+    return reader;
+}
+
+FileReader::FileReader(FileReader&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      owned_(other.owned_),
+      wait_(other.wait_),
+      sparse_(other.sparse_),
+      name_(std::move(other.name_)),
+      length_(other.length_),
+      position_(other.position_) {}
+
+FileReader& FileReader::operator=(FileReader&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        owned_ = other.owned_;
+        wait_ = other.wait_;
+        sparse_ = other.sparse_;
+        name_ = std::move(other.name_);
+        length_ = other.length_;
+        position_ = other.position_;
+    }
+    return *this;
+}
+
+FileReader::~FileReader() {
+    Close();
+}
+
+void FileReader::Close() noexcept {
+    if (owned_ && fd_ >= 0) {
+        ::close(fd_);
+    }
+    fd_ = -1;
+}
+
+std::size_t FileReader::Read(std::span<std::uint8_t> into) {
+    if (length_ >= 0) {
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::int64_t>(length_ - position_, into.size()));
+        if (wanted == 0) {
+            return 0;
+        }
+        const std::size_t got = ReadUpTo(fd_, name_, into.data(), wanted);
+        if (got < wanted) {
+            if (!OnPseudoFileSystem(fd_)) {
+                throw FileChanged(name_);
+            }
+            length_ = position_ + static_cast<std::int64_t>(got);  // all it holds
+        }
+        position_ += static_cast<std::int64_t>(got);
+        return got;
+    }
+    for (;;) {
+        const ssize_t got = ::read(fd_, into.data(), into.size());
+        if (got >= 0) {
+            position_ += got;
+            return static_cast<std::size_t>(got);
+        }
+        if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait_) {
+            WaitUntilReadable(fd_, name_);
+        } else if (errno != EINTR) {
+            throw SystemError("read", name_, errno);
+        }
+    }
+}
+
+std::size_t FileReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> into) const {
+    std::size_t done = 0;
+    while (done < into.size()) {
+        const ssize_t got = ::pread(fd_, into.data() + done, into.size() - done,
+                                    static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw SystemError("read", name_, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    if (done < into.size() && !OnPseudoFileSystem(fd_)) {
+        throw FileChanged(name_);
+    }
+    return done;
+}
+
+// Asking moves the descriptor's offset, which only Read() uses: a reader is
+// read either in order or by offset, never both.
+std::int64_t FileReader::DataFrom(std::int64_t offset) const {
+    if (!sparse_ || offset >= length_) {
+        return std::min(offset, length_);
+    }
+    const off_t found = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+    if (found < 0) {
+        return errno == ENXIO ? length_ : offset;  // ENXIO: only a hole follows
+    }
+    return std::min<std::int64_t>(found, length_);
+}
+
+std::int64_t FileReader::HoleFrom(std::int64_t offset) const {
+    if (!sparse_ || offset >= length_) {
+        return length_;
+    }
+    const off_t found = ::lseek(fd_, static_cast<off_t>(offset), SEEK_HOLE);
+    return found < 0 ? length_ : std::min<std::int64_t>(found, length_);
+}
+
+void FileReader::RequireLength() const {
+    struct stat info {};
+    if (length_ > 0 && fd_ >= 0) {
+        if (::fstat(fd_, &info) != 0) {
+            throw SystemError("read", name_, errno);
+        }
+        if (info.st_size < length_) {
+            throw FileChanged(name_);
+        }
+    }
+}
+
+}  // namespace Platform
