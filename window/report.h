@@ -46,6 +46,22 @@ FileReport MeasureFile(const std::string& filename,
 FileReport MeasureStream(int fd, const std::string& name,
                          const MillisecondClock& clock = Platform::timeGetTime);
 
+// The checksums and size of `filename` exactly as MeasureFile finds them
+// (the same bytes, errors and values), without timings (Elapsed is zero)
+// and without holding the file: it is read a piece at a time through a
+// buffer of kStreamChunkBytes per thread, and the holes of a sparse file are
+// folded in as zeroes without reading them. A file of at least
+// kSplitFileBytes per part is split into up to `threads` parts, each read
+// and checksummed on a thread of its own, and the parts' checksums joined.
+FileReport ChecksumFile(const std::string& filename, unsigned threads = 1);
+
+// The same for the open descriptor `fd` (standard input, a pipe) read to
+// its end, as MeasureStream reads it, reported under `name`.
+FileReport ChecksumStream(int fd, const std::string& name);
+
+inline constexpr std::size_t kStreamChunkBytes = std::size_t{256} << 10;
+inline constexpr std::int64_t kSplitFileBytes = std::int64_t{32} << 20;
+
 // The report's four lines, separated by CR LF, with none after the last:
 //   <path>(<length>バイト)
 //   CRC32 - <8 hex digits>
