@@ -66,4 +66,7 @@ void WaitUntilReadable(int fd, const std::string& name);
 // The error of a file that ended before the size it had when opened.
 PlatformError FileChanged(const std::string& path);
 
+// The error of a pseudo file past kPseudoFileCap (files.h).
+PlatformError PseudoFileTooLarge(const std::string& path);
+
 }  // namespace Platform::Posix

@@ -18,8 +18,9 @@ class FileReader {
     // The regular file at `path`, as ReadFileContent takes it: anything but
     // a regular file is refused before it is opened, an empty file on an
     // ordinary file system is never opened, and a file on a kernel pseudo
-    // file system is read to its end. Throws PlatformError with
-    // ReadFileContent's reasons (never for memory: nothing is held whole).
+    // file system is read to its end, up to kPseudoFileCap. Throws
+    // PlatformError with ReadFileContent's reasons (never for memory:
+    // nothing is held whole).
     static FileReader Open(const std::string& path);
 
     // The open descriptor `fd` (standard input, a pipe) read to its end,

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/files/files.h"
 #include "platform/files/files_posix.h"
 #include "platform/files/stream_read.h"
 #include "platform/os/error.h"
@@ -20,15 +21,20 @@ FileReader::FileReader(int fd, bool owned, std::string name, std::int64_t length
 
 FileReader FileReader::Open(const std::string& path) {
     struct stat info = StatRegularFile(path);
-    if (info.st_size == 0 && !OnPseudoFileSystem(path)) {
-        return FileReader(-1, false, path, 0, false);  // never opened
-    }
-    FileDescriptor file = OpenRegularFileForReading(path, info);
-    if (MayBePseudo(info) && OnPseudoFileSystem(file.get())) {
+    struct stat opened {};
+    if (MayBePseudo(info) && OnPseudoFileSystem(path)) {
+        if (info.st_size > kPseudoFileCap) {
+            throw PseudoFileTooLarge(path);
+        }
+        FileDescriptor file = OpenRegularFileForReading(path, opened);
         return FileReader(file.release(), true, path, -1, false);
     }
+    if (info.st_size == 0) {
+        return FileReader(-1, false, path, 0, false);  // never opened
+    }
+    FileDescriptor file = OpenRegularFileForReading(path, opened);
     // st_blocks counts 512-byte units whatever the block size.
-    const bool sparse = info.st_blocks * 512 < info.st_size;
+    const bool sparse = opened.st_blocks * 512 < info.st_size;
     return FileReader(file.release(), true, path, info.st_size, sparse);
 }
 
@@ -93,6 +99,9 @@ std::size_t FileReader::Read(std::span<std::uint8_t> into) {
         const ssize_t got = ::read(fd_, into.data(), into.size());
         if (got >= 0) {
             position_ += got;
+            if (!wait_ && position_ > kPseudoFileCap) {
+                throw PseudoFileTooLarge(name_);
+            }
             return static_cast<std::size_t>(got);
         }
         if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait_) {
