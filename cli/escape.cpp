@@ -58,4 +58,8 @@ std::optional<std::string> UnescapedName(std::string_view text) {
     return name;
 }
 
+std::string_view LineStart(std::string_view name) {
+    return NeedsEscaping(name) ? "\\" : "";
+}
+
 }  // namespace Cli

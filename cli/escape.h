@@ -23,4 +23,8 @@ std::string EscapedName(std::string_view name);
 // 'n' or 'r', or ends in a lone backslash.
 std::optional<std::string> UnescapedName(std::string_view text);
 
+// The start of a line of output that carries `name`: a backslash when the
+// name is escaped, nothing otherwise.
+std::string_view LineStart(std::string_view name);
+
 }  // namespace Cli

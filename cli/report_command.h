@@ -10,13 +10,9 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "cli/session.h"
 
 namespace Cli {
-
-// Exit statuses, as checksum tools use them.
-inline constexpr int kAllReported = 0;
-inline constexpr int kSomeFailed = 1;  // a file failed or was not read, or output was lost
-inline constexpr int kUsageError = 2;  // also a list that cannot be read or has no checksum line
 
 // Runs `tallix-report` with `args` (the arguments after the program name),
 // writing reports to `out` and messages to `err`, and reading standard
