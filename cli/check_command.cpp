@@ -12,6 +12,8 @@
 #include "platform/files/files.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/error.h"
+#include "platform/os/streams.h"
+#include "platform/os/walk.h"
 
 namespace Cli {
 namespace {
@@ -29,13 +31,19 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// The whole text of the list at `path`. A stream's directory says nothing
-// of its names (/dev/fd/63 of a process substitution), so a FIFO's names
-// are taken from the current directory.
-ListText ReadList(const std::string& path) {
+// The whole text of the list `list`, standard input read from `input`. A
+// stream's place says nothing of its names (/dev/stdin redirected from a
+// file elsewhere, /dev/fd/63 of a process substitution), so the names of
+// standard input, a FIFO or a path naming one of the process's descriptors
+// are taken from the current directory, as those of "-" are.
+ListText ReadList(const std::string& list, int input) {
+    if (list == kStandardInput) {
+        return {Platform::ReadToEnd(input, list), {}};
+    }
     bool isFifo = false;
-    Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(path, isFifo);
-    return {std::move(bytes), isFifo ? std::string() : DirectoryOf(path)};
+    Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(list, isFifo);
+    const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
+    return {std::move(bytes), stream ? std::string() : DirectoryOf(list)};
 }
 
 struct CheckCounts {
@@ -44,6 +52,7 @@ struct CheckCounts {
     std::int64_t malformed = 0;   // lines of no known form
     std::int64_t unreadableLists = 0;
     std::int64_t emptyLists = 0;  // lists without one checksum line
+    bool unverifiedList = false;  // --ignore-missing: a list none of whose files was found
 };
 
 std::string Counted(std::int64_t count, std::string_view one, std::string_view many,
@@ -100,23 +109,38 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
 // standard error and counted.
 std::vector<ListEntry> EntriesOf(const std::string& list, std::string_view content,
                                  Session& session, CheckCounts& counts) {
-    if (content.starts_with("\xEF\xBB\xBF")) {
-        content.remove_prefix(3);  // the byte-order mark some editors put before UTF-8 text
-    }
     std::vector<ListEntry> entries;
     std::size_t number = 0;
-    for (const std::string_view line : SplitLines(content)) {
+    for (ListLine& line : ParseList(content)) {
         ++number;
-        ListLine parsed = ParseListLine(line);
-        if (parsed.kind == ListLine::Kind::kMalformed) {
+        if (line.kind == ListLine::Kind::kMalformed) {
             session.Complain(list + ":" + Platform::DecimalText(number),
                              "improperly formatted line");
             ++counts.malformed;
-        } else if (parsed.kind == ListLine::Kind::kEntry) {
-            entries.push_back(std::move(parsed.entry));
+        } else if (line.kind == ListLine::Kind::kEntry) {
+            entries.push_back(std::move(line.entry));
         }
     }
     return entries;
+}
+
+// The file to check for `entry` of a list whose names start at `directory`:
+// named as the list names it, opened at its path. An SFV name padded with
+// blanks before the CRC that does not exist as written is taken without
+// them when that exists.
+MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
+    const auto placed = [&directory](const std::string& name) {
+        return MeasureTarget{name, name.front() == '/' ? name : directory + name};
+    };
+    MeasureTarget target = placed(entry.path);
+    if (!entry.trimmedPath.empty() &&
+        Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
+        MeasureTarget trimmed = placed(entry.trimmedPath);
+        if (Platform::KindOfPath(trimmed.path) != Platform::PathKind::kMissing) {
+            return trimmed;
+        }
+    }
+    return target;  // "-" is a file here, never standard input
 }
 
 // Checks the files of one list; false when a write failed.
@@ -124,8 +148,7 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
                CheckCounts& counts) {
     ListText text;
     try {
-        text = list == kStandardInput ? ListText{Platform::ReadToEnd(input, list), {}}
-                                      : ReadList(list);
+        text = ReadList(list, input);
     } catch (const Platform::PlatformError& error) {
         session.Complain(list, error.reason());
         ++counts.unreadableLists;
@@ -133,22 +156,31 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
     }
     const std::string_view content(reinterpret_cast<const char*>(text.bytes.data()),
                                    text.bytes.size());
-    const std::vector<ListEntry> entries = EntriesOf(list, content, session, counts);
+    std::vector<ListEntry> entries = EntriesOf(list, content, session, counts);
     if (entries.empty()) {
         session.Complain(list, "no checksum line found");
         ++counts.emptyLists;
         return true;
     }
     std::vector<MeasureTarget> targets;
-    for (const ListEntry& entry : entries) {
-        // "-" is a file here, never standard input.
-        targets.push_back(
-            {entry.path, entry.path.front() == '/' ? entry.path : text.directory + entry.path});
+    std::erase_if(entries, [&](const ListEntry& entry) {
+        MeasureTarget target = TargetOf(entry, text.directory);
+        if (options.ignoreMissing &&
+            Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
+            return true;
+        }
+        targets.push_back(std::move(target));
+        return false;
+    });
+    if (targets.empty()) {
+        session.Complain(list, "no file was verified");
+        counts.unverifiedList = true;
+        return true;
     }
     return MeasureEach(targets, input, [&](std::size_t index, Measurement measurement) {
         const ListEntry& entry = entries[index];
         if (!measurement.report) {
-            session.Complain(entry.path, measurement.error);
+            session.Complain(targets[index].path, measurement.error);  // the path opened
             ++counts.unreadable;
             return true;
         }
@@ -158,8 +190,10 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
         } else if (options.quiet) {
             return true;
         }
+        const NameStyle style = session.OutputStyle();
+        const std::string& name = targets[index].name;
         const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
-        return session.Print(std::string(LineStart(entry.path)) + EscapedName(entry.path) + ": " +
+        return session.Print(std::string(LineStart(name, style)) + EscapedName(name, style) + ": " +
                              outcome + "\n");
     });
 }
@@ -183,7 +217,8 @@ int CheckLists(const Options& options, int input, Session& session) {
     if (counts.unreadableLists > 0 || counts.emptyLists > 0) {
         return kUsageError;
     }
-    return counts.failed > 0 || counts.unreadable > 0 ? kSomeFailed : kAllReported;
+    const bool allMatched = counts.failed == 0 && counts.unreadable == 0 && !counts.unverifiedList;
+    return allMatched ? kAllReported : kSomeFailed;
 }
 
 }  // namespace Cli

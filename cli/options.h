@@ -2,6 +2,7 @@
 // and the help text that describes them.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -9,13 +10,25 @@
 
 namespace Cli {
 
-// The name that stands for standard input, as a FILE or a LIST.
+// The name that stands for standard input, as a FILE, a LIST or the
+// --files-from file.
 inline constexpr std::string_view kStandardInput = "-";
 
+// How each file is reported.
+enum class Format {
+    kFull,   // the window's four lines
+    kBrief,  // --brief: CRC32 CRC16 SIZE PATH
+    kSfv,    // --sfv: PATH CRC32 after a ';' comment header
+};
+
 struct Options {
-    bool brief = false;
+    Format format = Format::kFull;
     bool check = false;
-    bool quiet = false;
+    bool quiet = false;                    // --check: only the files that failed
+    bool ignoreMissing = false;            // --check: pass over listed files that do not exist
+    bool recursive = false;                // walk directories named as FILEs
+    std::optional<std::string> filesFrom;  // more FILEs, one a line (or NUL-separated)
+    bool nullSeparated = false;            // --null: names in filesFrom end in NUL
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // files, or lists with --check

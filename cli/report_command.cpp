@@ -21,6 +21,9 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         err << "Try 'tallix-report --help' for more information.\n";
         return kUsageError;
     }
+    if (!session.OutputOpen()) {
+        return kSomeFailed;  // nothing is read when nothing could be written
+    }
     if (options.help || options.version) {
         const std::string text = options.help ? std::string(UsageText())
                                               : std::string("tallix-report " TALLIX_VERSION "\n");

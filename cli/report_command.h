@@ -16,8 +16,10 @@ namespace Cli {
 
 // Runs `tallix-report` with `args` (the arguments after the program name),
 // writing reports to `out` and messages to `err`, and reading standard
-// input ("-") from `input`. Ends `out` with Close() after the last write,
-// unless a write failed or the arguments were wrong. Returns the exit status.
+// input ("-") from `input`. The arguments are read first, so a usage error
+// is one whatever the output; then nothing is read when `out` cannot be
+// written. Ends `out` with Close() after the last write, unless a write
+// failed or the arguments were wrong. Returns the exit status.
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
                      int input = STDIN_FILENO);
 

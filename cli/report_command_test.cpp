@@ -85,7 +85,7 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
 
     const Result help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Usage: tallix-report [--brief] FILE..."), std::string::npos);
+    EXPECT_NE(help.out.find("Usage: tallix-report [--brief | --sfv]"), std::string::npos);
     const Result version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.starts_with("tallix-report ")) << version.out;

@@ -2,14 +2,20 @@
 
 #include <cstring>
 
-#include "cli/escape.h"
-
 namespace Cli {
 namespace {
 
 constexpr std::string_view kProgram = "tallix-report";
 
 }  // namespace
+
+bool Session::OutputOpen() {
+    const int error = out_.OpenError();
+    if (error != 0) {
+        WriteError(error);
+    }
+    return error == 0;
+}
 
 bool Session::Print(std::string_view text) {
     const int error = out_.Write(text);
@@ -27,11 +33,11 @@ bool Session::Finish() {
     return error == 0;
 }
 
-// The name is escaped, so it cannot break the line, and without the leading
-// backslash of a line of output (a backslash in the shown name already
-// means it was escaped).
+// The name is escaped without the leading backslash of a line of output (a
+// backslash in the shown name already means it was escaped).
 void Session::Complain(std::string_view name, std::string_view reason) {
-    err_ << kProgram << ": " << EscapedName(name) << ": " << reason << "\n" << std::flush;
+    err_ << kProgram << ": " << EscapedName(name, NameStyle::kTerminal) << ": " << reason << "\n"
+         << std::flush;
 }
 
 void Session::Warn(std::string_view message) {

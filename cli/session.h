@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/escape.h"
 #include "cli/output.h"
 
 namespace Cli {
@@ -20,12 +21,20 @@ class Session {
   public:
     Session(Output& out, std::ostream& err) : out_(out), err_(err) {}
 
+    // Whether the output can be written at all; when not, says so.
+    bool OutputOpen();
     // Writes `text` to the output; on failure says so and returns false.
     bool Print(std::string_view text);
     // Ends the output; on failure says so and returns false.
     bool Finish();
 
-    // "tallix-report: NAME: reason" on standard error, NAME shown escaped.
+    // How names are shown in the output: escaped for a terminal when it is one.
+    NameStyle OutputStyle() const {
+        return out_.IsTerminal() ? NameStyle::kTerminal : NameStyle::kLine;
+    }
+
+    // "tallix-report: NAME: reason" on standard error, NAME escaped as for
+    // a terminal (standard error mostly is one).
     void Complain(std::string_view name, std::string_view reason);
     // "tallix-report: message" on standard error.
     void Warn(std::string_view message);
