@@ -2,7 +2,7 @@
 // an allocation far beyond what the system can give succeeds, and the
 // process is killed later while the read fills it; so a large size is
 // compared first with the memory the system says it can still give and with
-// what the process's own control group (cgroup v2) still allows.
+// what the process's own control group (cgroup v2 or v1) still allows.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +24,11 @@ struct MemoryHeadroom {
     // MemAvailable of /proc/meminfo.
     std::int64_t available = -1;
     // The tightest limit of the process's cgroup and its ancestors:
-    // memory.max − memory.current, plus the file cache the group holds
-    // (active_file and inactive_file of memory.stat), which the kernel drops
-    // before it fails an allocation, as MemAvailable counts the cache too.
+    // memory.max − memory.current (v1: memory.limit_in_bytes −
+    // memory.usage_in_bytes), plus the file cache the group holds
+    // (active_file and inactive_file of memory.stat, v1's total_ ones),
+    // which the kernel drops before it fails an allocation, as MemAvailable
+    // counts the cache too.
     std::int64_t cgroup = -1;
 
     // The smaller of the known figures; -1 when neither is known.
@@ -34,10 +36,12 @@ struct MemoryHeadroom {
 };
 
 // Reads the figures from `root` + "proc/meminfo", `root` +
-// "proc/self/cgroup" (its "0::<path>" line) and the files of that path and
-// its ancestors under `root` + "sys/fs/cgroup". `root` is "/" on a live
-// system; tests point it at a directory of their own. A missing or
-// unreadable file, or a limit of "max", means no limit from it.
+// "proc/self/cgroup" (its "0::<path>" line for v2, its line naming the
+// memory controller for v1) and the files of that path and its ancestors
+// under `root` + "sys/fs/cgroup" (v1: "sys/fs/cgroup/memory"). `root` is
+// "/" on a live system; tests point it at a directory of their own. A
+// missing or unreadable file, or a limit of "max" (v1: 2^62 bytes or more),
+// means no limit from it.
 MemoryHeadroom ReadMemoryHeadroom(const std::string& root = "/");
 
 // Throws PlatformError("read", path, "the file's <length> bytes do not fit in
