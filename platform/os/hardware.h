@@ -1,0 +1,21 @@
+// What the machine offers a run that reads many files: the CPUs it may run
+// on, and whether reading files side by side would make a disk seek.
+#pragma once
+
+#include <string>
+
+namespace Platform {
+
+// The CPUs this process may run on (its affinity mask), at least 1.
+unsigned UsableCPUs();
+
+// Whether reading the file at `path` alongside others would make a disk
+// seek: it lies on a block device whose queue says it is rotational (the
+// whole disk's, for a partition) and its pages are not all in the page
+// cache (a cached file is read from memory, wherever it lies). False
+// whenever that cannot be told: a path that cannot be examined, a file
+// system with no block device of its own (tmpfs, network, btrfs), a kernel
+// that cannot say what is cached is taken as not cached.
+bool ReadsWouldSeek(const std::string& path);
+
+}  // namespace Platform
