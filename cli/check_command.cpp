@@ -177,25 +177,27 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
         counts.unverifiedList = true;
         return true;
     }
-    return MeasureEach(targets, input, [&](std::size_t index, Measurement measurement) {
-        const ListEntry& entry = entries[index];
-        if (!measurement.report) {
-            session.Complain(targets[index].path, measurement.error);  // the path opened
-            ++counts.unreadable;
-            return true;
-        }
-        const std::string differences = Differences(entry, *measurement.report);
-        if (!differences.empty()) {
-            ++counts.failed;
-        } else if (options.quiet) {
-            return true;
-        }
-        const NameStyle style = session.OutputStyle();
-        const std::string& name = targets[index].name;
-        const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
-        return session.Print(std::string(LineStart(name, style)) + EscapedName(name, style) + ": " +
-                             outcome + "\n");
-    });
+    return MeasureEach(
+        targets, input, SettingsFor(options, session),
+        [&](std::size_t index, Measurement measurement) {
+            const ListEntry& entry = entries[index];
+            if (!measurement.report) {
+                session.Complain(targets[index].path, measurement.error);  // the path opened
+                ++counts.unreadable;
+                return true;
+            }
+            const std::string differences = Differences(entry, *measurement.report);
+            if (!differences.empty()) {
+                ++counts.failed;
+            } else if (options.quiet) {
+                return true;
+            }
+            const NameStyle style = session.OutputStyle();
+            const std::string& name = targets[index].name;
+            const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
+            return session.Print(std::string(LineStart(name, style)) + EscapedName(name, style) +
+                                 ": " + outcome + "\n");
+        });
 }
 
 }  // namespace

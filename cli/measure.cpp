@@ -1,17 +1,38 @@
 #include "cli/measure.h"
 
+#include <atomic>
 #include <exception>
 #include <utility>
 
 #include "platform/os/error.h"
+#include "platform/os/hardware.h"
+#include "platform/os/ordered_jobs.h"
 
 namespace Cli {
 namespace {
 
-Measurement MeasureOne(const MeasureTarget& target, int input) {
-    try {
+// Measures one target; `parts` is how many threads a file may be split
+// between, `bytes` counts what is read as it is read.
+Window::FileReport Report(const MeasureTarget& target, int input, const MeasureSettings& settings,
+                          unsigned parts, std::atomic<std::int64_t>* bytes) {
+    if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
                                                          : Window::MeasureFile(target.path);
+        if (bytes != nullptr) {
+            *bytes += report.FileLength;
+        }
+        return report;
+    }
+    return target.standardInput ? Window::ChecksumStream(input, target.name, bytes)
+                                : Window::ChecksumFile(target.path, parts, bytes);
+}
+
+Measurement MeasureOne(const MeasureTarget& target, int input, const MeasureSettings& settings,
+                       unsigned parts) {
+    std::atomic<std::int64_t>* const bytes =
+        settings.progress != nullptr ? &settings.progress->bytes : nullptr;
+    try {
+        Window::FileReport report = Report(target, input, settings, parts, bytes);
         report.filename = target.name;
         return {std::move(report), {}};
     } catch (const Platform::PlatformError& error) {
@@ -23,13 +44,35 @@ Measurement MeasureOne(const MeasureTarget& target, int input) {
 
 }  // namespace
 
-bool MeasureEach(std::span<const MeasureTarget> targets, int input, const MeasurementSink& sink) {
-    for (std::size_t index = 0; index < targets.size(); ++index) {
-        if (!sink(index, MeasureOne(targets[index], input))) {
-            return false;
+MeasureSettings SettingsFor(const Options& options, const Session& session) {
+    return {options.format == Format::kFull && !options.check, options.jobs, session.progress()};
+}
+
+unsigned DefaultJobs(std::span<const MeasureTarget> targets) {
+    for (const MeasureTarget& target : targets) {
+        if (!target.standardInput) {
+            return Platform::ReadsWouldSeek(target.path) ? 1 : Platform::UsableCPUs();
         }
     }
-    return true;
+    return Platform::UsableCPUs();
+}
+
+bool MeasureEach(std::span<const MeasureTarget> targets, int input, const MeasureSettings& settings,
+                 const MeasurementSink& sink) {
+    // The timed report keeps to one file at a time, so its timings are those
+    // of a report alone, as in the window.
+    const unsigned jobs =
+        settings.timed ? 1 : (settings.jobs != 0 ? settings.jobs : DefaultJobs(targets));
+    const unsigned parts = targets.size() == 1 ? jobs : 1;
+    return Platform::RunInOrder(
+        targets.size(), parts == 1 ? jobs : 1,
+        [&](std::size_t index) { return MeasureOne(targets[index], input, settings, parts); },
+        [&](std::size_t index, Measurement measurement) {
+            if (settings.progress != nullptr) {
+                ++settings.progress->files;
+            }
+            return sink(index, std::move(measurement));
+        });
 }
 
 }  // namespace Cli

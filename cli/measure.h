@@ -11,6 +11,9 @@
 #include <span>
 #include <string>
 
+#include "cli/options.h"
+#include "cli/progress.h"
+#include "cli/session.h"
 #include "window/report.h"
 
 namespace Cli {
@@ -28,13 +31,36 @@ struct Measurement {
     std::string error;                         // the reason, when there is no report
 };
 
+// How a run measures its files.
+struct MeasureSettings {
+    // The window's timed report, one file at a time (Window::MeasureFile);
+    // when false, the checksums alone, streamed (Window::ChecksumFile) on
+    // up to `jobs` threads.
+    bool timed = true;
+    // Files read at once; 0 for the default (DefaultJobs).
+    unsigned jobs = 0;
+    // Counts the files and bytes done, when not null.
+    Progress* progress = nullptr;
+};
+
+// The settings `options` ask for: the full report timed, the others
+// streamed, with the session's progress line.
+MeasureSettings SettingsFor(const Options& options, const Session& session);
+
+// The CPUs the run may use, or 1 when the first file (not standard input)
+// lies on a rotational disk and is not all in memory, where reading files
+// side by side would seek.
+unsigned DefaultJobs(std::span<const MeasureTarget> targets);
+
 // Receives the measurement of targets[index]; returns false to stop the
 // run (a write failed), so no later target is read.
 using MeasurementSink = std::function<bool(std::size_t index, Measurement measurement)>;
 
-// Measures each of `targets`, standard input read from `input`, and hands
-// each measurement to `sink` in the targets' order. Returns false when
-// `sink` stopped it.
-bool MeasureEach(std::span<const MeasureTarget> targets, int input, const MeasurementSink& sink);
+// Measures each of `targets` as `settings` say, standard input read from
+// `input`, and hands each measurement to `sink` on the calling thread in the
+// targets' order, whatever the jobs. A lone file is split between the jobs
+// instead. Returns false when `sink` stopped it.
+bool MeasureEach(std::span<const MeasureTarget> targets, int input, const MeasureSettings& settings,
+                 const MeasurementSink& sink);
 
 }  // namespace Cli

@@ -32,6 +32,13 @@ constexpr std::string_view kUsage =
     "                    a FIFO, /dev/stdin or /dev/fd/N)\n"
     "  --quiet           with --check, print only the files that failed\n"
     "  --ignore-missing  with --check, pass over listed files that do not exist\n"
+    "  -j, --jobs N      with --brief, --sfv or --check, read N files at once (a\n"
+    "                    single large file in N parts); the output is the same\n"
+    "                    whatever N. Default: the CPUs the run may use, or 1 when\n"
+    "                    the first file lies on a rotational disk and is not all\n"
+    "                    in memory. The full report reads one file at a time\n"
+    "  --no-progress     no progress line on standard error (shown only when it is\n"
+    "                    a terminal and the run has taken a second)\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "  --                treat every later argument as a FILE or LIST\n"
@@ -70,6 +77,25 @@ std::optional<std::string> Conflict(const Options& options) {
         return "standard input ('-') can be read only once";
     }
     return std::nullopt;
+}
+
+// The N of -j N: a whole number from 1 to kMostJobs.
+constexpr unsigned kMostJobs = 1024;
+
+unsigned JobCount(const std::string& text) {
+    unsigned count = 0;
+    for (const char digit : text) {
+        if (digit < '0' || digit > '9' || count > kMostJobs) {
+            count = 0;
+            break;
+        }
+        count = count * 10 + static_cast<unsigned>(digit - '0');
+    }
+    if (count < 1 || count > kMostJobs) {
+        throw UsageError("invalid number of jobs '" + EscapedName(text, NameStyle::kTerminal) +
+                         "' (1 to " + std::to_string(kMostJobs) + ")");
+    }
+    return count;
 }
 
 // Sets `format`, refusing a second, different one.
@@ -114,6 +140,16 @@ Options ParseArguments(const std::vector<std::string>& args) {
                 throw UsageError("--files-from needs a FILE");
             }
             options.filesFrom = arg == kFilesFrom ? args[at] : arg.substr(kFilesFrom.size() + 1);
+        } else if (arg == "-j" || arg == "--jobs") {
+            if (++at == args.size()) {
+                throw UsageError(arg + " needs a number");
+            }
+            options.jobs = JobCount(args[at]);
+        } else if (arg.starts_with("--jobs=") ||
+                   (arg.starts_with("-j") && !arg.starts_with("--"))) {
+            options.jobs = JobCount(arg.substr(arg.starts_with("--jobs=") ? 7 : 2));
+        } else if (arg == "--no-progress") {
+            options.progress = false;
         } else if (arg == "--help") {
             options.help = true;
         } else if (arg == "--version") {

@@ -1,7 +1,10 @@
 #include "cli/report_command.h"
 
+#include <optional>
 #include "cli/check_command.h"
+
 #include "cli/options.h"
+#include "cli/progress.h"
 #include "cli/report_formats.h"
 
 #ifndef TALLIX_VERSION
@@ -11,7 +14,7 @@
 namespace Cli {
 
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     int input) {
+                     int input, bool errTerminal) {
     Session session(out, err);
     Options options;
     try {
@@ -29,8 +32,18 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
                                               : std::string("tallix-report " TALLIX_VERSION "\n");
         return session.Print(text) && session.Finish() ? kAllReported : kSomeFailed;
     }
-    return options.check ? CheckLists(options, input, session)
-                         : ReportFiles(options, input, session);
+    std::optional<Progress> progress;
+    if (errTerminal && options.progress) {
+        progress.emplace(err);
+        progress->Start();
+        session.ShowProgress(&*progress);
+    }
+    const int status =
+        options.check ? CheckLists(options, input, session) : ReportFiles(options, input, session);
+    if (progress) {
+        progress->Stop();  // erased before the caller writes anything more
+    }
+    return status;
 }
 
 }  // namespace Cli

@@ -19,8 +19,10 @@ namespace Cli {
 // input ("-") from `input`. The arguments are read first, so a usage error
 // is one whatever the output; then nothing is read when `out` cannot be
 // written. Ends `out` with Close() after the last write, unless a write
-// failed or the arguments were wrong. Returns the exit status.
+// failed or the arguments were wrong. `errTerminal` says whether `err` is
+// shown on a terminal, where a long run shows its progress. Returns the exit
+// status.
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     int input = STDIN_FILENO);
+                     int input = STDIN_FILENO, bool errTerminal = false);
 
 }  // namespace Cli

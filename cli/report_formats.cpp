@@ -86,17 +86,18 @@ int ReportFiles(const Options& options, int input, Session& session) {
     int status = files.status;
     bool reportedAny = false;
     const bool written =
-        MeasureEach(files.targets, input, [&](std::size_t index, Measurement measurement) {
-            if (!measurement.report) {
-                session.Complain(files.targets[index].name, measurement.error);
-                status = std::max(status, kSomeFailed);
-                return true;
-            }
-            const bool first = !reportedAny;
-            reportedAny = true;
-            return session.Print(
-                FormattedReport(*measurement.report, options.format, session.OutputStyle(), first));
-        });
+        MeasureEach(files.targets, input, SettingsFor(options, session),
+                    [&](std::size_t index, Measurement measurement) {
+                        if (!measurement.report) {
+                            session.Complain(files.targets[index].name, measurement.error);
+                            status = std::max(status, kSomeFailed);
+                            return true;
+                        }
+                        const bool first = !reportedAny;
+                        reportedAny = true;
+                        return session.Print(FormattedReport(*measurement.report, options.format,
+                                                             session.OutputStyle(), first));
+                    });
     if (!written || !session.Finish()) {
         return kSomeFailed;
     }

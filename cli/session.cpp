@@ -18,7 +18,12 @@ bool Session::OutputOpen() {
 }
 
 bool Session::Print(std::string_view text) {
+    std::unique_lock<std::mutex> quiet;
+    if (progress_ != nullptr && out_.IsTerminal()) {
+        quiet = progress_->Quiet();  // both may be the same terminal
+    }
     const int error = out_.Write(text);
+    quiet = {};
     if (error != 0) {
         WriteError(error);
     }
@@ -36,16 +41,23 @@ bool Session::Finish() {
 // The name is escaped without the leading backslash of a line of output (a
 // backslash in the shown name already means it was escaped).
 void Session::Complain(std::string_view name, std::string_view reason) {
-    err_ << kProgram << ": " << EscapedName(name, NameStyle::kTerminal) << ": " << reason << "\n"
-         << std::flush;
+    WriteMessage(EscapedName(name, NameStyle::kTerminal) + ": " + std::string(reason));
 }
 
 void Session::Warn(std::string_view message) {
-    err_ << kProgram << ": " << message << "\n" << std::flush;
+    WriteMessage(std::string(message));
 }
 
 void Session::WriteError(int error) {
-    err_ << kProgram << ": write error: " << std::strerror(error) << "\n" << std::flush;
+    WriteMessage(std::string("write error: ") + std::strerror(error));
+}
+
+void Session::WriteMessage(const std::string& text) {
+    std::unique_lock<std::mutex> quiet;
+    if (progress_ != nullptr) {
+        quiet = progress_->Quiet();
+    }
+    err_ << kProgram << ": " << text << "\n" << std::flush;
 }
 
 }  // namespace Cli

@@ -9,6 +9,7 @@
 
 #include "cli/escape.h"
 #include "cli/output.h"
+#include "cli/progress.h"
 
 namespace Cli {
 
@@ -39,11 +40,19 @@ class Session {
     // "tallix-report: message" on standard error.
     void Warn(std::string_view message);
 
+    // The progress line on standard error, kept off the terminal's lines
+    // while anything else is written; none when null.
+    void ShowProgress(Progress* progress) { progress_ = progress; }
+    Progress* progress() const { return progress_; }
+
   private:
     void WriteError(int error);
+    // Writes `text` to standard error with the progress line erased.
+    void WriteMessage(const std::string& text);
 
     Output& out_;
     std::ostream& err_;
+    Progress* progress_ = nullptr;
 };
 
 }  // namespace Cli

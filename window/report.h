@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -52,11 +53,14 @@ FileReport MeasureStream(int fd, const std::string& name,
 // folded in as zeroes without reading them. A file of at least
 // kSplitFileBytes per part is split into up to `threads` parts, each read
 // and checksummed on a thread of its own, and the parts' checksums joined.
-FileReport ChecksumFile(const std::string& filename, unsigned threads = 1);
+// `bytesRead`, when not null, counts the bytes as they are read (holes too).
+FileReport ChecksumFile(const std::string& filename, unsigned threads = 1,
+                        std::atomic<std::int64_t>* bytesRead = nullptr);
 
 // The same for the open descriptor `fd` (standard input, a pipe) read to
 // its end, as MeasureStream reads it, reported under `name`.
-FileReport ChecksumStream(int fd, const std::string& name);
+FileReport ChecksumStream(int fd, const std::string& name,
+                          std::atomic<std::int64_t>* bytesRead = nullptr);
 
 inline constexpr std::size_t kStreamChunkBytes = std::size_t{256} << 10;
 inline constexpr std::int64_t kSplitFileBytes = std::int64_t{32} << 20;

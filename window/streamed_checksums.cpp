@@ -22,16 +22,23 @@ struct Sums {
     std::uint32_t crc32 = Tallix::kCRC32OfNothing;
     std::uint16_t crc16 = Tallix::kCRC16OfNothing;
     std::int64_t length = 0;
+    std::atomic<std::int64_t>* counter = nullptr;  // the caller's count of bytes read
 
     void Add(std::span<const std::uint8_t> bytes) {
         crc32 = Tallix::ExtendCRC32(crc32, bytes);
         crc16 = Tallix::ExtendCRC16(crc16, bytes);
-        length += static_cast<std::int64_t>(bytes.size());
+        Count(static_cast<std::int64_t>(bytes.size()));
     }
     void AddZeroes(std::int64_t count) {
         crc32 = Tallix::ExtendCRC32ByZeroes(crc32, static_cast<std::uint64_t>(count));
         crc16 = Tallix::ExtendCRC16ByZeroes(crc16, static_cast<std::uint64_t>(count));
+        Count(count);
+    }
+    void Count(std::int64_t count) {
         length += count;
+        if (counter != nullptr) {
+            counter->fetch_add(count, std::memory_order_relaxed);
+        }
     }
     void Append(const Sums& next) {
         const auto count = static_cast<std::uint64_t>(next.length);
@@ -63,9 +70,11 @@ struct PartSums {
     bool ended = false;
 };
 
-PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int64_t end) {
+PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int64_t end,
+                 std::atomic<std::int64_t>* counter) {
     const std::span<std::uint8_t> buffer = ThreadBuffer();
     PartSums part;
+    part.sums.counter = counter;
     bool folded = false;
     for (std::int64_t at = begin; at < end;) {
         const std::int64_t data = std::min(file.DataFrom(at), end);
@@ -98,13 +107,14 @@ PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int6
 
 // The parts in order, each on a thread of its own but the first, which runs
 // on the caller's. Rethrows the first part's error, in file order.
-std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts) {
+std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
+                               std::atomic<std::int64_t>* counter) {
     const std::int64_t length = file.length();
     std::vector<PartSums> sums(parts);
     std::vector<std::exception_ptr> errors(parts);
     const auto run = [&](unsigned part) {
         try {
-            sums[part] = SumPart(file, length * part / parts, length * (part + 1) / parts);
+            sums[part] = SumPart(file, length * part / parts, length * (part + 1) / parts, counter);
         } catch (...) {
             errors[part] = std::current_exception();
         }
@@ -128,18 +138,19 @@ std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts)
 // A file taken at its size, split when large enough. Parts only join into
 // the file's checksums when they meet: should a part end early (a pseudo
 // file holding less than it said), the file is read again as one part.
-Sums SumFileAtItsSize(const Platform::FileReader& file, unsigned threads) {
+Sums SumFileAtItsSize(const Platform::FileReader& file, unsigned threads,
+                      std::atomic<std::int64_t>* counter) {
     const auto largest =
         static_cast<unsigned>(std::max<std::int64_t>(1, file.length() / kSplitFileBytes));
     const unsigned parts = std::max(1u, std::min(threads, largest));
     if (parts == 1) {
-        return SumPart(file, 0, file.length()).sums;
+        return SumPart(file, 0, file.length(), counter).sums;
     }
     Sums whole;
     bool endedBefore = false;
-    for (const PartSums& part : SumParts(file, parts)) {
+    for (const PartSums& part : SumParts(file, parts, counter)) {
         if (endedBefore && part.sums.length > 0) {
-            return SumPart(file, 0, file.length()).sums;
+            return SumPart(file, 0, file.length(), counter).sums;
         }
         whole.Append(part.sums);
         endedBefore = endedBefore || part.ended;
@@ -147,9 +158,10 @@ Sums SumFileAtItsSize(const Platform::FileReader& file, unsigned threads) {
     return whole;
 }
 
-Sums SumToEnd(Platform::FileReader& reader) {
+Sums SumToEnd(Platform::FileReader& reader, std::atomic<std::int64_t>* counter) {
     const std::span<std::uint8_t> buffer = ThreadBuffer();
     Sums sums;
+    sums.counter = counter;
     while (const std::size_t got = reader.Read(buffer)) {
         sums.Add(buffer.first(got));
     }
@@ -162,15 +174,16 @@ FileReport ReportOf(const std::string& name, const Sums& sums) {
 
 }  // namespace
 
-FileReport ChecksumFile(const std::string& filename, unsigned threads) {
+FileReport ChecksumFile(const std::string& filename, unsigned threads,
+                        std::atomic<std::int64_t>* bytesRead) {
     Platform::FileReader file = Platform::FileReader::Open(filename);
-    return ReportOf(filename,
-                    file.length() >= 0 ? SumFileAtItsSize(file, threads) : SumToEnd(file));
+    return ReportOf(filename, file.length() >= 0 ? SumFileAtItsSize(file, threads, bytesRead)
+                                                 : SumToEnd(file, bytesRead));
 }
 
-FileReport ChecksumStream(int fd, const std::string& name) {
+FileReport ChecksumStream(int fd, const std::string& name, std::atomic<std::int64_t>* bytesRead) {
     Platform::FileReader stream = Platform::FileReader::Stream(fd, name);
-    return ReportOf(name, SumToEnd(stream));
+    return ReportOf(name, SumToEnd(stream, bytesRead));
 }
 
 }  // namespace Window
