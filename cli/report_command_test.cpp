@@ -298,4 +298,63 @@ TEST_F(ReportCommandTest, WriteErrorsOfTheRealStandardOutput) {
     EXPECT_EQ(piped.err, "tallix-report: write error: Broken pipe\n");
 }
 
+// Jobs change only the speed: one and four give the same output, messages
+// and status, for reports and checks alike, on files that cannot be read
+// (as an unprivileged user), have vanished, or have names that must be
+// escaped, among files of every size.
+TEST_F(ReportCommandTest, AnyNumberOfJobsGivesTheOutputOfOne) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 40; ++i) {
+        names.push_back(Write("f" + std::to_string(i), std::string(i * i * 157, char('a' + i))));
+    }
+    const std::string unreadable = Write("unreadable", "secret");
+    ASSERT_EQ(::chmod(unreadable.c_str(), 0), 0);
+    const std::string vanished = Write("vanished", "here a moment ago");
+    for (const std::string& odd :
+         {Write("new\nline", "1"), Write("back\\slash", "22"), Write("\xFF\xFEnot utf-8", "333"),
+          unreadable, dir_ + "/missing", dir_, vanished}) {
+        names.insert(names.begin() + static_cast<std::ptrdiff_t>(names.size() / 3 * 2), odd);
+        names.insert(names.begin() + 3, odd == vanished ? names.back() : odd);
+    }
+    std::vector<std::string> brief{"--brief"};
+    brief.insert(brief.end(), names.begin(), names.end());
+    const Result all = RunIn(brief);
+    const std::string list = Write("list", all.out);
+    ASSERT_EQ(::unlink(vanished.c_str()), 0);
+
+    EXPECT_EQ(TestSupport::RunUnprivileged([&] {
+                  std::string faults;
+                  for (const std::vector<std::string>& args :
+                       {brief, std::vector<std::string>{"--check", list}}) {
+                      std::vector<std::string> one{"-j", "1"};
+                      std::vector<std::string> four{"--jobs=4"};
+                      one.insert(one.end(), args.begin(), args.end());
+                      four.insert(four.end(), args.begin(), args.end());
+                      const Result first = RunIn(one);
+                      const Result second = RunIn(four);
+                      if (first.status != 1 || second.status != 1 || first.out != second.out ||
+                          first.err != second.err ||
+                          first.err.find("unreadable: Permission denied") == std::string::npos ||
+                          first.err.find("vanished: No such file") == std::string::npos) {
+                          faults += args[0] + ": -j 1 gave " + std::to_string(first.status) + "\n" +
+                                    first.out + first.err + "-j 4 gave " +
+                                    std::to_string(second.status) + "\n" + second.out + second.err;
+                      }
+                  }
+                  return faults;
+              }),
+              "");
+}
+
+// Standard input of any size is read through a small buffer: under an
+// address-space limit far below it, a gibibyte from a pipe is checksummed.
+TEST_F(ReportCommandTest, ReadsAGibibyteFromAPipeUnderAMemoryLimit) {
+    const std::string out = dir_ + "/.stdout";
+    const std::string command =
+        "head -c 1073741824 /dev/zero | (ulimit -v 262144 && exec timeout 60 " +
+        CliTest::Quoted(TALLIX_REPORT_BINARY) + " --brief - >" + CliTest::Quoted(out) + ")";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(CliTest::ReadText(out), "5B64C2B0 0F87 1073741824 -\n");  // CRC-32 as zlib's
+}
+
 }  // namespace
