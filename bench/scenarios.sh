@@ -7,10 +7,18 @@
 #          `find . -maxdepth 1 -type f | sort` as the listing anchor
 #   idle   a cached 1 GiB file: `tallix-report --brief FILE` vs `cksum FILE`,
 #          each after a pause (idle) and back to back (steady state)
-# Usage: bench/scenarios.sh [BUILD_DIR [small|dir|idle|all]...]   (default: build all)
+#   check  `tallix-report --check` of a list of 100,000 files (0-4 kB) vs
+#          `sha256sum -c` of the same files
+#   pipe   8 GiB of zeroes from a pipe: `tallix-report --brief -` under a
+#          256 MiB address-space limit vs `cksum`; its line must equal the
+#          line of an 8 GiB sparse file, and its peak resident memory is kept
+#   sparse a 16 GiB sparse file with a little data: `tallix-report --brief`
+#          under the same limit vs `cksum`; its CRC-32 must be zlib's
+# Usage: bench/scenarios.sh [BUILD_DIR [small|dir|idle|check|pipe|sparse|all]...]
+#   (default: build all; `all` leaves out pipe and sparse, which take minutes)
 # Optional environment:
 #   SCENARIO_RUNS (default 5) or per scenario SMALL_RUNS (11), DIR_RUNS, IDLE_RUNS,
-#   MOVE_ROUNDS (3)
+#   CHECK_RUNS, PIPE_RUNS (3), SPARSE_RUNS (1), MOVE_ROUNDS (3)
 #   IDLE_PAUSE seconds before each idle run (default 10)
 #   TALLIX_PROGRAM, TALLIX_REPORT  the programs (default: found by name in BUILD_DIR)
 #   TALLIX_SCENARIO_DATA  where the file trees are made once (default /tmp/tallix-scenarios)
@@ -25,12 +33,12 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build}
 shift || true
 SCENARIOS=("${@:-all}")
-[ "${SCENARIOS[*]}" = all ] && SCENARIOS=(small dir idle)
+[ "${SCENARIOS[*]}" = all ] && SCENARIOS=(small dir idle check)
 for scenario in "${SCENARIOS[@]}"; do
     case $scenario in
-        small | dir | idle) ;;
+        small | dir | idle | check | pipe | sparse) ;;
         *)
-            echo "usage: $0 [BUILD_DIR [small|dir|idle|all]...]" >&2
+            echo "usage: $0 [BUILD_DIR [small|dir|idle|check|pipe|sparse|all]...]" >&2
             exit 2
             ;;
     esac
@@ -42,6 +50,12 @@ DIR_RUNS=${DIR_RUNS:-$SCENARIO_RUNS}
 MOVE_ROUNDS=${MOVE_ROUNDS:-3}
 IDLE_RUNS=${IDLE_RUNS:-$SCENARIO_RUNS}
 IDLE_PAUSE=${IDLE_PAUSE:-10}
+CHECK_RUNS=${CHECK_RUNS:-$SCENARIO_RUNS}
+PIPE_RUNS=${PIPE_RUNS:-3}
+SPARSE_RUNS=${SPARSE_RUNS:-1}
+# The memory limit of the pipe and sparse runs: address space, which counts
+# every mapping and thread stack, so it is stricter than resident memory.
+MEMORY_LIMIT=$((256 << 20))
 DATA=${TALLIX_SCENARIO_DATA:-/tmp/tallix-scenarios}
 BIG_FILE=${TALLIX_BENCH_FILE:-/tmp/tallix-bench-1GiB.bin}
 PYTHON=${PYTHON:-/usr/bin/python3}
@@ -136,6 +150,7 @@ EOF
     for _ in $(seq "$SMALL_RUNS"); do
         timed small report_ms "$REPORT" --brief "${files[@]}"
         timed small cksum_ms cksum "${files[@]}"
+        timed small report_j1_ms "$REPORT" --brief -j 1 "${files[@]}"
     done
     cd - >/dev/null
 }
@@ -252,6 +267,125 @@ idle() {
         time_ms "$REPORT" --brief "$BIG_FILE" >/dev/null
         timed idle report_steady_ms "$REPORT" --brief "$BIG_FILE"
         timed idle cksum_steady_ms cksum "$BIG_FILE"
+    done
+}
+
+# ---- 4. Checking a list of 100,000 files ----
+check() {
+    local dir="$DATA/check"
+    if [ ! -f "$DATA/check.done" ]; then
+        echo "Making 100,000 files of 0-4 kB of random bytes in $dir, and their lists"
+        rm -rf "$dir"
+        mkdir -p "$dir"
+        "$PYTHON" - "$dir" <<'EOF'
+import os, random, sys
+sizes = random.Random(20261218)
+for i in range(100000):
+    with open(os.path.join(sys.argv[1], f"c{i:06d}.bin"), "xb") as f:
+        f.write(os.urandom(sizes.randint(0, 4000)))
+EOF
+        (cd "$dir" && find . -maxdepth 1 -name 'c*.bin' -printf '%P\n' | sort |
+            xargs "$REPORT" --brief >../check.list &&
+            find . -maxdepth 1 -name 'c*.bin' -printf '%P\n' | sort |
+            xargs sha256sum >../check.sha256)
+        touch "$DATA/check.done"
+    fi
+    cd "$dir"
+    find . -maxdepth 1 -name 'c*.bin' -print0 | xargs -0 cat >/dev/null # into the page cache
+    [ "$(wc -l <../check.list)" -eq 100000 ] || fail "check.list does not name 100000 files"
+    echo "check: $CHECK_RUNS runs each"
+    for _ in $(seq "$CHECK_RUNS"); do
+        timed check report_ms "$REPORT" --check ../check.list
+        timed check sha256sum_ms sha256sum -c ../check.sha256
+    done
+    cd - >/dev/null
+}
+
+# Runs a command under the memory limit, its standard input from the
+# command $1 (a pipe) or /dev/null, its output into the file $RUN_OUTPUT
+# (made by the caller); prints its milliseconds and its peak resident
+# kilobytes.
+RUN_OUTPUT=
+limited_run() {
+    local source=$1 start end us
+    shift
+    start=$EPOCHREALTIME
+    if [ -n "$source" ]; then
+        $source | /usr/bin/time -f '%M' -o "$RUN_OUTPUT.rss" \
+            prlimit --as="$MEMORY_LIMIT" "$@" >"$RUN_OUTPUT" || fail "failed under the limit: $*"
+    else
+        /usr/bin/time -f '%M' -o "$RUN_OUTPUT.rss" \
+            prlimit --as="$MEMORY_LIMIT" "$@" </dev/null >"$RUN_OUTPUT" ||
+            fail "failed under the limit: $*"
+    fi
+    end=$EPOCHREALTIME
+    us=$((${end/./} - ${start/./}))
+    printf '%d.%03d %s\n' $((us / 1000)) $((us % 1000)) "$(tail -1 "$RUN_OUTPUT.rss")"
+    rm -f "$RUN_OUTPUT.rss"
+}
+
+# ---- 5. 8 GiB from a pipe under a memory limit ----
+pipe() {
+    local sparse="$DATA/zeroes-8GiB" expected result line
+    rm -f "$sparse"
+    truncate -s 8G "$sparse"
+    expected=$("$REPORT" --brief "$sparse" | cut -d' ' -f1-3) # holes folded in, not read
+    rm -f "$sparse"
+    echo "pipe: $PIPE_RUNS runs each of 8 GiB of zeroes, expecting $expected"
+    for _ in $(seq "$PIPE_RUNS"); do
+        RUN_OUTPUT=$(mktemp)
+        result=$(limited_run "head -c 8G /dev/zero" "$REPORT" --brief -)
+        line=$(cut -d' ' -f1-3 "$RUN_OUTPUT")
+        rm -f "$RUN_OUTPUT"
+        [ "$line" = "$expected" ] || fail "8 GiB from a pipe gave '$line', not '$expected'"
+        record pipe report_ms "${result% *}"
+        record pipe report_rss_kb "${result#* }"
+        timed pipe cksum_ms sh -c 'head -c 8G /dev/zero | cksum'
+    done
+}
+
+# ---- 6. A 16 GiB sparse file under a memory limit ----
+sparse() {
+    local file="$DATA/sparse-16GiB" expected result line
+    if [ ! -f "$DATA/sparse.done" ]; then
+        echo "Making $file (16 GiB, 1 MiB of data at 3 places) and its CRC-32 by zlib"
+        rm -f "$file"
+        truncate -s 16G "$file"
+        for at in 0 7777 16383; do # MiB
+            head -c 1M /dev/urandom | dd of="$file" bs=1M seek="$at" conv=notrunc status=none
+        done
+        "$PYTHON" - "$file" >"$DATA/sparse.crc32" <<'EOF'
+import os, sys, zlib
+crc, zeroes = 0, bytes(1 << 24)
+with open(sys.argv[1], "rb") as f:
+    fd, size, at = f.fileno(), os.fstat(f.fileno()).st_size, 0
+    while at < size:
+        try:
+            data = os.lseek(fd, at, os.SEEK_DATA)
+        except OSError:
+            data = size
+        while at < data:  # a hole: zeroes, taken from memory
+            n = min(len(zeroes), data - at)
+            crc, at = zlib.crc32(zeroes[:n], crc), at + n
+        if at < size:
+            hole = os.lseek(fd, at, os.SEEK_HOLE)
+            f.seek(at)
+            crc, at = zlib.crc32(f.read(hole - at), crc), hole
+print(f"{crc:08X}")
+EOF
+        touch "$DATA/sparse.done"
+    fi
+    expected="$(cat "$DATA/sparse.crc32") $((16 << 30))"
+    echo "sparse: $SPARSE_RUNS runs each, expecting CRC-32 and size $expected"
+    for _ in $(seq "$SPARSE_RUNS"); do
+        RUN_OUTPUT=$(mktemp)
+        result=$(limited_run "" "$REPORT" --brief "$file")
+        line=$(cut -d' ' -f1,3 "$RUN_OUTPUT")
+        rm -f "$RUN_OUTPUT"
+        [ "$line" = "$expected" ] || fail "the sparse file gave '$line', not '$expected'"
+        record sparse report_ms "${result% *}"
+        record sparse report_rss_kb "${result#* }"
+        timed sparse cksum_ms cksum "$file"
     done
 }
 
