@@ -285,18 +285,18 @@ for i in range(100000):
         f.write(os.urandom(sizes.randint(0, 4000)))
 EOF
         (cd "$dir" && find . -maxdepth 1 -name 'c*.bin' -printf '%P\n' | sort |
-            xargs "$REPORT" --brief >../check.list &&
+            xargs "$REPORT" --brief >check.list &&
             find . -maxdepth 1 -name 'c*.bin' -printf '%P\n' | sort |
-            xargs sha256sum >../check.sha256)
+            xargs sha256sum >check.sha256)
         touch "$DATA/check.done"
     fi
     cd "$dir"
     find . -maxdepth 1 -name 'c*.bin' -print0 | xargs -0 cat >/dev/null # into the page cache
-    [ "$(wc -l <../check.list)" -eq 100000 ] || fail "check.list does not name 100000 files"
+    [ "$(wc -l <check.list)" -eq 100000 ] || fail "check.list does not name 100000 files"
     echo "check: $CHECK_RUNS runs each"
     for _ in $(seq "$CHECK_RUNS"); do
-        timed check report_ms "$REPORT" --check ../check.list
-        timed check sha256sum_ms sha256sum -c ../check.sha256
+        timed check report_ms "$REPORT" --check check.list
+        timed check sha256sum_ms sha256sum -c check.sha256
     done
     cd - >/dev/null
 }

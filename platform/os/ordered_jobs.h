@@ -4,6 +4,7 @@
 // from one thread.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -23,6 +24,16 @@ namespace Platform {
 // false. With one job (or one item) everything runs on the calling thread.
 inline constexpr std::size_t kAheadPerJob = 16;
 
+// How many items a thread takes at once when `left` are left for `jobs`
+// threads: many while many are left, so threads meet seldom over small
+// items; down to one near the end, so no thread is left holding several
+// large ones while the others wait (guided scheduling).
+inline std::size_t BatchSize(std::size_t left, unsigned jobs) {
+    constexpr std::size_t kLargestBatch = 32;
+    const std::size_t share = left / (std::size_t{4} * jobs);
+    return share < 1 ? 1 : share > kLargestBatch ? kLargestBatch : share;
+}
+
 template <typename Work, typename Deliver>
 bool RunInOrder(std::size_t count, unsigned jobs, Work&& work, Deliver&& deliver) {
     if (jobs <= 1 || count <= 1) {
@@ -37,53 +48,66 @@ bool RunInOrder(std::size_t count, unsigned jobs, Work&& work, Deliver&& deliver
     const std::size_t ahead = kAheadPerJob * jobs;
     std::vector<std::optional<Result>> slots(ahead);  // item i in slot i % ahead
     std::mutex mutex;
-    std::condition_variable done;  // a result came in
-    std::condition_variable room;  // a slot was freed, or the run stops
+    std::condition_variable done;  // the next result to deliver came in
+    std::condition_variable room;  // slots were freed, or the run stops
     std::size_t next = 0;          // the next item to start
     std::size_t delivered = 0;     // items delivered so far
     bool stop = false;
 
     const auto worker = [&] {
+        std::vector<Result> results;
         std::unique_lock lock(mutex);
         for (;;) {
             room.wait(lock, [&] { return stop || next == count || next < delivered + ahead; });
             if (stop || next == count) {
                 return;
             }
-            const std::size_t i = next++;
+            const std::size_t first = next;
+            const std::size_t last =
+                std::min({count, delivered + ahead, first + BatchSize(count - first, jobs)});
+            next = last;
             lock.unlock();
-            Result result = work(i);
+            results.clear();
+            for (std::size_t i = first; i < last; ++i) {
+                results.push_back(work(i));
+            }
             lock.lock();
-            slots[i % ahead].emplace(std::move(result));
-            if (i == delivered) {
+            for (std::size_t i = first; i < last; ++i) {
+                slots[i % ahead].emplace(std::move(results[i - first]));
+            }
+            if (first <= delivered) {
                 done.notify_one();
             }
         }
     };
     std::vector<std::thread> threads;
-    const std::size_t started = jobs < count ? jobs : count;
-    for (std::size_t t = 0; t < started; ++t) {
+    for (std::size_t t = 0; t < jobs && t < count; ++t) {
         threads.emplace_back(worker);
     }
+    // Results are taken out a run at a time, and delivered unlocked.
     bool completed = true;
+    std::vector<Result> ready;
     std::unique_lock lock(mutex);
-    while (delivered < count) {
-        std::optional<Result>& slot = slots[delivered % ahead];
-        done.wait(lock, [&] { return slot.has_value(); });
-        Result result = std::move(*slot);
-        slot.reset();
+    while (completed && delivered < count) {
+        done.wait(lock, [&] { return slots[delivered % ahead].has_value(); });
+        for (std::size_t i = delivered; i < count && slots[i % ahead].has_value(); ++i) {
+            ready.push_back(std::move(*slots[i % ahead]));
+            slots[i % ahead].reset();
+        }
         lock.unlock();
-        const bool more = deliver(delivered, std::move(result));
+        std::size_t taken = 0;
+        for (Result& result : ready) {
+            if (!deliver(delivered + taken, std::move(result))) {
+                completed = false;
+                break;
+            }
+            ++taken;
+        }
         lock.lock();
-        ++delivered;
-        if (!more) {
-            stop = true;
-            completed = false;
-        }
+        delivered += ready.size();  // the rest of a run after a stop is dropped
+        ready.clear();
+        stop = !completed;
         room.notify_all();
-        if (!more) {
-            break;
-        }
     }
     lock.unlock();
     for (std::thread& thread : threads) {
