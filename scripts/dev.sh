@@ -22,6 +22,9 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
 # package, and the tool that reads the package's library dependencies off
 # the binaries.
 PACKAGES+=(desktop-file-utils appstream lintian dpkg-dev)
+# Two other SFV tools, whose lists tallix-report --check must read and which
+# must read the lists tallix-report --sfv writes.
+PACKAGES+=(cksfv rhash)
 # Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
 # public CRC code the kernels are measured against, and the X library the
 # window is timed with); never linked into the program.
