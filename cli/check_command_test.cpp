@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/command_test.h"
@@ -142,6 +145,44 @@ TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
     EXPECT_EQ(nothing.status, 1);
     EXPECT_EQ(nothing.out, "");
     EXPECT_EQ(nothing.err, "tallix-report: " + none + ": no file was verified\n");
+}
+
+// Lists cksfv and rhash write over hostile names verify here, and cksfv
+// verifies the list --sfv writes over them. rhash takes a backslash for a
+// separator, so it is given the names without one.
+TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
+    if (std::system("command -v cksfv >/dev/null && command -v rhash >/dev/null") != 0) {
+        GTEST_SKIP() << "cksfv or rhash is not installed";
+    }
+    std::filesystem::create_directory(dir_ + "/sub");
+    const std::vector<std::string> names{
+        " lead",      "trail ",     "with  spaces", "DEADBEEF CAFE 12 foo",
+        "x 12345678", "tab\tin",    "a;b",          "esc\x1B[31m",
+        "\xff\xfe",   "sub/ both ", "back\\slash",  "\\CBF43926 6F91 9 x"};
+    constexpr std::size_t kWithoutBackslash = 10;  // the names before the last two
+    std::string all;
+    std::string withoutBackslash;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        Write(names[i], std::string(i * 100, static_cast<char>('a' + i)));
+        (i < kWithoutBackslash ? withoutBackslash : all).append(" ").append(Quoted(names[i]));
+    }
+    all = withoutBackslash + all;
+    const std::string inDir = "cd " + Quoted(dir_) + " && ";
+    ASSERT_EQ(std::system((inDir + "cksfv" + all + " >cksfv.sfv && rhash --sfv" + withoutBackslash +
+                           " >rhash.sfv")
+                              .c_str()),
+              0);
+    for (const auto& [list, count] :
+         {std::pair{"/cksfv.sfv", names.size()}, std::pair{"/rhash.sfv", kWithoutBackslash}}) {
+        const Result result = Run({"--check", dir_ + list}, "", "cd / &&");
+        EXPECT_EQ(result.status, 0) << list << ": " << result.err;
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), count) << result.out;
+    }
+
+    std::vector<std::string> args{"--sfv", "--"};
+    args.insert(args.end(), names.begin(), names.end());
+    ASSERT_EQ(Run(args, CliTest::OutputTo(dir_ + "/ours.sfv") + " </dev/null", inDir).status, 0);
+    EXPECT_EQ(std::system((inDir + "cksfv -q -f ours.sfv >/dev/null 2>&1").c_str()), 0);
 }
 
 TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {

@@ -105,11 +105,10 @@ std::optional<ListLine> ParseSfvLine(std::string_view line) {
         return std::nullopt;
     }
     const std::string_view path = line.substr(0, start - 1);
-    const std::size_t trimmedEnd = path.find_last_not_of(kBlanks);
-    if (trimmedEnd == std::string_view::npos) {
+    if (path.empty()) {
         return std::nullopt;
     }
-    const std::string_view trimmed = path.substr(0, trimmedEnd + 1);
+    const std::string_view trimmed = path.substr(0, path.find_last_not_of(kBlanks) + 1);
     return Entry({std::string(path), *crc32, std::nullopt, std::nullopt,
                   trimmed.size() == path.size() ? std::string() : std::string(trimmed)});
 }

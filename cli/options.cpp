@@ -17,12 +17,13 @@ constexpr std::string_view kUsage =
     "  --brief           one line a file: CRC32 CRC16 SIZE PATH, without timings\n"
     "  --sfv             an SFV list: a ';' comment, then one line a file: PATH CRC32\n"
     "                    (a name holding a newline, or starting with ';', cannot be\n"
-    "                    written in it and is an error for that file)\n"
+    "                    written in it and is an error for that file; - is refused)\n"
     "  -r, --recursive   report the files in each directory FILE and below, by name\n"
     "                    in byte order, hidden ones included; links to directories,\n"
     "                    FIFOs, sockets and devices found there are passed over\n"
-    "  --files-from FILE  report the files named in FILE too, one a line (- for\n"
-    "                    standard input)\n"
+    "  --files-from FILE\n"
+    "                    report the files named in FILE too, one a line (- for\n"
+    "                    standard input; a name - there is a file)\n"
     "  --null            with --files-from, names end in a NUL byte, not a newline\n"
     "  -c, --check       read each LIST (--brief lines, or SFV lines: PATH, a space\n"
     "                    or tab, CRC32, with ';' comments; the first line naming a\n"
@@ -75,6 +76,10 @@ std::optional<std::string> Conflict(const Options& options) {
                             (options.filesFrom == kStandardInput ? 1 : 0);
     if (readsInput > 1) {
         return "standard input ('-') can be read only once";
+    }
+    if (options.format == Format::kSfv && readsInput > 0) {
+        // A line "- CRC" would be checked against a file of that name.
+        return "standard input ('-') has no name to give it in an SFV list";
     }
     return std::nullopt;
 }

@@ -105,7 +105,8 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
                                                                   {"--ignore-missing", "file"},
                                                                   {"--null", "file"},
                                                                   {"--files-from"},
-                                                                  {"--files-from", "-", "-"}}) {
+                                                                  {"--files-from", "-", "-"},
+                                                                  {"--sfv", "-"}}) {
         const Result wrong = RunIn(args);
         EXPECT_EQ(wrong.status, 2) << args.front();
         EXPECT_EQ(wrong.out, "");
