@@ -22,14 +22,16 @@ namespace Platform {
 // there are. When deliver returns false no more work starts, the work
 // running finishes and its results are dropped, and RunInOrder returns
 // false. With one job (or one item) everything runs on the calling thread.
-inline constexpr std::size_t kAheadPerJob = 16;
+inline constexpr std::size_t kAheadPerJob = 64;
 
 // How many items a thread takes at once when `left` are left for `jobs`
 // threads: many while many are left, so threads meet seldom over small
 // items; down to one near the end, so no thread is left holding several
-// large ones while the others wait (guided scheduling).
+// large ones while the others wait (guided scheduling). A batch is at most
+// a quarter of a thread's share of the items that may wait, so the other
+// threads always find items to take.
 inline std::size_t BatchSize(std::size_t left, unsigned jobs) {
-    constexpr std::size_t kLargestBatch = 32;
+    constexpr std::size_t kLargestBatch = kAheadPerJob / 4;
     const std::size_t share = left / (std::size_t{4} * jobs);
     return share < 1 ? 1 : share > kLargestBatch ? kLargestBatch : share;
 }
