@@ -48,10 +48,9 @@ MiddleElision MiddleElided(std::string_view line, std::size_t keepFrom, const Fi
     if (characters == 0) {
         return {std::string(line), line.size(), 0};
     }
-    const auto keepCharacter =
-        static_cast<std::size_t>(std::lower_bound(starts.begin(), starts.end(),
-                                                  std::min(keepFrom, line.size())) -
-                                 starts.begin());
+    const auto keepCharacter = static_cast<std::size_t>(
+        std::lower_bound(starts.begin(), starts.end(), std::min(keepFrom, line.size())) -
+        starts.begin());
     const std::size_t wanted = characters - std::min(keepCharacter, characters);
     const auto elided = [&](std::size_t kept) {
         const auto [head, tail] = HeadAndTail(kept, wanted);

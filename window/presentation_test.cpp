@@ -81,7 +81,8 @@ TEST(CompareChecksumTest, SaysWhichChecksumThePastedValueIsOrThatItIsNeither) {
     for (const char* notAChecksum : {"", "CBF4392", "CBF439260", "CBF4392G", "0x", "6F91 a.txt"}) {
         EXPECT_EQ(match(notAChecksum), ChecksumMatch::kNoChecksum) << notAChecksum;
     }
-    EXPECT_EQ(Window::CompareChecksum("6f91", report).message, "Match: 6F91 is this file's CRC-16.");
+    EXPECT_EQ(Window::CompareChecksum("6f91", report).message,
+              "Match: 6F91 is this file's CRC-16.");
     EXPECT_EQ(Window::CompareChecksum("12345678", report).message,
               "NO MATCH: 12345678 matches neither this file's CRC-32 (CBF43926) nor its CRC-16 "
               "(6F91).");
