@@ -641,7 +641,8 @@ TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     // A long reason breaks at its spaces and still reads as it is: no details.
     const Platform::ErrorReportEntry memory{
         "read", "/data/huge",
-        "the file's 4398046511104 bytes do not fit in the memory available (24650379264 bytes)"};
+        "the file is 4 TiB (4398046511104 bytes), more than the memory available, 23 GiB "
+        "(24650379264 bytes)"};
     box = Platform::ErrorReportBox(nullptr, memory);
     EXPECT_GT(box->text().count('\n'), Platform::ErrorReportText(memory).count('\n'));
     EXPECT_EQ(QString(box->text()).replace('\n', ""),
