@@ -545,6 +545,11 @@ bool NativeListView::viewportEvent(QEvent* event) {
     }
     const bool handled = QListView::viewportEvent(event);
     switch (event->type()) {
+        case QEvent::Paint:
+            if (hasFocus()) {
+                DrawFocusFrame();
+            }
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             ApplyPendingHighlight(false);
@@ -584,6 +589,7 @@ void NativeListView::focusInEvent(QFocusEvent* event) {
     if (!hadCurrent) {
         Highlight(-1);
     }
+    viewport()->update();
 }
 
 // Without a keyboard position the view would take every move key to the
@@ -621,19 +627,24 @@ void NativeListView::keyPressEvent(QKeyEvent* event) {
     ApplyPendingHighlight(true);
 }
 
-bool NativeListView::event(QEvent* event) {
-    const bool handled = QListView::event(event);
-    if (event->type() == QEvent::Paint && hasFocus()) {
-        DrawFocusFrame();
-    }
-    return handled;
+// Along the inside of the list's edge, over the entries.
+void NativeListView::DrawFocusFrame() {
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
 }
 
-// Over the list's own frame, so it takes no room from the entries.
-void NativeListView::DrawFocusFrame() {
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+void NativeListView::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
+}
+
+// Scrolling moves what is drawn; the frame stays at the edge.
+void NativeListView::scrollContentsBy(int dx, int dy) {
+    QListView::scrollContentsBy(dx, dy);
+    if (hasFocus()) {
+        viewport()->update();
+    }
 }
 
 // ---- Directory list ----

@@ -166,10 +166,11 @@ class NativeListView : public QListView {
     // user: no event is raised then.
     bool Quiet() const { return quiet_; }
 
-    bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     void ApplyPendingHighlight(bool finished);
