@@ -26,6 +26,7 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -185,6 +186,25 @@ TEST_F(MainFormTest, FormHasTheCaptionFixedSizeLayoutAndTabOrder) {
     }
     EXPECT_EQ(Caption(), "");
     EXPECT_EQ(form_->Label1().toPlainText(), "");
+}
+
+// At a fractional scale every list still shows the bottom line of its
+// frame. Runs under QT_SCALE_FACTOR=1.5 (the CTest main_form_at_scale_1_5).
+TEST_F(MainFormTest, ListFramesAreWholeAtAFractionalScale) {
+    const qreal scale = form_->form().devicePixelRatioF();
+    if (scale == std::floor(scale)) {
+        GTEST_SKIP() << "needs QT_SCALE_FACTOR=1.5";
+    }
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_->form()));
+    for (QWidget* list : std::vector<QWidget*>{&form_->Dir1(), &form_->File1()}) {
+        const QImage image = form_->form().grab(list->geometry()).toImage();
+        const int window = list->palette().color(QPalette::Window).lightness();
+        const int x = image.width() / 2;
+        EXPECT_LT(std::min(image.pixelColor(x, image.height() - 1).lightness(),
+                           image.pixelColor(x, image.height() - 2).lightness()),
+                  window);
+    }
 }
 
 TEST_F(MainFormTest, OpensOnTheStartDirectoryWithItsOrdinaryFilesAndAncestors) {

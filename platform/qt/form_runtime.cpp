@@ -18,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QToolTip>
 #include <QUrl>
 
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -395,17 +397,32 @@ void QtDriveListBox::SetDrives(const std::vector<std::string>& drives, const std
     ShowChosenInToolTip();
 }
 
-// The closed box shows as much of the mount point as fits its width.
-void QtDriveListBox::ShowChosenInToolTip() {
+int QtDriveListBox::TextRoom() const {
     QStyleOptionComboBox option;
     initStyleOption(&option);
-    const int room =
-        style()
-            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
-            .width();
+    return style()
+        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
+        .width();
+}
+
+void QtDriveListBox::ShowChosenInToolTip() {
     const QString whole = chosen_ >= 0 ? DisplayText(Drive()) : QString();
-    setToolTip(fontMetrics().horizontalAdvance(whole) > room ? ToolTipText(whole, this)
-                                                             : QString());
+    setToolTip(fontMetrics().horizontalAdvance(whole) > TextRoom() ? ToolTipText(whole, this)
+                                                                   : QString());
+}
+
+// The closed box shows the chosen mount point shortened in the middle to
+// its width, the end of its last name in view.
+void QtDriveListBox::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    if (chosen_ >= 0) {
+        option.currentText = ShortenedInTheMiddle(DisplayText(Drive()), LastNameStart(Drive()),
+                                                  fontMetrics(), TextRoom() - 2);
+    }
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 std::string QtDriveListBox::Drive() const {
@@ -457,6 +474,13 @@ QVariant NativeListModel::data(const QModelIndex& index, int role) const {
 }
 
 NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
+    // At a fractional scale (1.5) the frame's bottom line falls on the
+    // device pixel row the entries' area rounds out to, and they paint over
+    // it; one pixel less for the entries leaves it in view.
+    const qreal scale = devicePixelRatioF();
+    if (scale != std::floor(scale)) {
+        setViewportMargins(0, 0, 0, 1);
+    }
     setModel(&model_);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -95,8 +95,12 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     // closed box's.
     void showPopup() override;
 
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
   private:
     void Choose(int index);
+    int TextRoom() const;
     void ShowChosenInToolTip();
     std::vector<std::string> drives_;
     int chosen_ = -1;
