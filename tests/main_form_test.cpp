@@ -689,6 +689,10 @@ TEST_F(MainFormTest, DroppedFileIsOpenedAndReportedLikeAClick) {
     QDragEnterEvent two(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(&form_->form(), &two);
     EXPECT_FALSE(two.isAccepted());  // one file at a time
+    data.setUrls({QUrl("file://elsewhere" + QString::fromStdString(dir_) + "/a.txt")});
+    QDragEnterEvent remote(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form_->form(), &remote);
+    EXPECT_FALSE(remote.isAccepted());  // another host's file
 
     data.setUrls(urls({dir_ + "/sub/caf\xe9.txt"}));
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});

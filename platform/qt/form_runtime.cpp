@@ -358,6 +358,11 @@ std::optional<std::string> DroppedPath(const QMimeData& data) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) {
         return std::nullopt;
     }
+    // A path on another host is not this machine's, whatever it names here.
+    const QString host = urls.front().host();
+    if (!host.isEmpty() && host != QStringLiteral("localhost")) {
+        return std::nullopt;
+    }
     // The encoded path keeps bytes that are not UTF-8 as %XX escapes.
     const QByteArray encoded = urls.front().path(QUrl::FullyEncoded).toLatin1();
     const std::string path = QByteArray::fromPercentEncoding(encoded).toStdString();
