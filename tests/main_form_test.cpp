@@ -724,6 +724,19 @@ TEST_F(MainFormTest, LabelMenuComparesTheClipboardWithTheReport) {
     EXPECT_EQ(form_->Label1().CompareWithClipboard()->match, Window::ChecksumMatch::kCRC32);
     QGuiApplication::clipboard()->setText("6F92");
     EXPECT_EQ(form_->Label1().CompareWithClipboard()->match, Window::ChecksumMatch::kNeither);
+
+    // The menu's entry answers in a box over the window.
+    QString answer;
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            answer = box->windowTitle() + ": " + box->text();
+            box->close();
+        }
+    });
+    std::unique_ptr<QMenu> menu = form_->Label1().ContextMenu();
+    menu->actions().back()->trigger();
+    EXPECT_EQ(answer, QStringLiteral("Tallixサンプル: NO MATCH: 6F92 matches neither this file's "
+                                     "CRC-32 (CBF43926) nor its CRC-16 (6F91)."));
 }
 
 // An error raised before the window first shows waits for it, then opens
