@@ -816,7 +816,12 @@ QFont OneFontForLatinAndKatakana(QFont font) {
         return font;
     }
     for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
-        if (both(family) && !QFontDatabase::isFixedPitch(family)) {
+        // Proportional, as the Latin text around it is (fontconfig does
+        // not always mark a monospaced one as such).
+        const QFontMetrics metrics{QFont(family)};
+        const bool proportional = metrics.horizontalAdvance(QLatin1Char('i')) !=
+                                  metrics.horizontalAdvance(QLatin1Char('M'));
+        if (both(family) && proportional) {
             font.setFamilies({family});
             break;
         }
