@@ -350,8 +350,8 @@ TEST_F(ReportCommandTest, AnyNumberOfJobsGivesTheOutputOfOne) {
 // Standard input of any size is read through a small buffer: under an
 // address-space limit far below it, a gibibyte from a pipe is checksummed.
 TEST_F(ReportCommandTest, ReadsAGibibyteFromAPipeUnderAMemoryLimit) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space for its shadow";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve terabytes of address space for their shadow";
 #endif
     const std::string out = dir_ + "/.stdout";
     const std::string command =
