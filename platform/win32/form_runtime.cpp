@@ -1,0 +1,872 @@
+#include "platform/win32/form_runtime.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <utility>
+
+#include "platform/os/directory.h"
+#include "platform/os/drives.h"
+#include "platform/os/error.h"
+#include "platform/os/text_win32.h"
+
+namespace Platform {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"TallixForm";
+constexpr int kIconResource = 1;
+constexpr WORD kCopyCommand = 0x100;
+constexpr UINT_PTR kSubclassId = 1;
+// The report's font, in points.
+constexpr int kFontPoints = 9;
+// A path or reason in an error box keeps this many characters: its
+// beginning and end around an ellipsis.
+constexpr std::size_t kMostBoxCharacters = 400;
+// Rows the open drive list shows.
+constexpr int kDriveListRows = 12;
+
+// ---- Text ----
+
+// UTF-16 for UTF-8 text, invalid bytes as replacement characters.
+std::wstring DecodedText(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+// The escape for a character that would move or break the text it is in,
+// or an empty text for any other character.
+std::wstring EscapeFor(wchar_t c) {
+    switch (c) {
+        case L'\n':
+            return L"\\n";
+        case L'\r':
+            return L"\\r";
+        case L'\t':
+            return L"\\t";
+        default:
+            break;
+    }
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    const bool separator = c == 0x2028 || c == 0x2029;
+    const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+                           c == 0x200E || c == 0x200F || c == 0x061C;
+    if (!control && !separator && !direction) {
+        return {};
+    }
+    wchar_t escape[8];
+    if (c <= 0x7F) {
+        ::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c));
+    } else {
+        ::swprintf(escape, 8, L"\\u%04X", static_cast<unsigned>(c));
+    }
+    return escape;
+}
+
+// `text` with its middle left out when it is longer than `most`
+// characters.
+std::wstring ShortenedInTheMiddle(const std::wstring& text, std::size_t most) {
+    if (text.size() <= most) {
+        return text;
+    }
+    const std::size_t head = most / 2;
+    const std::size_t tail = most - head - 1;
+    return text.substr(0, head) + L"\u2026" + text.substr(text.size() - tail);
+}
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// ---- Error report ----
+
+// Centres the message box the thread is about to show on its owner, as
+// the box would otherwise sit in the middle of the screen.
+HHOOK centringHook = nullptr;
+
+LRESULT CALLBACK CentreOnOwner(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        const HWND owner = ::GetWindow(box, GW_OWNER);
+        RECT boxRect{};
+        RECT ownerRect{};
+        if (owner != nullptr && ::IsWindowVisible(owner) && ::GetWindowRect(box, &boxRect) &&
+            ::GetWindowRect(owner, &ownerRect)) {
+            const int width = boxRect.right - boxRect.left;
+            const int height = boxRect.bottom - boxRect.top;
+            const int x = (ownerRect.left + ownerRect.right - width) / 2;
+            const int y = (ownerRect.top + ownerRect.bottom - height) / 2;
+            ::SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        ::UnhookWindowsHookEx(std::exchange(centringHook, nullptr));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void ShowMessageBox(HWND form, const ErrorReportEntry& error) {
+    const std::wstring caption = form != nullptr ? WindowText(form) : std::wstring();
+    centringHook = ::SetWindowsHookExW(WH_CBT, CentreOnOwner, nullptr, ::GetCurrentThreadId());
+    ::MessageBoxW(form, ErrorReportText(error).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    if (centringHook != nullptr) {
+        ::UnhookWindowsHookEx(std::exchange(centringHook, nullptr));
+    }
+}
+
+ErrorReport& CurrentErrorReport() {
+    static ErrorReport report = ShowMessageBox;
+    return report;
+}
+
+ErrorReportEntry EntryForCurrentException() {
+    try {
+        throw;
+    } catch (const PlatformError& error) {
+        return {error.operation(), error.path(), error.reason()};
+    } catch (const std::bad_alloc&) {
+        return {"allocate memory", "", "not enough memory"};
+    } catch (const std::exception& error) {
+        return {"run the event", "", error.what()};
+    } catch (...) {
+        return {"run the event", "", "unknown error"};
+    }
+}
+
+// Shows the wait cursor for as long as it lives. SetCursor applies it at
+// once; no message is processed meanwhile, so nothing sets it back early.
+class WaitCursor {
+  public:
+    WaitCursor() : previous_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { ::SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+  private:
+    HCURSOR previous_;
+};
+
+// ---- Font ----
+
+int CALLBACK NoteFontFound(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM found) {
+    // Vertical forms of a family ("@MS UI Gothic") are not for rows of text.
+    if (font->lfFaceName[0] == L'@') {
+        return 1;
+    }
+    *reinterpret_cast<std::wstring*>(found) = font->lfFaceName;
+    return 0;
+}
+
+// A family that exists on this machine with `charset`, named `name` or,
+// for an empty name, any.
+std::wstring FindFontFamily(HDC dc, const wchar_t* name, BYTE charset) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = charset;
+    ::lstrcpynW(wanted.lfFaceName, name, LF_FACESIZE);
+    std::wstring found;
+    ::EnumFontFamiliesExW(dc, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+// The user-interface families of Windows that show katakana, newest first;
+// failing those (Wine, a machine without Japanese support) any family with
+// Japanese characters, and failing that the system's message font.
+std::wstring KatakanaFontFamily() {
+    static const std::wstring family = [] {
+        const HDC dc = ::GetDC(nullptr);
+        std::wstring found;
+        for (const wchar_t* name : {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"}) {
+            if (found.empty()) {
+                found = FindFontFamily(dc, name, DEFAULT_CHARSET);
+            }
+        }
+        if (found.empty()) {
+            found = FindFontFamily(dc, L"", SHIFTJIS_CHARSET);
+        }
+        ::ReleaseDC(nullptr, dc);
+        if (found.empty()) {
+            NONCLIENTMETRICSW metrics{};
+            metrics.cbSize = sizeof metrics;
+            ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+            found = metrics.lfMessageFont.lfFaceName;
+        }
+        return found;
+    }();
+    return family;
+}
+
+HFONT CreateFormFont(unsigned dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(kFontPoints, static_cast<int>(dpi), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    ::lstrcpynW(font.lfFaceName, KatakanaFontFamily().c_str(), LF_FACESIZE);
+    return ::CreateFontIndirectW(&font);
+}
+
+HINSTANCE ThisModule() {
+    return ::GetModuleHandleW(nullptr);
+}
+
+}  // namespace
+
+ErrorReport SetErrorReport(ErrorReport report) {
+    return std::exchange(CurrentErrorReport(), std::move(report));
+}
+
+std::wstring ErrorReportText(const ErrorReportEntry& error) {
+    std::wstring text = L"Could not " + DisplayText(error.operation) + L".";
+    if (!error.path.empty()) {
+        text += L"\n\nPath: " + ShortenedInTheMiddle(DisplayText(error.path), kMostBoxCharacters);
+    }
+    text += L"\nReason: " + ShortenedInTheMiddle(DisplayText(error.reason), kMostBoxCharacters);
+    return text;
+}
+
+bool RunEvent(HWND control, const std::function<void()>& procedure) {
+    if (!procedure) {
+        return true;
+    }
+    try {
+        const WaitCursor wait;
+        procedure();
+        return true;
+    } catch (...) {
+        const ErrorReportEntry entry = EntryForCurrentException();
+        const HWND form = control != nullptr ? ::GetAncestor(control, GA_ROOT) : nullptr;
+        if (const ErrorReport& report = CurrentErrorReport()) {
+            report(form, entry);
+        }
+        return false;
+    }
+}
+
+std::wstring DisplayText(std::string_view text) {
+    const std::wstring decoded = DecodedText(text);
+    std::wstring shown;
+    shown.reserve(decoded.size());
+    for (const wchar_t c : decoded) {
+        const std::wstring escape = EscapeFor(c);
+        if (escape.empty()) {
+            shown += c;
+        } else {
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+int PixelsForTwips(int twips, unsigned dotsPerInch) {
+    return ::MulDiv(twips, static_cast<int>(dotsPerInch), 1440);
+}
+
+// ---- Controls ----
+
+Win32Control::Win32Control(HWND form, const wchar_t* windowClass, DWORD style, DWORD extendedStyle)
+    : hwnd_(::CreateWindowExW(extendedStyle, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0,
+                              0, 0, form, nullptr, ThisModule(), nullptr)) {
+    if (hwnd_ == nullptr) {
+        throw WindowsError("create a control", "", ::GetLastError());
+    }
+}
+
+Win32Control::~Win32Control() {
+    if (::IsWindow(hwnd_)) {
+        ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+        ::DestroyWindow(hwnd_);
+    }
+}
+
+void Win32Control::Subclass() {
+    ::SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+std::optional<LRESULT> Win32Control::OnMessage(UINT, WPARAM, LPARAM) {
+    return std::nullopt;
+}
+
+LRESULT Win32Control::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefSubclassProc(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR self) {
+    if (const std::optional<LRESULT> result =
+            reinterpret_cast<Win32Control*>(self)->OnMessage(message, wParam, lParam)) {
+        return *result;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// ---- Drive list ----
+
+Win32DriveListBox::Win32DriveListBox(HWND form)
+    : Win32Control(form, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0) {}
+
+void Win32DriveListBox::SetDrives(const std::vector<std::string>& drives,
+                                  const std::string& current) {
+    drives_ = drives;
+    if (std::find(drives_.begin(), drives_.end(), current) == drives_.end()) {
+        drives_.push_back(current);
+    }
+    ::SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
+    for (const std::string& drive : drives_) {
+        const std::string label = VolumeLabel(drive);
+        const std::wstring text =
+            DisplayText(drive) + (label.empty() ? L"" : L" [" + DisplayText(label) + L"]");
+        ::SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    chosen_ =
+        static_cast<int>(std::find(drives_.begin(), drives_.end(), current) - drives_.begin());
+    ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(chosen_), 0);
+}
+
+std::string Win32DriveListBox::Drive() const {
+    return chosen_ >= 0 ? drives_[static_cast<std::size_t>(chosen_)] : std::string();
+}
+
+// The user chooses with a click in the open list (it closes), Enter in it,
+// or the arrow keys on the closed box; an open list that is cancelled
+// changes nothing. The list is filled afresh each time it opens, so a drive
+// that came since the start shows up.
+void Win32DriveListBox::OnCommand(WORD code) {
+    const int index = static_cast<int>(::SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
+    switch (code) {
+        case CBN_DROPDOWN:
+            SetDrives(ListDrives(), Drive());
+            break;
+        case CBN_SELENDCANCEL:
+            ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(chosen_), 0);
+            break;
+        case CBN_CLOSEUP:
+            Choose(index);
+            break;
+        case CBN_SELCHANGE:
+            if (!::SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0)) {
+                Choose(index);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void Win32DriveListBox::Choose(int index) {
+    if (index == chosen_ || index < 0) {
+        return;
+    }
+    RunEvent(Handle(), [this, index] {
+        const int previous = std::exchange(chosen_, index);
+        try {
+            if (onChange) {
+                onChange();
+            }
+        } catch (...) {
+            chosen_ = previous;
+            ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(previous), 0);
+            throw;
+        }
+    });
+}
+
+// ---- Lists ----
+
+Win32ListBox::Win32ListBox(HWND form, DWORD style)
+    : Win32Control(form, WC_LISTBOXW,
+                   LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | style,
+                   WS_EX_CLIENTEDGE) {}
+
+int Win32ListBox::CurrentRow() const {
+    return static_cast<int>(::SendMessageW(Handle(), LB_GETCURSEL, 0, 0));
+}
+
+int Win32ListBox::RowCount() const {
+    return static_cast<int>(::SendMessageW(Handle(), LB_GETCOUNT, 0, 0));
+}
+
+std::wstring Win32ListBox::RowText(int row) const {
+    const LRESULT length = ::SendMessageW(Handle(), LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+    if (length == LB_ERR) {
+        return {};
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::SendMessageW(
+        Handle(), LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+void Win32ListBox::SetRows(const std::vector<std::wstring>& texts, int current) {
+    const HWND list = Handle();
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    std::size_t characters = 0;
+    for (const std::wstring& text : texts) {
+        characters += text.size() + 1;
+    }
+    ::SendMessageW(list, LB_INITSTORAGE, texts.size(), characters * sizeof(wchar_t));
+    for (const std::wstring& text : texts) {
+        if (::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0) {
+            ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+            ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+            throw std::bad_alloc();
+        }
+    }
+    Highlight(current);
+    if (current < 0) {
+        ::SendMessageW(list, LB_SETTOPINDEX, 0, 0);
+    }
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void Win32ListBox::Highlight(int row) {
+    ::SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+}
+
+// ---- Directory list ----
+
+Win32DirListBox::Win32DirListBox(HWND form) : Win32ListBox(form, 0) {}
+
+void Win32DirListBox::OnCommand(WORD code) {
+    if (code == LBN_DBLCLK) {
+        Open(CurrentRow());
+    }
+}
+
+void Win32DirListBox::OnEnter() {
+    Open(CurrentRow());
+}
+
+void Win32DirListBox::Open(int row) {
+    if (row < 0 || row >= static_cast<int>(rowPaths_.size())) {
+        return;
+    }
+    const std::string target = rowPaths_[static_cast<std::size_t>(row)];
+    if (!RunEvent(Handle(), [this, &target] { SetPath(target); })) {
+        Highlight(pathRow_);
+    }
+}
+
+void Win32DirListBox::SetPath(const std::string& path) {
+    const std::string target = NormalDirectoryPath(path);
+    std::vector<std::string> subdirectories = ListSubdirectories(target);  // may throw
+    if (target == path_) {
+        Display(target, subdirectories);
+        return;
+    }
+    const std::string previousPath = path_;
+    std::vector<std::string> previousSubdirectories = subdirectories_;
+    Display(target, subdirectories);
+    try {
+        if (onChange) {
+            onChange();
+        }
+    } catch (...) {
+        Display(previousPath, previousSubdirectories);
+        throw;
+    }
+}
+
+// The ancestors from the root down, each indented one step more, then the
+// subdirectories one step below the current directory; a step is three
+// spaces, and from kMostIndentSteps down the rows indent no further.
+void Win32DirListBox::Display(const std::string& path,
+                              const std::vector<std::string>& subdirectories) {
+    const auto indent = [](int depth) {
+        return std::wstring(3 * static_cast<std::size_t>(std::min(depth, kMostIndentSteps)), L' ');
+    };
+    const std::vector<std::string> ancestors =
+        path.empty() ? std::vector<std::string>() : PathAndAncestors(path);
+    std::vector<std::wstring> texts;
+    std::vector<std::string> paths;
+    texts.reserve(ancestors.size() + subdirectories.size());
+    paths.reserve(texts.capacity());
+    int depth = 0;
+    for (const std::string& ancestor : ancestors) {
+        texts.push_back(indent(depth++) + DisplayText(LastName(ancestor)));
+        paths.push_back(ancestor);
+    }
+    for (const std::string& name : subdirectories) {
+        texts.push_back(indent(depth) + DisplayText(name));
+        paths.push_back(JoinPath(path, kPathSeparator, name));
+    }
+    path_ = path;
+    subdirectories_ = subdirectories;
+    rowPaths_ = std::move(paths);
+    pathRow_ = static_cast<int>(ancestors.size()) - 1;
+    SetRows(texts, pathRow_);
+}
+
+// ---- File list ----
+
+Win32FileListBox::Win32FileListBox(HWND form) : Win32ListBox(form, 0) {
+    Subclass();
+}
+
+// A mouse press or a keyboard move that highlights another file reports it.
+// The list notifies again when the button goes up; the highlight is then
+// the file already reported (or, after an error, put back), so that
+// notification does nothing.
+void Win32FileListBox::OnCommand(WORD code) {
+    const int row = CurrentRow();
+    if (code == LBN_SELCHANGE && row >= 0 && row != reportedRow_) {
+        Click(row);
+    }
+}
+
+std::optional<LRESULT> Win32FileListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            pressedRow_ = CurrentRow();
+            keyboardRow_.reset();
+            break;
+        case WM_LBUTTONUP: {
+            // A click on the file already highlighted reports it afresh.
+            const int clicksBefore = clicks_;
+            const LRESULT result = Default(message, wParam, lParam);
+            const LRESULT hit = ::SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, lParam);
+            const int row = CurrentRow();
+            if (clicks_ == clicksBefore && HIWORD(hit) == 0 && LOWORD(hit) == row &&
+                row == pressedRow_ && row >= 0) {
+                Click(row);
+            }
+            pressedRow_ = -1;
+            return result;
+        }
+        case WM_KEYDOWN: {
+            // After a file failed, the keyboard goes on from it, while the
+            // highlight shows the file reported before; a key that moves
+            // nowhere new puts that highlight back.
+            if (!keyboardRow_) {
+                break;
+            }
+            Highlight(*std::exchange(keyboardRow_, std::nullopt));
+            const int clicksBefore = clicks_;
+            const LRESULT result = Default(message, wParam, lParam);
+            if (clicks_ == clicksBefore) {
+                Highlight(reportedRow_);
+            }
+            return result;
+        }
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+void Win32FileListBox::Click(int row) {
+    ++clicks_;
+    if (RunEvent(Handle(), onClick)) {
+        reportedRow_ = row;
+        keyboardRow_.reset();
+    } else {
+        Highlight(reportedRow_);
+        keyboardRow_ = row;
+    }
+}
+
+void Win32FileListBox::SetPath(const std::string& path) {
+    const std::string target = NormalDirectoryPath(path);
+    std::vector<std::string> names = ListOrdinaryFiles(target);  // may throw
+    std::vector<std::wstring> texts;
+    texts.reserve(names.size());
+    for (const std::string& name : names) {
+        texts.push_back(DisplayText(name));
+    }
+    SetRows(texts, -1);  // refilling raises no click
+    path_ = target;
+    names_ = std::move(names);
+    reportedRow_ = -1;
+    keyboardRow_.reset();
+}
+
+std::string Win32FileListBox::FileName() const {
+    const int row = CurrentRow();
+    return row >= 0 && row < static_cast<int>(names_.size()) ? names_[static_cast<std::size_t>(row)]
+                                                             : std::string();
+}
+
+// ---- Label ----
+
+Win32Label::Win32Label(HWND form)
+    : Win32Control(form, WC_EDITW, ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | ES_NOHIDESEL, 0) {
+    Subclass();
+}
+
+void Win32Label::SetCaption(const std::string& caption, std::size_t literalLength) {
+    const std::string_view text(caption);
+    const std::size_t literal = std::min(literalLength, text.size());
+    std::wstring shown = DisplayText(text.substr(0, literal));
+    const std::string_view lineBreak = "\r\n";
+    std::size_t start = literal;
+    for (std::size_t end; (end = text.find(lineBreak, start)) != std::string_view::npos;
+         start = end + lineBreak.size()) {
+        shown += DisplayText(text.substr(start, end - start)) + L"\r\n";
+    }
+    shown += DisplayText(text.substr(start));
+    if (!::SetWindowTextW(Handle(), shown.c_str())) {
+        throw WindowsError("show the report", "", ::GetLastError());
+    }
+    caption_ = caption;
+}
+
+void Win32Label::Copy() const {
+    const std::wstring text = WindowText(Handle());
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    const std::wstring copied =
+        start < end && end <= text.size() ? text.substr(start, end - start) : text;
+    if (!::OpenClipboard(::GetAncestor(Handle(), GA_ROOT))) {
+        throw WindowsError("copy the report", "", ::GetLastError());
+    }
+    const std::size_t bytes = (copied.size() + 1) * sizeof(wchar_t);
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    void* place = memory != nullptr ? ::GlobalLock(memory) : nullptr;
+    bool copiedAll = false;
+    if (place != nullptr) {
+        std::copy_n(copied.c_str(), copied.size() + 1, static_cast<wchar_t*>(place));
+        ::GlobalUnlock(memory);
+        copiedAll = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    }
+    const DWORD error = ::GetLastError();
+    ::CloseClipboard();
+    if (!copiedAll) {
+        if (memory != nullptr) {
+            ::GlobalFree(memory);
+        }
+        throw WindowsError("copy the report", "", error);
+    }
+}
+
+// The label takes no focus: a click selects text in it and hands the focus
+// back to the list that had it. Its menu copies and selects.
+std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            const HWND focus = ::GetFocus();
+            const LRESULT result = Default(message, wParam, lParam);
+            if (focus != nullptr && focus != Handle()) {
+                ::SetFocus(focus);
+            }
+            return result;
+        }
+        case WM_CONTEXTMENU: {
+            enum : UINT { kCopy = 1, kSelectAll };
+            const HMENU menu = ::CreatePopupMenu();
+            ::AppendMenuW(menu, MF_STRING, kCopy, L"&Copy\tCtrl+C");
+            ::AppendMenuW(menu, MF_STRING, kSelectAll, L"Select &All");
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (at.x == -1 && at.y == -1) {
+                at = {0, 0};
+                ::ClientToScreen(Handle(), &at);
+            }
+            const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+                menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr));
+            ::DestroyMenu(menu);
+            if (chosen == kCopy) {
+                RunEvent(Handle(), [this] { Copy(); });
+            } else if (chosen == kSelectAll) {
+                ::SendMessageW(Handle(), EM_SETSEL, 0, -1);
+            }
+            return 0;
+        }
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+// ---- Form ----
+
+Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientHeightTwips)
+    : clientWidth_(clientWidthTwips), clientHeight_(clientHeightTwips) {
+    static const ATOM formClass = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = ThisModule();
+        windowClass.hIcon = ::LoadIconW(ThisModule(), MAKEINTRESOURCEW(kIconResource));
+        windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kFormClass;
+        return ::RegisterClassExW(&windowClass);
+    }();
+    if (formClass == 0) {
+        throw WindowsError("register the window class", "", ::GetLastError());
+    }
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    hwnd_ = ::CreateWindowExW(0, kFormClass, DisplayText(caption).c_str(), style, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 0, 0, nullptr, nullptr, ThisModule(), this);
+    if (hwnd_ == nullptr) {
+        throw WindowsError("create the window", "", ::GetLastError());
+    }
+    ACCEL copy{FCONTROL | FVIRTKEY, 'C', kCopyCommand};
+    accelerators_ = ::CreateAcceleratorTableW(&copy, 1);
+    LayOut(::GetDpiForWindow(hwnd_));
+}
+
+Win32Form::~Win32Form() {
+    if (::IsWindow(hwnd_)) {
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+    }
+    if (accelerators_ != nullptr) {
+        ::DestroyAcceleratorTable(accelerators_);
+    }
+    if (font_ != nullptr) {
+        ::DeleteObject(font_);
+    }
+}
+
+void Win32Form::Add(Win32Control& control, const Place& place) {
+    const HWND previous = controls_.empty() ? HWND_TOP : controls_.back().control->Handle();
+    controls_.push_back({&control, place});
+    // The dialog keys go through the controls in their window order.
+    ::SetWindowPos(control.Handle(), previous, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    LayOut(dpi_);
+}
+
+// The form's client size and every control's place and font at `dpi`.
+void Win32Form::LayOut(unsigned dpi) {
+    dpi_ = dpi != 0 ? dpi : 96;
+    const HFONT font = CreateFormFont(dpi_);
+    RECT frame{0, 0, Pixels(clientWidth_), Pixels(clientHeight_)};
+    ::AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                               FALSE, 0, dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const auto& [control, place] : controls_) {
+        const HWND hwnd = control->Handle();
+        ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        int height = Pixels(place.height);
+        wchar_t windowClass[32]{};
+        ::GetClassNameW(hwnd, windowClass, 32);
+        if (::lstrcmpiW(windowClass, WC_COMBOBOXW) == 0) {
+            // The closed box is as tall as the layout says; the window's
+            // height is the open list's.
+            const int edges = 2 * ::GetSystemMetricsForDpi(SM_CYEDGE, dpi_) + 2;
+            ::SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - edges);
+            const auto row = ::SendMessageW(hwnd, CB_GETITEMHEIGHT, 0, 0);
+            height += static_cast<int>(row) * kDriveListRows;
+        }
+        ::MoveWindow(hwnd, Pixels(place.left), Pixels(place.top), Pixels(place.width), height,
+                     TRUE);
+    }
+    if (font_ != nullptr) {
+        ::DeleteObject(font_);
+    }
+    font_ = font;
+}
+
+void Win32Form::ShowForm(int showCommand) {
+    if (!loaded_) {
+        loaded_ = true;
+        RunEvent(hwnd_, onLoad);
+    }
+    ::ShowWindow(hwnd_, showCommand);
+    ::UpdateWindow(hwnd_);
+    if (!controls_.empty()) {
+        ::SetFocus(controls_.front().control->Handle());
+    }
+}
+
+bool Win32Form::PreTranslate(MSG& message) {
+    if (::TranslateAcceleratorW(hwnd_, accelerators_, &message)) {
+        return true;
+    }
+    return ::IsDialogMessageW(hwnd_, &message);
+}
+
+void Win32Form::Close() {
+    bool cancel = false;
+    if (loaded_) {
+        RunEvent(hwnd_, [this, &cancel] {
+            if (onUnload) {
+                onUnload(cancel);
+            }
+        });
+    }
+    if (cancel) {
+        return;
+    }
+    loaded_ = false;
+    ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK Win32Form::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        auto* form = static_cast<Win32Form*>(create->lpCreateParams);
+        form->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return form != nullptr ? form->HandleMessage(message, wParam, lParam)
+                           : ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            // A control's notification; Enter, which the dialog keys turn
+            // into IDOK, for the control with the focus; the copy shortcut.
+            const auto from = reinterpret_cast<HWND>(lParam);
+            const HWND target = from != nullptr ? from : ::GetFocus();
+            for (const auto& [control, place] : controls_) {
+                if (control->Handle() != target) {
+                    continue;
+                }
+                if (from != nullptr) {
+                    control->OnCommand(HIWORD(wParam));
+                } else if (LOWORD(wParam) == IDOK) {
+                    control->OnEnter();
+                }
+            }
+            if (from == nullptr && LOWORD(wParam) == kCopyCommand && copySource_ != nullptr) {
+                RunEvent(hwnd_, [this] { copySource_->Copy(); });
+            }
+            return 0;
+        }
+        case WM_ACTIVATE:
+            // The focus comes back to the control that had it.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                lastFocus_ = ::GetFocus();
+            } else if (lastFocus_ != nullptr && ::IsChild(hwnd_, lastFocus_)) {
+                ::SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_DPICHANGED: {
+            LayOut(HIWORD(wParam));
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace Platform

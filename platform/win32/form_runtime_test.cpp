@@ -1,0 +1,181 @@
+// The Win32 form runtime's own behaviour on real native controls (a form
+// that is never shown): what the lists hold and in what order, the twips
+// arithmetic, and everything put back when an event fails.
+#include "platform/win32/form_runtime.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/os/directory.h"
+#include "platform/os/error.h"
+#include "platform/os/text_win32.h"
+#include "tests/support/temp_dir_test.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Platform::ErrorReportEntry;
+
+TEST(TwipsTest, LayoutScalesWithTheMonitorsResolution) {
+    // 100 %, 150 % and 200 %: the client area 7605 x 4665 twips, and the
+    // controls' left edge; halves round up.
+    EXPECT_EQ(Platform::PixelsForTwips(7605, 96), 507);
+    EXPECT_EQ(Platform::PixelsForTwips(4665, 96), 311);
+    EXPECT_EQ(Platform::PixelsForTwips(7605, 144), 761);
+    EXPECT_EQ(Platform::PixelsForTwips(4665, 144), 467);
+    EXPECT_EQ(Platform::PixelsForTwips(7605, 192), 1014);
+    EXPECT_EQ(Platform::PixelsForTwips(4665, 192), 622);
+    EXPECT_EQ(Platform::PixelsForTwips(120, 144), 12);
+    EXPECT_EQ(Platform::PixelsForTwips(3255, 192), 434);
+}
+
+class Win32FormTest : public TestSupport::TempDirTest {
+  protected:
+    void SetUp() override {
+        root_ = Platform::NormalDirectoryPath(dir_);
+        previousReport_ = Platform::SetErrorReport(
+            [this](HWND, const ErrorReportEntry& error) { errors_.push_back(error); });
+    }
+    void TearDown() override { Platform::SetErrorReport(previousReport_); }
+
+    std::string MakeDirectory(const std::string& path) {
+        fs::create_directory(fs::path(Platform::WideText(path)));
+        return path;
+    }
+    void MakeFile(const std::string& name) {
+        const fs::path path(Platform::WideText(Platform::JoinPath(root_, "\\", name)));
+        std::ofstream(path, std::ios::binary) << "123456789";
+    }
+
+    static std::vector<std::wstring> Rows(const Platform::Win32ListBox& list) {
+        std::vector<std::wstring> rows;
+        for (int row = 0; row < list.RowCount(); ++row) {
+            rows.push_back(list.RowText(row));
+        }
+        return rows;
+    }
+
+    std::string root_;
+    Platform::Win32Form form_{"Test", 7605, 4665};
+    std::vector<ErrorReportEntry> errors_;
+    Platform::ErrorReport previousReport_;
+};
+
+// The ancestors from the root down, then the subdirectories in name order,
+// one indent step (three spaces) a level, no deeper than the cap.
+TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesWithCappedIndent) {
+    std::string deep = root_;
+    for (int level = 0; level < Platform::kMostIndentSteps + 2; ++level) {
+        deep = MakeDirectory(deep + "\\d" + std::to_string(level));
+    }
+    MakeDirectory(deep + "\\b");
+    MakeDirectory(deep + "\\a");
+    Platform::Win32DirListBox dir1(form_.Handle());
+    dir1.SetPath(deep);
+
+    const std::vector<std::string> ancestors = Platform::PathAndAncestors(deep);
+    const std::vector<std::wstring> rows = Rows(dir1);
+    ASSERT_EQ(rows.size(), ancestors.size() + 2);
+    EXPECT_EQ(rows.front(), Platform::WideText(ancestors.front()));  // the drive's root
+    const std::wstring mostIndent(3 * Platform::kMostIndentSteps, L' ');
+    EXPECT_EQ(rows[1], L"   " + Platform::WideText(Platform::LastName(ancestors[1])));
+    EXPECT_EQ(rows[ancestors.size() - 1],
+              mostIndent + L"d" + std::to_wstring(Platform::kMostIndentSteps + 1));
+    EXPECT_EQ(rows[ancestors.size()], mostIndent + L"a");
+    EXPECT_EQ(rows.back(), mostIndent + L"b");
+    EXPECT_EQ(dir1.CurrentRow(), static_cast<int>(ancestors.size()) - 1);
+}
+
+// Files in name order, names that are not plain ASCII shown as they are and
+// control characters as escapes; no subdirectories.
+TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
+    MakeFile("b.txt");
+    MakeFile("\xE3\x82\xAB\xE3\x82\xBF\xE3\x82\xAB\xE3\x83\x8A.txt");  // カタカナ.txt
+    MakeFile("a.txt");
+    MakeDirectory(root_ + "\\sub");
+    Platform::Win32FileListBox file1(form_.Handle());
+    file1.SetPath(root_);
+
+    EXPECT_EQ(Rows(file1), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"カタカナ.txt"}));
+    EXPECT_EQ(file1.CurrentRow(), -1);
+    EXPECT_EQ(file1.FileName(), "");
+    EXPECT_EQ(Platform::DisplayText("a\r\nb\x1B\xE2\x80\xAE"), L"a\\r\\nb\\x1B\\u202E");
+}
+
+TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes) {
+    MakeDirectory(root_ + "\\sub");
+    Platform::Win32DirListBox dir1(form_.Handle());
+    dir1.SetPath(root_);
+    const std::vector<std::wstring> before = Rows(dir1);
+
+    EXPECT_THROW(dir1.SetPath(root_ + "\\missing"), Platform::PlatformError);
+    dir1.onChange = [] { throw Platform::PlatformError("list", "x", "refused"); };
+    EXPECT_THROW(dir1.SetPath(root_ + "\\sub"), Platform::PlatformError);
+
+    EXPECT_EQ(dir1.Path(), root_);
+    EXPECT_EQ(Rows(dir1), before);
+    EXPECT_EQ(dir1.CurrentRow(), static_cast<int>(before.size()) - 2);
+}
+
+// A file that fails leaves the highlight where it was, but the keyboard
+// goes on from it: the next Down reports the file after it.
+TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
+    MakeFile("a.txt");
+    MakeFile("b.txt");
+    MakeFile("c.txt");
+    Platform::Win32FileListBox file1(form_.Handle());
+    form_.Add(file1, {3480, 240, 3975, 3150});  // the form routes its notifications
+    file1.SetPath(root_);
+    std::vector<std::string> reported;
+    file1.onClick = [&] {
+        if (file1.FileName() == "b.txt") {
+            throw Platform::PlatformError("read", "b.txt", "refused");
+        }
+        reported.push_back(file1.FileName());
+    };
+
+    ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_HOME, 0);  // a.txt
+    ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // b.txt fails
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].path, "b.txt");
+    EXPECT_EQ(file1.CurrentRow(), 0);
+    EXPECT_EQ(file1.FileName(), "a.txt");
+
+    ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // past b.txt
+    EXPECT_EQ(reported, (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(file1.CurrentRow(), 2);
+}
+
+TEST_F(Win32FormTest, DriveListGoesBackWhenTheChosenDriveFails) {
+    Platform::Win32DriveListBox drive1(form_.Handle());
+    drive1.SetDrives({"C:", "Z:"}, "Z:");
+    drive1.onChange = [] { throw Platform::PlatformError("list", "C:\\", "not ready"); };
+
+    ::SendMessageW(drive1.Handle(), CB_SETCURSEL, 0, 0);
+    drive1.OnCommand(CBN_SELCHANGE);
+
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(drive1.Drive(), "Z:");
+    EXPECT_EQ(::SendMessageW(drive1.Handle(), CB_GETCURSEL, 0, 0), 1);
+}
+
+// The caption's CR LF pairs break lines; in the literal path they are text.
+TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
+    Platform::Win32Label label1(form_.Handle());
+    const std::string path = "C:\\a\r\nb.txt";
+    const std::string caption = path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms";
+    label1.SetCaption(caption, path.size());
+
+    EXPECT_EQ(label1.Caption(), caption);
+    EXPECT_EQ(::SendMessageW(label1.Handle(), EM_GETLINECOUNT, 0, 0), 4);
+    wchar_t first[64]{};
+    first[0] = 64;
+    first[::SendMessageW(label1.Handle(), EM_GETLINE, 0, reinterpret_cast<LPARAM>(first))] = 0;
+    EXPECT_STREQ(first, L"C:\\a\\r\\nb.txt(9バイト)");
+}
+
+}  // namespace
