@@ -4,7 +4,10 @@
 # console tests running meanwhile in the build's other prefix never share a
 # desktop with it.
 #   wine_desktop.sh <wine prefix> <program.exe> [arguments...]
-# Exits 77 (skipped) when Wine or Xvfb is missing.
+#   wine_desktop.sh <wine prefix> --command <command> [arguments...]
+# The second form runs a command (a script that starts Wine programs
+# itself) with that prefix and display. Exits 77 (skipped) when Wine or
+# Xvfb is missing.
 set -euo pipefail
 
 prefix=$1
@@ -21,6 +24,13 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     DISPLAY='' wineboot -i >/dev/null 2>&1
+    # Wine has none of Windows' Japanese fonts; it shows the host's IPA
+    # Gothic under the name of one, and so in every font that links to it
+    # (the title bar's too).
+    if fc-list 2>/dev/null | grep -q "IPAGothic"; then
+        DISPLAY='' wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+            /v 'MS UI Gothic' /d 'IPAGothic' /f >/dev/null 2>&1
+    fi
     wineserver -w
 fi
 
@@ -28,6 +38,11 @@ if [ -z "${TALLIX_IN_XVFB:-}" ]; then
     exec env TALLIX_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$prefix" "$@"
 fi
 status=0
-wine "$@" || status=$?
+if [ "$1" = --command ]; then
+    shift
+    "$@" || status=$?
+else
+    wine "$@" || status=$?
+fi
 wineserver -k 2>/dev/null || true
 exit "$status"
