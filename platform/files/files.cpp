@@ -14,7 +14,7 @@
 
 #include "platform/files/memory_check.h"
 #include "platform/os/decimal_text.h"
-#include "platform/os/directory.h"
+#include "platform/os/directory_posix.h"
 #include "platform/os/error.h"
 
 namespace Platform {
