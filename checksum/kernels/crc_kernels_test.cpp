@@ -74,6 +74,24 @@ TEST(CRCKernels, ByteLoopComesFirstAndTheDispatchPicksASupportedKernel) {
     EXPECT_EQ(&Tallix::BestCRCKernel(), SupportedKernels().back());
 }
 
+#if defined(TALLIX_HAVE_CLMUL_KERNELS)
+// Each kernel needs every extension it is compiled for: a CPU lacking one
+// gets the next narrower kernel, never one that would fault.
+TEST(CRCKernels, TheDispatchPicksTheWidestKernelTheFeaturesAllow) {
+    const auto pick = [](void (*without)(Tallix::CPUFeatures&)) {
+        Tallix::CPUFeatures cpu{true, true, true, true, true, true, true};
+        without(cpu);
+        return std::string(Tallix::BestCRCKernelFor(cpu).name);
+    };
+    EXPECT_EQ(pick([](auto&) {}), "vpclmul-512");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.avx512bw = false; }), "vpclmul-256");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.vpclmulqdq = false; }), "pclmul-128");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.avx2 = cpu.avx512f = false; }), "pclmul-128");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.pclmulqdq = false; }), "slice-by-8");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.sse41 = false; }), "slice-by-8");
+}
+#endif
+
 TEST(CRCKernels, EveryLengthUpTo2048MatchesTheByteLoop) {
     const auto bytes = RandomBytes(2048 + 64, 1);
     for (const std::size_t offset : {0u, 1u, 13u, 63u}) {
