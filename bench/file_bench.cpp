@@ -3,10 +3,8 @@
 // stages of a report together. The file is named by TALLIX_BENCH_FILE
 // (bench/run.sh makes a 1 GiB one); without it these benchmarks skip.
 //
-// The three stages are measured both ways a file can be held, read into a
-// fresh buffer (ReadWholeFile) and mapped (FileContent::Map), on that file
-// and on files of 16 KiB to 16 MiB made here, to place the size from which
-// the report maps files (Platform::kMappedFileThreshold).
+// The three stages are measured on that file and on files of 16 KiB to
+// 16 MiB made here.
 //
 // Fresh memory costs very different amounts depending on how recently the
 // system last used it: a VM that hands free memory back to its host (free
@@ -25,7 +23,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -74,36 +71,12 @@ std::int64_t ZeroFilledVectorRead(const char* path) {
     return length;
 }
 
-// The file held as the report holds it (ReadFileContent: mapped from
-// kMappedFileThreshold up, read below), or forced one way.
-enum class Hold { kAsReported, kRead, kMapped };
-
-Platform::FileContent Load(const std::string& path, Hold hold) {
-    if (hold == Hold::kAsReported) {
-        return Platform::ReadFileContent(path);
-    }
-    if (hold == Hold::kRead) {
-        return Platform::FileContent(
-            Platform::ReadWholeFile(path, Platform::QueryFileLength(path)));
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    ::fstat(fd, &info);
-    std::optional<Platform::FileContent> mapped = Platform::FileContent::Map(fd, path, info);
-    if (!mapped) {
-        ::close(fd);
-        return {};
-    }
-    return std::move(*mapped);
-}
-
-// What one report costs on the file: read, CRC-32, CRC-16, the check for a
-// change and the release of the bytes.
-std::int64_t ThreeStages(const std::string& path, Hold hold) {
-    const Platform::FileContent bytes = Load(path, hold);
-    benchmark::DoNotOptimize(bytes.Read([](auto b) { return Tallix::CalcCRC32(b); }));
-    benchmark::DoNotOptimize(bytes.Read([](auto b) { return Tallix::CalcCRC16(b); }));
-    bytes.CheckUnchanged();
+// What one report costs on the file: read, CRC-32, CRC-16 and the release
+// of the bytes.
+std::int64_t ThreeStages(const std::string& path) {
+    const Platform::ByteBuffer bytes = Platform::ReadFileContent(path);
+    benchmark::DoNotOptimize(Tallix::CalcCRC32(bytes.bytes()));
+    benchmark::DoNotOptimize(Tallix::CalcCRC16(bytes.bytes()));
     return static_cast<std::int64_t>(bytes.size());
 }
 
@@ -114,10 +87,7 @@ std::int64_t ReadWholeFileStage(const char* path) {
     return FileStage(path);
 }
 std::int64_t ThreeStagesAsReported(const char* path) {
-    return ThreeStages(path, Hold::kAsReported);
-}
-std::int64_t ThreeStagesRead(const char* path) {
-    return ThreeStages(path, Hold::kRead);
+    return ThreeStages(path);
 }
 
 // Steady state: one untimed run first, so each timed run gets memory freed
@@ -170,11 +140,11 @@ const std::string& SizedFile(std::size_t size) {
     return path;
 }
 
-void ThreeStagesOfSize(benchmark::State& state, std::size_t size, Hold hold) {
+void ThreeStagesOfSize(benchmark::State& state, std::size_t size) {
     const std::string& path = SizedFile(size);
-    ThreeStages(path, hold);
+    ThreeStages(path);
     for (auto _ : state) {
-        ThreeStages(path, hold);
+        ThreeStages(path);
     }
     ReportBytes(state, static_cast<std::int64_t>(size));
 }
@@ -184,17 +154,11 @@ void ThreeStagesOfSize(benchmark::State& state, std::size_t size, Hold hold) {
 const bool kSizedRegistered = [] {
     for (const std::size_t kib : {16, 64, 256, 512, 1024, 2048, 4096, 16384}) {
         const std::size_t size = kib << 10;
-        for (const auto& [name, hold] :
-             {std::pair{"Read", Hold::kRead}, {"Mapped", Hold::kMapped}}) {
-            benchmark::RegisterBenchmark(
-                ("BM_ThreeStagesOfSize_" + std::string(name) + "/" + std::to_string(kib) + "KiB")
-                    .c_str(),
-                [size, hold = hold](benchmark::State& state) {
-                    ThreeStagesOfSize(state, size, hold);
-                })
-                ->Unit(benchmark::kMicrosecond)
-                ->UseRealTime();
-        }
+        benchmark::RegisterBenchmark(
+            ("BM_ThreeStagesOfSize/" + std::to_string(kib) + "KiB").c_str(),
+            [size](benchmark::State& state) { ThreeStagesOfSize(state, size); })
+            ->Unit(benchmark::kMicrosecond)
+            ->UseRealTime();
     }
     return true;
 }();
@@ -214,7 +178,6 @@ const bool kLargeFileRegistered = [] {
     Register("BM_FileStage_ReadWholeFile_AfterIdle", AfterIdle, ReadWholeFileStage);
     Register("BM_FileStage_ZeroFilledVector", Steady, ZeroFilledVectorRead);
     Register("BM_ThreeStages", Steady, ThreeStagesAsReported);
-    Register("BM_ThreeStages_Read", Steady, ThreeStagesRead);
     Register("BM_ThreeStages_AfterIdle", AfterIdle, ThreeStagesAsReported);
     return true;
 }();

@@ -101,15 +101,31 @@ void InitTable(TableFill& fill) {
     fill.fills.fetch_add(1, std::memory_order_relaxed);
 }
 
+void InitCRC32Table() {
+    InitTable(crc32Fill);
+}
+
+void InitCRC16Table() {
+    InitTable(crc16Fill);
+}
+
 // The sentinel test and the fill run under a once-flag, so two threads
 // racing to the first checksum neither both fill nor read a half-filled
 // table; later calls cost one atomic load.
-void EnsureFilled(TableFill& fill) {
-    std::call_once(fill.once, [&fill] {
+void EnsureFilled(TableFill& fill, void (*init)()) {
+    std::call_once(fill.once, [&fill, init] {
         if (fill.table[fill.sentinel] == 0) {
-            InitTable(fill);
+            init();
         }
     });
+}
+
+void EnsureCRC32Table() {
+    EnsureFilled(crc32Fill, InitCRC32Table);
+}
+
+void EnsureCRC16Table() {
+    EnsureFilled(crc16Fill, InitCRC16Table);
 }
 
 // Upper-case hex digits of `value`, left-filled with "0" to `width`.
@@ -134,12 +150,12 @@ std::uint32_t ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes,
 }  // namespace
 
 std::uint32_t CRC32ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
-    EnsureFilled(crc32Fill);
+    EnsureCRC32Table();
     return ByteLoop(crc, bytes, CRC32Table);
 }
 
 std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    EnsureFilled(crc16Fill);
+    EnsureCRC16Table();
     return static_cast<std::uint16_t>(ByteLoop(crc, bytes, CRC16Table));
 }
 
@@ -147,12 +163,12 @@ std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> byt
 // runs: the folding kernels need no table, but the first call's timing
 // includes the fill, and short inputs go through the byte loop.
 std::uint32_t CRC32Value(std::span<const std::uint8_t> bytes) {
-    EnsureFilled(crc32Fill);
+    EnsureCRC32Table();
     return BestCRCKernel().crc32(kCRC32Initial, bytes) ^ kCRC32FinalXor;
 }
 
 std::uint16_t CRC16Value(std::span<const std::uint8_t> bytes) {
-    EnsureFilled(crc16Fill);
+    EnsureCRC16Table();
     return BestCRCKernel().crc16(kCRC16Initial, bytes);
 }
 

@@ -27,53 +27,44 @@ class StageTimer {
     const MillisecondClock& clock_;
 };
 
-// The CRC-32 and CRC-16 stages over the bytes the file stage read. Empty
-// input shows the checksums of empty input without touching the engine, so
-// its tables stay unfilled. Bytes mapped from the file are read through the
-// content, which turns a file truncated meanwhile into an error, and checked
-// afterwards for a change while the checksums read them.
+// The CRC-32 and CRC-16 stages over the bytes the file stage read into the
+// program's own array. Empty input shows the checksums of empty input
+// without touching the engine, so its tables stay unfilled.
 void MeasureChecksums(FileReport& report, StageTimer& timer,
-                      const Platform::FileContent& FileBytes) {
-    const auto crc32 = [](std::span<const std::uint8_t> bytes) { return Tallix::CalcCRC32(bytes); };
-    const auto crc16 = [](std::span<const std::uint8_t> bytes) { return Tallix::CalcCRC16(bytes); };
-
+                      std::span<const std::uint8_t> FileBytes) {
     timer.Start(1);
-    report.crc32 = report.FileLength != 0 ? FileBytes.Read(crc32) : "00000000";
+    report.crc32 = report.FileLength != 0 ? Tallix::CalcCRC32(FileBytes) : "00000000";
     timer.End(1);
 
     timer.Start(2);
-    report.crc16 = report.FileLength != 0 ? FileBytes.Read(crc16) : "FFFF";
+    report.crc16 = report.FileLength != 0 ? Tallix::CalcCRC16(FileBytes) : "FFFF";
     timer.End(2);
+}
 
-    FileBytes.CheckUnchanged();
+// Times `read` as the file stage and the checksums of what it returned as
+// the other two.
+template <typename Read>
+FileReport Measure(const std::string& filename, const MillisecondClock& clock, Read read) {
+    FileReport report{filename, 0, {}, {}, {}};
+    StageTimer timer(report, clock);
+
+    timer.Start(0);
+    const Platform::ByteBuffer FileBytes = read();
+    report.FileLength = static_cast<std::int64_t>(FileBytes.size());
+    timer.End(0);
+
+    MeasureChecksums(report, timer, FileBytes.bytes());
+    return report;
 }
 
 }  // namespace
 
 FileReport MeasureFile(const std::string& filename, const MillisecondClock& clock) {
-    FileReport report{filename, 0, {}, {}, {}};
-    StageTimer timer(report, clock);
-
-    timer.Start(0);
-    const Platform::FileContent FileBytes = Platform::ReadFileContent(filename);
-    report.FileLength = static_cast<std::int64_t>(FileBytes.size());
-    timer.End(0);
-
-    MeasureChecksums(report, timer, FileBytes);
-    return report;
+    return Measure(filename, clock, [&] { return Platform::ReadFileContent(filename); });
 }
 
 FileReport MeasureStream(int fd, const std::string& name, const MillisecondClock& clock) {
-    FileReport report{name, 0, {}, {}, {}};
-    StageTimer timer(report, clock);
-
-    timer.Start(0);
-    const Platform::FileContent bytes(Platform::ReadToEnd(fd, name));
-    report.FileLength = static_cast<std::int64_t>(bytes.size());
-    timer.End(0);
-
-    MeasureChecksums(report, timer, bytes);
-    return report;
+    return Measure(name, clock, [&] { return Platform::ReadToEnd(fd, name); });
 }
 
 std::string ReportText(const FileReport& report) {

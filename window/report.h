@@ -27,15 +27,14 @@ struct FileReport {
 // A source of millisecond readings, timeGetTime unless a test injects one.
 using MillisecondClock = std::function<std::int32_t()>;
 
-// Reads `filename` whole (Platform::ReadFileContent), computes both
-// checksums and times each stage, taking two readings of `clock` around
-// each. A zero-length file on an ordinary file system is never opened and
-// its checksums are the values for empty input; a file on a kernel pseudo
-// file system is read to its end. Throws Platform::PlatformError when the
-// path is not a regular file, cannot be queried or read, does not fit in
-// memory, or changed while it was being read (a large file is mapped, so
-// its bytes are read during the checksum stages, and its size, modification
-// and change times are compared after them).
+// Reads `filename` whole into the program's own array and closes it
+// (Platform::ReadFileContent), then computes both checksums over that
+// array, timing each stage between two readings of `clock`. A zero-length
+// file on an ordinary file system is never opened and its checksums are the
+// values for empty input; a file on a kernel pseudo file system is read to
+// its end. Throws Platform::PlatformError when the path is not a regular
+// file, cannot be queried or read, shrank before it was read, or does not
+// fit in memory.
 FileReport MeasureFile(const std::string& filename,
                        const MillisecondClock& clock = Platform::timeGetTime);
 

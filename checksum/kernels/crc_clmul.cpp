@@ -297,22 +297,18 @@ using CRC16Folding = FoldingKernelsOf<std::uint16_t, kCRC16Fold, CRC16ByteLoop>;
 
 }  // namespace
 
-bool CPUHasPclmul() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+bool CPUHasPclmul(const CPUFeatures& cpu) {
+    return cpu.pclmulqdq && cpu.sse41;
 }
 
-bool CPUHasVpclmul256() {
-    return CPUHasPclmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+bool CPUHasVpclmul256(const CPUFeatures& cpu) {
+    return CPUHasPclmul(cpu) && cpu.avx2 && cpu.vpclmulqdq;
 }
 
 // Every extension the 512-bit code is compiled for, not only those its
 // intrinsics name: the compiler may use any of them.
-bool CPUHasVpclmul512() {
-    __builtin_cpu_init();
-    return CPUHasPclmul() && __builtin_cpu_supports("avx512f") &&
-           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("vpclmulqdq");
+bool CPUHasVpclmul512(const CPUFeatures& cpu) {
+    return CPUHasPclmul(cpu) && cpu.avx512f && cpu.avx512vl && cpu.avx512bw && cpu.vpclmulqdq;
 }
 
 std::uint64_t Testing::PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
@@ -332,9 +328,12 @@ std::uint64_t Testing::Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t c
 
 std::span<const CRCKernel> FoldingKernels() {
     static constexpr CRCKernel kFoldingKernels[] = {
-        {"pclmul-128", CPUHasPclmul, CRC32Folding::k128, CRC16Folding::k128},
-        {"vpclmul-256", CPUHasVpclmul256, CRC32Folding::k256, CRC16Folding::k256},
-        {"vpclmul-512", CPUHasVpclmul512, CRC32Folding::k512, CRC16Folding::k512},
+        {"pclmul-128", [](const CPUFeatures& cpu) { return CPUHasPclmul(cpu); }, CRC32Folding::k128,
+         CRC16Folding::k128},
+        {"vpclmul-256", [](const CPUFeatures& cpu) { return CPUHasVpclmul256(cpu); },
+         CRC32Folding::k256, CRC16Folding::k256},
+        {"vpclmul-512", [](const CPUFeatures& cpu) { return CPUHasVpclmul512(cpu); },
+         CRC32Folding::k512, CRC16Folding::k512},
     };
     return kFoldingKernels;
 }

@@ -58,7 +58,7 @@ std::uint32_t Slice8(std::uint32_t crc, std::span<const std::uint8_t> bytes, con
     return crc;
 }
 
-bool Always() {
+bool Always(const CPUFeatures&) {
     return true;
 }
 
@@ -83,14 +83,19 @@ std::vector<CRCKernel> AllKernels() {
     return kernels;
 }
 
-const CRCKernel& PickBestKernel() {
-    const std::span<const CRCKernel> kernels = CRCKernels();
-    for (std::size_t i = kernels.size(); i-- > 1;) {
-        if (kernels[i].supported()) {
-            return kernels[i];
-        }
-    }
-    return kernels[0];
+CPUFeatures DetectCPUFeatures() {
+    CPUFeatures cpu;
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    cpu.pclmulqdq = __builtin_cpu_supports("pclmul");
+    cpu.sse41 = __builtin_cpu_supports("sse4.1");
+    cpu.avx2 = __builtin_cpu_supports("avx2");
+    cpu.vpclmulqdq = __builtin_cpu_supports("vpclmulqdq");
+    cpu.avx512f = __builtin_cpu_supports("avx512f");
+    cpu.avx512vl = __builtin_cpu_supports("avx512vl");
+    cpu.avx512bw = __builtin_cpu_supports("avx512bw");
+#endif
+    return cpu;
 }
 
 }  // namespace
@@ -100,8 +105,23 @@ std::span<const CRCKernel> CRCKernels() {
     return kernels;
 }
 
+const CPUFeatures& ThisCPU() {
+    static const CPUFeatures cpu = DetectCPUFeatures();
+    return cpu;
+}
+
+const CRCKernel& BestCRCKernelFor(const CPUFeatures& cpu) {
+    const std::span<const CRCKernel> kernels = CRCKernels();
+    for (std::size_t i = kernels.size(); i-- > 1;) {
+        if (kernels[i].runsOn(cpu)) {
+            return kernels[i];
+        }
+    }
+    return kernels[0];
+}
+
 const CRCKernel& BestCRCKernel() {
-    static const CRCKernel& best = PickBestKernel();
+    static const CRCKernel& best = BestCRCKernelFor(ThisCPU());
     return best;
 }
 

@@ -18,14 +18,31 @@ inline constexpr std::uint32_t kCRC32Initial = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kCRC32FinalXor = 0xFFFFFFFFu;
 inline constexpr std::uint16_t kCRC16Initial = 0xFFFFu;
 
+// The instruction-set extensions the kernels are chosen by. All false on
+// CPUs the folding kernels are not built for.
+struct CPUFeatures {
+    bool pclmulqdq = false;
+    bool sse41 = false;
+    bool avx2 = false;
+    bool vpclmulqdq = false;
+    bool avx512f = false;
+    bool avx512vl = false;
+    bool avx512bw = false;
+};
+
+// What the CPU running this process has, read once.
+const CPUFeatures& ThisCPU();
+
 // Each function continues a running register (no initial value or final
 // inversion applied) and accepts any length, so feeding a buffer in pieces
 // gives the same register as feeding it whole.
 struct CRCKernel {
     const char* name;
-    bool (*supported)();
+    bool (*runsOn)(const CPUFeatures& cpu);
     std::uint32_t (*crc32)(std::uint32_t crc, std::span<const std::uint8_t> bytes);
     std::uint16_t (*crc16)(std::uint16_t crc, std::span<const std::uint8_t> bytes);
+
+    bool supported() const { return runsOn(ThisCPU()); }
 };
 
 // The reference: one lookup in the engine's table per byte, filling the
@@ -36,7 +53,11 @@ std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> byt
 // All kernels built in, slowest first; the byte loop is always the first.
 std::span<const CRCKernel> CRCKernels();
 
-// The fastest kernel this CPU supports, chosen once on first use.
+// The fastest kernel a CPU with `cpu` can run: the dispatch, which tests
+// can hand any set of features.
+const CRCKernel& BestCRCKernelFor(const CPUFeatures& cpu);
+
+// BestCRCKernelFor(ThisCPU()), chosen once on first use.
 const CRCKernel& BestCRCKernel();
 
 #if defined(__x86_64__)
@@ -45,9 +66,9 @@ const CRCKernel& BestCRCKernel();
 // first (crc_clmul.cpp).
 std::span<const CRCKernel> FoldingKernels();
 
-bool CPUHasPclmul();      // PCLMUL and SSE4.1
-bool CPUHasVpclmul256();  // and AVX2, VPCLMULQDQ
-bool CPUHasVpclmul512();  // and AVX-512F/VL/BW, VPCLMULQDQ
+bool CPUHasPclmul(const CPUFeatures& cpu = ThisCPU());      // PCLMULQDQ and SSE4.1
+bool CPUHasVpclmul256(const CPUFeatures& cpu = ThisCPU());  // and AVX2, VPCLMULQDQ
+bool CPUHasVpclmul512(const CPUFeatures& cpu = ThisCPU());  // and AVX-512F/VL/BW, VPCLMULQDQ
 
 namespace Testing {
 // For tests only: the folding itself, for any reflected CRC of width 1 to

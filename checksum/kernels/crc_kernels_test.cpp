@@ -3,9 +3,8 @@
 #include "checksum/kernels/crc_kernels.h"
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "checksum/kernels/crc_fold.h"
 #include "checksum/tallix.h"
+#include "tests/support/guarded_pages.h"
 
 namespace {
 
@@ -74,6 +74,24 @@ TEST(CRCKernels, ByteLoopComesFirstAndTheDispatchPicksASupportedKernel) {
     EXPECT_EQ(&Tallix::BestCRCKernel(), SupportedKernels().back());
 }
 
+#if defined(TALLIX_HAVE_CLMUL_KERNELS)
+// Each kernel needs every extension it is compiled for: a CPU lacking one
+// gets the next narrower kernel, never one that would fault.
+TEST(CRCKernels, TheDispatchPicksTheWidestKernelTheFeaturesAllow) {
+    const auto pick = [](void (*without)(Tallix::CPUFeatures&)) {
+        Tallix::CPUFeatures cpu{true, true, true, true, true, true, true};
+        without(cpu);
+        return std::string(Tallix::BestCRCKernelFor(cpu).name);
+    };
+    EXPECT_EQ(pick([](auto&) {}), "vpclmul-512");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.avx512bw = false; }), "vpclmul-256");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.vpclmulqdq = false; }), "pclmul-128");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.avx2 = cpu.avx512f = false; }), "pclmul-128");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.pclmulqdq = false; }), "slice-by-8");
+    EXPECT_EQ(pick([](auto& cpu) { cpu.sse41 = false; }), "slice-by-8");
+}
+#endif
+
 TEST(CRCKernels, EveryLengthUpTo2048MatchesTheByteLoop) {
     const auto bytes = RandomBytes(2048 + 64, 1);
     for (const std::size_t offset : {0u, 1u, 13u, 63u}) {
@@ -117,37 +135,11 @@ TEST(CRCKernels, RandomLengthsUpTo1MiBAtEveryStartOffsetMatchTheByteLoop) {
     }
 }
 
-// Two pages of readable memory between inaccessible pages, so reading one
-// byte before the start or past the end of a buffer crashes the test.
-class GuardedPages {
-  public:
-    GuardedPages() {
-        page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-        void* base =
-            ::mmap(nullptr, 4 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (base == MAP_FAILED) {
-            throw std::bad_alloc();
-        }
-        base_ = static_cast<std::uint8_t*>(base);
-        ::mprotect(base_, page_, PROT_NONE);
-        ::mprotect(base_ + 3 * page_, page_, PROT_NONE);
-        const auto bytes = RandomBytes(2 * page_, 4);
-        std::copy(bytes.begin(), bytes.end(), begin());
-    }
-    ~GuardedPages() { ::munmap(base_, 4 * page_); }
-    GuardedPages(const GuardedPages&) = delete;
-    GuardedPages& operator=(const GuardedPages&) = delete;
-
-    std::uint8_t* begin() { return base_ + page_; }
-    std::uint8_t* end() { return base_ + 3 * page_; }
-
-  private:
-    std::size_t page_ = 0;
-    std::uint8_t* base_ = nullptr;
-};
-
+// Reading one byte before the start or past the end of a buffer crashes.
 TEST(CRCKernels, ReadNothingOutsideTheBuffer) {
-    GuardedPages pages;
+    TestSupport::GuardedPages pages;
+    const auto bytes = RandomBytes(static_cast<std::size_t>(pages.end() - pages.begin()), 4);
+    std::copy(bytes.begin(), bytes.end(), pages.begin());
     for (std::size_t length = 0; length <= 1100; ++length) {
         const std::span<const std::uint8_t> atEnd(pages.end() - length, length);
         const std::span<const std::uint8_t> atStart(pages.begin(), length);

@@ -1,28 +1,23 @@
-#include "platform/files/file_content.h"
+#include "platform/files/files.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstring>
 #include <string>
 
-#include "platform/files/files.h"
 #include "platform/os/error.h"
 #include "tests/support/temp_dir_test.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
 
-using Platform::FileContent;
-using Platform::kMappedFileThreshold;
+using Platform::ByteBuffer;
 using Platform::PlatformError;
 using Platform::ReadFileContent;
 
-std::string Text(const FileContent& content) {
+std::string Text(const ByteBuffer& content) {
     return std::string(content.bytes().begin(), content.bytes().end());
 }
 
@@ -49,14 +44,6 @@ std::string ErrorReason(F&& call) {
     return "no error";
 }
 
-std::string Pattern(std::size_t size, unsigned seed) {
-    std::string content(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        content[i] = static_cast<char>(i * seed + i / 251);
-    }
-    return content;
-}
-
 class FileContentTest : public TestSupport::TempDirTest {};
 
 // /proc files report a size of 0 and hold text: the content is what a read
@@ -65,8 +52,7 @@ class FileContentTest : public TestSupport::TempDirTest {};
 TEST_F(FileContentTest, ProcFilesAreReadToTheirEnd) {
     for (const std::string path : {"/proc/version", "/proc/sys/kernel/ostype"}) {
         EXPECT_EQ(Platform::QueryFileLength(path), 0) << path;
-        const FileContent content = ReadFileContent(path);
-        EXPECT_FALSE(content.mapped());
+        const ByteBuffer content = ReadFileContent(path);
         EXPECT_FALSE(content.empty()) << path;
         EXPECT_EQ(Text(content), ReadToEndByHand(path)) << path;
     }
@@ -103,21 +89,6 @@ TEST_F(FileContentTest, UnreadablePseudoFilesAreErrors) {
               "");
 }
 
-// Around the size from which files are mapped, every size gives exactly the
-// file's bytes, whether read or mapped.
-TEST_F(FileContentTest, FilesAroundTheMappingSizeGiveExactlyTheirBytes) {
-    const auto threshold = static_cast<std::size_t>(kMappedFileThreshold);
-    for (const std::size_t size : {threshold - 1, threshold, threshold + 1, 3 * threshold + 4097}) {
-        const std::string content = Pattern(size, 13);
-        const FileContent read = ReadFileContent(Write("f", content));
-        EXPECT_EQ(read.mapped(), size >= threshold) << size;
-        ASSERT_EQ(read.size(), size);
-        EXPECT_EQ(std::memcmp(read.bytes().data(), content.data(), size), 0) << size;
-        EXPECT_EQ(read.Read([](auto bytes) { return bytes.size(); }), size);
-        read.CheckUnchanged();
-    }
-}
-
 TEST_F(FileContentTest, EmptyFilesAreNotOpenedAndOtherKindsAreRefused) {
     const std::string empty = Write("empty", "");
     ASSERT_EQ(::chmod(empty.c_str(), 0), 0);
@@ -130,83 +101,15 @@ TEST_F(FileContentTest, EmptyFilesAreNotOpenedAndOtherKindsAreRefused) {
               "No such file or directory");
 }
 
-// A file cut short while its mapping is read: the lost pages raise SIGBUS,
-// which ends the reading with the error instead of the process, and the
-// signal's disposition is back to what it was afterwards.
-TEST_F(FileContentTest, TruncatedMappingIsAnErrorNotACrash) {
-    const std::string path = Write("big", Pattern(4 * kMappedFileThreshold, 7));
-    struct sigaction before {};
-    ASSERT_EQ(::sigaction(SIGBUS, nullptr, &before), 0);
-
-    const FileContent content = ReadFileContent(path);
-    ASSERT_TRUE(content.mapped());
-    int calls = 0;
-    const std::string reason = ErrorReason([&] {
-        content.Read([&](std::span<const std::uint8_t> bytes) {
-            ++calls;
-            EXPECT_EQ(::truncate(path.c_str(), 4096), 0);
-            unsigned sum = 0;
-            for (std::size_t i = 0; i < bytes.size(); i += 4096) {
-                sum += *static_cast<const volatile std::uint8_t*>(&bytes[i]);
-            }
-            return sum;
-        });
-    });
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(reason, "the file changed while it was being read");
-    EXPECT_EQ(ErrorReason([&] { content.CheckUnchanged(); }),
-              "the file changed while it was being read");
-
-    struct sigaction after {};
-    ASSERT_EQ(::sigaction(SIGBUS, nullptr, &after), 0);
-    EXPECT_EQ(after.sa_handler, before.sa_handler);
-}
-
-// Same size, new bytes: only the times tell, and they do. The file's times
-// are first set far in the past, so the change shows even where the clock
-// that stamps files is coarse.
-TEST_F(FileContentTest, ContentChangedInPlaceFailsTheCheck) {
-    const std::string path = Write("big", Pattern(2 * kMappedFileThreshold, 3));
-    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
-    const FileContent content = ReadFileContent(path);
-    ASSERT_TRUE(content.mapped());
-    content.CheckUnchanged();
-
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::pwrite(fd, "changed", 7, 1000), 7);
-    ::close(fd);
-    EXPECT_EQ(ErrorReason([&] { content.CheckUnchanged(); }),
-              "the file changed while it was being read");
-}
-
-// Only faults on the mapping being read are taken over: a bus error
-// anywhere else still ends the process as it would have.
-TEST_F(FileContentTest, OtherBusErrorsStillEndTheProcess) {
-    const std::string path = Write("big", Pattern(2 * kMappedFileThreshold, 5));
-    const std::string other = Write("other", Pattern(8192, 9));
-    const auto died = [](int status) { return !WIFEXITED(status) || WEXITSTATUS(status) != 0; };
-    EXPECT_EXIT(
-        {
-            const FileContent content = ReadFileContent(path);
-            const int fd = ::open(other.c_str(), O_RDONLY);
-            auto* elsewhere = static_cast<const volatile std::uint8_t*>(
-                ::mmap(nullptr, 8192, PROT_READ, MAP_PRIVATE, fd, 0));
-            if (::truncate(other.c_str(), 0) != 0) {
-                std::_Exit(0);
-            }
-            content.Read([&](auto) { return elsewhere[4096]; });
-            std::_Exit(0);
-        },
-        died, "");
-    EXPECT_EXIT(
-        {
-            const FileContent content = ReadFileContent(path);
-            content.Read([](auto) { return ::raise(SIGBUS); });
-            std::_Exit(0);
-        },
-        died, "");
+// Generated files that never end, or end only after gigabytes, are refused
+// once past the cap instead of filling memory: one reports a size beyond it
+// (refused unread), the other 0 and yields bytes on and on.
+TEST_F(FileContentTest, PseudoFilesPastTheCapAreRefused) {
+    const std::string tooLarge = "a generated kernel file of more than 64 MiB is not read";
+    if (::access("/proc/kcore", R_OK) == 0) {
+        EXPECT_EQ(ErrorReason([] { ReadFileContent("/proc/kcore"); }), tooLarge);
+    }
+    EXPECT_EQ(ErrorReason([] { ReadFileContent("/proc/self/pagemap"); }), tooLarge);
 }
 
 }  // namespace

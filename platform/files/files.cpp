@@ -14,7 +14,7 @@
 
 #include "platform/files/memory_check.h"
 #include "platform/os/decimal_text.h"
-#include "platform/os/directory.h"
+#include "platform/os/directory_posix.h"
 #include "platform/os/error.h"
 
 namespace Platform {
@@ -146,13 +146,32 @@ ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length) {
     }
 }
 
+Testing::ReadRequestHook& ReadRequestHookForTesting() {
+    static Testing::ReadRequestHook hook;
+    return hook;
+}
+
+// read(2), or for tests a request the hook has shortened or failed.
+ssize_t ReadRequest(int fd, std::uint8_t* out, std::size_t count) {
+    const Testing::ReadRequestHook& hook = ReadRequestHookForTesting();
+    if (!hook) {
+        return ::read(fd, out, count);
+    }
+    const std::int64_t asked = hook(count);
+    if (asked < 0) {
+        errno = static_cast<int>(-asked);
+        return -1;
+    }
+    return ::read(fd, out, static_cast<std::size_t>(asked));
+}
+
 // Reads into `out` until `count` bytes or the end of the file; returns the
-// bytes read. One read() returns at most about 2 GiB, so a large request is
-// a loop.
+// bytes read. Linux returns at most 2 GiB - 4 KiB from one read(), so a
+// large request is a loop.
 std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = ::read(fd, out + done, count - done);
+        const ssize_t got = ReadRequest(fd, out + done, count - done);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -167,10 +186,10 @@ std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::si
     return done;
 }
 
-void ReadExactly(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
-    if (ReadUpTo(fd, path, out, count) < count) {
-        throw PlatformError("read", path, "the file changed while it was being read");
-    }
+PlatformError PseudoFileTooLarge(const std::string& path) {
+    return PlatformError("read", path,
+                         "a generated kernel file of more than " +
+                             DecimalText(kPseudoFileCap >> 20) + " MiB is not read");
 }
 
 // Waits until `fd`, which may be non-blocking, has data or its end to read.
@@ -184,8 +203,9 @@ void WaitUntilReadable(int fd, const std::string& name) {
 }
 
 // Reads `fd` to its end into one buffer of exactly the bytes read. Data
-// not there yet is waited for when `wait`, and is an error otherwise.
-ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait) {
+// not there yet is waited for when `wait`, and is an error otherwise; more
+// than `cap` bytes (when positive) is an error too.
+ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t cap = 0) {
     constexpr std::size_t kFirstSize = std::size_t{64} << 10;
     ByteBuffer buffer = AllocateBuffer(name, kFirstSize);
     std::size_t used = 0;
@@ -196,9 +216,12 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait) {
             std::memcpy(larger.data(), buffer.data(), used);
             buffer = std::move(larger);
         }
-        const ssize_t got = ::read(fd, buffer.data() + used, buffer.size() - used);
+        const ssize_t got = ReadRequest(fd, buffer.data() + used, buffer.size() - used);
         if (got > 0) {
             used += static_cast<std::size_t>(got);
+            if (cap > 0 && static_cast<std::int64_t>(used) > cap) {
+                throw PseudoFileTooLarge(name);
+            }
         } else if (got == 0) {
             break;
         } else if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait) {
@@ -224,53 +247,34 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
     if (length == 0) {
         return {};
     }
+    ByteBuffer buffer = AllocateBuffer(path, length);
     struct stat info {};
     const FileDescriptor file = OpenRegularFileForReading(path, info);
-    ByteBuffer buffer = AllocateBuffer(path, length);
-    ReadExactly(file.get(), path, buffer.data(), buffer.size());
-    return buffer;
-}
-
-FileContent ReadFileContent(const std::string& path) {
-    struct stat info = StatRegularFile(path);
-    // A genuine empty file is not opened at all.
-    if (info.st_size == 0 && !OnPseudoFileSystem(path)) {
-        return {};
-    }
-    FileDescriptor file = OpenRegularFileForReading(path, info);
-    if (MayBePseudo(info) && OnPseudoFileSystem(file.get())) {
-        // Their sizes are not the content's, but one past the memory
-        // available (/proc/kcore) is refused before reading gigabytes.
-        if (info.st_size >= kMemoryCheckThreshold) {
-            RequireMemoryFor(path, info.st_size, ReadMemoryHeadroom());
-        }
-        return FileContent(ReadToEndOf(file.get(), path, false));
-    }
-    // From here the size is the file's as the descriptor saw it when opened.
-    const std::int64_t length = info.st_size;
-    if (length == 0) {
-        return {};  // emptied since the path was examined
-    }
-    if (length >= kMappedFileThreshold) {
-        if (length >= kMemoryCheckThreshold) {
-            RequireMemoryFor(path, length, ReadMemoryHeadroom());
-        }
-        if (std::optional<FileContent> mapped = FileContent::Map(file.get(), path, info)) {
-            file.release();  // the mapping holds it now
-            return std::move(*mapped);
-        }
-    }
-    ByteBuffer buffer = AllocateBuffer(path, length);
     const std::size_t done = ReadUpTo(file.get(), path, buffer.data(), buffer.size());
     if (done < buffer.size()) {
-        // Read to its end already: a pseudo file that reported blocks after
-        // all holds just these bytes; an ordinary one shrank.
+        // At its end already: a pseudo file that reported blocks after all
+        // holds just these bytes; an ordinary one shrank.
         if (!OnPseudoFileSystem(file.get())) {
             throw PlatformError("read", path, "the file changed while it was being read");
         }
         buffer.ShrinkTo(done);
     }
-    return FileContent(std::move(buffer));
+    return buffer;
+}
+
+ByteBuffer ReadFileContent(const std::string& path) {
+    const struct stat info = StatRegularFile(path);
+    if (!MayBePseudo(info) || !OnPseudoFileSystem(path)) {
+        return ReadWholeFile(path, info.st_size);
+    }
+    // A pseudo file's size is not its content's, but one past the cap
+    // (/proc/kcore) is refused before anything is read.
+    if (info.st_size > kPseudoFileCap) {
+        throw PseudoFileTooLarge(path);
+    }
+    struct stat opened {};
+    const FileDescriptor file = OpenRegularFileForReading(path, opened);
+    return ReadToEndOf(file.get(), path, false, kPseudoFileCap);
 }
 
 ByteBuffer ReadToEnd(int fd, const std::string& name) {
@@ -297,6 +301,10 @@ ByteBuffer ReadFileOrFifo(const std::string& path, bool& isFifo) {
         WaitUntilReadable(file.get(), path);  // before a writer comes, a read finds the end
     }
     return ReadToEndOf(file.get(), path, true);
+}
+
+void Testing::SetReadRequestHook(ReadRequestHook hook) {
+    ReadRequestHookForTesting() = std::move(hook);
 }
 
 std::string FindOrdinaryFile(const std::string& path) {

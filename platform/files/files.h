@@ -4,48 +4,58 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/files/byte_buffer.h"
-#include "platform/files/file_content.h"
 
 namespace Platform {
 
-// Files from this size up are mapped rather than read (see ReadFileContent).
-inline constexpr std::int64_t kMappedFileThreshold = std::int64_t{1} << 20;
+// A kernel pseudo file (below) that reports this size, or yields this many
+// bytes, is refused: no real one comes near it, while some (/proc/kcore,
+// /proc/self/pagemap) would fill memory for seconds with a frozen window.
+inline constexpr std::int64_t kPseudoFileCap = std::int64_t{64} << 20;
 
-// The report's file stage: the whole content of the regular file at `path`,
-// in one array of exactly its size, the file closed or (mapped) held only
-// by the content.
-// - A file on an ordinary file system is read in one request for its size,
-//   or from kMappedFileThreshold bytes up mapped read-only (see
-//   FileContent). A zero-length one is not opened.
+// The report's file stage: the whole content of the regular file at `path`
+// in the program's own array of exactly its size, the file closed before
+// this returns.
+// - A file on an ordinary file system: its size is queried, an array of
+//   that size made, the file opened, read into it in one request (looping
+//   where the system caps one read) and closed (ReadWholeFile). A
+//   zero-length one is not opened. One that shrank before the read is an
+//   error; one that grew gives the bytes its size covered.
 // - A file on a kernel pseudo file system (procfs, sysfs, debugfs, cgroup
 //   and the like) has no trustworthy size (0 for most, 4096 for sysfs
-//   whatever they hold), so it is opened and read to its end, and the
-//   content is the bytes read.
+//   whatever they hold), so it is read to its end, up to kPseudoFileCap,
+//   and the content is the bytes read.
 // The memory check (memory_check.h) bounds both. Throws PlatformError when
-// the path does not exist, is not a regular file, cannot be opened or read,
-// shrank before its size was read, or does not fit in memory; a pseudo file
-// that would block (it has no end yet) is an error too, never a wait.
-FileContent ReadFileContent(const std::string& path);
-
-// The plain path, size first and then exactly that many bytes read into a
-// buffer, never mapped and with no special case for pseudo files. The
-// report uses ReadFileContent; the benchmarks measure this beside it.
+// the path does not exist, is not a regular file, cannot be opened or read
+// (with the system's reason), shrank before it was read, passes the pseudo
+// file cap, or does not fit in memory; a pseudo file that would block (it
+// has no end yet) is an error too, never a wait.
+ByteBuffer ReadFileContent(const std::string& path);
 
 // The size of the regular file at `path` in bytes. Throws PlatformError
 // when the path does not exist, cannot be queried or names anything but a
 // regular file (a directory, FIFO, socket or device).
 std::int64_t QueryFileLength(const std::string& path);
 
-// Reads exactly the first `length` bytes of the regular file at `path` into a buffer
-// of exactly that size, as one logical request, and closes the file before
-// returning. Opens read-only and never creates. Throws PlatformError when the
-// file cannot be opened or read, is not a regular file, holds fewer than
-// `length` bytes (it shrank since its size was taken), or when there is not
-// enough memory for the buffer. Bytes beyond `length` are not read.
+// Reads exactly the first `length` bytes of the regular file at `path` into
+// a buffer of exactly that size, as one logical request, and closes the file
+// before returning. Opens read-only and never creates. Throws PlatformError
+// when the file cannot be opened or read, is not a regular file, holds fewer
+// than `length` bytes (it shrank since its size was taken), or when there is
+// not enough memory for the buffer. Bytes beyond `length` are not read.
 ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length);
+
+namespace Testing {
+// For tests only: every read request of ReadWholeFile and ReadFileContent
+// passes through `hook`, which gets the byte count about to be asked for
+// and returns the count to ask for instead (fewer makes a short read) or a
+// negative errno value to fail with. An empty hook restores plain reads.
+using ReadRequestHook = std::function<std::int64_t(std::size_t count)>;
+void SetReadRequestHook(ReadRequestHook hook);
+}  // namespace Testing
 
 // Reads the open descriptor `fd` (standard input, a pipe, a file) to its
 // end into one buffer of exactly the bytes read. `name` names the source in
