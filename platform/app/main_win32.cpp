@@ -26,6 +26,9 @@ std::string SystemDriveRoot() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // A drive without a medium is an error the form reports, not a system
+    // box asking for a disk.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     Platform::MainForm mainForm(Platform::CurrentDirectory, SystemDriveRoot());

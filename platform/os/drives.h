@@ -15,4 +15,9 @@ std::vector<std::string> ListDrives();
 // network path ("\\server\share").
 std::string DriveOf(const std::string& path);
 
+// The volume label of a drive named as ListDrives names it ("C:"), empty
+// when it has none, is not ready (an empty card reader) or is a network
+// drive, whose server may be slow to answer or gone.
+std::string VolumeLabel(const std::string& drive);
+
 }  // namespace Platform

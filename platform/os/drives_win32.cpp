@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/os/drives.h"
+#include "platform/os/text_win32.h"
 
 namespace Platform {
 
@@ -28,6 +29,22 @@ std::string DriveOf(const std::string& path) {
         return path.substr(0, share);
     }
     return path;
+}
+
+std::string VolumeLabel(const std::string& drive) {
+    if (drive.size() != 2 || drive[1] != ':') {
+        return {};
+    }
+    const std::wstring root = WideText(drive) + L"\\";
+    if (::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE) {
+        return {};
+    }
+    wchar_t label[MAX_PATH + 1]{};
+    if (!::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr,
+                                 nullptr, 0)) {
+        return {};
+    }
+    return Utf8Text(label);
 }
 
 }  // namespace Platform
