@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <utility>
+#include <vector>
 
 #include "platform/os/directory.h"
 #include "platform/os/drives.h"
+#include "platform/os/text_win32.h"
 
 namespace Platform {
 
@@ -63,6 +66,29 @@ void MainForm::ConnectEvents() {
     drive1_->onChange = [this] { form1_.Drive1_Change(); };
     dir1_->onChange = [this] { form1_.Dir1_Change(); };
     file1_->onClick = [this] { form1_.File1_Click(); };
+    form_->onDrop = [this](const std::string& path) { OpenDropped(path); };
+}
+
+// The lists move to the dropped file's directory, as opening it in the
+// directory list would, and the file is clicked; a dropped directory is
+// opened.
+void MainForm::OpenDropped(const std::string& path) {
+    std::string target;
+    bool directory = false;
+    if (!RunEvent(form_->Handle(), [&] {
+            target = NormalDirectoryPath(path);
+            std::error_code error;
+            directory =
+                std::filesystem::is_directory(std::filesystem::path(WideText(target)), error);
+        })) {
+        return;
+    }
+    const std::vector<std::string> ancestors = PathAndAncestors(target);
+    const std::string parent = ancestors.size() > 1 ? ancestors[ancestors.size() - 2] : target;
+    if (RunEvent(form_->Handle(), [&] { dir1_->SetPath(directory ? target : parent); }) &&
+        !directory) {
+        file1_->ClickFile(LastName(target));
+    }
 }
 
 }  // namespace Platform

@@ -35,6 +35,7 @@ class MainForm {
     void PlaceControls();
     void OpenOn(const std::function<std::string()>& startDirectory, const std::string& fallback);
     void ConnectEvents();
+    void OpenDropped(const std::string& path);
 
     std::unique_ptr<Win32Form> form_;
     std::unique_ptr<Win32DriveListBox> drive1_;

@@ -1,6 +1,7 @@
 #include "platform/win32/form_runtime.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include "platform/os/drives.h"
 #include "platform/os/error.h"
 #include "platform/os/text_win32.h"
+#include "window/checksum_compare.h"
+#include "window/presentation.h"
 
 namespace Platform {
 namespace {
@@ -114,13 +117,19 @@ LRESULT CALLBACK CentreOnOwner(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void ShowMessageBox(HWND form, const ErrorReportEntry& error) {
+// A message box owned by the form, under the form's caption and centred on
+// it.
+void ShowBox(HWND form, const std::wstring& text, UINT type) {
     const std::wstring caption = form != nullptr ? WindowText(form) : std::wstring();
     centringHook = ::SetWindowsHookExW(WH_CBT, CentreOnOwner, nullptr, ::GetCurrentThreadId());
-    ::MessageBoxW(form, ErrorReportText(error).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    ::MessageBoxW(form, text.c_str(), caption.c_str(), MB_OK | type);
     if (centringHook != nullptr) {
         ::UnhookWindowsHookEx(std::exchange(centringHook, nullptr));
     }
+}
+
+void ShowMessageBox(HWND form, const ErrorReportEntry& error) {
+    ShowBox(form, ErrorReportText(error), MB_ICONERROR);
 }
 
 ErrorReport& CurrentErrorReport() {
@@ -225,7 +234,7 @@ ErrorReport SetErrorReport(ErrorReport report) {
 }
 
 std::wstring ErrorReportText(const ErrorReportEntry& error) {
-    std::wstring text = L"Could not " + DisplayText(error.operation) + L".";
+    std::wstring text = DisplayText(Window::ErrorHeadline(error.operation));
     if (!error.path.empty()) {
         text += L"\n\nPath: " + ShortenedInTheMiddle(DisplayText(error.path), kMostBoxCharacters);
     }
@@ -478,15 +487,16 @@ void Win32DirListBox::SetPath(const std::string& path) {
 }
 
 // The ancestors from the root down, each indented one step more, then the
-// subdirectories one step below the current directory; a step is three
-// spaces, and from kMostIndentSteps down the rows indent no further.
+// subdirectories one step below the current directory; the steps narrow on
+// a deep path, so every name stays in view.
 void Win32DirListBox::Display(const std::string& path,
                               const std::vector<std::string>& subdirectories) {
-    const auto indent = [](int depth) {
-        return std::wstring(3 * static_cast<std::size_t>(std::min(depth, kMostIndentSteps)), L' ');
-    };
     const std::vector<std::string> ancestors =
         path.empty() ? std::vector<std::string>() : PathAndAncestors(path);
+    const int deepest = static_cast<int>(ancestors.size());
+    const auto indent = [deepest](int depth) {
+        return std::wstring(static_cast<std::size_t>(Window::IndentSpaces(depth, deepest)), L' ');
+    };
     std::vector<std::wstring> texts;
     std::vector<std::string> paths;
     texts.reserve(ancestors.size() + subdirectories.size());
@@ -575,6 +585,16 @@ void Win32FileListBox::Click(int row) {
     }
 }
 
+void Win32FileListBox::ClickFile(const std::string& name) {
+    const auto found = std::find(names_.begin(), names_.end(), name);
+    if (found == names_.end()) {
+        return;
+    }
+    const int row = static_cast<int>(found - names_.begin());
+    Highlight(row);
+    Click(row);
+}
+
 void Win32FileListBox::SetPath(const std::string& path) {
     const std::string target = NormalDirectoryPath(path);
     std::vector<std::string> names = ListOrdinaryFiles(target);  // may throw
@@ -618,6 +638,7 @@ void Win32Label::SetCaption(const std::string& caption, std::size_t literalLengt
         throw WindowsError("show the report", "", ::GetLastError());
     }
     caption_ = caption;
+    literalLength_ = literal;
 }
 
 void Win32Label::Copy() const {
@@ -650,6 +671,37 @@ void Win32Label::Copy() const {
     }
 }
 
+// The clipboard's text, empty when it holds none.
+static std::string ClipboardText(HWND owner) {
+    std::string text;
+    if (!::OpenClipboard(owner)) {
+        throw WindowsError("read the clipboard", "", ::GetLastError());
+    }
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = Utf8Text(wide);
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// The answer in a box of its own, so it cannot be missed.
+void Win32Label::CompareWithClipboard() const {
+    const std::optional<Window::ReportChecksums> report =
+        Window::ChecksumsOfReport(caption_, literalLength_);
+    if (!report) {
+        return;
+    }
+    const HWND form = ::GetAncestor(Handle(), GA_ROOT);
+    const Window::ChecksumComparison comparison =
+        Window::CompareChecksum(ClipboardText(form), *report);
+    const bool matched = comparison.match == Window::ChecksumMatch::kCRC32 ||
+                         comparison.match == Window::ChecksumMatch::kCRC16;
+    ShowBox(form, DisplayText(comparison.message), matched ? MB_ICONINFORMATION : MB_ICONWARNING);
+}
+
 // The label takes no focus: a click selects text in it and hands the focus
 // back to the list that had it. Its menu copies and selects.
 std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -664,10 +716,15 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
             return result;
         }
         case WM_CONTEXTMENU: {
-            enum : UINT { kCopy = 1, kSelectAll };
+            enum : UINT { kCopy = 1, kSelectAll, kCompare };
             const HMENU menu = ::CreatePopupMenu();
-            ::AppendMenuW(menu, MF_STRING, kCopy, L"&Copy\tCtrl+C");
-            ::AppendMenuW(menu, MF_STRING, kSelectAll, L"Select &All");
+            const UINT whenReport = caption_.empty() ? MF_GRAYED : MF_ENABLED;
+            ::AppendMenuW(menu, MF_STRING | whenReport, kCopy, L"&Copy\tCtrl+C");
+            ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll, L"Select &All");
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            const bool report = Window::ChecksumsOfReport(caption_, literalLength_).has_value();
+            ::AppendMenuW(menu, MF_STRING | (report ? MF_ENABLED : MF_GRAYED), kCompare,
+                          L"Compare with clipboard");
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (at.x == -1 && at.y == -1) {
                 at = {0, 0};
@@ -680,6 +737,8 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
                 RunEvent(Handle(), [this] { Copy(); });
             } else if (chosen == kSelectAll) {
                 ::SendMessageW(Handle(), EM_SETSEL, 0, -1);
+            } else if (chosen == kCompare) {
+                RunEvent(Handle(), [this] { CompareWithClipboard(); });
             }
             return 0;
         }
@@ -713,6 +772,7 @@ Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientH
     if (hwnd_ == nullptr) {
         throw WindowsError("create the window", "", ::GetLastError());
     }
+    ::DragAcceptFiles(hwnd_, TRUE);
     ACCEL copy{FCONTROL | FVIRTKEY, 'C', kCopyCommand};
     accelerators_ = ::CreateAcceleratorTableW(&copy, 1);
     LayOut(::GetDpiForWindow(hwnd_));
@@ -855,6 +915,20 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
             ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_DROPFILES: {
+            // One file or directory at a time, as the lists show one.
+            const auto drop = reinterpret_cast<HDROP>(wParam);
+            std::wstring path;
+            if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+                path.resize(::DragQueryFileW(drop, 0, nullptr, 0) + 1);
+                path.resize(::DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+            }
+            ::DragFinish(drop);
+            if (!path.empty() && onDrop) {
+                onDrop(Utf8Text(path));
+            }
             return 0;
         }
         case WM_CLOSE:

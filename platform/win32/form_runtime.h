@@ -56,10 +56,6 @@ std::wstring DisplayText(std::string_view text);
 // pixel at 96, 10 at 144, 7.5 at 192; halves round up.
 int PixelsForTwips(int twips, unsigned dotsPerInch);
 
-// Directory rows indent one step a level down to this many steps, so that
-// however deep the path, the names stay in view.
-inline constexpr int kMostIndentSteps = 8;
-
 // A native control, a child of the form, that the form routes its
 // notifications to.
 class Win32Control {
@@ -169,6 +165,10 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     void SetPath(const std::string& path) override;
     std::string FileName() const override;
 
+    // Highlights the file `name` and raises the click event, as a click on
+    // it would; does nothing when the list does not hold it.
+    void ClickFile(const std::string& name);
+
     void OnCommand(WORD code) override;
 
   protected:
@@ -187,7 +187,8 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
 // The report label: a read-only text box without a frame or the focus,
 // each line of the caption on one row cut at the right edge, its text
 // selectable with the mouse and copied with its menu or Ctrl+C (the whole
-// report when nothing is selected).
+// report when nothing is selected). Its menu also compares a checksum on
+// the clipboard with the report's.
 class Win32Label : public Win32Control, public Window::Label {
   public:
     explicit Win32Label(HWND form);
@@ -198,12 +199,16 @@ class Win32Label : public Win32Control, public Window::Label {
     // The selected text, or the whole text when none is selected, to the
     // clipboard. Throws PlatformError when the clipboard refuses it.
     void Copy() const;
+    // Which of the report's checksums the clipboard's text is, in a box;
+    // nothing while the label shows no report.
+    void CompareWithClipboard() const;
 
   protected:
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     std::string caption_;
+    std::size_t literalLength_ = 0;
 };
 
 // A top-level form with a fixed client size, laid out in twips, that raises
@@ -223,6 +228,8 @@ class Win32Form {
 
     std::function<void()> onLoad;
     std::function<void(bool& cancel)> onUnload;
+    // A file or directory dropped on the form, by its path.
+    std::function<void(const std::string& path)> onDrop;
 
     // A control's place on the form, in twips.
     struct Place {

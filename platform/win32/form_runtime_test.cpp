@@ -66,10 +66,11 @@ class Win32FormTest : public TestSupport::TempDirTest {
 };
 
 // The ancestors from the root down, then the subdirectories in name order,
-// one indent step (three spaces) a level, no deeper than the cap.
-TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesWithCappedIndent) {
+// indented a level deeper each and no deeper than the list can show: on a
+// deep path every name stays in view.
+TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesInView) {
     std::string deep = root_;
-    for (int level = 0; level < Platform::kMostIndentSteps + 2; ++level) {
+    for (int level = 0; level < 30; ++level) {
         deep = MakeDirectory(deep + "\\d" + std::to_string(level));
     }
     MakeDirectory(deep + "\\b");
@@ -77,17 +78,23 @@ TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesWithCappedInd
     Platform::Win32DirListBox dir1(form_.Handle());
     dir1.SetPath(deep);
 
-    const std::vector<std::string> ancestors = Platform::PathAndAncestors(deep);
+    std::vector<std::wstring> names;
+    for (const std::string& ancestor : Platform::PathAndAncestors(deep)) {
+        names.push_back(Platform::WideText(Platform::LastName(ancestor)));
+    }
+    names.insert(names.end(), {L"a", L"b"});
     const std::vector<std::wstring> rows = Rows(dir1);
-    ASSERT_EQ(rows.size(), ancestors.size() + 2);
-    EXPECT_EQ(rows.front(), Platform::WideText(ancestors.front()));  // the drive's root
-    const std::wstring mostIndent(3 * Platform::kMostIndentSteps, L' ');
-    EXPECT_EQ(rows[1], L"   " + Platform::WideText(Platform::LastName(ancestors[1])));
-    EXPECT_EQ(rows[ancestors.size() - 1],
-              mostIndent + L"d" + std::to_wstring(Platform::kMostIndentSteps + 1));
-    EXPECT_EQ(rows[ancestors.size()], mostIndent + L"a");
-    EXPECT_EQ(rows.back(), mostIndent + L"b");
-    EXPECT_EQ(dir1.CurrentRow(), static_cast<int>(ancestors.size()) - 1);
+    ASSERT_EQ(rows.size(), names.size());
+    std::size_t indent = 0;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const std::size_t spaces = rows[row].find_first_not_of(L' ');
+        EXPECT_EQ(rows[row].substr(spaces), names[row]);
+        EXPECT_GE(spaces, indent);  // deeper rows never stand further left
+        EXPECT_LE(spaces, 16u);     // and never out of sight
+        indent = spaces;
+    }
+    EXPECT_GT(indent, 0u);
+    EXPECT_EQ(dir1.CurrentRow(), static_cast<int>(names.size()) - 3);
 }
 
 // Files in name order, names that are not plain ASCII shown as they are and
