@@ -35,8 +35,11 @@ BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config
 
 # Only for `windows`: the MinGW-w64 cross compiler (its POSIX-threads
 # variant), Wine to run the tests, and GoogleTest's sources, which are
-# compiled with the cross compiler.
-WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest)
+# compiled with the cross compiler; librsvg and ImageMagick to draw
+# tallix.exe's icon; Xvfb, xdotool, ImageMagick and a Japanese font for the
+# tests that run the window.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
+    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic)
 
 install_missing_packages() {
     local missing=()
