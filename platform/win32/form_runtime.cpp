@@ -168,47 +168,67 @@ class WaitCursor {
 
 int CALLBACK NoteFontFound(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM found) {
     // Vertical forms of a family ("@MS UI Gothic") are not for rows of text.
-    if (font->lfFaceName[0] == L'@') {
-        return 1;
+    if (font->lfFaceName[0] != L'@') {
+        reinterpret_cast<std::vector<std::wstring>*>(found)->push_back(font->lfFaceName);
     }
-    *reinterpret_cast<std::wstring*>(found) = font->lfFaceName;
-    return 0;
+    return 1;
 }
 
-// A family that exists on this machine with `charset`, named `name` or,
-// for an empty name, any.
-std::wstring FindFontFamily(HDC dc, const wchar_t* name, BYTE charset) {
+// The families that exist on this machine with `charset`, named `name` or,
+// for an empty name, all of them.
+std::vector<std::wstring> FontFamilies(HDC dc, const wchar_t* name, BYTE charset) {
     LOGFONTW wanted{};
     wanted.lfCharSet = charset;
     ::lstrcpynW(wanted.lfFaceName, name, LF_FACESIZE);
-    std::wstring found;
+    std::vector<std::wstring> found;
     ::EnumFontFamiliesExW(dc, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
     return found;
 }
 
+// Whether the family `name` draws Latin letters, digits and katakana with
+// glyphs of its own (a fallback font may lack Latin letters, and a family
+// name may be missing altogether).
+bool ShowsReportText(HDC dc, const std::wstring& name) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
+    const HFONT font = ::CreateFontIndirectW(&wanted);
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE]{};
+    ::GetTextFaceW(dc, LF_FACESIZE, face);
+    const std::wstring sample = L"Aa0(-)バイトファ";  // バイトファ
+    std::vector<WORD> glyphs(sample.size());
+    const bool all =
+        ::GetGlyphIndicesW(dc, sample.c_str(), static_cast<int>(sample.size()), glyphs.data(),
+                           GGI_MARK_NONEXISTING_GLYPHS) == sample.size() &&
+        std::find(glyphs.begin(), glyphs.end(), WORD{0xFFFF}) == glyphs.end();
+    ::SelectObject(dc, previous);
+    ::DeleteObject(font);
+    return all && ::lstrcmpiW(face, name.c_str()) == 0;
+}
+
 // The user-interface families of Windows that show katakana, newest first;
-// failing those (Wine, a machine without Japanese support) any family with
-// Japanese characters, and failing that the system's message font.
+// failing those (Wine, a machine without Japanese support) the first family
+// with Japanese characters that has Latin ones too, and failing that the
+// system's message font.
 std::wstring KatakanaFontFamily() {
     static const std::wstring family = [] {
         const HDC dc = ::GetDC(nullptr);
-        std::wstring found;
-        for (const wchar_t* name : {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"}) {
-            if (found.empty()) {
-                found = FindFontFamily(dc, name, DEFAULT_CHARSET);
-            }
+        std::vector<std::wstring> candidates{L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"};
+        for (std::wstring& name : FontFamilies(dc, L"", SHIFTJIS_CHARSET)) {
+            candidates.push_back(std::move(name));
         }
-        if (found.empty()) {
-            found = FindFontFamily(dc, L"", SHIFTJIS_CHARSET);
-        }
+        const auto found =
+            std::find_if(candidates.begin(), candidates.end(),
+                         [dc](const std::wstring& name) { return ShowsReportText(dc, name); });
         ::ReleaseDC(nullptr, dc);
-        if (found.empty()) {
-            NONCLIENTMETRICSW metrics{};
-            metrics.cbSize = sizeof metrics;
-            ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-            found = metrics.lfMessageFont.lfFaceName;
+        if (found != candidates.end()) {
+            return *found;
         }
-        return found;
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        return std::wstring(metrics.lfMessageFont.lfFaceName);
     }();
     return family;
 }

@@ -24,6 +24,7 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     DISPLAY='' wineboot -i >/dev/null 2>&1
+    wineserver -w
     # Wine has none of Windows' Japanese fonts; it shows the host's IPA
     # Gothic under the name of one, and so in every font that links to it
     # (the title bar's too).
