@@ -25,12 +25,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     DISPLAY='' wineboot -i >/dev/null 2>&1
     wineserver -w
-    # Wine has none of Windows' Japanese fonts; it shows the host's IPA
-    # Gothic under the name of one, and so in every font that links to it
-    # (the title bar's too).
-    if fc-list 2>/dev/null | grep -q "IPAGothic"; then
-        DISPLAY='' wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
-            /v 'MS UI Gothic' /d 'IPAGothic' /f >/dev/null 2>&1
+    # Wine has none of Windows' Japanese fonts. The program finds the
+    # host's IPA Gothic itself; linked to Tahoma, Wine's own font, it shows
+    # the katakana of the title bar and message boxes too.
+    if fc-list 2>/dev/null | grep -q "ipag.ttf"; then
+        DISPLAY='' wine reg add \
+            'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v Tahoma /t REG_MULTI_SZ /d 'ipag.ttf,IPAGothic' /f >/dev/null 2>&1
     fi
     wineserver -w
 fi
