@@ -1,9 +1,14 @@
 #include "cli/escape.h"
 
+#include "platform/os/directory.h"
+
 namespace Cli {
 
 bool NeedsEscaping(std::string_view name) {
-    return name.find_first_of("\\\n\r") != std::string_view::npos;
+    // Where the backslash separates names (Windows), a name holds it only
+    // as a separator, and only a line break needs escaping.
+    const bool backslashSeparates = std::string_view(Platform::kPathSeparator) == "\\";
+    return name.find_first_of(backslashSeparates ? "\n\r" : "\\\n\r") != std::string_view::npos;
 }
 
 std::string EscapedName(std::string_view name) {

@@ -1,7 +1,8 @@
 // Standard output of the command, written so that every failure is seen:
 // each write goes straight to the system and its result is checked, and
 // ending the output closes it and checks that too (a full disk or a network
-// file system may report only then).
+// file system may report only then). The system's outputs are in
+// output_posix.h and output_win32.h.
 #pragma once
 
 #include <cerrno>
@@ -19,17 +20,6 @@ class Output {
     // Ends the output after the last write; returns 0, or the errno value
     // of the failure.
     virtual int Close() = 0;
-};
-
-// An open file descriptor, written with write(2) and ended with close(2).
-class DescriptorOutput : public Output {
-  public:
-    explicit DescriptorOutput(int fd) : fd_(fd) {}
-    int Write(std::string_view text) override;
-    int Close() override;
-
-  private:
-    int fd_;
 };
 
 // Output kept in a string, for tests: it holds at most `capacity` bytes and

@@ -14,7 +14,9 @@
 #include "platform/files/byte_buffer.h"
 #include "platform/files/files.h"
 #include "platform/os/decimal_text.h"
+#include "platform/os/directory.h"
 #include "platform/os/error.h"
+#include "platform/os/text.h"
 #include "window/report.h"
 
 #ifndef TALLIX_VERSION
@@ -148,13 +150,14 @@ class Session {
     std::ostream& err_;
 };
 
-// Measures the file at `path` as the window's report does, or the stream
-// `stream` when it is not -1; nothing after saying why it could not, with
-// `name` for the file.
+// Measures the file at `path` as the window's report does, or `stream`
+// when there is one; nothing after saying why it could not, with `name`
+// for the file.
 std::optional<Window::FileReport> Measure(const std::string& name, const std::string& path,
-                                          int stream, Session& session) {
+                                          std::optional<Platform::InputStream> stream,
+                                          Session& session) {
     try {
-        return stream >= 0 ? Window::MeasureStream(stream, name) : Window::MeasureFile(path);
+        return stream ? Window::MeasureStream(*stream, name) : Window::MeasureFile(path);
     } catch (const Platform::PlatformError& error) {
         session.Complain(name, error.reason());
     } catch (const std::exception& error) {
@@ -168,16 +171,19 @@ std::string_view LineStart(std::string_view name) {
     return NeedsEscaping(name) ? "\\" : "";
 }
 
-// The window's report with its name escaped, each CR LF line break made a
-// newline, and a newline after the last line: always four lines.
+// The window's report with its name escaped, each CR LF line break made
+// the system's line end (a newline on POSIX; on Windows CR LF stays), and
+// one after the last line: always four lines.
 std::string TerminalText(const Window::FileReport& report) {
     Window::FileReport shown = report;
     shown.filename = EscapedName(report.filename);
+    const std::string_view lineEnd = Platform::kLineEnd;
     std::string text = std::string(LineStart(report.filename)) + Window::ReportText(shown);
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
-        text.erase(at, 1);
+        text.replace(at, 2, lineEnd);
+        at += lineEnd.size();
     }
-    return text + "\n";
+    return text.append(lineEnd);
 }
 
 std::string BriefLine(const Window::FileReport& report) {
@@ -185,17 +191,18 @@ std::string BriefLine(const Window::FileReport& report) {
            Platform::DecimalText(report.FileLength) + " " + EscapedName(report.filename) + "\n";
 }
 
-int ReportFiles(const Options& options, int input, Session& session) {
+int ReportFiles(const Options& options, Platform::InputStream input, Session& session) {
     bool allReported = true;
     bool reportedAny = false;
     for (const std::string& name : options.names) {
-        const std::optional<Window::FileReport> report =
-            Measure(name, name, name == kStandardInput ? input : -1, session);
+        const std::optional<Window::FileReport> report = Measure(
+            name, name, name == kStandardInput ? std::optional(input) : std::nullopt, session);
         if (!report) {
             allReported = false;
             continue;
         }
-        std::string text(reportedAny && !options.brief ? "\n" : "");  // between full reports
+        // A blank line between full reports.
+        std::string text(reportedAny && !options.brief ? Platform::kLineEnd : "");
         text += options.brief ? BriefLine(*report) : TerminalText(*report);
         if (!session.Print(text)) {
             return kSomeFailed;
@@ -211,15 +218,9 @@ int ReportFiles(const Options& options, int input, Session& session) {
 struct ListText {
     Platform::ByteBuffer bytes;
     // Where a relative path in the list starts: the list's directory, ending
-    // in '/', or nothing for the current directory.
+    // in its separator, or nothing for the current directory.
     std::string directory;
 };
-
-// The directory part of `path`, ending in '/', or nothing.
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 // The whole text of the list at `path`. A stream's directory says nothing
 // of its names (/dev/fd/63 of a process substitution), so a FIFO's names
@@ -227,7 +228,7 @@ std::string DirectoryOf(const std::string& path) {
 ListText ReadList(const std::string& path) {
     bool isFifo = false;
     Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(path, isFifo);
-    return {std::move(bytes), isFifo ? std::string() : DirectoryOf(path)};
+    return {std::move(bytes), isFifo ? std::string() : Platform::DirectoryPrefix(path)};
 }
 
 struct CheckCounts {
@@ -289,8 +290,8 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
 }
 
 // Checks the files of one list; false when a write failed.
-bool CheckList(const std::string& list, const Options& options, int input, Session& session,
-               CheckCounts& counts) {
+bool CheckList(const std::string& list, const Options& options, Platform::InputStream input,
+               Session& session, CheckCounts& counts) {
     ListText text;
     try {
         text = list == kStandardInput ? ListText{Platform::ReadToEnd(input, list), {}}
@@ -321,8 +322,8 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
         ++entries;
         const ListEntry& entry = parsed.entry;
         const std::string path =
-            entry.path.front() == '/' ? entry.path : text.directory + entry.path;
-        const auto report = Measure(entry.path, path, -1, session);  // "-" is a file here
+            Platform::IsAbsolutePath(entry.path) ? entry.path : text.directory + entry.path;
+        const auto report = Measure(entry.path, path, std::nullopt, session);  // "-" is a file here
         if (!report) {
             ++counts.unreadable;
             continue;
@@ -346,7 +347,7 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
     return true;
 }
 
-int CheckLists(const Options& options, int input, Session& session) {
+int CheckLists(const Options& options, Platform::InputStream input, Session& session) {
     CheckCounts counts;
     for (const std::string& list : options.names) {
         if (!CheckList(list, options, input, session, counts)) {
@@ -369,7 +370,7 @@ int CheckLists(const Options& options, int input, Session& session) {
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     int input) {
+                     Platform::InputStream input) {
     Session session(out, err);
     Options options;
     try {

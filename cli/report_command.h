@@ -3,13 +3,12 @@
 // their checksums.
 #pragma once
 
-#include <unistd.h>
-
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/output.h"
+#include "platform/files/input_stream.h"
 
 namespace Cli {
 
@@ -23,6 +22,6 @@ inline constexpr int kUsageError = 2;  // also a list that cannot be read or has
 // input ("-") from `input`. Ends `out` with Close() after the last write,
 // unless a write failed or the arguments were wrong. Returns the exit status.
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     int input = STDIN_FILENO);
+                     Platform::InputStream input = Platform::StandardInput());
 
 }  // namespace Cli

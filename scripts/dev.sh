@@ -128,6 +128,14 @@ case "${1:-}" in
             -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake ${CMAKE_ARGS:-}
         cmake --build "$windows_build" -j2
         DISPLAY='' ctest --test-dir "$windows_build" -j2 --output-on-failure
+        # The same reports as the Linux build, when there is one to compare with.
+        if [ -x "$BUILD_DIR/cli/tallix-report" ]; then
+            DISPLAY='' tests/windows/same_report.sh "$BUILD_DIR/cli/tallix-report" \
+                "$windows_build/cli/tallix-report.exe"
+        else
+            echo "No $BUILD_DIR/cli/tallix-report to compare tallix-report.exe with;" \
+                "run scripts/dev.sh test first."
+        fi
         cpack --config "$windows_build/CPackConfig.cmake" -B "$windows_build/package"
         ;;
     *)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/files/input_stream.h"
 #include "platform/os/clock.h"
 
 namespace Window {
@@ -38,11 +39,11 @@ using MillisecondClock = std::function<std::int32_t()>;
 FileReport MeasureFile(const std::string& filename,
                        const MillisecondClock& clock = Platform::timeGetTime);
 
-// Reads the open descriptor `fd` (standard input, a pipe) to its end and
+// Reads the open stream `input` (standard input, a pipe) to its end and
 // measures the bytes read as MeasureFile measures a file, reporting them
 // under `name`. Throws Platform::PlatformError when the read fails or the
 // data does not fit in memory.
-FileReport MeasureStream(int fd, const std::string& name,
+FileReport MeasureStream(Platform::InputStream input, const std::string& name,
                          const MillisecondClock& clock = Platform::timeGetTime);
 
 // The report's four lines, separated by CR LF, with none after the last:

@@ -115,7 +115,7 @@ TEST_F(ReportTest, EachStageDoesItsWorkBetweenItsOwnTwoReadings) {
     EXPECT_EXIT(childChecks(StageSpansOf(path,
                                          [&](auto clock) {
                                              const int fd = ::open(path.c_str(), O_RDONLY);
-                                             FileReport report = MeasureStream(fd, "-", clock);
+                                             FileReport report = MeasureStream({fd}, "-", clock);
                                              ::close(fd);
                                              return report;
                                          })),
@@ -127,14 +127,14 @@ TEST_F(ReportTest, AStreamIsMeasuredUnderItsNameLikeAFile) {
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_EQ(::write(fds[1], "123456789", 9), 9);
     ::close(fds[1]);
-    EXPECT_EQ(UntimedReportText(MeasureStream(fds[0], "-")),
+    EXPECT_EQ(UntimedReportText(MeasureStream({fds[0]}, "-")),
               "-(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"
               "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms");
     ::close(fds[0]);
 
     ASSERT_EQ(::pipe(fds), 0);
     ::close(fds[1]);
-    const FileReport empty = MeasureStream(fds[0], "-");
+    const FileReport empty = MeasureStream({fds[0]}, "-");
     ::close(fds[0]);
     EXPECT_EQ(empty.FileLength, 0);
     EXPECT_EQ(empty.crc32 + " " + empty.crc16, "00000000 FFFF");

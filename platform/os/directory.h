@@ -50,6 +50,16 @@ std::vector<std::string> PathAndAncestors(const std::string& path);
 std::string JoinPath(const std::string& directory, std::string_view separator,
                      const std::string& name);
 
+// Whether `path` names its place without the current directory: on POSIX
+// it starts with "/"; on Windows it starts with a separator ("\\" or "/")
+// or names a drive ("C:").
+bool IsAbsolutePath(std::string_view path);
+
+// The directory part of `path` up to and with its last separator
+// ("/home/a/" for "/home/a/list"; "C:\\data\\" for "C:\\data\\list"), or
+// an empty string when it has none.
+std::string DirectoryPrefix(const std::string& path);
+
 // The last name in a normal path; the root gives itself.
 std::string LastName(const std::string& path);
 

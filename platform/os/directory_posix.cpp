@@ -142,6 +142,15 @@ std::vector<std::string> PathAndAncestors(const std::string& path) {
     return chain;
 }
 
+bool IsAbsolutePath(std::string_view path) {
+    return path.starts_with('/');
+}
+
+std::string DirectoryPrefix(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string LastName(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (path == "/" || slash == std::string::npos) {

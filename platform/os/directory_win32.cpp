@@ -162,6 +162,19 @@ std::vector<std::string> PathAndAncestors(const std::string& path) {
     return chain;
 }
 
+bool IsAbsolutePath(std::string_view path) {
+    return (!path.empty() && IsSeparator(path[0])) ||
+           (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':');
+}
+
+std::string DirectoryPrefix(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator != std::string::npos) {
+        return path.substr(0, separator + 1);
+    }
+    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
+}
+
 std::string LastName(const std::string& path) {
     const std::size_t root = RootLength(path);
     const std::size_t separator = path.find_last_of("\\/");

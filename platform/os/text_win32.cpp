@@ -3,8 +3,12 @@
 #include <string>
 
 #include "platform/os/decimal_text.h"
+#include "platform/os/text.h"
 
 namespace Platform {
+
+const char kLineEnd[] = "\r\n";
+
 namespace {
 
 // The number of bytes of the UTF-8 sequence starting with `lead`, or 0 when

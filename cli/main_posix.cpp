@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/output.h"
+#include "cli/output_posix.h"
 #include "cli/report_command.h"
 
 namespace {
@@ -48,5 +48,5 @@ int main(int argc, char** argv) {
     }
     const std::vector<std::string> args(argv + 1, argv + argc);
     Cli::DescriptorOutput out(STDOUT_FILENO);
-    return Cli::RunReportCommand(args, out, std::cerr, STDIN_FILENO);
+    return Cli::RunReportCommand(args, out, std::cerr, Platform::StandardInput());
 }
