@@ -12,6 +12,7 @@
 //   window_probe item NAME         screen position of NAME in the file list
 //   window_probe box               the error box's caption and text
 //   window_probe closebox          presses the error box's OK button
+//   window_probe clipboard         the clipboard's text
 //   window_probe close             closes the form
 //   window_probe lock FILE SECONDS holds FILE open, unshared
 // Text is written in UTF-8, one item a line. Exit status 1: not found.
@@ -27,8 +28,8 @@ constexpr wchar_t kFormClass[] = L"TallixForm";
 enum Control { kDrive1, kDir1, kFile1, kLabel1 };
 
 void Print(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr,
-                                           nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), size, nullptr, nullptr);
     bytes.back() = '\n';
@@ -106,6 +107,20 @@ int Run(const std::vector<std::wstring>& args) {
         ::Sleep(static_cast<DWORD>(std::stoi(args[2]) * 1000));
         ::CloseHandle(file);
         return 0;
+    }
+    if (command == L"clipboard") {
+        if (!::OpenClipboard(nullptr)) {
+            return 1;
+        }
+        const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+        const auto* text =
+            data != nullptr ? static_cast<const wchar_t*>(::GlobalLock(data)) : nullptr;
+        Print(text != nullptr ? text : L"");
+        if (text != nullptr) {
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+        return text != nullptr ? 0 : 1;
     }
     HWND form = Form();
     for (int tries = 0; command == L"wait" && tries < 300; ++tries) {

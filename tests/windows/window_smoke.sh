@@ -94,6 +94,11 @@ expect "katakana name" "$katakana(9バイト)" "$(sed -n 1p <<<"$report" | sed '
 expect "its CRC-32" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
 import -window root "$screenshots-report.png"
 
+# Ctrl+C in the file list copies the whole report.
+xdotool key ctrl+c
+sleep 0.5
+expect "copied report" "$report" "$(probe clipboard)"
+
 # A file another program holds open without sharing cannot be read: the
 # error box names it, and afterwards the highlight and report are as before.
 wine "$probe" lock "$work/locked.txt" 120 >/dev/null &
