@@ -129,6 +129,14 @@ expect "directory list's root" 'C:\' "$(probe dirs | head -n 1)"
 expect "report after the drive change" "$report" "$(probe label)"
 import -window root "$screenshots-drive.png"
 
+# Enter in the directory list opens the highlighted entry (the last one,
+# C:\windows).
+xdotool key Tab
+sleep 0.5
+xdotool key End Return
+sleep 1
+expect "directory opened with Enter" windows "$(probe dirs | sed -n 2p | sed 's/^ *//')"
+
 probe close
 for _ in $(seq 50); do
     kill -0 "$pid" 2>/dev/null || break
