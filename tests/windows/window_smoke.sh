@@ -144,4 +144,24 @@ for _ in $(seq 50); do
 done
 wait "$pid" || fail "tallix.exe ended with status $?"
 pid=
+
+# At 150 % the window and its controls are laid out for 144 dots per inch.
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+    wineserver -k
+    wineserver -w
+}
+set_dpi 144
+trap 'set_dpi 96; cleanup' EXIT
+(cd "$work" && exec wine "$tallix") &
+pid=$!
+probe wait || fail "no form appeared at 144 dots per inch"
+sleep 1
+expect "client size at 144 dots per inch" "761 467" "$(probe client)"
+click_file digits.txt
+expect "CRC-32 at 144 dots per inch" "CRC32 - CBF43926" "$(probe label | sed -n 2p)"
+import -window root "$screenshots-144dpi.png"
+probe close
+wait "$pid" || fail "tallix.exe ended with status $?"
+pid=
 echo "screenshots: $screenshots-*.png"
