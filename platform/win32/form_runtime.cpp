@@ -646,29 +646,81 @@ Win32Label::Win32Label(HWND form)
 void Win32Label::SetCaption(const std::string& caption, std::size_t literalLength) {
     const std::string_view text(caption);
     const std::size_t literal = std::min(literalLength, text.size());
-    std::wstring shown = DisplayText(text.substr(0, literal));
+    std::wstring whole = DisplayText(text.substr(0, literal));
+    const std::size_t separator = whole.rfind(L'\\');
+    const std::size_t keepFrom = separator == std::wstring::npos ? 0 : separator + 1;
     const std::string_view lineBreak = "\r\n";
     std::size_t start = literal;
     for (std::size_t end; (end = text.find(lineBreak, start)) != std::string_view::npos;
          start = end + lineBreak.size()) {
-        shown += DisplayText(text.substr(start, end - start)) + L"\r\n";
+        whole += DisplayText(text.substr(start, end - start)) + L"\r\n";
     }
-    shown += DisplayText(text.substr(start));
-    if (!::SetWindowTextW(Handle(), shown.c_str())) {
-        throw WindowsError("show the report", "", ::GetLastError());
+    whole += DisplayText(text.substr(start));
+    const std::wstring previousWhole = std::exchange(whole_, std::move(whole));
+    const std::size_t previousKeepFrom = std::exchange(keepFrom_, keepFrom);
+    if (!Show()) {
+        const DWORD error = ::GetLastError();
+        whole_ = previousWhole;
+        keepFrom_ = previousKeepFrom;
+        Show();
+        throw WindowsError("show the report", "", error);
     }
     caption_ = caption;
     literalLength_ = literal;
 }
 
+bool Win32Label::Show() {
+    const std::size_t lineEnd = std::min(whole_.find(L"\r\n"), whole_.size());
+    const std::wstring first = whole_.substr(0, lineEnd);
+    // The room the edit control gives a line: its width less its margins.
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    const auto margins = static_cast<DWORD>(::SendMessageW(Handle(), EM_GETMARGINS, 0, 0));
+    const int room = client.right - LOWORD(margins) - HIWORD(margins) - 2;
+    const HDC dc = ::GetDC(Handle());
+    const HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+    const auto fits = [dc, room](std::string_view line) {
+        const std::wstring wide = DecodedText(line);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return size.cx <= room;
+    };
+    const std::string line = Utf8Text(first);
+    const Window::MiddleElision elided =
+        Window::MiddleElided(line, Utf8Text(first.substr(0, keepFrom_)).size(), fits);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(Handle(), dc);
+    std::wstring shown = whole_;
+    ellipsisAt_ = 0;
+    ellipsisStandsFor_ = 0;
+    if (elided.Shortened()) {
+        const std::size_t head =
+            DecodedText(std::string_view(line).substr(0, elided.headBytes)).size();
+        const std::size_t tail =
+            DecodedText(std::string_view(line).substr(line.size() - elided.tailBytes)).size();
+        shown = DecodedText(elided.text) + whole_.substr(lineEnd);
+        ellipsisAt_ = head;
+        ellipsisStandsFor_ = first.size() - head - tail;
+    }
+    return ::SetWindowTextW(Handle(), shown.c_str()) != FALSE;
+}
+
+std::size_t Win32Label::WholePosition(std::size_t shown) const {
+    if (ellipsisStandsFor_ == 0 || shown <= ellipsisAt_) {
+        return shown;
+    }
+    return shown - 1 + ellipsisStandsFor_;
+}
+
 void Win32Label::Copy() const {
-    const std::wstring text = WindowText(Handle());
     DWORD start = 0;
     DWORD end = 0;
     ::SendMessageW(Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                    reinterpret_cast<LPARAM>(&end));
-    const std::wstring copied =
-        start < end && end <= text.size() ? text.substr(start, end - start) : text;
+    const std::size_t from = WholePosition(start);
+    const std::size_t to = std::min(WholePosition(end), whole_.size());
+    const std::wstring copied = from < to ? whole_.substr(from, to - from) : whole_;
     if (!::OpenClipboard(::GetAncestor(Handle(), GA_ROOT))) {
         throw WindowsError("copy the report", "", ::GetLastError());
     }
@@ -726,6 +778,15 @@ void Win32Label::CompareWithClipboard() const {
 // back to the list that had it. Its menu copies and selects.
 std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_SETFONT:
+        case WM_SIZE: {
+            // Another font or width: the first line is fitted again.
+            const LRESULT result = Default(message, wParam, lParam);
+            if (!whole_.empty()) {
+                Show();
+            }
+            return result;
+        }
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: {
             const HWND focus = ::GetFocus();

@@ -173,6 +173,7 @@ TEST_F(Win32FormTest, DriveListGoesBackWhenTheChosenDriveFails) {
 // The caption's CR LF pairs break lines; in the literal path they are text.
 TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
     Platform::Win32Label label1(form_.Handle());
+    form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\a\r\nb.txt";
     const std::string caption = path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms";
     label1.SetCaption(caption, path.size());
@@ -183,6 +184,34 @@ TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
     first[0] = 64;
     first[::SendMessageW(label1.Handle(), EM_GETLINE, 0, reinterpret_cast<LPARAM>(first))] = 0;
     EXPECT_STREQ(first, L"C:\\a\\r\\nb.txt(9バイト)");
+}
+
+// A path too long for the label loses its middle, never the file's name and
+// size; what is copied is the whole text.
+TEST_F(Win32FormTest, LabelShortensALongPathInTheMiddleAndCopiesItWhole) {
+    Platform::Win32Label label1(form_.Handle());
+    form_.Add(label1, {120, 3600, 7335, 975});
+    const std::string path = "C:\\" + std::string(300, 'd') + "\\name.txt";
+    label1.SetCaption(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms", path.size());
+
+    wchar_t first[400]{};
+    first[0] = 400;
+    first[::SendMessageW(label1.Handle(), EM_GETLINE, 0, reinterpret_cast<LPARAM>(first))] = 0;
+    const std::wstring shown = first;
+    EXPECT_TRUE(shown.starts_with(L"C:\\d")) << shown;
+    EXPECT_NE(shown.find(L"\u2026"), std::wstring::npos) << shown;
+    EXPECT_TRUE(shown.ends_with(L"\\name.txt(9バイト)")) << shown;
+
+    ::SendMessageW(label1.Handle(), EM_SETSEL, 0, -1);
+    label1.Copy();
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    const auto* copied =
+        static_cast<const wchar_t*>(::GlobalLock(::GetClipboardData(CF_UNICODETEXT)));
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(std::wstring(copied),
+              Platform::WideText(path) + L"(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms");
+    ::GlobalUnlock(::GetClipboardData(CF_UNICODETEXT));
+    ::CloseClipboard();
 }
 
 }  // namespace
