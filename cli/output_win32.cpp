@@ -27,7 +27,8 @@ std::size_t IncompleteTail(std::string_view text) {
 
 int ErrnoForWindowsError(unsigned long code) {
     switch (code) {
-        case ERROR_NO_DATA:
+        case ERROR_NO_DATA:             // Windows, for a pipe whose reader has gone
+        case ERROR_PIPE_NOT_CONNECTED:  // Wine, for the same
         case ERROR_BROKEN_PIPE:
             return EPIPE;
         case ERROR_DISK_FULL:

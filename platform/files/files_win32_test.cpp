@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/files/files.h"
 #include "platform/files/memory_check.h"
@@ -106,6 +111,17 @@ TEST_F(FilesWin32Test, StandardInputIsReadToItsEndFromAPipe) {
 
 TEST(MemoryCheckWin32Test, TheSystemReportsAvailableMemory) {
     EXPECT_GT(Platform::ReadMemoryHeadroom().available, 0);
+}
+
+TEST(ByteBufferWin32Test, LargeBuffersHaveTheirOwnPagesWritableToTheEnd) {
+    using Platform::ByteBuffer;
+    ByteBuffer buffer(ByteBuffer::kMappedThreshold + 1);
+    EXPECT_TRUE(buffer.mapped());
+    buffer.data()[0] = 1;
+    buffer.data()[buffer.size() - 1] = 2;
+    ByteBuffer moved(std::move(buffer));
+    EXPECT_EQ(moved.bytes().back(), 2);
+    EXPECT_THROW(ByteBuffer(SIZE_MAX), std::bad_alloc);
 }
 
 }  // namespace
