@@ -18,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QToolTip>
 #include <QUrl>
 
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -356,6 +358,11 @@ std::optional<std::string> DroppedPath(const QMimeData& data) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) {
         return std::nullopt;
     }
+    // A path on another host is not this machine's, whatever it names here.
+    const QString host = urls.front().host();
+    if (!host.isEmpty() && host != QStringLiteral("localhost")) {
+        return std::nullopt;
+    }
     // The encoded path keeps bytes that are not UTF-8 as %XX escapes.
     const QByteArray encoded = urls.front().path(QUrl::FullyEncoded).toLatin1();
     const std::string path = QByteArray::fromPercentEncoding(encoded).toStdString();
@@ -395,17 +402,32 @@ void QtDriveListBox::SetDrives(const std::vector<std::string>& drives, const std
     ShowChosenInToolTip();
 }
 
-// The closed box shows as much of the mount point as fits its width.
-void QtDriveListBox::ShowChosenInToolTip() {
+int QtDriveListBox::TextRoom() const {
     QStyleOptionComboBox option;
     initStyleOption(&option);
-    const int room =
-        style()
-            ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
-            .width();
+    return style()
+        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
+        .width();
+}
+
+void QtDriveListBox::ShowChosenInToolTip() {
     const QString whole = chosen_ >= 0 ? DisplayText(Drive()) : QString();
-    setToolTip(fontMetrics().horizontalAdvance(whole) > room ? ToolTipText(whole, this)
-                                                             : QString());
+    setToolTip(fontMetrics().horizontalAdvance(whole) > TextRoom() ? ToolTipText(whole, this)
+                                                                   : QString());
+}
+
+// The closed box shows the chosen mount point shortened in the middle to
+// its width, the end of its last name in view.
+void QtDriveListBox::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    if (chosen_ >= 0) {
+        option.currentText = ShortenedInTheMiddle(DisplayText(Drive()), LastNameStart(Drive()),
+                                                  fontMetrics(), TextRoom() - 2);
+    }
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 std::string QtDriveListBox::Drive() const {
@@ -457,6 +479,13 @@ QVariant NativeListModel::data(const QModelIndex& index, int role) const {
 }
 
 NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
+    // At a fractional scale (1.5) the frame's bottom line falls on the
+    // device pixel row the entries' area rounds out to, and they paint over
+    // it; one pixel less for the entries leaves it in view.
+    const qreal scale = devicePixelRatioF();
+    if (scale != std::floor(scale)) {
+        setViewportMargins(0, 0, 0, 1);
+    }
     setModel(&model_);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -545,6 +574,11 @@ bool NativeListView::viewportEvent(QEvent* event) {
     }
     const bool handled = QListView::viewportEvent(event);
     switch (event->type()) {
+        case QEvent::Paint:
+            if (hasFocus()) {
+                DrawFocusFrame();
+            }
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             ApplyPendingHighlight(false);
@@ -584,6 +618,7 @@ void NativeListView::focusInEvent(QFocusEvent* event) {
     if (!hadCurrent) {
         Highlight(-1);
     }
+    viewport()->update();
 }
 
 // Without a keyboard position the view would take every move key to the
@@ -621,19 +656,24 @@ void NativeListView::keyPressEvent(QKeyEvent* event) {
     ApplyPendingHighlight(true);
 }
 
-bool NativeListView::event(QEvent* event) {
-    const bool handled = QListView::event(event);
-    if (event->type() == QEvent::Paint && hasFocus()) {
-        DrawFocusFrame();
-    }
-    return handled;
+// Along the inside of the list's edge, over the entries.
+void NativeListView::DrawFocusFrame() {
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
 }
 
-// Over the list's own frame, so it takes no room from the entries.
-void NativeListView::DrawFocusFrame() {
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+void NativeListView::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
+}
+
+// Scrolling moves what is drawn; the frame stays at the edge.
+void NativeListView::scrollContentsBy(int dx, int dy) {
+    QListView::scrollContentsBy(dx, dy);
+    if (hasFocus()) {
+        viewport()->update();
+    }
 }
 
 // ---- Directory list ----
@@ -776,7 +816,12 @@ QFont OneFontForLatinAndKatakana(QFont font) {
         return font;
     }
     for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
-        if (both(family) && !QFontDatabase::isFixedPitch(family)) {
+        // Proportional, as the Latin text around it is (fontconfig does
+        // not always mark a monospaced one as such).
+        const QFontMetrics metrics{QFont(family)};
+        const bool proportional = metrics.horizontalAdvance(QLatin1Char('i')) !=
+                                  metrics.horizontalAdvance(QLatin1Char('M'));
+        if (both(family) && proportional) {
             font.setFamilies({family});
             break;
         }

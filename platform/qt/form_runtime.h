@@ -95,8 +95,12 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     // closed box's.
     void showPopup() override;
 
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
   private:
     void Choose(int index);
+    int TextRoom() const;
     void ShowChosenInToolTip();
     std::vector<std::string> drives_;
     int chosen_ = -1;
@@ -166,10 +170,11 @@ class NativeListView : public QListView {
     // user: no event is raised then.
     bool Quiet() const { return quiet_; }
 
-    bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     void ApplyPendingHighlight(bool finished);
