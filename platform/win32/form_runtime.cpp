@@ -166,23 +166,31 @@ class WaitCursor {
 
 // ---- Font ----
 
-int CALLBACK NoteFontFound(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM found) {
+int CALLBACK NoteFontFound(const LOGFONTW* font, const TEXTMETRICW* metrics, DWORD, LPARAM found) {
     // Vertical forms of a family ("@MS UI Gothic") are not for rows of text.
     if (font->lfFaceName[0] != L'@') {
-        reinterpret_cast<std::vector<std::wstring>*>(found)->push_back(font->lfFaceName);
+        // The bit named fixed pitch is set for proportional fonts.
+        const bool proportional = (metrics->tmPitchAndFamily & TMPF_FIXED_PITCH) != 0;
+        reinterpret_cast<std::vector<std::pair<std::wstring, bool>>*>(found)->emplace_back(
+            font->lfFaceName, proportional);
     }
     return 1;
 }
 
-// The families that exist on this machine with `charset`, named `name` or,
-// for an empty name, all of them.
-std::vector<std::wstring> FontFamilies(HDC dc, const wchar_t* name, BYTE charset) {
+// The families that exist on this machine with `charset`, the proportional
+// ones first.
+std::vector<std::wstring> FontFamilies(HDC dc, BYTE charset) {
     LOGFONTW wanted{};
     wanted.lfCharSet = charset;
-    ::lstrcpynW(wanted.lfFaceName, name, LF_FACESIZE);
-    std::vector<std::wstring> found;
+    std::vector<std::pair<std::wstring, bool>> found;
     ::EnumFontFamiliesExW(dc, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
-    return found;
+    std::stable_partition(found.begin(), found.end(),
+                          [](const auto& family) { return family.second; });
+    std::vector<std::wstring> names;
+    for (auto& [name, proportional] : found) {
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 // Whether the family `name` draws Latin letters, digits and katakana with
@@ -209,13 +217,13 @@ bool ShowsReportText(HDC dc, const std::wstring& name) {
 
 // The user-interface families of Windows that show katakana, newest first;
 // failing those (Wine, a machine without Japanese support) the first family
-// with Japanese characters that has Latin ones too, and failing that the
-// system's message font.
+// with Japanese characters that has Latin ones too, a proportional one if
+// there is one, and failing that the system's message font.
 std::wstring KatakanaFontFamily() {
     static const std::wstring family = [] {
         const HDC dc = ::GetDC(nullptr);
         std::vector<std::wstring> candidates{L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"};
-        for (std::wstring& name : FontFamilies(dc, L"", SHIFTJIS_CHARSET)) {
+        for (std::wstring& name : FontFamilies(dc, SHIFTJIS_CHARSET)) {
             candidates.push_back(std::move(name));
         }
         const auto found =
