@@ -10,6 +10,7 @@
 //   window_probe selected          the highlighted file, or nothing
 //   window_probe label             the report label's text
 //   window_probe item NAME         screen position of NAME in the file list
+//   window_probe labelchar N       screen position of the label's character N
 //   window_probe box               the error box's caption and text
 //   window_probe closebox          presses the error box's OK button
 //   window_probe clipboard         the clipboard's text
@@ -171,6 +172,15 @@ int Run(const std::vector<std::wstring>& args) {
         POINT centre{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
         ::ClientToScreen(controls[kFile1], &centre);
         Print(std::to_wstring(centre.x) + L" " + std::to_wstring(centre.y));
+    } else if (command == L"labelchar" && args.size() == 2) {
+        const LRESULT place = ::SendMessageW(controls[kLabel1], EM_POSFROMCHAR,
+                                             static_cast<WPARAM>(std::stoi(args[1])), 0);
+        if (place == -1) {
+            return 1;
+        }
+        POINT at{static_cast<short>(LOWORD(place)), static_cast<short>(HIWORD(place))};
+        ::ClientToScreen(controls[kLabel1], &at);
+        Print(std::to_wstring(at.x) + L" " + std::to_wstring(at.y + 4));
     } else if (command == L"box" || command == L"closebox") {
         const HWND box = ErrorBox(form);
         if (box == nullptr) {

@@ -94,10 +94,22 @@ expect "katakana name" "$katakana(9バイト)" "$(sed -n 1p <<<"$report" | sed '
 expect "its CRC-32" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
 import -window root "$screenshots-report.png"
 
-# Ctrl+C in the file list copies the whole report.
+# Ctrl+C in the file list copies the whole report; text selected in the
+# label with the mouse, the focus staying on the list, copies just that.
 xdotool key ctrl+c
 sleep 0.5
 expect "copied report" "$report" "$(probe clipboard)"
+first=$(sed -n 1p <<<"$report")
+crc32=$((${#first} + 2 + 8))  # "CBF43926" on the second line, after CR LF
+read -r x y <<<"$(probe labelchar "$crc32")"
+read -r x2 _ <<<"$(probe labelchar $((crc32 + 7)))"
+xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x + 4)) "$y" sleep 0.2 \
+    mousemove $((x2 + 12)) "$y" sleep 0.2 mouseup 1
+sleep 0.5
+expect "focus after selecting in the label" File1 "$(probe focus)"
+xdotool key ctrl+c
+sleep 0.5
+expect "copied selection" CBF43926 "$(probe clipboard)"
 
 # A file another program holds open without sharing cannot be read: the
 # error box names it, and afterwards the highlight and report are as before.
