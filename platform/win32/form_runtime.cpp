@@ -582,6 +582,13 @@ std::optional<LRESULT> Win32FileListBox::OnMessage(UINT message, WPARAM wParam, 
             return result;
         }
         case WM_KEYDOWN: {
+            // With nothing highlighted the list box starts every key at the
+            // first file; End, Up and Page Down start at the end instead.
+            if (const int first = FirstKeyboardRow(static_cast<UINT>(wParam)); first >= 0) {
+                Highlight(first);
+                Click(first);
+                return 0;
+            }
             // After a file failed, the keyboard goes on from it, while the
             // highlight shows the file reported before; a key that moves
             // nowhere new puts that highlight back.
@@ -600,6 +607,31 @@ std::optional<LRESULT> Win32FileListBox::OnMessage(UINT message, WPARAM wParam, 
             break;
     }
     return std::nullopt;
+}
+
+int Win32FileListBox::FirstKeyboardRow(UINT key) const {
+    const bool modified =
+        ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
+    const int last = RowCount() - 1;
+    if (keyboardRow_ || CurrentRow() >= 0 || last < 0 || modified) {
+        return -1;
+    }
+    switch (key) {
+        case VK_END:
+        case VK_UP:
+            return last;
+        case VK_NEXT: {
+            // The last file in view.
+            RECT client{};
+            ::GetClientRect(Handle(), &client);
+            const auto top = static_cast<int>(::SendMessageW(Handle(), LB_GETTOPINDEX, 0, 0));
+            const auto height = static_cast<int>(::SendMessageW(Handle(), LB_GETITEMHEIGHT, 0, 0));
+            const int rows = static_cast<int>(client.bottom) / std::max(1, height);
+            return std::min(last, top + std::max(1, rows) - 1);
+        }
+        default:
+            return -1;
+    }
 }
 
 void Win32FileListBox::Click(int row) {

@@ -156,7 +156,9 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     explicit Win32FileListBox(HWND form);
 
     // Raised when a mouse click or a keyboard move selects a file, and when
-    // a click lands on the file already selected. When it fails, the
+    // a click lands on the file already selected; with nothing selected,
+    // End and Up select the last file and Page Down the last in view. When
+    // it fails, the
     // highlight goes back to the file selected before (or none), while the
     // keyboard goes on from the file that failed, so the next key passes it.
     std::function<void()> onClick;
@@ -175,6 +177,10 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    // The row a key starts at when nothing is highlighted and the list box
+    // would start it at the first: the last for End and Up, the last in
+    // view for Page Down; -1 for any other key or case.
+    int FirstKeyboardRow(UINT key) const;
     void Click(int row);
     std::string path_;
     std::vector<std::string> names_;

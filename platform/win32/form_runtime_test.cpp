@@ -128,8 +128,9 @@ TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes)
     EXPECT_EQ(dir1.CurrentRow(), static_cast<int>(before.size()) - 2);
 }
 
-// A file that fails leaves the highlight where it was, but the keyboard
-// goes on from it: the next Down reports the file after it.
+// End with nothing highlighted starts at the last file. A file that fails
+// leaves the highlight where it was, but the keyboard goes on from it: the
+// next Down reports the file after it.
 TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
     MakeFile("a.txt");
     MakeFile("b.txt");
@@ -145,6 +146,7 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
         reported.push_back(file1.FileName());
     };
 
+    ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_END, 0);   // c.txt
     ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_HOME, 0);  // a.txt
     ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // b.txt fails
     ASSERT_EQ(errors_.size(), 1u);
@@ -153,7 +155,7 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
     EXPECT_EQ(file1.FileName(), "a.txt");
 
     ::SendMessageW(file1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // past b.txt
-    EXPECT_EQ(reported, (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_EQ(reported, (std::vector<std::string>{"c.txt", "a.txt", "c.txt"}));
     EXPECT_EQ(file1.CurrentRow(), 2);
 }
 
