@@ -22,7 +22,6 @@ namespace {
 constexpr wchar_t kFormClass[] = L"TallixForm";
 constexpr int kIconResource = 1;
 constexpr WORD kCopyCommand = 0x100;
-constexpr UINT_PTR kSubclassId = 1;
 // The report's font, in points.
 constexpr int kFontPoints = 9;
 // A path or reason in an error box keeps this many characters: its
@@ -319,13 +318,21 @@ Win32Control::Win32Control(HWND form, const wchar_t* windowClass, DWORD style, D
 
 Win32Control::~Win32Control() {
     if (::IsWindow(hwnd_)) {
-        ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+        if (controlProc_ != nullptr) {
+            ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProc_));
+        }
         ::DestroyWindow(hwnd_);
     }
 }
 
+// The control's own window procedure is replaced, not chained with
+// SetWindowSubclass: that looks its data up in a window property for every
+// message, which under Wine is a call to the server, and filling a list
+// sends a message a row.
 void Win32Control::Subclass() {
-    ::SetWindowSubclass(hwnd_, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    controlProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
 }
 
 std::optional<LRESULT> Win32Control::OnMessage(UINT, WPARAM, LPARAM) {
@@ -333,16 +340,15 @@ std::optional<LRESULT> Win32Control::OnMessage(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT Win32Control::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(hwnd_, message, wParam, lParam);
+    return ::CallWindowProcW(controlProc_, hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Win32Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR, DWORD_PTR self) {
-    if (const std::optional<LRESULT> result =
-            reinterpret_cast<Win32Control*>(self)->OnMessage(message, wParam, lParam)) {
+LRESULT CALLBACK Win32Control::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* control = reinterpret_cast<Win32Control*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (const std::optional<LRESULT> result = control->OnMessage(message, wParam, lParam)) {
         return *result;
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return control->Default(message, wParam, lParam);
 }
 
 // ---- Drive list ----

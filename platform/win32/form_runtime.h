@@ -82,9 +82,9 @@ class Win32Control {
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_;
+    WNDPROC controlProc_ = nullptr;  // the control's own, once subclassed
 };
 
 class Win32DriveListBox : public Win32Control, public Window::DriveListBox {
