@@ -426,7 +426,7 @@ void Win32DriveListBox::Choose(int index) {
 
 Win32ListBox::Win32ListBox(HWND form, DWORD style)
     : Win32Control(form, WC_LISTBOXW,
-                   LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | style,
+                   LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | style,
                    WS_EX_CLIENTEDGE) {}
 
 int Win32ListBox::CurrentRow() const {
@@ -464,12 +464,45 @@ void Win32ListBox::SetRows(const std::vector<std::wstring>& texts, int current) 
             throw std::bad_alloc();
         }
     }
+    // The rows with the most characters are, near enough, the widest.
+    constexpr std::size_t kMeasuredRows = 64;
+    std::vector<const std::wstring*> byLength;
+    byLength.reserve(texts.size());
+    for (const std::wstring& text : texts) {
+        byLength.push_back(&text);
+    }
+    const auto measured =
+        byLength.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasuredRows, byLength.size()));
+    std::partial_sort(byLength.begin(), measured, byLength.end(),
+                      [](const auto* a, const auto* b) { return a->size() > b->size(); });
+    longest_.clear();
+    for (auto row = byLength.begin(); row != measured; ++row) {
+        longest_.push_back(**row);
+    }
+    FitScrollWidth();
     Highlight(current);
     if (current < 0) {
         ::SendMessageW(list, LB_SETTOPINDEX, 0, 0);
     }
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void Win32ListBox::FitScrollWidth() {
+    const HDC dc = ::GetDC(Handle());
+    const HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const std::wstring& text : longest_) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(Handle(), dc);
+    // Room for the margin the list draws before each row.
+    const int margin = ::MulDiv(6, static_cast<int>(::GetDpiForWindow(Handle())), 96);
+    ::SendMessageW(Handle(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + margin), 0);
 }
 
 void Win32ListBox::Highlight(int row) {
@@ -939,6 +972,7 @@ void Win32Form::LayOut(unsigned dpi) {
     for (const auto& [control, place] : controls_) {
         const HWND hwnd = control->Handle();
         ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        control->OnFontChanged();
         int height = Pixels(place.height);
         wchar_t windowClass[32]{};
         ::GetClassNameW(hwnd, windowClass, 32);

@@ -70,6 +70,8 @@ class Win32Control {
     virtual void OnCommand(WORD code) { (void)code; }
     // Enter pressed while this control has the focus.
     virtual void OnEnter() {}
+    // The form gave the control another font (another resolution).
+    virtual void OnFontChanged() {}
 
   protected:
     // Creates the window of class `windowClass` as a child of `form`.
@@ -125,6 +127,15 @@ class Win32ListBox : public Win32Control {
     void SetRows(const std::vector<std::wstring>& texts, int current);
     // Highlights `row` (none for -1) without raising events.
     void Highlight(int row);
+
+    void OnFontChanged() override { FitScrollWidth(); }
+
+  private:
+    // Lets the list scroll sideways as far as its widest rows need, so a
+    // name too long for it can be read; measures the longest rows only,
+    // which a list of 100,000 names fills in no time.
+    void FitScrollWidth();
+    std::vector<std::wstring> longest_;
 };
 
 class Win32DirListBox : public Win32ListBox, public Window::DirListBox {

@@ -108,6 +108,13 @@ TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
     file1.SetPath(root_);
 
     EXPECT_EQ(Rows(file1), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"カタカナ.txt"}));
+    // A name longer than the list is wide can be scrolled into view.
+    MakeFile(std::string(200, 'z'));
+    form_.Add(file1, {3480, 240, 3975, 3150});
+    file1.SetPath(root_);
+    RECT client{};
+    ::GetClientRect(file1.Handle(), &client);
+    EXPECT_GT(::SendMessageW(file1.Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 2 * client.right);
     EXPECT_EQ(file1.CurrentRow(), -1);
     EXPECT_EQ(file1.FileName(), "");
     EXPECT_EQ(Platform::DisplayText("a\r\nb\x1B\xE2\x80\xAE"), L"a\\r\\nb\\x1B\\u202E");
