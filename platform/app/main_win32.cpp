@@ -9,7 +9,10 @@
 #include "platform/app/main_form_win32.h"
 #include "platform/os/directory.h"
 #include "platform/os/drives.h"
+#include "platform/os/error.h"
 #include "platform/os/text_win32.h"
+#include "platform/win32/form_runtime.h"
+#include "window/form1.h"
 
 namespace {
 
@@ -31,14 +34,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    Platform::MainForm mainForm(Platform::CurrentDirectory, SystemDriveRoot());
-    mainForm.Show(showCommand);
-    MSG message{};
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!mainForm.form().PreTranslate(message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
+    try {
+        Platform::MainForm mainForm(Platform::CurrentDirectory, SystemDriveRoot());
+        mainForm.Show(showCommand);
+        MSG message{};
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (!mainForm.form().PreTranslate(message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
         }
+        return static_cast<int>(message.wParam);
+    } catch (const Platform::PlatformError& error) {
+        // The form or a control could not be made: there is no form to
+        // own the box.
+        const std::wstring text =
+            Platform::ErrorReportText({error.operation(), error.path(), error.reason()});
+        ::MessageBoxW(nullptr, text.c_str(),
+                      Platform::DisplayText(Window::Form1::kLayout.Caption).c_str(),
+                      MB_OK | MB_ICONERROR);
+        return 1;
     }
-    return static_cast<int>(message.wParam);
 }
