@@ -6,7 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGlyphRun>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -14,8 +22,11 @@
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTimer>
 #include <QToolTip>
+#include <QUrl>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -162,12 +173,38 @@ TEST_F(MainFormTest, FormHasTheCaptionFixedSizeLayoutAndTabOrder) {
     // Tab walks Drive1, Dir1, File1 and back; the label takes no focus.
     const std::vector<QWidget*> tabOrder{&form_->Drive1(), &form_->Dir1(), &form_->File1(),
                                          &form_->Drive1()};
+    // The list with the focus shows it by a frame in the highlight colour.
+    const auto framed = [](QWidget& list) {
+        const QImage image = list.grab().toImage();
+        return image.pixelColor(1, image.height() / 2) == list.palette().color(QPalette::Highlight);
+    };
     for (QWidget* expected : tabOrder) {
         ASSERT_EQ(QApplication::focusWidget(), expected);
+        EXPECT_EQ(framed(form_->Dir1()), expected == &form_->Dir1());
+        EXPECT_EQ(framed(form_->File1()), expected == &form_->File1());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
     EXPECT_EQ(Caption(), "");
     EXPECT_EQ(form_->Label1().toPlainText(), "");
+}
+
+// At a fractional scale every list still shows the bottom line of its
+// frame. Runs under QT_SCALE_FACTOR=1.5 (the CTest main_form_at_scale_1_5).
+TEST_F(MainFormTest, ListFramesAreWholeAtAFractionalScale) {
+    const qreal scale = form_->form().devicePixelRatioF();
+    if (scale == std::floor(scale)) {
+        GTEST_SKIP() << "needs QT_SCALE_FACTOR=1.5";
+    }
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_->form()));
+    for (QWidget* list : std::vector<QWidget*>{&form_->Dir1(), &form_->File1()}) {
+        const QImage image = form_->form().grab(list->geometry()).toImage();
+        const int window = list->palette().color(QPalette::Window).lightness();
+        const int x = image.width() / 2;
+        EXPECT_LT(std::min(image.pixelColor(x, image.height() - 1).lightness(),
+                           image.pixelColor(x, image.height() - 2).lightness()),
+                  window);
+    }
 }
 
 TEST_F(MainFormTest, OpensOnTheStartDirectoryWithItsOrdinaryFilesAndAncestors) {
@@ -227,6 +264,15 @@ TEST_F(MainFormTest, KeyboardMovesAndRepeatedClicksEachMakeOneFreshReport) {
 
     form_->File1().SetPath(dir_);  // refilling the list starts no report
     EXPECT_EQ(reports, 4);
+
+    // With nothing highlighted, End, Up and Page Down go to the last file
+    // (the last in view: all three fit), Home and Down to the first.
+    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Home}) {
+        form_->File1().SetPath(dir_);
+        QTest::keyClick(&form_->File1(), key);
+        EXPECT_EQ(form_->File1().FileName(), key == Qt::Key_Home ? "a.txt" : "c.empty") << key;
+    }
+    EXPECT_EQ(reports, 8);
 }
 
 // Each report line stays on one row, cut at the right edge, so a long path
@@ -250,14 +296,51 @@ TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
     }
     const QTextBlock timing = label.document()->lastBlock();
     EXPECT_TRUE(IsTimingLine(timing.text().toStdString())) << timing.text().toStdString();
+    // One font draws the digits beside katakana and beside Latin letters.
+    QTextLayout line(timing.text(), label.font());
+    line.beginLayout();
+    line.createLine();
+    line.endLayout();
+    QStringList fonts;
+    for (const QGlyphRun& run : line.glyphRuns()) {
+        fonts << run.rawFont().familyName();
+    }
+    fonts.removeDuplicates();
+    EXPECT_EQ(fonts.size(), 1) << fonts.join(", ").toStdString();
     const QRect place = label.cursorRect(QTextCursor(timing));  // in the viewport
     EXPECT_GE(place.top(), 0);
     EXPECT_LE(place.bottom(), label.viewport()->height());
     EXPECT_EQ(label.horizontalScrollBar()->value(), 0);  // the text starts at the left edge
-    // The whole path can still be copied, and the tooltip shows it.
+    // The first line is shortened in the middle: the start of the path, the
+    // end of the name and the size are in view; the caption stays exact.
+    const QString first = label.document()->firstBlock().text();
+    EXPECT_TRUE(first.startsWith('/')) << first.toStdString();
+    EXPECT_TRUE(first.contains(QStringLiteral("\u2026")) &&
+                first.endsWith(QStringLiteral("nnnnnn.txt(9バイト)")))
+        << first.toStdString();
+    QTextCursor end(label.document()->firstBlock());
+    end.movePosition(QTextCursor::EndOfBlock);
+    EXPECT_LE(label.cursorRect(end).right(), label.viewport()->width());
+    // The whole path is copied, from a selection or with Ctrl+C from a list,
+    // and the tooltip shows it.
+    const QString whole = QString::fromStdString(dir_ + "/" + name + "(9バイト)\nCRC32 - CBF43926");
     label.selectAll();
-    EXPECT_TRUE(
-        label.textCursor().selectedText().startsWith(QString::fromStdString(dir_ + "/" + name)));
+    label.CopyReport();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(whole));
+    QTextCursor tail(label.document()->firstBlock());
+    tail.setPosition(first.indexOf(QStringLiteral("\u2026")) + 1);
+    tail.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    label.setTextCursor(tail);
+    label.CopyReport();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              first.mid(first.indexOf(QStringLiteral("\u2026")) + 1));
+    label.setTextCursor(QTextCursor(label.document()));  // nothing selected
+    QGuiApplication::clipboard()->clear();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form_->form()));
+    form_->File1().setFocus();
+    QTest::keyClick(&form_->File1(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(whole));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count('\n'), 3);
     EXPECT_TRUE(ToolTipPlainText(label.toolTip()).contains(QString::fromStdString(name)));
 
     // The file list cuts the name too; its tooltip shows it whole.
@@ -288,8 +371,8 @@ TEST_F(MainFormTest, ControlCharactersInNamesShowAsEscapesOnOneRow) {
     EXPECT_EQ(form_->File1().FileName(), name);
     ASSERT_TRUE(Caption().starts_with(dir_ + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"))
         << Caption();
-    const QStringList rows = form_->Label1().toPlainText().split('\n');
-    ASSERT_EQ(rows.size(), 4) << form_->Label1().toPlainText().toStdString();
+    const QStringList rows = form_->Label1().ReportText().split('\n');
+    ASSERT_EQ(rows.size(), 4) << form_->Label1().ReportText().toStdString();
     EXPECT_EQ(rows[0], QString::fromStdString(dir_ + "/") + shown + QStringLiteral("(9バイト)"));
     EXPECT_EQ(rows[1], QStringLiteral("CRC32 - CBF43926"));
     EXPECT_TRUE(IsTimingLine(rows[3].toStdString()));
@@ -368,10 +451,24 @@ TEST_F(MainFormTest, FailedReportPutsTheHighlightBackWhereverItWas) {
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->File1(), "secret"); });
     EXPECT_EQ(WindowState(), onEmpty);
     EXPECT_EQ(errors_.size(), 3u);  // the double-click's second click makes no report
+}
 
-    QTest::keyClick(&form_->File1(), Qt::Key_Up);  // the keyboard goes on from c.empty
-    EXPECT_EQ(form_->File1().FileName(), "b.bin");
-    EXPECT_TRUE(Caption().starts_with(dir_ + "/b.bin(1バイト)")) << Caption();
+// The keyboard's position stays on a file that failed while the highlight
+// goes back, so the next key goes on past it instead of trying it again.
+TEST_F(MainFormTest, KeysGoOnPastAFileThatCannotBeRead) {
+    Write("0-secret", "123");  // the first file
+    ::chmod((dir_ + "/0-secret").c_str(), 0);
+    form_->File1().SetPath(dir_);
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form_->form()));
+    form_->File1().setFocus();
+    const std::string nothingSelected = WindowState();
+    AsUnprivilegedUser([&] { QTest::keyClick(&form_->File1(), Qt::Key_Down); });
+    EXPECT_EQ(WindowState(), nothingSelected);
+    QTest::keyClick(&form_->File1(), Qt::Key_Down);
+    EXPECT_EQ(form_->File1().FileName(), "a.txt");
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/a.txt(9バイト)")) << Caption();
+    EXPECT_EQ(errors_.size(), 1u);
 }
 
 // A sparse file far beyond the machine's memory is refused before anything
@@ -399,8 +496,8 @@ TEST_F(MainFormTest, NonUtf8FileNameIsListedAndReported) {
     EXPECT_EQ(form_->File1().FileName(), raw);
     EXPECT_TRUE(Caption().starts_with(dir_ + "/" + raw + "(9バイト)\r\nCRC32 - CBF43926"))
         << Caption();
-    EXPECT_TRUE(form_->Label1().toPlainText().startsWith(QString::fromStdString(dir_) + "/" +
-                                                         shown + "(9バイト)"));
+    EXPECT_TRUE(form_->Label1().ReportText().startsWith(QString::fromStdString(dir_) + "/" + shown +
+                                                        "(9バイト)"));
 }
 
 TEST_F(MainFormTest, OpeningADirectoryMovesBothListsAndLeavesTheLabel) {
@@ -519,6 +616,17 @@ TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
     EXPECT_NE(std::find(drives.begin(), drives.end(), "/"), drives.end());
     EXPECT_EQ(Platform::DriveOf("/"), "/");
 
+    // Mount points whose names are not UTF-8 or hold escaped blanks are
+    // drives too; what is not a directory is not.
+    fs::create_directory(dir_ + "/caf\xe9");
+    fs::create_directory(dir_ + "/two words");
+    Write("file", "");
+    Write("mounts", "/dev/sda1 / ext4 rw 0 0\ntmpfs " + dir_ + "/caf\xe9 tmpfs rw 0 0\n" +
+                        "tmpfs " + dir_ + "/two\\040words tmpfs rw 0 0\n" + "tmpfs " + dir_ +
+                        "/file tmpfs rw 0 0\n");
+    EXPECT_EQ(Platform::MountedDrives(dir_ + "/mounts"),
+              (std::vector<std::string>{"/", dir_ + "/caf\xe9", dir_ + "/two words"}));
+
     // Opening the list reads the mounts afresh and keeps the chosen drive.
     form_->Drive1().SetDrives({dir_}, dir_);
     form_->Show();
@@ -527,6 +635,131 @@ TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
     EXPECT_EQ(form_->Drive1().Drive(), dir_);
     EXPECT_EQ(form_->Drive1().currentText().toStdString(), dir_);
     form_->Drive1().hidePopup();
+}
+
+// A mount point too long for the window opens a list no wider than the
+// window, and shows whole in the tooltips of its entry and the closed box.
+TEST_F(MainFormTest, LongMountPointKeepsTheDriveListWithinTheWindow) {
+    const std::string longDrive = dir_ + "/" + std::string(200, 'm') + "/" + std::string(200, 'n');
+    fs::create_directories(longDrive);
+    QComboBox& drives = form_->Drive1();
+    form_->Drive1().SetDrives({dir_, longDrive}, longDrive);
+    EXPECT_EQ(ToolTipPlainText(drives.toolTip()), QString::fromStdString(longDrive));
+    EXPECT_EQ(ToolTipPlainText(drives.itemData(1, Qt::ToolTipRole).toString()),
+              QString::fromStdString(longDrive));
+    EXPECT_TRUE(drives.itemText(1).endsWith(QString(20, 'n'))) << drives.itemText(1).toStdString();
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_->form()));
+    drives.showPopup();  // the real drives and the chosen one
+    EXPECT_LE(drives.view()->window()->width(), form_->form().width());
+    drives.hidePopup();
+    form_->Drive1().SetDrives({dir_, longDrive}, dir_);
+    EXPECT_EQ(drives.toolTip(), "");
+}
+
+// However deep the directory, the current one's name is in view: the
+// indentation stays within a fixed width.
+TEST_F(MainFormTest, DeepDirectoryKeepsItsNameInView) {
+    std::string deep = dir_;
+    for (int level = 0; level < 100; ++level) {
+        deep += "/level" + std::to_string(level);
+    }
+    fs::create_directories(deep);
+    form_->Dir1().SetPath(deep);
+    const QString current = form_->Dir1().currentIndex().data().toString();
+    EXPECT_TRUE(current.endsWith("level99")) << current.toStdString();
+    EXPECT_LT(form_->Dir1().fontMetrics().horizontalAdvance(current), form_->Dir1().width() / 2);
+}
+
+// A file dropped on the window moves the lists to its directory and is
+// reported as a click on it would be, whatever bytes its name holds.
+TEST_F(MainFormTest, DroppedFileIsOpenedAndReportedLikeAClick) {
+    Write("sub/caf\xe9.txt", "123456789");
+    const auto urls = [](const std::vector<std::string>& paths) {
+        QList<QUrl> list;
+        for (const std::string& path : paths) {
+            list << QUrl::fromEncoded("file://" +
+                                      QByteArray::fromStdString(path).toPercentEncoding("/"));
+        }
+        return list;
+    };
+    QMimeData data;
+    data.setUrls(urls({dir_ + "/a.txt", dir_ + "/b.bin"}));
+    QDragEnterEvent two(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form_->form(), &two);
+    EXPECT_FALSE(two.isAccepted());  // one file at a time
+    data.setUrls({QUrl("file://elsewhere" + QString::fromStdString(dir_) + "/a.txt")});
+    QDragEnterEvent remote(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form_->form(), &remote);
+    EXPECT_FALSE(remote.isAccepted());  // another host's file
+
+    data.setUrls(urls({dir_ + "/sub/caf\xe9.txt"}));
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form_->form(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&form_->form(), &drop);
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+    EXPECT_EQ(form_->File1().Path(), dir_ + "/sub");
+    EXPECT_EQ(form_->File1().FileName(), "caf\xe9.txt");
+    EXPECT_TRUE(Caption().starts_with(dir_ + "/sub/caf\xe9.txt(9バイト)\r\nCRC32 - CBF43926"))
+        << Caption();
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(MainFormTest, LabelMenuComparesTheClipboardWithTheReport) {
+    const auto compareAction = [this] {
+        std::unique_ptr<QMenu> menu = form_->Label1().ContextMenu();
+        const QList<QAction*> actions = menu->actions();
+        const auto found = std::find_if(actions.begin(), actions.end(), [](const QAction* action) {
+            return action->text() == "Compare with clipboard";
+        });
+        return found != actions.end() && (*found)->isEnabled();
+    };
+    EXPECT_FALSE(compareAction());  // no report yet
+    ClickEntry(form_->File1(), "a.txt");
+    EXPECT_TRUE(compareAction());
+    QGuiApplication::clipboard()->setText(" 0xcbf43926\n");
+    EXPECT_EQ(form_->Label1().CompareWithClipboard()->match, Window::ChecksumMatch::kCRC32);
+    QGuiApplication::clipboard()->setText("6F92");
+    EXPECT_EQ(form_->Label1().CompareWithClipboard()->match, Window::ChecksumMatch::kNeither);
+
+    // The menu's entry answers in a box over the window.
+    QString answer;
+    QTimer::singleShot(50, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            answer = box->windowTitle() + ": " + box->text();
+            box->close();
+        }
+    });
+    std::unique_ptr<QMenu> menu = form_->Label1().ContextMenu();
+    menu->actions().back()->trigger();
+    EXPECT_EQ(answer, QStringLiteral("Tallixサンプル: NO MATCH: 6F92 matches neither this file's "
+                                     "CRC-32 (CBF43926) nor its CRC-16 (6F91)."));
+}
+
+// An error raised before the window first shows waits for it, then opens
+// over it with its caption.
+TEST_F(MainFormTest, ErrorAtStartOpensOverTheWindowOnceItShows) {
+    Platform::SetErrorReport(previousReport_);  // the message box
+    QString title;
+    QPoint centre;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            title = box->windowTitle();
+            centre = box->frameGeometry().center();
+            box->close();
+        }
+    });
+    closer.start(20);
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/gone");
+    EXPECT_EQ(title, "");  // not yet
+    form_->form().move(300, 200);
+    form_->Show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !title.isEmpty(); }, 3000));
+    EXPECT_EQ(title, QStringLiteral("Tallixサンプル"));
+    EXPECT_LE((centre - form_->form().frameGeometry().center()).manhattanLength(), 20);
 }
 
 TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
@@ -577,8 +810,9 @@ TEST_F(MainFormTest, WaitCursorShowsWhileAReportRunsAndIsGoneBeforeAnErrorShows)
 }
 
 TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
-    EXPECT_EQ(Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}),
-              QStringLiteral("Could not open.\n\nPath: /data/a.txt\nReason: Permission denied"));
+    EXPECT_EQ(
+        Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}),
+        QStringLiteral("Could not open the file.\n\nPath: /data/a.txt\nReason: Permission denied"));
     auto box = Platform::ErrorReportBox(nullptr, {"open", "/data/a.txt", "Permission denied"});
     EXPECT_EQ(box->text(), Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}));
     EXPECT_EQ(box->detailedText(), "");
@@ -589,7 +823,8 @@ TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     // A long reason breaks at its spaces and still reads as it is: no details.
     const Platform::ErrorReportEntry memory{
         "read", "/data/huge",
-        "the file's 4398046511104 bytes do not fit in the memory available (24650379264 bytes)"};
+        "the file is 4 TiB (4398046511104 bytes), more than the memory available, 23 GiB "
+        "(24650379264 bytes)"};
     box = Platform::ErrorReportBox(nullptr, memory);
     EXPECT_GT(box->text().count('\n'), Platform::ErrorReportText(memory).count('\n'));
     EXPECT_EQ(QString(box->text()).replace('\n', ""),

@@ -1,7 +1,10 @@
 #include "platform/app/main_form.h"
 
+#include <QAction>
+
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <utility>
 
 #include "platform/os/directory.h"
@@ -73,6 +76,28 @@ void MainForm::ConnectEvents() {
     drive1_->onChange = [this] { form1_.Drive1_Change(); };
     dir1_->onChange = [this] { form1_.Dir1_Change(); };
     file1_->onClick = [this] { form1_.File1_Click(); };
+    form_->onDrop = [this](const std::string& path) { OpenDropped(path); };
+    // Ctrl+C copies the report whichever list has the focus; the label
+    // itself takes none.
+    auto* copy = new QAction(form_.get());
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(copy, &QAction::triggered, label1_, &QtLabel::CopyReport);
+    form_->addAction(copy);
+}
+
+// The lists move to the dropped file's directory, as opening it in the
+// directory list would, and the file is clicked; a dropped directory is
+// opened.
+void MainForm::OpenDropped(const std::string& path) {
+    std::error_code error;
+    const bool directory = std::filesystem::is_directory(path, error);
+    const std::string target = NormalDirectoryPath(path);
+    const std::size_t separator = target.rfind(kPathSeparator);
+    const std::string parent = separator == 0 ? target.substr(0, 1) : target.substr(0, separator);
+    if (RunEvent(form_.get(), [&] { dir1_->SetPath(directory ? target : parent); }) && !directory) {
+        file1_->ClickFile(LastName(target));
+    }
 }
 
 }  // namespace Platform

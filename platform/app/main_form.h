@@ -31,6 +31,7 @@ class MainForm {
     void PlaceControls();
     void OpenOn(const std::string& startDirectory);
     void ConnectEvents();
+    void OpenDropped(const std::string& path);
 
     std::unique_ptr<QtForm> form_;
     QtDriveListBox* drive1_;  // the controls are children of the form

@@ -19,9 +19,8 @@ void RequireMemoryFor(const std::string& path, std::int64_t length,
     const std::int64_t room = headroom.Bytes();
     if (room >= 0 && length > room) {
         throw PlatformError("read", path,
-                            "the file's " + DecimalText(length) +
-                                " bytes do not fit in the memory available (" + DecimalText(room) +
-                                " bytes)");
+                            "the file is " + ByteSizeText(length) +
+                                ", more than the memory available, " + ByteSizeText(room));
     }
 }
 

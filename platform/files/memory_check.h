@@ -49,9 +49,9 @@ struct MemoryHeadroom {
 // from the system's calls.
 MemoryHeadroom ReadMemoryHeadroom(const std::string& root = "/");
 
-// Throws PlatformError("read", path, "the file's <length> bytes do not fit in
-// the memory available (<headroom> bytes)") when `length` exceeds what
-// `headroom` allows.
+// Throws PlatformError("read", path, "the file is 1 GiB (1073741824 bytes),
+// more than the memory available, 512 MiB (536870912 bytes)") when `length`
+// exceeds what `headroom` allows.
 void RequireMemoryFor(const std::string& path, std::int64_t length, const MemoryHeadroom& headroom);
 
 }  // namespace Platform

@@ -65,11 +65,13 @@ TEST_F(MemoryCheckTest, CgroupLimitRefusesWhatTheHostWouldAllow) {
 
     EXPECT_EQ(Verdict(kGiB, {8 * kGiB, -1}), "fits");
     EXPECT_EQ(Verdict(kGiB, headroom),
-              "the file's 1073741824 bytes do not fit in the memory available (536870912 bytes)");
+              "the file is 1 GiB (1073741824 bytes), more than the memory available, 512 MiB "
+              "(536870912 bytes)");
     EXPECT_EQ(Verdict(512 * kMiB, headroom), "fits");
     // The host's own figure still refuses when it is the smaller one.
     EXPECT_EQ(Verdict(kGiB, {256 * kMiB, 512 * kMiB}),
-              "the file's 1073741824 bytes do not fit in the memory available (268435456 bytes)");
+              "the file is 1 GiB (1073741824 bytes), more than the memory available, 256 MiB "
+              "(268435456 bytes)");
 }
 
 // A group's file cache is memory the kernel drops before it refuses an

@@ -19,6 +19,15 @@ TEST(Text, DecimalIsPlainDigitsWithMinusWhenNegative) {
     EXPECT_EQ(DecimalText(std::numeric_limits<std::int64_t>::min()), "-9223372036854775808");
 }
 
+TEST(Text, ByteSizeIsReadableThenExact) {
+    using Platform::ByteSizeText;
+    EXPECT_EQ(ByteSizeText(1023), "1023 bytes");
+    EXPECT_EQ(ByteSizeText(1536), "1.5 KiB (1536 bytes)");
+    EXPECT_EQ(ByteSizeText(107374182400), "100 GiB (107374182400 bytes)");
+    EXPECT_EQ(ByteSizeText(24650379264), "23 GiB (24650379264 bytes)");
+    EXPECT_EQ(ByteSizeText(std::int64_t{1} << 42), "4 TiB (4398046511104 bytes)");
+}
+
 TEST(Clock, ElapsedTimeIsRightAcrossTheSignChangeAndTheWrap) {
     const std::int32_t max = std::numeric_limits<std::int32_t>::max();
     const std::int32_t min = std::numeric_limits<std::int32_t>::min();

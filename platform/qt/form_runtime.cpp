@@ -1,19 +1,33 @@
 #include "platform/qt/form_runtime.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStorageInfo>
 #include <QStringList>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QToolTip>
+#include <QUrl>
+
+#include <mntent.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <limits>
@@ -24,6 +38,7 @@
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
 #include "platform/qt/twips.h"
+#include "window/presentation.h"
 
 namespace Platform {
 namespace {
@@ -33,7 +48,36 @@ namespace {
 constexpr qsizetype kBoxLinesPerLine = 8;
 constexpr qsizetype kToolTipLines = 20;
 
+// Opens the box for an error once its form has shown, so that it carries the
+// form's caption and opens over it instead of at the screen's corner.
+class BoxOnceShown : public QObject {
+  public:
+    BoxOnceShown(QWidget* form, ErrorReportEntry error)
+        : QObject(form), form_(form), error_(std::move(error)) {
+        form->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == form_ && event->type() == QEvent::Show) {
+            form_->removeEventFilter(this);
+            QMetaObject::invokeMethod(
+                form_, [form = form_, error = error_] { ErrorReportBox(form, error)->exec(); },
+                Qt::QueuedConnection);
+            deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    QWidget* form_;
+    ErrorReportEntry error_;
+};
+
 void ShowMessageBox(QWidget* form, const ErrorReportEntry& error) {
+    if (form != nullptr && !form->isVisible()) {
+        new BoxOnceShown(form, error);  // owned by the form
+        return;
+    }
     ErrorReportBox(form, error)->exec();
 }
 
@@ -181,9 +225,34 @@ QString ToolTipText(const QString& line, const QWidget* near) {
            lines.join(QLatin1Char('\n')).toHtmlEscaped() + QStringLiteral("</p>");
 }
 
+// Where the last name of a native path starts in its shown text (UTF-8).
+std::size_t LastNameStart(const std::string& native) {
+    const std::size_t separator = native.rfind(kPathSeparator);
+    const std::size_t start = separator == std::string::npos ? 0 : separator + 1;
+    return static_cast<std::size_t>(DisplayText(native.substr(0, start)).toUtf8().size());
+}
+
+// `line` shortened in the middle to `width` pixels in `metrics`, the end
+// from `keepFrom` (UTF-8 bytes) on given up last.
+Window::MiddleElision MiddleElided(const QString& line, std::size_t keepFrom,
+                                   const QFontMetrics& metrics, int width) {
+    const QByteArray bytes = line.toUtf8();
+    return Window::MiddleElided(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), keepFrom,
+        [&](std::string_view text) {
+            return metrics.horizontalAdvance(QString::fromUtf8(
+                       text.data(), static_cast<qsizetype>(text.size()))) <= width;
+        });
+}
+
+QString ShortenedInTheMiddle(const QString& line, std::size_t keepFrom, const QFontMetrics& metrics,
+                             int width) {
+    return QString::fromStdString(MiddleElided(line, keepFrom, metrics, width).text);
+}
+
 // The error's lines: what failed, on which path, and why.
 QStringList ErrorLines(const ErrorReportEntry& error) {
-    QStringList lines{QStringLiteral("Could not %1.").arg(DisplayText(error.operation))};
+    QStringList lines{DisplayText(Window::ErrorHeadline(error.operation))};
     if (!error.path.empty()) {
         lines << QString() << QStringLiteral("Path: ") + DisplayText(error.path);
     }
@@ -247,23 +316,60 @@ QString DisplayText(const std::string& native) {
     return VisibleText(DecodedText(native));
 }
 
-std::vector<std::string> MountedDrives() {
+// The table is read with the C library, which undoes its escapes of
+// blanks and backslashes and keeps every other byte as it is.
+std::vector<std::string> MountedDrives(const std::string& table) {
     std::vector<std::string> drives;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const std::string root = QFile::encodeName(volume.rootPath()).toStdString();
+    FILE* mounts = ::setmntent(table.c_str(), "r");
+    if (mounts == nullptr) {
+        return {"/"};
+    }
+    mntent entry{};
+    std::array<char, 16384> buffer{};
+    while (::getmntent_r(mounts, &entry, buffer.data(), static_cast<int>(buffer.size())) !=
+           nullptr) {
         // Containers bind-mount single files too; only directories are drives.
         std::error_code error;
-        if (volume.isValid() && std::filesystem::is_directory(root, error)) {
-            drives.push_back(root);
+        if (std::filesystem::is_directory(entry.mnt_dir, error)) {
+            drives.emplace_back(entry.mnt_dir);
         }
     }
+    ::endmntent(mounts);
     std::sort(drives.begin(), drives.end());
     drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
     return drives;
 }
 
 std::string DriveOf(const std::string& path) {
-    return QFile::encodeName(QStorageInfo(DecodedText(path)).rootPath()).toStdString();
+    std::string drive = "/";
+    for (const std::string& mount : MountedDrives()) {
+        const bool inside =
+            path.starts_with(mount) &&
+            (path.size() == mount.size() || mount.ends_with('/') || path[mount.size()] == '/');
+        if (inside && mount.size() > drive.size()) {
+            drive = mount;
+        }
+    }
+    return drive;
+}
+
+std::optional<std::string> DroppedPath(const QMimeData& data) {
+    const QList<QUrl> urls = data.urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) {
+        return std::nullopt;
+    }
+    // A path on another host is not this machine's, whatever it names here.
+    const QString host = urls.front().host();
+    if (!host.isEmpty() && host != QStringLiteral("localhost")) {
+        return std::nullopt;
+    }
+    // The encoded path keeps bytes that are not UTF-8 as %XX escapes.
+    const QByteArray encoded = urls.front().path(QUrl::FullyEncoded).toLatin1();
+    const std::string path = QByteArray::fromPercentEncoding(encoded).toStdString();
+    if (path.empty() || path.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return path;
 }
 
 // ---- Drive list ----
@@ -281,12 +387,47 @@ void QtDriveListBox::SetDrives(const std::vector<std::string>& drives, const std
         drives_.push_back(current);
     }
     clear();
+    // No entry wider than the window, so the open list does not cover it.
+    const int widest = std::max(width(), window()->width() - 2 * x());
     for (const std::string& drive : drives_) {
-        addItem(DisplayText(drive));
+        const QString whole = DisplayText(drive);
+        const QString shown =
+            ShortenedInTheMiddle(whole, LastNameStart(drive), view()->fontMetrics(), widest - 24);
+        addItem(shown);
+        setItemData(count() - 1, shown != whole ? whole : QString(), Qt::ToolTipRole);
     }
     chosen_ =
         static_cast<int>(std::find(drives_.begin(), drives_.end(), current) - drives_.begin());
     setCurrentIndex(chosen_);
+    ShowChosenInToolTip();
+}
+
+int QtDriveListBox::TextRoom() const {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()
+        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this)
+        .width();
+}
+
+void QtDriveListBox::ShowChosenInToolTip() {
+    const QString whole = chosen_ >= 0 ? DisplayText(Drive()) : QString();
+    setToolTip(fontMetrics().horizontalAdvance(whole) > TextRoom() ? ToolTipText(whole, this)
+                                                                   : QString());
+}
+
+// The closed box shows the chosen mount point shortened in the middle to
+// its width, the end of its last name in view.
+void QtDriveListBox::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    if (chosen_ >= 0) {
+        option.currentText = ShortenedInTheMiddle(DisplayText(Drive()), LastNameStart(Drive()),
+                                                  fontMetrics(), TextRoom() - 2);
+    }
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 std::string QtDriveListBox::Drive() const {
@@ -313,6 +454,7 @@ void QtDriveListBox::Choose(int index) {
         setCurrentIndex(previous);
         throw;
     }
+    ShowChosenInToolTip();
 }
 
 // ---- Native lists ----
@@ -333,10 +475,17 @@ QVariant NativeListModel::data(const QModelIndex& index, int role) const {
     }
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
     const std::string_view name = std::string_view(row.native).substr(row.nameStart);
-    return QString(3 * row.indent, QLatin1Char(' ')) + VisibleText(DecodedText(name));
+    return QString(row.indentSpaces, QLatin1Char(' ')) + VisibleText(DecodedText(name));
 }
 
 NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
+    // At a fractional scale (1.5) the frame's bottom line falls on the
+    // device pixel row the entries' area rounds out to, and they paint over
+    // it; one pixel less for the entries leaves it in view.
+    const qreal scale = devicePixelRatioF();
+    if (scale != std::floor(scale)) {
+        setViewportMargins(0, 0, 0, 1);
+    }
     setModel(&model_);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -344,6 +493,11 @@ NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
 }
 
 int NativeListView::CurrentRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+int NativeListView::KeyboardRow() const {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.row() : -1;
 }
@@ -371,28 +525,38 @@ void NativeListView::Highlight(int row) {
     }
 }
 
-void NativeListView::RunEventRestoringHighlight(int row, const std::function<void()>& procedure) {
+void NativeListView::HighlightOnly(int row) {
+    const QScopedValueRollback quiet(quiet_, true);
+    if (row < 0) {
+        selectionModel()->clearSelection();
+    } else {
+        selectionModel()->select(model_.index(row), QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+bool NativeListView::RunEventRestoringHighlight(int row, const std::function<void()>& procedure) {
     const bool completed = RunEvent(this, [this, row, &procedure] {
         try {
             if (procedure) {
                 procedure();
             }
         } catch (...) {
-            Highlight(row);
+            HighlightOnly(row);
             throw;
         }
     });
     if (completed) {
         pendingRow_.reset();
     } else {
-        Highlight(row);
+        HighlightOnly(row);
         pendingRow_ = row;
     }
+    return completed;
 }
 
 void NativeListView::ApplyPendingHighlight(bool finished) {
     if (pendingRow_) {
-        Highlight(*pendingRow_);
+        HighlightOnly(*pendingRow_);
         if (finished) {
             pendingRow_.reset();
         }
@@ -410,6 +574,11 @@ bool NativeListView::viewportEvent(QEvent* event) {
     }
     const bool handled = QListView::viewportEvent(event);
     switch (event->type()) {
+        case QEvent::Paint:
+            if (hasFocus()) {
+                DrawFocusFrame();
+            }
+            break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             ApplyPendingHighlight(false);
@@ -449,11 +618,62 @@ void NativeListView::focusInEvent(QFocusEvent* event) {
     if (!hadCurrent) {
         Highlight(-1);
     }
+    viewport()->update();
+}
+
+// Without a keyboard position the view would take every move key to the
+// first entry; End, Up and Page Down go where they point instead.
+int NativeListView::FirstKeyboardRow(int key) const {
+    const int last = model_.rowCount() - 1;
+    switch (key) {
+        case Qt::Key_End:
+        case Qt::Key_Up:
+            return last;
+        case Qt::Key_PageDown: {
+            const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
+            return bottom.isValid() ? bottom.row() : last;
+        }
+        default:
+            return -1;
+    }
 }
 
 void NativeListView::keyPressEvent(QKeyEvent* event) {
-    QListView::keyPressEvent(event);
+    // Copying is the form's: it copies the report, not an entry.
+    if (event->matches(QKeySequence::Copy)) {
+        event->ignore();
+        return;
+    }
+    const int first =
+        KeyboardRow() < 0 && model_.rowCount() > 0 ? FirstKeyboardRow(event->key()) : -1;
+    if (first >= 0 && event->modifiers() == Qt::NoModifier) {
+        selectionModel()->setCurrentIndex(model_.index(first), QItemSelectionModel::ClearAndSelect);
+        scrollTo(model_.index(first));
+        event->accept();
+    } else {
+        QListView::keyPressEvent(event);
+    }
     ApplyPendingHighlight(true);
+}
+
+// Along the inside of the list's edge, over the entries.
+void NativeListView::DrawFocusFrame() {
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+}
+
+void NativeListView::focusOutEvent(QFocusEvent* event) {
+    QListView::focusOutEvent(event);
+    viewport()->update();
+}
+
+// Scrolling moves what is drawn; the frame stays at the edge.
+void NativeListView::scrollContentsBy(int dx, int dy) {
+    QListView::scrollContentsBy(dx, dy);
+    if (hasFocus()) {
+        viewport()->update();
+    }
 }
 
 // ---- Directory list ----
@@ -499,14 +719,16 @@ void QtDirListBox::Display(const std::string& path,
     const std::vector<std::string> ancestors = PathAndAncestors(path);
     std::vector<NativeListModel::Row> rows;
     rows.reserve(ancestors.size() + subdirectories.size());
+    const int deepest = static_cast<int>(ancestors.size()) - (subdirectories.empty() ? 1 : 0);
     int depth = 0;
     for (const std::string& ancestor : ancestors) {
-        rows.push_back({ancestor, ancestor.size() - LastName(ancestor).size(), depth++});
+        rows.push_back({ancestor, ancestor.size() - LastName(ancestor).size(),
+                        Window::IndentSpaces(depth++, deepest)});
     }
     for (const std::string& name : subdirectories) {
         std::string native = JoinPath(path, kPathSeparator, name);
         const std::size_t nameStart = native.size() - name.size();
-        rows.push_back({std::move(native), nameStart, depth});
+        rows.push_back({std::move(native), nameStart, Window::IndentSpaces(depth, deepest)});
     }
     path_ = path;
     subdirectories_ = subdirectories;
@@ -517,28 +739,45 @@ void QtDirListBox::Display(const std::string& path,
 // ---- File list ----
 
 QtFileListBox::QtFileListBox(QWidget* parent) : NativeListView(parent) {
-    // A keyboard move, or the press of a click, that selects another file.
+    // A keyboard move, or the press of a click, that moves to another file.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current, const QModelIndex& previous) {
+            [this](const QModelIndex& current) {
                 if (!Quiet() && current.isValid()) {
-                    Click(previous.isValid() ? previous.row() : -1);
+                    Click();
                 }
             });
-    // A click on the file that was already selected reports it afresh.
+    // A click on the file the keyboard was already on reports it afresh.
     connect(this, &QListView::clicked, this, [this](const QModelIndex& index) {
-        if (!Quiet() && index.isValid() && index.row() == rowBeforePress_) {
-            Click(rowBeforePress_);
+        if (!Quiet() && index.isValid() && index.row() == keyboardBeforePress_) {
+            Click();
         }
     });
 }
 
 void QtFileListBox::mousePressEvent(QMouseEvent* event) {
-    rowBeforePress_ = CurrentRow();
+    keyboardBeforePress_ = KeyboardRow();
     NativeListView::mousePressEvent(event);
 }
 
-void QtFileListBox::Click(int previousRow) {
-    RunEventRestoringHighlight(previousRow, onClick);
+// The file the keyboard is on is the one selected while the event runs (a
+// press moves the keyboard's position before the highlight).
+void QtFileListBox::Click() {
+    const int previous = highlighted_;
+    HighlightOnly(KeyboardRow());
+    if (RunEventRestoringHighlight(previous, onClick)) {
+        highlighted_ = KeyboardRow();
+    }
+}
+
+void QtFileListBox::ClickFile(const std::string& name) {
+    for (int row = 0; row < model()->rowCount(); ++row) {
+        if (Native(row) == name) {
+            Highlight(row);
+            scrollTo(model()->index(row, 0));
+            Click();
+            return;
+        }
+    }
 }
 
 void QtFileListBox::SetPath(const std::string& path) {
@@ -551,7 +790,8 @@ void QtFileListBox::SetPath(const std::string& path) {
     }
     path_ = target;
     SetRows(std::move(rows), -1);  // refilling raises no click
-    rowBeforePress_ = -1;
+    highlighted_ = -1;
+    keyboardBeforePress_ = -1;
 }
 
 std::string QtFileListBox::FileName() const {
@@ -561,10 +801,40 @@ std::string QtFileListBox::FileName() const {
 
 // ---- Label ----
 
+namespace {
+
+// Qt draws the digits, blanks and dashes next to katakana in the font it
+// falls back to for the katakana, and those next to Latin letters in the
+// main font, so the timing line would mix two widths. A proportional font
+// with both kinds of letters draws every line in one.
+QFont OneFontForLatinAndKatakana(QFont font) {
+    const auto both = [](const QString& family) {
+        const QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
+        return systems.contains(QFontDatabase::Japanese) && systems.contains(QFontDatabase::Latin);
+    };
+    if (both(font.family())) {
+        return font;
+    }
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
+        // Proportional, as the Latin text around it is (fontconfig does
+        // not always mark a monospaced one as such).
+        const QFontMetrics metrics{QFont(family)};
+        const bool proportional = metrics.horizontalAdvance(QLatin1Char('i')) !=
+                                  metrics.horizontalAdvance(QLatin1Char('M'));
+        if (both(family) && proportional) {
+            font.setFamilies({family});
+            break;
+        }
+    }
+    return font;
+}
+
+}  // namespace
+
 QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     // Looks like a label: no frame, the form's background, text from the top
-    // left, each line on one row cut at the right edge. Selectable with the
-    // mouse so a checksum can be copied.
+    // left, each line on one row. Selectable with the mouse so a checksum can
+    // be copied.
     setReadOnly(true);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
@@ -574,6 +844,7 @@ QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     document()->setDocumentMargin(0);
     setBackgroundVisible(false);
+    setFont(OneFontForLatinAndKatakana(font()));
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Window));
     setPalette(colours);
@@ -583,7 +854,10 @@ void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength) 
     caption_ = caption;
     const std::string_view text(caption_);
     const std::size_t literal = std::min(literalLength, text.size());
-    QStringList lines{DisplayText(std::string(text.substr(0, literal)))};
+    literalLength_ = literal;
+    const std::string path(text.substr(0, literal));
+    QStringList lines{DisplayText(path)};
+    nameStart_ = LastNameStart(path);
     const std::string_view lineBreak = "\r\n";
     std::size_t start = literal;
     for (std::size_t end; (end = text.find(lineBreak, start)) != std::string_view::npos;
@@ -592,10 +866,101 @@ void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength) 
         lines << QString();
     }
     lines.back() += VisibleText(QString::fromUtf8(text.substr(start)));
-    setPlainText(lines.join(QLatin1Char('\n')));
-    // A first line too long for the label shows whole in the tooltip.
-    const bool cut = fontMetrics().horizontalAdvance(lines.front()) > contentsRect().width();
-    setToolTip(cut ? ToolTipText(lines.front(), this) : QString());
+    lines_ = lines;
+    ShowLines();
+}
+
+// The first line shortened in the middle to the label's width; the others
+// are short enough.
+void QtLabel::ShowLines() {
+    QStringList shown = lines_;
+    hiddenLength_ = -1;
+    if (!caption_.empty()) {
+        const Window::MiddleElision first =
+            MiddleElided(lines_.front(), nameStart_, fontMetrics(), contentsRect().width() - 2);
+        if (first.Shortened()) {
+            const QByteArray whole = lines_.front().toUtf8();
+            keptHead_ =
+                QString::fromUtf8(whole.constData(), static_cast<qsizetype>(first.headBytes))
+                    .size();
+            const qsizetype keptTail =
+                QString::fromUtf8(whole.constData() + whole.size() - first.tailBytes,
+                                  static_cast<qsizetype>(first.tailBytes))
+                    .size();
+            hiddenLength_ = lines_.front().size() - keptHead_ - keptTail;
+            shown.front() = QString::fromStdString(first.text);
+        }
+    }
+    setPlainText(shown.join(QLatin1Char('\n')));
+    setToolTip(hiddenLength_ >= 0 ? ToolTipText(lines_.front(), this) : QString());
+}
+
+void QtLabel::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    ShowLines();
+}
+
+// A position in the shown text as a position in the whole report: past the
+// ellipsis, the characters it stands for come in between.
+int QtLabel::WholeTextPosition(int shownPosition) const {
+    if (hiddenLength_ < 0 || shownPosition <= keptHead_) {
+        return shownPosition;
+    }
+    return static_cast<int>(shownPosition + hiddenLength_ - 1);
+}
+
+QMimeData* QtLabel::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    const int start = WholeTextPosition(cursor.selectionStart());
+    const int end = WholeTextPosition(cursor.selectionEnd());
+    auto* data = new QMimeData;
+    data->setText(ReportText().mid(start, end - start));
+    return data;
+}
+
+void QtLabel::CopyReport() {
+    if (textCursor().hasSelection()) {
+        copy();
+    } else if (!caption_.empty()) {
+        QGuiApplication::clipboard()->setText(ReportText());
+    }
+}
+
+std::optional<Window::ChecksumComparison> QtLabel::CompareWithClipboard() const {
+    const std::optional<Window::ReportChecksums> report =
+        Window::ChecksumsOfReport(caption_, literalLength_);
+    if (!report) {
+        return std::nullopt;
+    }
+    return Window::CompareChecksum(QGuiApplication::clipboard()->text().toStdString(), *report);
+}
+
+std::unique_ptr<QMenu> QtLabel::ContextMenu() {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu());
+    menu->addSeparator();
+    QAction* compare = menu->addAction(QStringLiteral("Compare with clipboard"));
+    compare->setEnabled(Window::ChecksumsOfReport(caption_, literalLength_).has_value());
+    connect(compare, &QAction::triggered, this, [this] { ShowComparison(); });
+    return menu;
+}
+
+void QtLabel::contextMenuEvent(QContextMenuEvent* event) {
+    ContextMenu()->exec(event->globalPos());
+}
+
+// The answer in a box of its own, so it cannot be missed.
+void QtLabel::ShowComparison() {
+    const std::optional<Window::ChecksumComparison> comparison = CompareWithClipboard();
+    if (!comparison) {
+        return;
+    }
+    const bool matched = comparison->match == Window::ChecksumMatch::kCRC32 ||
+                         comparison->match == Window::ChecksumMatch::kCRC16;
+    QMessageBox box(matched ? QMessageBox::Information : QMessageBox::Warning,
+                    window()->windowTitle(), QString::fromStdString(comparison->message),
+                    QMessageBox::Ok, window());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 // ---- Form ----
@@ -606,6 +971,25 @@ QtForm::QtForm(const QString& caption, int clientWidthTwips, int clientHeightTwi
                            Qt::WindowCloseButtonHint) {
     setWindowTitle(caption);
     setFixedSize(HorizontalPixels(clientWidthTwips), VerticalPixels(clientHeightTwips));
+    setAcceptDrops(true);
+}
+
+void QtForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData() != nullptr && DroppedPath(*event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void QtForm::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> path =
+        event->mimeData() != nullptr ? DroppedPath(*event->mimeData()) : std::nullopt;
+    if (!path) {
+        return;
+    }
+    event->acceptProposedAction();
+    if (onDrop) {
+        onDrop(*path);
+    }
 }
 
 int QtForm::HorizontalPixels(int twips) const {

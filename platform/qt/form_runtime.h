@@ -7,6 +7,7 @@
 #include <QAbstractListModel>
 #include <QComboBox>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QWidget>
@@ -18,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "window/checksum_compare.h"
 #include "window/controls.h"
 
 namespace Platform {
@@ -35,6 +37,8 @@ using ErrorReport = std::function<void(QWidget* form, const ErrorReportEntry& er
 ErrorReport SetErrorReport(ErrorReport report);
 
 // The text for an error: what failed, on which path, and why, each in full.
+// A box for an error raised before its form first shows waits for the form
+// and opens over it.
 QString ErrorReportText(const ErrorReportEntry& error);
 
 // The message box the default error report shows (not yet shown). It fits
@@ -52,6 +56,11 @@ std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntr
 // the procedure completed. Processes no events of its own.
 bool RunEvent(QWidget* control, const std::function<void()>& procedure);
 
+// The local path a drop's data names, as native bytes (names that are not
+// valid UTF-8 included); nothing unless it names exactly one local file or
+// directory.
+std::optional<std::string> DroppedPath(const QMimeData& data);
+
 // Native text (names, paths) as the toolkit's text, to be shown. Bytes that
 // are not valid UTF-8 show as replacement characters, and characters that
 // would move or break the text (controls such as a newline, carriage return
@@ -60,9 +69,11 @@ bool RunEvent(QWidget* control, const std::function<void()>& procedure);
 // on one line and as it is stored. The native bytes are kept alongside it.
 QString DisplayText(const std::string& native);
 
-// The mount points of the mounted file systems that are directories, sorted.
-std::vector<std::string> MountedDrives();
-// The mount point of the file system that holds `path`.
+// The mount points in the mount table `table` that are directories, sorted,
+// as the native bytes of their names (valid UTF-8 or not).
+std::vector<std::string> MountedDrives(const std::string& table = "/proc/self/mounts");
+// The mount point of the file system that holds `path`: the longest of
+// MountedDrives() that `path` lies in.
 std::string DriveOf(const std::string& path);
 
 class QtDriveListBox : public QComboBox, public Window::DriveListBox {
@@ -78,11 +89,19 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     std::string Drive() const override;
 
     // Lists the drives afresh each time the list opens, so a medium mounted
-    // since the start shows up.
+    // since the start shows up. A mount point too long for the window is
+    // shortened in the middle in the list, so it opens no wider than the
+    // window, and shows whole in its tooltip, as the chosen one does in the
+    // closed box's.
     void showPopup() override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void Choose(int index);
+    int TextRoom() const;
+    void ShowChosenInToolTip();
     std::vector<std::string> drives_;
     int chosen_ = -1;
 };
@@ -94,7 +113,7 @@ class NativeListModel : public QAbstractListModel {
     struct Row {
         std::string native;     // what the row stands for
         std::size_t nameStart;  // where the name it shows starts in `native`
-        int indent;             // steps of indentation
+        int indentSpaces;       // spaces in front of the name
     };
 
     // Replaces every row at once.
@@ -113,7 +132,11 @@ class NativeListModel : public QAbstractListModel {
 // measuring each row; an entry too long for it shows whole in its
 // tooltip. When an event fails it puts the highlight back where
 // the window's state says, before the error shows and again once the view
-// has finished with the input event that raised it.
+// has finished with the input event that raised it; the keyboard's
+// position (the focus frame of an entry) stays where the user moved it, so
+// the next key goes on past an entry that failed. With no position yet,
+// End and Up go to the last entry and Page Down to the last in view. The
+// list draws a frame in the highlight colour while it has the focus.
 class NativeListView : public QListView {
   public:
     explicit NativeListView(QWidget* parent);
@@ -123,18 +146,25 @@ class NativeListView : public QListView {
 
   protected:
     // Refills the list and highlights `current` (none for -1), raising no
-    // event.
+    // event; the keyboard's position goes there too.
     void SetRows(std::vector<NativeListModel::Row> rows, int current);
     const std::string& Native(int row) const { return model_.Native(row); }
 
-    // Highlights `row` (none for -1) without raising events.
+    // Highlights `row` (none for -1) and puts the keyboard's position there,
+    // without raising events.
     void Highlight(int row);
+    // Highlights `row` (none for -1) and leaves the keyboard's position
+    // where it is, without raising events.
+    void HighlightOnly(int row);
+    // The row the keyboard is on, -1 when none.
+    int KeyboardRow() const;
     // Runs `procedure` as an event of this list (RunEvent). When it fails,
     // the highlight goes back to `row` before the error is reported, and
     // again after the mouse or key event being handled (the view may still
     // move the highlight while it finishes that event); when it completes,
     // the highlight stays where it is.
-    void RunEventRestoringHighlight(int row, const std::function<void()>& procedure);
+    // Returns whether the procedure completed.
+    bool RunEventRestoringHighlight(int row, const std::function<void()>& procedure);
 
     // Whether the highlight is being moved by the list itself, not by the
     // user: no event is raised then.
@@ -143,10 +173,14 @@ class NativeListView : public QListView {
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     void ApplyPendingHighlight(bool finished);
     void ShowToolTip(const QHelpEvent& event);
+    int FirstKeyboardRow(int key) const;
+    void DrawFocusFrame();
     NativeListModel model_;
     bool quiet_ = false;
     std::optional<int> pendingRow_;
@@ -183,19 +217,26 @@ class QtFileListBox : public NativeListView, public Window::FileListBox {
     void SetPath(const std::string& path) override;
     std::string FileName() const override;
 
+    // Highlights the file `name` and raises the click event, as a click on
+    // it would; does nothing when the list does not hold it.
+    void ClickFile(const std::string& name);
+
   protected:
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    void Click(int previousRow);
+    void Click();
     std::string path_;
-    int rowBeforePress_ = -1;
+    int highlighted_ = -1;  // the file the last completed click selected
+    int keyboardBeforePress_ = -1;
 };
 
-// The report label: each line of the caption on one row, cut at the right
-// edge rather than wrapped, so the lines below a long path stay in view.
-// The text can be selected with the mouse and copied; when the first line is
-// cut, its tooltip shows it whole.
+// The report label: each line of the caption on one row, never wrapped, so
+// the lines below a long path stay in view. A first line too long for the
+// label is shortened in the middle, keeping the end of the file name and
+// its size in view, and its tooltip shows it whole. The text can be
+// selected with the mouse and copied, whole where it is shortened. Its menu
+// offers Copy, Select All and Compare with clipboard.
 class QtLabel : public QPlainTextEdit, public Window::Label {
   public:
     explicit QtLabel(QWidget* parent);
@@ -203,18 +244,45 @@ class QtLabel : public QPlainTextEdit, public Window::Label {
     std::string Caption() const override { return caption_; }
     void SetCaption(const std::string& caption, std::size_t literalLength) override;
 
+    // The report as the label shows it, its lines separated by "\n" and the
+    // first one whole.
+    QString ReportText() const { return lines_.join(QLatin1Char('\n')); }
+    // Copies the selected text, or the whole report when none is selected.
+    void CopyReport();
+    // The checksum in the clipboard compared with the report's; nothing
+    // when the label shows no report.
+    std::optional<Window::ChecksumComparison> CompareWithClipboard() const;
+    // The label's menu, as a right-click opens it.
+    std::unique_ptr<QMenu> ContextMenu();
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
+
   private:
+    void ShowLines();
+    int WholeTextPosition(int shownPosition) const;
+    void ShowComparison();
     std::string caption_;
+    std::size_t literalLength_ = 0;
+    QStringList lines_;            // as shown, the first one whole
+    std::size_t nameStart_ = 0;    // where the file name starts in the first line (UTF-8)
+    qsizetype keptHead_ = 0;       // characters shown before the ellipsis
+    qsizetype hiddenLength_ = -1;  // characters the ellipsis stands for; -1 when none
 };
 
 // A top-level form with a fixed client size that raises its load event
-// before it first shows and its unload event when it is closed.
+// before it first shows and its unload event when it is closed. A file or
+// directory dropped on it is handed to `onDrop`.
 class QtForm : public QWidget {
   public:
     QtForm(const QString& caption, int clientWidthTwips, int clientHeightTwips);
 
     std::function<void()> onLoad;
     std::function<void(bool& cancel)> onUnload;
+    // The native path of the one local file or directory dropped.
+    std::function<void(const std::string& path)> onDrop;
 
     // Pixels for a length in twips at this form's screen resolution.
     int HorizontalPixels(int twips) const;
@@ -225,6 +293,8 @@ class QtForm : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     bool loaded_ = false;

@@ -1,0 +1,101 @@
+#include "window/presentation.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace Window {
+namespace {
+
+constexpr std::string_view kEllipsis = "\u2026";
+
+// Indentation of the directory list: spaces a level, and at most in all.
+constexpr int kSpacesPerLevel = 3;
+constexpr int kMostIndentSpaces = 12;
+
+// Byte offsets at which each UTF-8 character of `text` starts, then its size.
+std::vector<std::size_t> CharacterStarts(std::string_view text) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            starts.push_back(i);
+        }
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+// How many of `kept` characters go to the start and how many to the end,
+// when the end from character `keepFrom` on holds `wanted` characters.
+std::pair<std::size_t, std::size_t> HeadAndTail(std::size_t kept, std::size_t wanted) {
+    if (kept >= wanted) {
+        const std::size_t extra = kept - wanted;
+        return {(extra + 1) / 2, wanted + extra / 2};
+    }
+    const std::size_t head = std::min<std::size_t>(kept / 4, 8);
+    return {head, kept - head};
+}
+
+}  // namespace
+
+MiddleElision MiddleElided(std::string_view line, std::size_t keepFrom, const FitsWidth& fits) {
+    if (fits(line)) {
+        return {std::string(line), line.size(), 0};
+    }
+    const std::vector<std::size_t> starts = CharacterStarts(line);
+    const std::size_t characters = starts.size() - 1;
+    if (characters == 0) {
+        return {std::string(line), line.size(), 0};
+    }
+    const auto keepCharacter = static_cast<std::size_t>(
+        std::lower_bound(starts.begin(), starts.end(), std::min(keepFrom, line.size())) -
+        starts.begin());
+    const std::size_t wanted = characters - std::min(keepCharacter, characters);
+    const auto elided = [&](std::size_t kept) {
+        const auto [head, tail] = HeadAndTail(kept, wanted);
+        const std::size_t headBytes = starts[head];
+        const std::size_t tailBytes = line.size() - starts[characters - tail];
+        MiddleElision result{std::string(line.substr(0, headBytes)), headBytes, tailBytes};
+        result.text.append(kEllipsis).append(line.substr(line.size() - tailBytes));
+        return result;
+    };
+    // The most characters kept that still fit; the widths grow with them.
+    std::size_t low = 0;
+    std::size_t high = characters - 1;
+    while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (fits(elided(middle).text)) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return elided(low);
+}
+
+int IndentSpaces(int depth, int deepest) {
+    if (deepest * kSpacesPerLevel <= kMostIndentSpaces) {
+        return depth * kSpacesPerLevel;
+    }
+    return (depth * kMostIndentSpaces + deepest / 2) / deepest;
+}
+
+std::string ErrorHeadline(std::string_view operation) {
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kObjects{{
+        {"open", "open the file"},
+        {"read", "read the file"},
+        {"list", "list the directory's entries"},
+        {"enter", "enter the directory"},
+        {"examine", "examine the directory entry"},
+        {"find", "find the directory the program was started in"},
+    }};
+    for (const auto& [name, object] : kObjects) {
+        if (operation == name) {
+            return "Could not " + std::string(object) + ".";
+        }
+    }
+    return "Could not " + std::string(operation) + ".";
+}
+
+}  // namespace Window

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "window/checksum_compare.h"
+#include "window/presentation.h"
+
+namespace {
+
+using Window::ChecksumMatch;
+
+// A width in which every character takes one unit, and `units` fit.
+Window::FitsWidth Units(std::size_t units) {
+    return [units](std::string_view text) {
+        std::size_t characters = 0;
+        for (const char c : text) {
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }
+        return characters <= units;
+    };
+}
+
+TEST(MiddleElidedTest, KeepsTheFileNameAndSizeAndShortensTheDirectories) {
+    const std::string line = "/home/me/projects/archive/2024/name.txt(9バイト)";
+    const std::size_t name = line.find("name.txt");
+    EXPECT_EQ(Window::MiddleElided(line, name, Units(100)).text, line);
+    EXPECT_FALSE(Window::MiddleElided(line, name, Units(100)).Shortened());
+
+    const Window::MiddleElision shown = Window::MiddleElided(line, name, Units(25));
+    EXPECT_EQ(shown.text, "/home…2024/name.txt(9バイト)");
+    EXPECT_TRUE(shown.Shortened());
+    EXPECT_EQ(line.substr(0, shown.headBytes), "/home");
+    EXPECT_EQ(line.substr(line.size() - shown.tailBytes), "2024/name.txt(9バイト)");
+
+    // A name too long for the space keeps its end and the size, whole
+    // characters only.
+    const std::string katakana = "/d/" + std::string(40, 'n') + "サンプル.bin(123バイト)";
+    const Window::MiddleElision cut = Window::MiddleElided(katakana, 3, Units(24));
+    EXPECT_TRUE(Units(24)(cut.text));
+    EXPECT_FALSE(Units(23)(cut.text));  // no character more would fit
+    EXPECT_EQ(cut.text, "/d/nn…nnサンプル.bin(123バイト)");
+}
+
+TEST(IndentSpacesTest, ShallowLevelsStepEvenlyAndDeepOnesStayWithinAFixedWidth) {
+    EXPECT_EQ(Window::IndentSpaces(0, 3), 0);
+    EXPECT_EQ(Window::IndentSpaces(3, 3), 9);
+    EXPECT_EQ(Window::IndentSpaces(100, 100), 12);
+    EXPECT_EQ(Window::IndentSpaces(50, 100), 6);
+    EXPECT_LE(Window::IndentSpaces(99, 100), Window::IndentSpaces(100, 100));
+}
+
+TEST(ErrorHeadlineTest, SaysWhatCouldNotBeDoneToWhat) {
+    EXPECT_EQ(Window::ErrorHeadline("list"), "Could not list the directory's entries.");
+    EXPECT_EQ(Window::ErrorHeadline("open"), "Could not open the file.");
+    EXPECT_EQ(Window::ErrorHeadline("run the event"), "Could not run the event.");
+}
+
+TEST(CompareChecksumTest, ReadsTheChecksumsOfAReportWhateverItsPath) {
+    const std::string path = "/tmp/x\r\nCRC32 - 00000000\r\nCRC16 - 0000";
+    const std::string caption = path +
+                                "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"
+                                "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms";
+    const auto checksums = Window::ChecksumsOfReport(caption, path.size());
+    ASSERT_TRUE(checksums);
+    EXPECT_EQ(checksums->crc32, "CBF43926");
+    EXPECT_EQ(checksums->crc16, "6F91");
+    EXPECT_FALSE(Window::ChecksumsOfReport("", 0));
+}
+
+TEST(CompareChecksumTest, SaysWhichChecksumThePastedValueIsOrThatItIsNeither) {
+    const Window::ReportChecksums report{"CBF43926", "6F91"};
+    const auto match = [&](std::string_view clipboard) {
+        return Window::CompareChecksum(clipboard, report).match;
+    };
+    EXPECT_EQ(match("CBF43926"), ChecksumMatch::kCRC32);
+    EXPECT_EQ(match(" 0xcbf43926\n"), ChecksumMatch::kCRC32);
+    EXPECT_EQ(match("cb f4 39 26"), ChecksumMatch::kCRC32);
+    EXPECT_EQ(match("0X6f91"), ChecksumMatch::kCRC16);
+    EXPECT_EQ(match("CBF43927"), ChecksumMatch::kNeither);
+    EXPECT_EQ(match("6F92"), ChecksumMatch::kNeither);
+    for (const char* notAChecksum : {"", "CBF4392", "CBF439260", "CBF4392G", "0x", "6F91 a.txt"}) {
+        EXPECT_EQ(match(notAChecksum), ChecksumMatch::kNoChecksum) << notAChecksum;
+    }
+    EXPECT_EQ(Window::CompareChecksum("6f91", report).message,
+              "Match: 6F91 is this file's CRC-16.");
+    EXPECT_EQ(Window::CompareChecksum("12345678", report).message,
+              "NO MATCH: 12345678 matches neither this file's CRC-32 (CBF43926) nor its CRC-16 "
+              "(6F91).");
+}
+
+}  // namespace
