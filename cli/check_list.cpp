@@ -9,6 +9,8 @@
 namespace Cli {
 namespace {
 
+constexpr std::string_view kBlanks = " \t";
+
 bool IsHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
@@ -44,9 +46,28 @@ ListLine Malformed() {
     return {ListLine::Kind::kMalformed, {}};
 }
 
-// "CRC32 CRC16 SIZE PATH", after the leading backslash of an escaped line.
-// Nothing when `body` does not have that shape.
-std::optional<ListLine> ParseBriefLine(std::string_view body, bool escaped) {
+ListLine Entry(ListEntry entry) {
+    return {ListLine::Kind::kEntry, std::move(entry)};
+}
+
+// The line without the CRs before its '\n'.
+std::string_view WithoutCarriageReturns(std::string_view line) {
+    while (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
+// Blank lines and ';' comments name no file.
+bool IsIgnored(std::string_view line) {
+    return line.find_first_not_of(kBlanks) == std::string_view::npos || line.front() == ';';
+}
+
+// "CRC32 CRC16 SIZE PATH", a leading backslash meaning PATH is escaped.
+// Nothing when `line` does not have that shape.
+std::optional<ListLine> ParseBriefLine(std::string_view line) {
+    const bool escaped = line.starts_with('\\');
+    const std::string_view body = escaped ? line.substr(1) : line;
     const auto crc32 = HexAt(body, 8);
     if (!crc32 || body.size() < 14 || body[8] != ' ' || body[13] != ' ') {
         return std::nullopt;
@@ -67,27 +88,29 @@ std::optional<ListLine> ParseBriefLine(std::string_view body, bool escaped) {
     if (!size || !path || path->empty()) {
         return Malformed();
     }
-    return ListLine{ListLine::Kind::kEntry, {std::move(*path), *crc32, *crc16, *size}};
+    return Entry({std::move(*path), *crc32, *crc16, *size, {}});
 }
 
-// "PATH CRC32": eight hex digits after the last run of spaces; spaces and
-// tabs after them are allowed, as hand-written lists have them.
+// "PATH CRC32": eight hex digits after one space or tab, with spaces and
+// tabs after them allowed, as hand-written lists have them. Nothing when
+// `line` does not have that shape.
 std::optional<ListLine> ParseSfvLine(std::string_view line) {
-    const std::size_t end = line.find_last_not_of(" \t");
-    if (end == std::string_view::npos || end < 8) {
+    const std::size_t end = line.find_last_not_of(kBlanks);
+    if (end == std::string_view::npos || end < 9) {
         return std::nullopt;
     }
     const std::size_t start = end - 7;
     const auto crc32 = HexAt(line.substr(start), 8);
-    if (!crc32 || line[start - 1] != ' ') {
+    if (!crc32 || kBlanks.find(line[start - 1]) == std::string_view::npos) {
         return std::nullopt;
     }
-    const std::size_t pathEnd = line.find_last_not_of(' ', start - 1);
-    if (pathEnd == std::string_view::npos) {
+    const std::string_view path = line.substr(0, start - 1);
+    if (path.empty()) {
         return std::nullopt;
     }
-    return ListLine{ListLine::Kind::kEntry,
-                    {std::string(line.substr(0, pathEnd + 1)), *crc32, std::nullopt, std::nullopt}};
+    const std::string_view trimmed = path.substr(0, path.find_last_not_of(kBlanks) + 1);
+    return Entry({std::string(path), *crc32, std::nullopt, std::nullopt,
+                  trimmed.size() == path.size() ? std::string() : std::string(trimmed)});
 }
 
 }  // namespace
@@ -106,24 +129,43 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-ListLine ParseListLine(std::string_view line) {
-    if (line.ends_with('\r')) {
-        line.remove_suffix(1);
-    }
-    if (line.find_first_not_of(" \t") == std::string_view::npos || line.front() == ';') {
+ListLine ParseListLine(std::string_view line, ListKind kind) {
+    line = WithoutCarriageReturns(line);
+    if (IsIgnored(line)) {
         return {ListLine::Kind::kIgnored, {}};
     }
     if (line.find('\0') != std::string_view::npos) {
         return Malformed();
     }
-    const bool escaped = line.front() == '\\';
-    if (auto brief = ParseBriefLine(escaped ? line.substr(1) : line, escaped)) {
-        return *std::move(brief);
+    std::optional<ListLine> parsed =
+        kind == ListKind::kBrief ? ParseBriefLine(line) : ParseSfvLine(line);
+    return parsed ? *std::move(parsed) : Malformed();
+}
+
+std::vector<ListLine> ParseList(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);  // the byte-order mark some editors put before UTF-8 text
     }
-    if (auto sfv = ParseSfvLine(line)) {
-        return *std::move(sfv);
+    std::vector<ListLine> parsed;
+    std::optional<ListKind> kind;
+    bool commented = false;
+    for (std::string_view line : SplitLines(text)) {
+        if (!kind) {
+            const std::string_view bare = WithoutCarriageReturns(line);
+            commented = commented || bare.starts_with(';');
+            if (!IsIgnored(bare) && bare.find('\0') == std::string_view::npos) {
+                const std::optional<ListLine> brief =
+                    commented ? std::nullopt : ParseBriefLine(bare);
+                if (brief && brief->kind == ListLine::Kind::kEntry) {
+                    kind = ListKind::kBrief;
+                } else if (ParseSfvLine(bare)) {
+                    kind = ListKind::kSfv;
+                }
+            }
+        }
+        parsed.push_back(kind ? ParseListLine(line, *kind) : ParseListLine(line, ListKind::kBrief));
     }
-    return Malformed();
+    return parsed;
 }
 
 }  // namespace Cli

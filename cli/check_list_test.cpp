@@ -11,24 +11,43 @@
 
 namespace {
 
+using Cli::ListKind;
 using Cli::ListLine;
+using Cli::NameStyle;
 using Cli::ParseListLine;
 
 TEST(EscapeTest, EscapesOnlyNamesThatNeedItAndReadsThemBack) {
-    EXPECT_EQ(Cli::EscapedName("plain name\t\xff.bin"), "plain name\t\xff.bin");
-    // A backslash needs escaping only where it does not separate names.
-    const bool backslashSeparates = std::string_view(Platform::kPathSeparator) == "\\";
-    for (const std::string name : {"a\\b", "new\nline", "cr\r", "\\n", "\n\\\r\\\\", "\\"}) {
-        const bool lineBreak = name.find_first_of("\n\r") != std::string::npos;
-        EXPECT_EQ(Cli::NeedsEscaping(name), lineBreak || !backslashSeparates) << name;
-        if (Cli::NeedsEscaping(name)) {
-            const std::string escaped = Cli::EscapedName(name);
+    const std::string plain = "plain name\t\x1B[31m\xff.bin";  // nothing that breaks a line
+    EXPECT_EQ(Cli::EscapedName(plain), plain);
+    EXPECT_EQ(Cli::EscapedName(plain, NameStyle::kTerminal), "plain name\\t\\x1B[31m\\xFF.bin");
+    EXPECT_EQ(Cli::EscapedName("a\\b\nc\rd"), "a\\\\b\\nc\\rd");
+    // Direction marks and C1 controls by code point; other UTF-8 as it is.
+    EXPECT_EQ(Cli::EscapedName("\u202Egpj.exe \u0085 é 日本\x7F", NameStyle::kTerminal),
+              "\\u202Egpj.exe \\u0085 é 日本\\x7F");
+    // Bytes that are not UTF-8: a stray continuation, an overlong form, a
+    // surrogate, a sequence cut short.
+    EXPECT_EQ(Cli::EscapedName("\x80\xC0\xAF\xED\xA0\x80\xE6\x97", NameStyle::kTerminal),
+              "\\x80\\xC0\\xAF\\xED\\xA0\\x80\\xE6\\x97");
+    EXPECT_FALSE(Cli::NeedsEscaping("日本 é", NameStyle::kTerminal));
+
+    for (const std::string name : {"a\\b", "new\nline", "cr\r", "\\n", "\n\\\r\\\\", "\\",
+                                   "\x1B]0;title\x07", "\xff\xfe\t\u2028\u0085\\x41"}) {
+        for (const NameStyle style : {NameStyle::kLine, NameStyle::kTerminal}) {
+            const std::string escaped = Cli::EscapedName(name, style);
             EXPECT_EQ(escaped.find_first_of("\n\r"), std::string::npos);
-            EXPECT_EQ(Cli::UnescapedName(escaped), name);
+            if (Cli::NeedsEscaping(name, style)) {  // not so for separators alone on Windows
+                EXPECT_EQ(Cli::UnescapedName(escaped), name) << escaped;
+            }
         }
     }
-    EXPECT_EQ(Cli::EscapedName("a\\b\nc\rd"), "a\\\\b\\nc\\rd");
-    for (const std::string bad : {"a\\", "a\\t", "\\0", "\\\\\\"}) {
+    // Where the backslash separates names, it alone calls for no escaping.
+    const bool backslashSeparates = std::string_view(Platform::kPathSeparator) == "\\";
+    for (const NameStyle style : {NameStyle::kLine, NameStyle::kTerminal}) {
+        EXPECT_EQ(Cli::NeedsEscaping("C:\\data\\a.txt", style), !backslashSeparates);
+        EXPECT_EQ(Cli::EscapedName("C:\\a\n", style), "C:\\\\a\\n");
+    }
+    for (const std::string bad :
+         {"a\\", "a\\q", "\\0", "\\\\\\", "\\x1", "\\xZZ", "\\u12", "\\uD800"}) {
         EXPECT_EQ(Cli::UnescapedName(bad), std::nullopt) << bad;
     }
 }
@@ -42,56 +61,105 @@ TEST(CheckListTest, SplitsLinesWithOrWithoutAFinalNewline) {
 }
 
 TEST(CheckListTest, ReadsBriefLines) {
-    const ListLine plain = ParseListLine("cbf43926 6f91 9 dir/a name  with spaces ");
+    const ListLine plain =
+        ParseListLine("cbf43926 6f91 9 dir/a name  with spaces ", ListKind::kBrief);
     ASSERT_EQ(plain.kind, ListLine::Kind::kEntry);
     EXPECT_EQ(plain.entry.path, "dir/a name  with spaces ");
     EXPECT_EQ(plain.entry.crc32, "CBF43926");
     EXPECT_EQ(plain.entry.crc16, "6F91");
     EXPECT_EQ(plain.entry.size, 9);
+    EXPECT_EQ(plain.entry.trimmedPath, "");
 
-    EXPECT_EQ(ParseListLine("\\CBF43926 6F91 9 a\\\\b\\nc\\rd\r").entry.path, "a\\b\nc\rd");
-    EXPECT_EQ(ParseListLine("CBF43926 6F91 9 a\\nb").entry.path, "a\\nb");  // not escaped
-    EXPECT_EQ(ParseListLine("CBF43926 6F91 9223372036854775807 x").entry.size, 9223372036854775807);
-    // The --brief shape wins over SFV, whose CRC would be the last word.
-    EXPECT_EQ(ParseListLine("CBF43926 6F91 9 ABCDEF01").entry.path, "ABCDEF01");
+    const auto path = [](std::string_view line) {
+        return ParseListLine(line, ListKind::kBrief).entry.path;
+    };
+    EXPECT_EQ(path("\\CBF43926 6F91 9 a\\\\b\\nc\\rd\\x1B\r\r"), "a\\b\nc\rd\x1B");
+    EXPECT_EQ(path("CBF43926 6F91 9 a\\nb"), "a\\nb");  // not escaped
+    EXPECT_EQ(ParseListLine("CBF43926 6F91 9223372036854775807 x", ListKind::kBrief).entry.size,
+              9223372036854775807);
+    EXPECT_EQ(path("CBF43926 6F91 9 ABCDEF01"), "ABCDEF01");
 }
 
 TEST(CheckListTest, ReadsSfvLines) {
-    const ListLine line = ParseListLine("My File.bin   cbf43926 \t\r");
-    ASSERT_EQ(line.kind, ListLine::Kind::kEntry);
-    EXPECT_EQ(line.entry.path, "My File.bin");
-    EXPECT_EQ(line.entry.crc32, "CBF43926");
-    EXPECT_EQ(line.entry.crc16, std::nullopt);
-    EXPECT_EQ(line.entry.size, std::nullopt);
-    EXPECT_EQ(ParseListLine("\\dir\\name 00000000").entry.path, "\\dir\\name");  // as written
-    EXPECT_EQ(ParseListLine("a b c 0000000F").entry.path, "a b c");
+    // The name is all before the one space or tab before the CRC.
+    const ListLine spaced = ParseListLine("trailing space  ea97a0e3 \t\r\r", ListKind::kSfv);
+    ASSERT_EQ(spaced.kind, ListLine::Kind::kEntry);
+    EXPECT_EQ(spaced.entry.path, "trailing space ");
+    EXPECT_EQ(spaced.entry.trimmedPath, "trailing space");
+    EXPECT_EQ(spaced.entry.crc32, "EA97A0E3");
+    EXPECT_EQ(spaced.entry.crc16, std::nullopt);
+    EXPECT_EQ(spaced.entry.size, std::nullopt);
+
+    const auto path = [](std::string_view line) {
+        return ParseListLine(line, ListKind::kSfv).entry.path;
+    };
+    EXPECT_EQ(path("tab\tCBF43926"), "tab");
+    EXPECT_EQ(path(" lead 00000000"), " lead");
+    EXPECT_EQ(path("\\dir\\name 00000000"), "\\dir\\name");  // as written
+    EXPECT_EQ(path("CBF43926 6F91 9 x 0000000F"), "CBF43926 6F91 9 x");
+}
+
+// A list is read as the kind its first line naming a file decides: a name
+// shaped like a --brief line in an SFV list is a name.
+TEST(CheckListTest, DecidesAListsKindOnce) {
+    const auto lines = [](std::string_view text) {
+        std::vector<std::string> shown;
+        for (const ListLine& line : Cli::ParseList(text)) {
+            shown.push_back(line.kind == ListLine::Kind::kEntry     ? line.entry.path
+                            : line.kind == ListLine::Kind::kIgnored ? "-"
+                                                                    : "malformed");
+        }
+        return shown;
+    };
+    using Names = std::vector<std::string>;
+    const std::string forged = "DEADBEEF CAFE 12 foo 3610A686";
+    EXPECT_EQ(lines("; made by an SFV writer\r\n" + forged + "\r\n"),
+              (Names{"-", "DEADBEEF CAFE 12 foo"}));
+    EXPECT_EQ(lines("\xEF\xBB\xBF"
+                    "plain 12345678\n" +
+                    forged),
+              (Names{"plain", "DEADBEEF CAFE 12 foo"}));
+    EXPECT_EQ(lines("bad line\n" + forged + "\nname 12345678\n"),
+              (Names{"malformed", "foo 3610A686", "malformed"}));
 }
 
 TEST(CheckListTest, PassesOverCommentsAndBlankLines) {
     for (const std::string line : {"", "\r", "  \t", "; a comment 12345678", ";"}) {
-        EXPECT_EQ(ParseListLine(line).kind, ListLine::Kind::kIgnored) << line;
+        for (const ListKind kind : {ListKind::kBrief, ListKind::kSfv}) {
+            EXPECT_EQ(ParseListLine(line, kind).kind, ListLine::Kind::kIgnored) << line;
+        }
     }
 }
 
 TEST(CheckListTest, RefusesMalformedLines) {
-    const std::vector<std::string> lines{
-        "12345678",                              // no path
-        " 12345678",                             // no path before the spaces
-        "name\t12345678",                        // a tab is not the separator
-        "name 1234567",                          // seven digits
-        "name 123456789",                        // nine
-        "name 1234567G",                         // not hex
-        "CBF43926 6F91 9 ",                      // --brief without a path
-        "CBF43926 6F91 99999999999999999999 x",  // size beyond 64 bits
-        "\\CBF43926 6F91 9 bad\\tescape",        // an escape other than \\, \n, \r
-        "\\CBF43926 6F91 9 ends\\",              // a lone backslash
+    const std::vector<std::string> sfv{
+        "12345678",        // no path
+        " 12345678",       // no path before the separator
+        "name 1234567",    // seven digits
+        "name 123456789",  // nine
+        "name 1234567G",   // not hex
+        "name\n12345678",  // only a space or tab separates
         std::string("nul\0byte 12345678", 17),
-        std::string("CBF43926 6F91 9 a\0b", 19),
         std::string(1 << 20, 'a'),  // a very long line
+    };
+    for (const std::string& line : sfv) {
+        EXPECT_EQ(ParseListLine(line, ListKind::kSfv).kind, ListLine::Kind::kMalformed)
+            << line.substr(0, 40);
+    }
+    const std::vector<std::string> brief{
+        "CBF43926 6F91 9 ",                      // no path
+        "CBF43926  6F91 9 x",                    // a column out of place
+        "6F91 CBF43926 9 x",                     // columns swapped
+        "CBF43926 6F91 x 9",                     // the size after the path
+        "CBF43926 6F91 99999999999999999999 x",  // size beyond 64 bits
+        "\\CBF43926 6F91 9 bad\\qescape",        // an escape it never writes
+        "\\CBF43926 6F91 9 ends\\",              // a lone backslash
+        "digits CBF43926",                       // SFV in a --brief list
+        std::string("CBF43926 6F91 9 a\0b", 19),
         "\\",
     };
-    for (const std::string& line : lines) {
-        EXPECT_EQ(ParseListLine(line).kind, ListLine::Kind::kMalformed) << line.substr(0, 40);
+    for (const std::string& line : brief) {
+        EXPECT_EQ(ParseListLine(line, ListKind::kBrief).kind, ListLine::Kind::kMalformed) << line;
     }
 }
 

@@ -1,12 +1,13 @@
-// The escaping that keeps a file name on one line of output. A name holding
-// a backslash, a newline or a carriage return is written with "\\", "\n" and
-// "\r" in their place, and the line that carries it starts with a backslash;
-// every other name is written as it is. A backslash in a written name
-// therefore always means the name was escaped. On Windows, where the
-// backslash separates directory names (and no name on disk holds a line
-// break), only a name with a line break is escaped: "C:\data\a.txt" is
-// written as it is, and a line escaped for a line break has every
-// backslash doubled as well.
+// The escaping that keeps a file name on one line of output, and on a
+// terminal keeps it from acting on the terminal. A name that needs it is
+// written with escapes in place of the characters that would break or act
+// ("\\", "\n", "\r", "\t", "\x1B", "\u202E"), and the line that carries it
+// starts with a backslash; every other name is written as it is. A
+// backslash in a written name therefore always means the name was escaped.
+// On Windows, where the backslash separates directory names (and no name
+// on disk holds a line break), a backslash alone does not call for
+// escaping: "C:\data\a.txt" is written as it is, and a name escaped for
+// another reason has every backslash doubled as well.
 #pragma once
 
 #include <optional>
@@ -15,17 +16,34 @@
 
 namespace Cli {
 
-// Whether `name` holds a newline, a carriage return or (where the
-// backslash is not the path separator) a backslash.
-bool NeedsEscaping(std::string_view name);
+// How much of a name is escaped.
+enum class NameStyle {
+    // Output to a pipe or file, read back by --check: only what would break
+    // the line (a backslash, newline or carriage return).
+    kLine,
+    // Output to a terminal, and messages on standard error: also what a
+    // terminal would act on or show other than as written: the other
+    // control characters and DEL ("\t", "\x1B"), bytes that are not UTF-8
+    // ("\xFF"), and the C1 controls, line and paragraph separators and
+    // direction marks ("\u009B", "\u2028", "\u202E"), as the window shows them.
+    kTerminal,
+};
 
-// `name` with each backslash, newline and carriage return written as "\\",
-// "\n" and "\r" when NeedsEscaping(name); `name` unchanged otherwise.
-std::string EscapedName(std::string_view name);
+// Whether `name` holds a character `style` escapes.
+bool NeedsEscaping(std::string_view name, NameStyle style = NameStyle::kLine);
 
-// The name that EscapedName wrote as `text` (which NeedsEscaping held for),
-// or nothing when `text` holds a backslash followed by anything but '\\',
-// 'n' or 'r', or ends in a lone backslash.
+// `name` with each character `style` escapes written as its escape when
+// NeedsEscaping(name, style); `name` unchanged otherwise.
+std::string EscapedName(std::string_view name, NameStyle style = NameStyle::kLine);
+
+// The name that EscapedName wrote as `text` in either style, or nothing
+// when `text` holds a backslash that starts none of the escapes above
+// ("\x" takes two hex digits, "\u" four, naming no surrogate), or ends in
+// a lone backslash.
 std::optional<std::string> UnescapedName(std::string_view text);
+
+// The start of a line of output that carries `name`: a backslash when the
+// name is escaped in `style`, nothing otherwise.
+std::string_view LineStart(std::string_view name, NameStyle style = NameStyle::kLine);
 
 }  // namespace Cli

@@ -10,6 +10,7 @@
 
 #include "cli/output_posix.h"
 #include "cli/report_command.h"
+#include "platform/os/streams.h"
 
 namespace {
 
@@ -37,16 +38,16 @@ bool HoldClosedStandardDescriptors() {
 
 int main(int argc, char** argv) {
     const int outputMode = AccessMode(STDOUT_FILENO);
-    if (outputMode != O_WRONLY && outputMode != O_RDWR) {
-        // Nothing is read when nothing could be written.
-        std::cerr << "tallix-report: write error: " << std::strerror(EBADF) << "\n";
-        return Cli::kSomeFailed;
-    }
+    const bool outputOpen = outputMode == O_WRONLY || outputMode == O_RDWR;
     if (!HoldClosedStandardDescriptors()) {
         std::cerr << "tallix-report: /dev/null: " << std::strerror(errno) << "\n";
         return Cli::kSomeFailed;
     }
     const std::vector<std::string> args(argv + 1, argv + argc);
-    Cli::DescriptorOutput out(STDOUT_FILENO);
+    if (!outputOpen) {
+        Cli::ClosedOutput closed;
+        return Cli::RunReportCommand(args, closed, std::cerr, Platform::StandardInput());
+    }
+    Cli::DescriptorOutput out(STDOUT_FILENO, Platform::IsTerminal(STDOUT_FILENO));
     return Cli::RunReportCommand(args, out, std::cerr, Platform::StandardInput());
 }

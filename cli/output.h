@@ -20,6 +20,21 @@ class Output {
     // Ends the output after the last write; returns 0, or the errno value
     // of the failure.
     virtual int Close() = 0;
+    // Whether the output is shown on a terminal (names are then escaped so
+    // that none can act on it).
+    virtual bool IsTerminal() const { return false; }
+    // 0 when the output may be written; the errno value of every write
+    // otherwise, known before anything is read.
+    virtual int OpenError() const { return 0; }
+};
+
+// An output that was not open for writing: every write and the close fail
+// with EBADF, as they would on the descriptor.
+class ClosedOutput : public Output {
+  public:
+    int Write(std::string_view) override { return EBADF; }
+    int Close() override { return EBADF; }
+    int OpenError() const override { return EBADF; }
 };
 
 // Output kept in a string, for tests: it holds at most `capacity` bytes and
@@ -34,6 +49,10 @@ class StringOutput : public Output {
     int Write(std::string_view text) override;
     int Close() override;
 
+    bool IsTerminal() const override { return terminal_; }
+    // Makes the output stand for a terminal.
+    void ShowAsTerminal() noexcept { terminal_ = true; }
+
     const std::string& text() const noexcept { return text_; }
     bool closed() const noexcept { return closed_; }
 
@@ -43,6 +62,7 @@ class StringOutput : public Output {
     int error_ = ENOSPC;
     int closeError_ = 0;
     bool closed_ = false;
+    bool terminal_ = false;
 };
 
 }  // namespace Cli

@@ -17,6 +17,7 @@ class HandleOutput : public Output {
     explicit HandleOutput(void* handle);
     int Write(std::string_view text) override;
     int Close() override;
+    bool IsTerminal() const override { return console_; }
 
   private:
     int WriteToConsole(std::string_view text);

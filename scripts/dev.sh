@@ -2,7 +2,8 @@
 # Installs what is missing, builds, then runs the program or the tests.
 #   scripts/dev.sh run    build and start the program
 #   scripts/dev.sh test   build and run every test
-#   scripts/dev.sh fuzz   build the CRC fuzz target with clang and run it briefly
+#   scripts/dev.sh fuzz   build the fuzz targets (CRC kernels, list reader and name
+#                         escaping) with clang and run each briefly
 #   scripts/dev.sh bench  build and run the benchmarks (docs/performance.md)
 #   scripts/dev.sh scenarios [small|dir|idle|all]  build the two programs and
 #                         time them as processes where users wait (bench/scenarios.sh)
@@ -25,6 +26,9 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
 # package, and the tool that reads the package's library dependencies off
 # the binaries.
 PACKAGES+=(desktop-file-utils appstream lintian dpkg-dev)
+# Two other SFV tools, whose lists tallix-report --check must read and which
+# must read the lists tallix-report --sfv writes.
+PACKAGES+=(cksfv rhash)
 # Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
 # public CRC code the kernels are measured against, and the X library the
 # window is timed with); never linked into the program.
@@ -85,9 +89,11 @@ case "${1:-}" in
         install_missing_packages
         CC=clang-14 CXX=clang++-14 cmake -S . -B "$BUILD_DIR-fuzz" -G Ninja \
             -DTALLIX_FUZZ=ON -DTALLIX_BUILD_TESTS=OFF
-        cmake --build "$BUILD_DIR-fuzz" -j2 --target crc_fuzz
+        cmake --build "$BUILD_DIR-fuzz" -j2 --target crc_fuzz list_fuzz
         "$BUILD_DIR-fuzz/checksum/fuzz/crc_fuzz" -max_total_time="${FUZZ_SECONDS:-20}" \
             -max_len=4096 -print_final_stats=1
+        "$BUILD_DIR-fuzz/cli/fuzz/list_fuzz" -max_total_time="${FUZZ_SECONDS:-20}" \
+            -max_len=4096 -timeout=10 -print_final_stats=1
         ;;
     bench)
         PACKAGES+=("${BENCH_PACKAGES[@]}")

@@ -2,7 +2,7 @@
 // an allocation far beyond what the system can give succeeds, and the
 // process is killed later while the read fills it; so a large size is
 // compared first with the memory the system says it can still give and with
-// what the process's own control group (cgroup v2) still allows.
+// what the process's own control group (cgroup v2 or v1) still allows.
 #pragma once
 
 #include <cstdint>
@@ -26,11 +26,13 @@ struct MemoryHeadroom {
     // MemAvailable counts the cache the system can drop).
     std::int64_t available = -1;
     // The tightest limit of the process's cgroup and its ancestors:
-    // memory.max − memory.current, plus the file cache the group holds
-    // (active_file and inactive_file of memory.stat), which the kernel drops
-    // before it fails an allocation, as MemAvailable counts the cache too.
-    // On Windows the limit of the job object the process runs in, less
-    // what the process (or the whole job) has committed.
+    // memory.max − memory.current (v1: memory.limit_in_bytes −
+    // memory.usage_in_bytes), plus the file cache the group holds
+    // (active_file and inactive_file of memory.stat, v1's total_ ones),
+    // which the kernel drops before it fails an allocation, as MemAvailable
+    // counts the cache too. On Windows the limit of the job object the
+    // process runs in, less what the process (or the whole job) has
+    // committed.
     std::int64_t cgroup = -1;
 
     // The smaller of the known figures; -1 when neither is known.
@@ -38,11 +40,13 @@ struct MemoryHeadroom {
 };
 
 // Reads the figures from `root` + "proc/meminfo", `root` +
-// "proc/self/cgroup" (its "0::<path>" line) and the files of that path and
-// its ancestors under `root` + "sys/fs/cgroup". `root` is "/" on a live
-// system; tests point it at a directory of their own. A missing or
-// unreadable file, or a limit of "max", means no limit from it. On Windows
-// `root` is not used: the figures come from the system's calls.
+// "proc/self/cgroup" (its "0::<path>" line for v2, its line naming the
+// memory controller for v1) and the files of that path and its ancestors
+// under `root` + "sys/fs/cgroup" (v1: "sys/fs/cgroup/memory"). `root` is
+// "/" on a live system; tests point it at a directory of their own. A
+// missing or unreadable file, or a limit of "max" (v1: 2^62 bytes or more),
+// means no limit from it. On Windows `root` is not used: the figures come
+// from the system's calls.
 MemoryHeadroom ReadMemoryHeadroom(const std::string& root = "/");
 
 // Throws PlatformError("read", path, "the file is 1 GiB (1073741824 bytes),

@@ -84,6 +84,21 @@ TEST_F(MemoryCheckTest, CgroupFileCacheCountsAsFree) {
     EXPECT_EQ(ReadMemoryHeadroom(dir_).cgroup, 124 * kMiB + 800 * kMiB);
 }
 
+// cgroup v1: the memory controller's own hierarchy, its limit file and
+// its "total_" cache counts; the root's figure of "no limit" is none.
+TEST_F(MemoryCheckTest, CgroupV1LimitIsHonouredAsV2s) {
+    MemAvailable(8 * kGiB);
+    Put("proc/self/cgroup", "5:cpu,memory:/box/inner\n1:name=systemd:/x\n0::/\n");
+    const std::string group = "sys/fs/cgroup/memory/box/inner/";
+    Put(group + "memory.limit_in_bytes", std::to_string(kGiB) + "\n");
+    Put(group + "memory.usage_in_bytes", std::to_string(900 * kMiB) + "\n");
+    Put(group + "memory.stat", "active_file 1\ninactive_file 1\ntotal_active_file " +
+                                   std::to_string(100 * kMiB) + "\ntotal_inactive_file 0\n");
+    Put("sys/fs/cgroup/memory/memory.limit_in_bytes", "9223372036854771712\n");
+    Put("sys/fs/cgroup/memory/memory.usage_in_bytes", "1\n");
+    EXPECT_EQ(ReadMemoryHeadroom(dir_).cgroup, 224 * kMiB);
+}
+
 TEST_F(MemoryCheckTest, MaxAndMissingFilesMeanNoLimit) {
     MemAvailable(2 * kGiB);
     OwnCgroup("/box");

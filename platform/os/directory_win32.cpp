@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
+#include "platform/os/find_win32.h"
 #include "platform/os/text_win32.h"
 
 namespace Platform {
@@ -14,11 +14,6 @@ namespace Platform {
 const char kPathSeparator[] = "\\";
 
 namespace {
-
-struct FindCloser {
-    void operator()(HANDLE find) const noexcept { ::FindClose(find); }
-};
-using FindHandle = std::unique_ptr<void, FindCloser>;
 
 enum class Wanted { kDirectories, kFiles };
 
@@ -65,10 +60,6 @@ bool Wants(const WIN32_FIND_DATAW& entry, Wanted wanted) {
     if ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0) {
         return false;
     }
-    const std::wstring_view name(entry.cFileName);
-    if (name == L"." || name == L"..") {
-        return false;
-    }
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return wanted == Wanted::kDirectories;
     }
@@ -77,28 +68,12 @@ bool Wants(const WIN32_FIND_DATAW& entry, Wanted wanted) {
 }
 
 std::vector<std::string> ListEntries(const std::string& path, Wanted wanted) {
-    const std::wstring pattern = SystemPath(JoinPath(path, kPathSeparator, "*"));
-    WIN32_FIND_DATAW entry{};
-    FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     std::vector<std::string> names;
-    if (find.get() == INVALID_HANDLE_VALUE) {
-        find.release();
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) {
-            return names;  // a drive's root with nothing in it
-        }
-        throw WindowsError("list", path, error);
-    }
-    do {
+    ForEachDirectoryEntry(path, [&](const WIN32_FIND_DATAW& entry) {
         if (Wants(entry, wanted)) {
             names.push_back(Utf8Text(entry.cFileName));
         }
-    } while (::FindNextFileW(find.get(), &entry));
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_NO_MORE_FILES) {
-        throw WindowsError("list", path, error);
-    }
+    });
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/os/clock.h"
@@ -13,6 +15,7 @@
 #include "platform/os/drives.h"
 #include "platform/os/error.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/walk.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -115,6 +118,25 @@ TEST_F(DirectoryWin32Test, PathsBeyondMaxPathAreListedAndNormalised) {
     EXPECT_EQ(Platform::ListOrdinaryFiles(deep), (Strings{"file.txt"}));
     EXPECT_EQ(Platform::ListSubdirectories(deep), (Strings{"inner"}));
     EXPECT_EQ(Platform::NormalDirectoryPath(deep + "\\inner\\..\\"), deep);
+}
+
+// The walk of --recursive takes every entry, hidden ones too, in byte order.
+TEST_F(DirectoryWin32Test, TheWalkListsEveryEntryWithItsKind) {
+    const std::string hidden = Create("b-hidden.txt");
+    ::SetFileAttributesW(Platform::SystemPath(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    MakeDirectory("a-sub");
+    Create("C.txt");
+    using Kind = Platform::WalkEntry::Kind;
+    std::vector<std::pair<std::string, Kind>> found;
+    for (const Platform::WalkEntry& entry : Platform::ListWalkEntries(dir_)) {
+        found.emplace_back(entry.name, entry.kind);
+    }
+    EXPECT_EQ(found, (std::vector<std::pair<std::string, Kind>>{{"C.txt", Kind::kFile},
+                                                                {"a-sub", Kind::kDirectory},
+                                                                {"b-hidden.txt", Kind::kFile}}));
+    EXPECT_EQ(Platform::KindOfPath(dir_ + "\\a-sub"), Platform::PathKind::kDirectory);
+    EXPECT_EQ(Platform::KindOfPath(dir_ + "\\C.txt"), Platform::PathKind::kOther);
+    EXPECT_EQ(Platform::KindOfPath(dir_ + "\\missing\\x"), Platform::PathKind::kMissing);
 }
 
 TEST_F(DirectoryWin32Test, ErrorsCarryTheSystemsMessageAndThePath) {

@@ -1,0 +1,144 @@
+#include "cli/options.h"
+
+#include <algorithm>
+
+#include "cli/escape.h"
+
+namespace Cli {
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
+    "  or:  tallix-report --check [--quiet] [--ignore-missing] LIST...\n"
+    "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
+    "took; or check the files named in each LIST against the checksums it gives.\n"
+    "A FILE or LIST of - is standard input, read to its end (once a run).\n"
+    "\n"
+    "  --brief           one line a file: CRC32 CRC16 SIZE PATH, without timings\n"
+    "  --sfv             an SFV list: a ';' comment, then one line a file: PATH CRC32\n"
+    "                    (a name holding a newline, or starting with ';', cannot be\n"
+    "                    written in it and is an error for that file; - is refused)\n"
+    "  -r, --recursive   report the files in each directory FILE and below, by name\n"
+    "                    in byte order, hidden ones included; links to directories,\n"
+    "                    FIFOs, sockets and devices found there are passed over\n"
+    "  --files-from FILE\n"
+    "                    report the files named in FILE too, one a line (- for\n"
+    "                    standard input; a name - there is a file)\n"
+    "  --null            with --files-from, names end in a NUL byte, not a newline\n"
+    "  -c, --check       read each LIST (--brief lines, or SFV lines: PATH, a space\n"
+    "                    or tab, CRC32, with ';' comments; the first line naming a\n"
+    "                    file decides which) and print PATH: OK or PATH: FAILED\n"
+    "                    (what differed); a relative PATH is taken from the LIST's\n"
+    "                    directory (from the current directory when the LIST is -,\n"
+    "                    a FIFO, /dev/stdin or /dev/fd/N)\n"
+    "  --quiet           with --check, print only the files that failed\n"
+    "  --ignore-missing  with --check, pass over listed files that do not exist\n"
+    "  --help            show this help and exit\n"
+    "  --version         show the version and exit\n"
+    "  --                treat every later argument as a FILE or LIST\n"
+    "\n"
+    "A name holding a backslash, newline or carriage return is printed with \\\\, \\n\n"
+    "and \\r in their place, on a line that starts with a backslash. On a terminal,\n"
+    "and in messages, other control characters and bytes that are not UTF-8 are\n"
+    "escaped too (\\t, \\x1B, \\xFF, \\u202E).\n"
+    "\n"
+    "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
+    "failed or could not be read, a directory could not be walked, no listed file\n"
+    "was found with --ignore-missing, or output could not be written; 2 for a\n"
+    "usage error, a LIST or --files-from FILE that cannot be read, or a LIST that\n"
+    "holds no checksum line.\n";
+
+// Why `options` cannot run together, or nothing.
+std::optional<std::string> Conflict(const Options& options) {
+    if (options.check && options.format != Format::kFull) {
+        return "--check cannot be used with --brief or --sfv";
+    }
+    if (options.check && (options.recursive || options.filesFrom)) {
+        return "--recursive and --files-from apply only to reports, not to --check";
+    }
+    if (!options.check && (options.quiet || options.ignoreMissing)) {
+        return "--quiet and --ignore-missing apply only to --check";
+    }
+    if (options.nullSeparated && !options.filesFrom) {
+        return "--null applies only to --files-from";
+    }
+    if (options.names.empty() && !options.filesFrom) {
+        return options.check ? "no list named" : "no file named";
+    }
+    const auto readsInput = std::count(options.names.begin(), options.names.end(), kStandardInput) +
+                            (options.filesFrom == kStandardInput ? 1 : 0);
+    if (readsInput > 1) {
+        return "standard input ('-') can be read only once";
+    }
+    if (options.format == Format::kSfv && readsInput > 0) {
+        // A line "- CRC" would be checked against a file of that name.
+        return "standard input ('-') has no name to give it in an SFV list";
+    }
+    return std::nullopt;
+}
+
+// Sets `format`, refusing a second, different one.
+void SetFormat(Options& options, Format format) {
+    if (options.format != Format::kFull && options.format != format) {
+        throw UsageError("--brief and --sfv cannot be used together");
+    }
+    options.format = format;
+}
+
+}  // namespace
+
+Options ParseArguments(const std::vector<std::string>& args) {
+    Options options;
+    bool onlyNames = false;
+    constexpr std::string_view kFilesFrom = "--files-from";
+    for (std::size_t at = 0; at < args.size(); ++at) {
+        const std::string& arg = args[at];
+        if (onlyNames || arg.size() < 2 || arg.front() != '-') {
+            options.names.push_back(arg);
+        } else if (arg == "--") {
+            onlyNames = true;
+        } else if (arg == "--brief") {
+            SetFormat(options, Format::kBrief);
+        } else if (arg == "--sfv") {
+            SetFormat(options, Format::kSfv);
+        } else if (arg == "--check" || arg == "-c") {
+            options.check = true;
+        } else if (arg == "--quiet") {
+            options.quiet = true;
+        } else if (arg == "--ignore-missing") {
+            options.ignoreMissing = true;
+        } else if (arg == "--recursive" || arg == "-r") {
+            options.recursive = true;
+        } else if (arg == "--null") {
+            options.nullSeparated = true;
+        } else if (arg == kFilesFrom || arg.starts_with(std::string(kFilesFrom) + "=")) {
+            if (options.filesFrom) {
+                throw UsageError("--files-from can be given only once");
+            }
+            if (arg == kFilesFrom && ++at == args.size()) {
+                throw UsageError("--files-from needs a FILE");
+            }
+            options.filesFrom = arg == kFilesFrom ? args[at] : arg.substr(kFilesFrom.size() + 1);
+        } else if (arg == "--help") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else {
+            throw UsageError("unrecognised option '" + EscapedName(arg, NameStyle::kTerminal) +
+                             "'");
+        }
+    }
+    if (options.help || options.version) {
+        return options;
+    }
+    if (const std::optional<std::string> conflict = Conflict(options)) {
+        throw UsageError(*conflict);
+    }
+    return options;
+}
+
+std::string_view UsageText() {
+    return kUsage;
+}
+
+}  // namespace Cli

@@ -1,0 +1,50 @@
+// The command line of tallix-report: its options, the names it was given,
+// and the help text that describes them.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Cli {
+
+// The name that stands for standard input, as a FILE, a LIST or the
+// --files-from file.
+inline constexpr std::string_view kStandardInput = "-";
+
+// How each file is reported.
+enum class Format {
+    kFull,   // the window's four lines
+    kBrief,  // --brief: CRC32 CRC16 SIZE PATH
+    kSfv,    // --sfv: PATH CRC32 after a ';' comment header
+};
+
+struct Options {
+    Format format = Format::kFull;
+    bool check = false;
+    bool quiet = false;                    // --check: only the files that failed
+    bool ignoreMissing = false;            // --check: pass over listed files that do not exist
+    bool recursive = false;                // walk directories named as FILEs
+    std::optional<std::string> filesFrom;  // more FILEs, one a line (or NUL-separated)
+    bool nullSeparated = false;            // --null: names in filesFrom end in NUL
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> names;  // files, or lists with --check
+};
+
+// A command line that cannot be run; what() says why, names escaped.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The options and names of `args` (the arguments after the program name).
+// Throws UsageError.
+Options ParseArguments(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string_view UsageText();
+
+}  // namespace Cli

@@ -1,0 +1,49 @@
+// One run's output and messages: reports to the output, each write checked,
+// and messages on standard error. After a failed write nothing more is
+// written or read: callers stop at the first false.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "cli/escape.h"
+#include "cli/output.h"
+
+namespace Cli {
+
+// Exit statuses, as checksum tools use them.
+inline constexpr int kAllReported = 0;
+inline constexpr int kSomeFailed = 1;  // a file failed or was not read, or output was lost
+inline constexpr int kUsageError = 2;  // also a list that cannot be read or has no checksum line
+
+class Session {
+  public:
+    Session(Output& out, std::ostream& err) : out_(out), err_(err) {}
+
+    // Whether the output can be written at all; when not, says so.
+    bool OutputOpen();
+    // Writes `text` to the output; on failure says so and returns false.
+    bool Print(std::string_view text);
+    // Ends the output; on failure says so and returns false.
+    bool Finish();
+
+    // How names are shown in the output: escaped for a terminal when it is one.
+    NameStyle OutputStyle() const {
+        return out_.IsTerminal() ? NameStyle::kTerminal : NameStyle::kLine;
+    }
+
+    // "tallix-report: NAME: reason" on standard error, NAME escaped as for
+    // a terminal (standard error mostly is one).
+    void Complain(std::string_view name, std::string_view reason);
+    // "tallix-report: message" on standard error.
+    void Warn(std::string_view message);
+
+  private:
+    void WriteError(int error);
+
+    Output& out_;
+    std::ostream& err_;
+};
+
+}  // namespace Cli
