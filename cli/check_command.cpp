@@ -11,6 +11,7 @@
 #include "platform/files/byte_buffer.h"
 #include "platform/files/files.h"
 #include "platform/os/decimal_text.h"
+#include "platform/os/directory.h"
 #include "platform/os/error.h"
 #include "platform/os/streams.h"
 #include "platform/os/walk.h"
@@ -21,29 +22,23 @@ namespace {
 struct ListText {
     Platform::ByteBuffer bytes;
     // Where a relative path in the list starts: the list's directory, ending
-    // in '/', or nothing for the current directory.
+    // in its separator, or nothing for the current directory.
     std::string directory;
 };
-
-// The directory part of `path`, ending in '/', or nothing.
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 // The whole text of the list `list`, standard input read from `input`. A
 // stream's place says nothing of its names (/dev/stdin redirected from a
 // file elsewhere, /dev/fd/63 of a process substitution), so the names of
 // standard input, a FIFO or a path naming one of the process's descriptors
 // are taken from the current directory, as those of "-" are.
-ListText ReadList(const std::string& list, int input) {
+ListText ReadList(const std::string& list, Platform::InputStream input) {
     if (list == kStandardInput) {
         return {Platform::ReadToEnd(input, list), {}};
     }
     bool isFifo = false;
     Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(list, isFifo);
     const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
-    return {std::move(bytes), stream ? std::string() : DirectoryOf(list)};
+    return {std::move(bytes), stream ? std::string() : Platform::DirectoryPrefix(list)};
 }
 
 struct CheckCounts {
@@ -130,7 +125,7 @@ std::vector<ListEntry> EntriesOf(const std::string& list, std::string_view conte
 // them when that exists.
 MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     const auto placed = [&directory](const std::string& name) {
-        return MeasureTarget{name, name.front() == '/' ? name : directory + name};
+        return MeasureTarget{name, Platform::IsAbsolutePath(name) ? name : directory + name};
     };
     MeasureTarget target = placed(entry.path);
     if (!entry.trimmedPath.empty() &&
@@ -144,8 +139,8 @@ MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
 }
 
 // Checks the files of one list; false when a write failed.
-bool CheckList(const std::string& list, const Options& options, int input, Session& session,
-               CheckCounts& counts) {
+bool CheckList(const std::string& list, const Options& options, Platform::InputStream input,
+               Session& session, CheckCounts& counts) {
     ListText text;
     try {
         text = ReadList(list, input);
@@ -202,7 +197,7 @@ bool CheckList(const std::string& list, const Options& options, int input, Sessi
 
 }  // namespace
 
-int CheckLists(const Options& options, int input, Session& session) {
+int CheckLists(const Options& options, Platform::InputStream input, Session& session) {
     CheckCounts counts;
     for (const std::string& list : options.names) {
         if (!CheckList(list, options, input, session, counts)) {

@@ -4,11 +4,12 @@
 
 #include "cli/options.h"
 #include "cli/session.h"
+#include "platform/files/input_stream.h"
 
 namespace Cli {
 
 // Checks the files of each list `options` names, a list of "-" read from
 // `input`. Returns the exit status.
-int CheckLists(const Options& options, int input, Session& session);
+int CheckLists(const Options& options, Platform::InputStream input, Session& session);
 
 }  // namespace Cli

@@ -61,7 +61,7 @@ class CommandTest : public TestSupport::TempDirTest {
         const std::string inputPath = input.empty() ? "/dev/null" : Write(".stdin", input);
         const int fd = ::open(inputPath.c_str(), O_RDONLY | O_CLOEXEC);
         std::ostringstream err;
-        const int status = Cli::RunReportCommand(args, out, err, fd);
+        const int status = Cli::RunReportCommand(args, out, err, {fd});
         ::close(fd);
         return {status, {}, err.str()};
     }

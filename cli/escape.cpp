@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/os/directory.h"
+
 namespace Cli {
 namespace {
 
@@ -129,12 +131,16 @@ std::string Utf8(char32_t code) {
 }  // namespace
 
 bool NeedsEscaping(std::string_view name, NameStyle style) {
+    // Where the backslash separates names (Windows), a name holds it only as
+    // a separator: it alone calls for no escaping, though an escaped name
+    // has it doubled like any other.
+    const bool backslashSeparates = std::string_view(Platform::kPathSeparator) == "\\";
     if (style == NameStyle::kLine) {
-        return name.find_first_of("\\\n\r") != std::string_view::npos;
+        return name.find_first_of(backslashSeparates ? "\n\r" : "\\\n\r") != std::string_view::npos;
     }
     bool needs = false;
-    ForEachCharacter(name, style, [&needs](std::string_view, const std::string& escape) {
-        needs = !escape.empty();
+    ForEachCharacter(name, style, [&](std::string_view written, const std::string& escape) {
+        needs = !escape.empty() && !(backslashSeparates && written == "\\");
         return !needs;
     });
     return needs;

@@ -4,6 +4,10 @@
 // ("\\", "\n", "\r", "\t", "\x1B", "\u202E"), and the line that carries it
 // starts with a backslash; every other name is written as it is. A
 // backslash in a written name therefore always means the name was escaped.
+// On Windows, where the backslash separates directory names (and no name
+// on disk holds a line break), a backslash alone does not call for
+// escaping: "C:\data\a.txt" is written as it is, and a name escaped for
+// another reason has every backslash doubled as well.
 #pragma once
 
 #include <optional>

@@ -13,8 +13,9 @@ namespace {
 
 // Measures one target; `parts` is how many threads a file may be split
 // between, `bytes` counts what is read as it is read.
-Window::FileReport Report(const MeasureTarget& target, int input, const MeasureSettings& settings,
-                          unsigned parts, std::atomic<std::int64_t>* bytes) {
+Window::FileReport Report(const MeasureTarget& target, Platform::InputStream input,
+                          const MeasureSettings& settings, unsigned parts,
+                          std::atomic<std::int64_t>* bytes) {
     if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
                                                          : Window::MeasureFile(target.path);
@@ -27,8 +28,8 @@ Window::FileReport Report(const MeasureTarget& target, int input, const MeasureS
                                 : Window::ChecksumFile(target.path, parts, bytes);
 }
 
-Measurement MeasureOne(const MeasureTarget& target, int input, const MeasureSettings& settings,
-                       unsigned parts) {
+Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
+                       const MeasureSettings& settings, unsigned parts) {
     std::atomic<std::int64_t>* const bytes =
         settings.progress != nullptr ? &settings.progress->bytes : nullptr;
     try {
@@ -57,8 +58,8 @@ unsigned DefaultJobs(std::span<const MeasureTarget> targets) {
     return Platform::UsableCPUs();
 }
 
-bool MeasureEach(std::span<const MeasureTarget> targets, int input, const MeasureSettings& settings,
-                 const MeasurementSink& sink) {
+bool MeasureEach(std::span<const MeasureTarget> targets, Platform::InputStream input,
+                 const MeasureSettings& settings, const MeasurementSink& sink) {
     // The timed report keeps to one file at a time, so its timings are those
     // of a report alone, as in the window.
     const unsigned jobs =

@@ -14,6 +14,7 @@
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/session.h"
+#include "platform/files/input_stream.h"
 #include "window/report.h"
 
 namespace Cli {
@@ -60,7 +61,7 @@ using MeasurementSink = std::function<bool(std::size_t index, Measurement measur
 // `input`, and hands each measurement to `sink` on the calling thread in the
 // targets' order, whatever the jobs. A lone file is split between the jobs
 // instead. Returns false when `sink` stopped it.
-bool MeasureEach(std::span<const MeasureTarget> targets, int input, const MeasureSettings& settings,
-                 const MeasurementSink& sink);
+bool MeasureEach(std::span<const MeasureTarget> targets, Platform::InputStream input,
+                 const MeasureSettings& settings, const MeasurementSink& sink);
 
 }  // namespace Cli

@@ -1,7 +1,8 @@
 // Standard output of the command, written so that every failure is seen:
 // each write goes straight to the system and its result is checked, and
 // ending the output closes it and checks that too (a full disk or a network
-// file system may report only then).
+// file system may report only then). The system's outputs are in
+// output_posix.h and output_win32.h.
 #pragma once
 
 #include <cerrno>
@@ -25,20 +26,6 @@ class Output {
     // 0 when the output may be written; the errno value of every write
     // otherwise, known before anything is read.
     virtual int OpenError() const { return 0; }
-};
-
-// An open file descriptor, written with write(2) and ended with close(2).
-// `terminal` says whether it is a terminal.
-class DescriptorOutput : public Output {
-  public:
-    explicit DescriptorOutput(int fd, bool terminal = false) : fd_(fd), terminal_(terminal) {}
-    int Write(std::string_view text) override;
-    int Close() override;
-    bool IsTerminal() const override { return terminal_; }
-
-  private:
-    int fd_;
-    bool terminal_;
 };
 
 // An output that was not open for writing: every write and the close fail

@@ -14,7 +14,7 @@
 namespace Cli {
 
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     int input, bool errTerminal) {
+                     Platform::InputStream input, bool errTerminal) {
     Session session(out, err);
     Options options;
     try {

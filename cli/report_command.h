@@ -3,14 +3,13 @@
 // their checksums.
 #pragma once
 
-#include <unistd.h>
-
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/output.h"
 #include "cli/session.h"
+#include "platform/files/input_stream.h"
 
 namespace Cli {
 
@@ -23,6 +22,7 @@ namespace Cli {
 // shown on a terminal, where a long run shows its progress. Returns the exit
 // status.
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     int input = STDIN_FILENO, bool errTerminal = false);
+                     Platform::InputStream input = Platform::StandardInput(),
+                     bool errTerminal = false);
 
 }  // namespace Cli

@@ -6,6 +6,7 @@
 #include "cli/measure.h"
 #include "cli/walk.h"
 #include "platform/os/decimal_text.h"
+#include "platform/os/text.h"
 
 namespace Cli {
 namespace {
@@ -28,7 +29,8 @@ std::string FormattedReport(const Window::FileReport& report, Format format, Nam
         case Format::kFull:
             break;
     }
-    std::string text(first ? "" : "\n");  // a blank line between full reports
+    // A blank line between full reports.
+    std::string text(first ? "" : Platform::kLineEnd);
     return text.append(FullReportText(report, style));
 }
 
@@ -50,10 +52,14 @@ std::string FullReportText(const Window::FileReport& report, NameStyle style) {
     Window::FileReport shown = report;
     shown.filename = NameOnLine(report.filename, style);
     std::string text = Window::ReportText(shown);
+    // Each CR LF line break made the system's line end (a newline on POSIX;
+    // on Windows CR LF stays), and one after the last line.
+    const std::string_view lineEnd = Platform::kLineEnd;
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
-        text.erase(at, 1);
+        text.replace(at, 2, lineEnd);
+        at += lineEnd.size();
     }
-    return text + "\n";
+    return text.append(lineEnd);
 }
 
 std::string BriefLine(const Window::FileReport& report, NameStyle style) {
@@ -78,7 +84,7 @@ std::string SfvLine(const Window::FileReport& report, NameStyle style) {
     return name + " " + report.crc32 + "\n";
 }
 
-int ReportFiles(const Options& options, int input, Session& session) {
+int ReportFiles(const Options& options, Platform::InputStream input, Session& session) {
     FileSet files = FilesToReport(options, input, session);
     if (options.format == Format::kSfv) {
         RefuseWhatSfvCannotName(files, session);

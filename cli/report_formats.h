@@ -8,13 +8,14 @@
 #include "cli/escape.h"
 #include "cli/options.h"
 #include "cli/session.h"
+#include "platform/files/input_stream.h"
 #include "window/report.h"
 
 namespace Cli {
 
 // The window's report with its name escaped in `style`, each CR LF line
-// break made a newline, and a newline after the last line: always four
-// lines.
+// break made the system's line end (a newline on POSIX, CR LF on Windows),
+// and one after the last line: always four lines.
 std::string FullReportText(const Window::FileReport& report, NameStyle style);
 
 // "CRC32 CRC16 SIZE PATH" and a newline.
@@ -34,6 +35,6 @@ std::string SfvLine(const Window::FileReport& report, NameStyle style);
 
 // Reports each file `options` names, standard input read from `input`.
 // Returns the exit status.
-int ReportFiles(const Options& options, int input, Session& session);
+int ReportFiles(const Options& options, Platform::InputStream input, Session& session);
 
 }  // namespace Cli

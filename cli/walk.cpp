@@ -88,7 +88,7 @@ class Walk {
 
 }  // namespace
 
-FileSet FilesToReport(const Options& options, int input, Session& session) {
+FileSet FilesToReport(const Options& options, Platform::InputStream input, Session& session) {
     Walk walk(options, session);
     for (const std::string& name : options.names) {
         walk.AddArgument(name);

@@ -8,6 +8,7 @@
 #include "cli/measure.h"
 #include "cli/options.h"
 #include "cli/session.h"
+#include "platform/files/input_stream.h"
 
 namespace Cli {
 
@@ -22,6 +23,6 @@ struct FileSet {
 // The files `options` names, in order: the FILEs given (each directory
 // walked with --recursive: its entries in byte order, depth first), then
 // those of --files-from, standard input read from `input`.
-FileSet FilesToReport(const Options& options, int input, Session& session);
+FileSet FilesToReport(const Options& options, Platform::InputStream input, Session& session);
 
 }  // namespace Cli

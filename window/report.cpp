@@ -63,8 +63,9 @@ FileReport MeasureFile(const std::string& filename, const MillisecondClock& cloc
     return Measure(filename, clock, [&] { return Platform::ReadFileContent(filename); });
 }
 
-FileReport MeasureStream(int fd, const std::string& name, const MillisecondClock& clock) {
-    return Measure(name, clock, [&] { return Platform::ReadToEnd(fd, name); });
+FileReport MeasureStream(Platform::InputStream input, const std::string& name,
+                         const MillisecondClock& clock) {
+    return Measure(name, clock, [&] { return Platform::ReadToEnd(input, name); });
 }
 
 std::string ReportText(const FileReport& report) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/files/input_stream.h"
 #include "platform/os/clock.h"
 
 namespace Window {
@@ -39,11 +40,11 @@ using MillisecondClock = std::function<std::int32_t()>;
 FileReport MeasureFile(const std::string& filename,
                        const MillisecondClock& clock = Platform::timeGetTime);
 
-// Reads the open descriptor `fd` (standard input, a pipe) to its end and
+// Reads the open stream `input` (standard input, a pipe) to its end and
 // measures the bytes read as MeasureFile measures a file, reporting them
 // under `name`. Throws Platform::PlatformError when the read fails or the
 // data does not fit in memory.
-FileReport MeasureStream(int fd, const std::string& name,
+FileReport MeasureStream(Platform::InputStream input, const std::string& name,
                          const MillisecondClock& clock = Platform::timeGetTime);
 
 // The checksums and size of `filename` exactly as MeasureFile finds them
@@ -57,9 +58,9 @@ FileReport MeasureStream(int fd, const std::string& name,
 FileReport ChecksumFile(const std::string& filename, unsigned threads = 1,
                         std::atomic<std::int64_t>* bytesRead = nullptr);
 
-// The same for the open descriptor `fd` (standard input, a pipe) read to
+// The same for the open stream `input` (standard input, a pipe) read to
 // its end, as MeasureStream reads it, reported under `name`.
-FileReport ChecksumStream(int fd, const std::string& name,
+FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
                           std::atomic<std::int64_t>* bytesRead = nullptr);
 
 inline constexpr std::size_t kStreamChunkBytes = std::size_t{256} << 10;

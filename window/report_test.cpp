@@ -116,7 +116,7 @@ TEST_F(ReportTest, EachStageDoesItsWorkBetweenItsOwnTwoReadings) {
     EXPECT_EXIT(childChecks(StageSpansOf(path,
                                          [&](auto clock) {
                                              const int fd = ::open(path.c_str(), O_RDONLY);
-                                             FileReport report = MeasureStream(fd, "-", clock);
+                                             FileReport report = MeasureStream({fd}, "-", clock);
                                              ::close(fd);
                                              return report;
                                          })),
@@ -128,14 +128,14 @@ TEST_F(ReportTest, AStreamIsMeasuredUnderItsNameLikeAFile) {
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_EQ(::write(fds[1], "123456789", 9), 9);
     ::close(fds[1]);
-    EXPECT_EQ(UntimedReportText(MeasureStream(fds[0], "-")),
+    EXPECT_EQ(UntimedReportText(MeasureStream({fds[0]}, "-")),
               "-(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"
               "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms");
     ::close(fds[0]);
 
     ASSERT_EQ(::pipe(fds), 0);
     ::close(fds[1]);
-    const FileReport empty = MeasureStream(fds[0], "-");
+    const FileReport empty = MeasureStream({fds[0]}, "-");
     ::close(fds[0]);
     EXPECT_EQ(empty.FileLength, 0);
     EXPECT_EQ(empty.crc32 + " " + empty.crc16, "00000000 FFFF");
@@ -303,9 +303,9 @@ TEST_F(ReportTest, StreamedChecksumsEqualTheWholeFileReport) {
     }
     EXPECT_TRUE(same(Window::ChecksumFile("/proc/version", 2), MeasureFile("/proc/version")));
     const int fd = ::open(big.c_str(), O_RDONLY | O_CLOEXEC);
-    const FileReport streamed = Window::ChecksumStream(fd, "-");
+    const FileReport streamed = Window::ChecksumStream({fd}, "-");
     ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
-    EXPECT_TRUE(same(streamed, MeasureStream(fd, "-")));
+    EXPECT_TRUE(same(streamed, MeasureStream({fd}, "-")));
     ::close(fd);
     for (const std::string& wrong : {dir_ + "/missing", dir_}) {
         const auto reason = [&](auto measure) {

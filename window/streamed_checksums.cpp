@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <span>
 #include <thread>
@@ -48,20 +49,61 @@ struct Sums {
     }
 };
 
-// The calling thread's read buffer, made on its first use and kept for the
-// thread's life, so a run over many files allocates it once per thread. It
-// starts on a page: the kernel copies into a buffer off a cache-line
-// boundary (as malloc returns from 128 KiB up: 16 bytes past a page) at a
-// third of the speed on this machine.
-std::span<std::uint8_t> ThreadBuffer() {
-    constexpr std::align_val_t kPage{4096};
+// Read buffers for the threads at work, each taken for one part or stream
+// and given back after it, so a run over many files allocates about one per
+// thread. A buffer starts on a page: the kernel copies into a buffer off a
+// cache-line boundary (as malloc returns from 128 KiB up: 16 bytes past a
+// page) at a third of the speed on this machine. (A thread_local buffer
+// would need no lock, but MinGW's thread-exit destructors crash.)
+class ReadBuffers {
+  private:
+    static constexpr std::align_val_t kPage{4096};
     struct Release {
         void operator()(std::uint8_t* bytes) const { ::operator delete[](bytes, kPage); }
     };
-    thread_local const std::unique_ptr<std::uint8_t[], Release> buffer(
-        static_cast<std::uint8_t*>(::operator new[](kStreamChunkBytes, kPage)));
-    return {buffer.get(), kStreamChunkBytes};
-}
+    using Buffer = std::unique_ptr<std::uint8_t[], Release>;
+
+  public:
+    class Lease {
+      public:
+        explicit Lease(ReadBuffers& pool) : pool_(pool), bytes_(pool.Take()) {}
+        ~Lease() { pool_.Give(std::move(bytes_)); }
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        std::span<std::uint8_t> span() const { return {bytes_.get(), kStreamChunkBytes}; }
+
+      private:
+        ReadBuffers& pool_;
+        Buffer bytes_;
+    };
+
+  private:
+    Buffer Take() {
+        {
+            const std::lock_guard lock(mutex_);
+            if (!free_.empty()) {
+                Buffer buffer = std::move(free_.back());
+                free_.pop_back();
+                return buffer;
+            }
+        }
+        return Buffer(static_cast<std::uint8_t*>(::operator new[](kStreamChunkBytes, kPage)));
+    }
+    // Keeps `buffer` for the next taker; when there is no memory to keep it
+    // by, it is freed instead.
+    void Give(Buffer buffer) noexcept {
+        const std::lock_guard lock(mutex_);
+        try {
+            free_.push_back(std::move(buffer));
+        } catch (const std::bad_alloc&) {
+        }
+    }
+
+    std::mutex mutex_;
+    std::vector<Buffer> free_;
+};
+
+ReadBuffers readBuffers;
 
 // A part of a file taken at its size. `ended` says the part ended before
 // `end` (a file on a pseudo file system holds fewer bytes than it said).
@@ -72,7 +114,8 @@ struct PartSums {
 
 PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int64_t end,
                  std::atomic<std::int64_t>* counter) {
-    const std::span<std::uint8_t> buffer = ThreadBuffer();
+    const ReadBuffers::Lease lease(readBuffers);
+    const std::span<std::uint8_t> buffer = lease.span();
     PartSums part;
     part.sums.counter = counter;
     bool folded = false;
@@ -159,7 +202,8 @@ Sums SumFileAtItsSize(const Platform::FileReader& file, unsigned threads,
 }
 
 Sums SumToEnd(Platform::FileReader& reader, std::atomic<std::int64_t>* counter) {
-    const std::span<std::uint8_t> buffer = ThreadBuffer();
+    const ReadBuffers::Lease lease(readBuffers);
+    const std::span<std::uint8_t> buffer = lease.span();
     Sums sums;
     sums.counter = counter;
     while (const std::size_t got = reader.Read(buffer)) {
@@ -181,8 +225,9 @@ FileReport ChecksumFile(const std::string& filename, unsigned threads,
                                                  : SumToEnd(file, bytesRead));
 }
 
-FileReport ChecksumStream(int fd, const std::string& name, std::atomic<std::int64_t>* bytesRead) {
-    Platform::FileReader stream = Platform::FileReader::Stream(fd, name);
+FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
+                          std::atomic<std::int64_t>* bytesRead) {
+    Platform::FileReader stream = Platform::FileReader::Stream(input, name);
     return ReportOf(name, SumToEnd(stream, bytesRead));
 }
 

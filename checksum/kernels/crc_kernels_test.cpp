@@ -3,9 +3,8 @@
 #include "checksum/kernels/crc_kernels.h"
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "checksum/kernels/crc_fold.h"
 #include "checksum/tallix.h"
+#include "tests/support/guarded_pages.h"
 
 namespace {
 
@@ -135,37 +135,11 @@ TEST(CRCKernels, RandomLengthsUpTo1MiBAtEveryStartOffsetMatchTheByteLoop) {
     }
 }
 
-// Two pages of readable memory between inaccessible pages, so reading one
-// byte before the start or past the end of a buffer crashes the test.
-class GuardedPages {
-  public:
-    GuardedPages() {
-        page_ = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-        void* base =
-            ::mmap(nullptr, 4 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (base == MAP_FAILED) {
-            throw std::bad_alloc();
-        }
-        base_ = static_cast<std::uint8_t*>(base);
-        ::mprotect(base_, page_, PROT_NONE);
-        ::mprotect(base_ + 3 * page_, page_, PROT_NONE);
-        const auto bytes = RandomBytes(2 * page_, 4);
-        std::copy(bytes.begin(), bytes.end(), begin());
-    }
-    ~GuardedPages() { ::munmap(base_, 4 * page_); }
-    GuardedPages(const GuardedPages&) = delete;
-    GuardedPages& operator=(const GuardedPages&) = delete;
-
-    std::uint8_t* begin() { return base_ + page_; }
-    std::uint8_t* end() { return base_ + 3 * page_; }
-
-  private:
-    std::size_t page_ = 0;
-    std::uint8_t* base_ = nullptr;
-};
-
+// Reading one byte before the start or past the end of a buffer crashes.
 TEST(CRCKernels, ReadNothingOutsideTheBuffer) {
-    GuardedPages pages;
+    TestSupport::GuardedPages pages;
+    const auto bytes = RandomBytes(static_cast<std::size_t>(pages.end() - pages.begin()), 4);
+    std::copy(bytes.begin(), bytes.end(), pages.begin());
     for (std::size_t length = 0; length <= 1100; ++length) {
         const std::span<const std::uint8_t> atEnd(pages.end() - length, length);
         const std::span<const std::uint8_t> atStart(pages.begin(), length);

@@ -13,7 +13,8 @@ class ByteBuffer {
   public:
     // Sizes from here up come from their own anonymous mapping, aligned to
     // and asking for transparent huge pages: on first touch a 2 MiB page
-    // costs one fault where 4 KiB pages would cost 512.
+    // costs one fault where 4 KiB pages would cost 512. (On Windows: from
+    // VirtualAlloc, in ordinary pages.)
     static constexpr std::size_t kMappedThreshold = std::size_t{1} << 20;
     static constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
 

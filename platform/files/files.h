@@ -1,6 +1,9 @@
 // The file operations the window needs: a size query, a whole-file read and
-// a lookup of ordinary files. Paths are native byte strings (any bytes but
-// NUL on POSIX, names that are not valid UTF-8 included).
+// a lookup of ordinary files. Paths are native byte strings on POSIX (any
+// bytes but NUL, names that are not valid UTF-8 included) and UTF-8 on
+// Windows, where the implementation (files_win32.cpp) calls the UTF-16
+// ...W functions and reads paths beyond MAX_PATH. Kernel pseudo files and
+// FIFOs are Linux's; Windows has neither in its file system.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +11,7 @@
 #include <string>
 
 #include "platform/files/byte_buffer.h"
+#include "platform/files/input_stream.h"
 
 namespace Platform {
 
@@ -21,7 +25,8 @@ inline constexpr std::int64_t kPseudoFileCap = std::int64_t{64} << 20;
 // this returns.
 // - A file on an ordinary file system: its size is queried, an array of
 //   that size made, the file opened, read into it in one request (looping
-//   where the system caps one read) and closed (ReadWholeFile). A
+//   where the system caps one read: Linux at 2 GiB - 4 KiB, Windows at
+//   4 GiB - 1) and closed (ReadWholeFile). A
 //   zero-length one is not opened. One that shrank before the read is an
 //   error; one that grew gives the bytes its size covered.
 // - A file on a kernel pseudo file system (procfs, sysfs, debugfs, cgroup
@@ -57,24 +62,26 @@ using ReadRequestHook = std::function<std::int64_t(std::size_t count)>;
 void SetReadRequestHook(ReadRequestHook hook);
 }  // namespace Testing
 
-// Reads the open descriptor `fd` (standard input, a pipe, a file) to its
+// Reads the open stream `input` (standard input, a pipe, a file) to its
 // end into one buffer of exactly the bytes read. `name` names the source in
 // errors. The buffer grows as the data comes, each growth from
 // kMemoryCheckThreshold up checked against the memory available. Throws
 // PlatformError when a read fails or the data does not fit in memory.
-ByteBuffer ReadToEnd(int fd, const std::string& name);
+ByteBuffer ReadToEnd(InputStream input, const std::string& name);
 
 // The whole text of the file at `path`, for text read whole such as a
 // list: a regular file, or a FIFO read as a stream once a writer has come
-// (as any reader of a FIFO waits); `isFifo` says which. The open never
+// (as any reader of a FIFO waits; on Windows a named pipe);
+// `isFifo` says which. The open never
 // blocks (a FIFO without a writer, a device). Throws PlatformError for a
 // directory ("Is a directory"), anything else that is neither ("not a
 // regular file or FIFO"), a failed read, or text too large for memory.
 ByteBuffer ReadFileOrFifo(const std::string& path, bool& isFifo);
 
 // The file name part of `path` when it names an existing regular file that
-// is not hidden; an empty string otherwise (missing, a directory, FIFO,
-// socket or device, a hidden name, or not reachable at all).
+// is not hidden (on Windows: neither hidden nor a system file); an empty
+// string otherwise (missing, a directory, FIFO, socket or device, a hidden
+// name, or not reachable at all).
 std::string FindOrdinaryFile(const std::string& path);
 
 }  // namespace Platform

@@ -21,14 +21,18 @@ inline constexpr std::int64_t kMemoryCheckThreshold = std::int64_t{16} << 20;
 // Free memory as the system and the process's cgroup see it, in bytes; -1
 // where a figure is unknown or there is no limit.
 struct MemoryHeadroom {
-    // MemAvailable of /proc/meminfo.
+    // MemAvailable of /proc/meminfo; on Windows the physical memory
+    // available (ullAvailPhys of GlobalMemoryStatusEx, which like
+    // MemAvailable counts the cache the system can drop).
     std::int64_t available = -1;
     // The tightest limit of the process's cgroup and its ancestors:
     // memory.max − memory.current (v1: memory.limit_in_bytes −
     // memory.usage_in_bytes), plus the file cache the group holds
     // (active_file and inactive_file of memory.stat, v1's total_ ones),
     // which the kernel drops before it fails an allocation, as MemAvailable
-    // counts the cache too.
+    // counts the cache too. On Windows the limit of the job object the
+    // process runs in, less what the process (or the whole job) has
+    // committed.
     std::int64_t cgroup = -1;
 
     // The smaller of the known figures; -1 when neither is known.
@@ -41,7 +45,8 @@ struct MemoryHeadroom {
 // under `root` + "sys/fs/cgroup" (v1: "sys/fs/cgroup/memory"). `root` is
 // "/" on a live system; tests point it at a directory of their own. A
 // missing or unreadable file, or a limit of "max" (v1: 2^62 bytes or more),
-// means no limit from it.
+// means no limit from it. On Windows `root` is not used: the figures come
+// from the system's calls.
 MemoryHeadroom ReadMemoryHeadroom(const std::string& root = "/");
 
 // Throws PlatformError("read", path, "the file is 1 GiB (1073741824 bytes),

@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+#include "platform/files/input_stream.h"
+
 namespace Platform {
 
 class FileReader {
@@ -23,10 +25,10 @@ class FileReader {
     // nothing is held whole).
     static FileReader Open(const std::string& path);
 
-    // The open descriptor `fd` (standard input, a pipe) read to its end,
-    // data not there yet waited for; `fd` stays open. `name` names it in
+    // The open stream `input` (standard input, a pipe) read to its end,
+    // data not there yet waited for; `input` stays open. `name` names it in
     // errors.
-    static FileReader Stream(int fd, const std::string& name);
+    static FileReader Stream(InputStream input, const std::string& name);
 
     FileReader(FileReader&& other) noexcept;
     FileReader& operator=(FileReader&& other) noexcept;
@@ -65,10 +67,11 @@ class FileReader {
     void RequireLength() const;
 
   private:
-    FileReader(int fd, bool owned, std::string name, std::int64_t length, bool sparse) noexcept;
+    FileReader(std::intptr_t handle, bool owned, std::string name, std::int64_t length,
+               bool sparse) noexcept;
     void Close() noexcept;
 
-    int fd_ = -1;
+    std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
     bool owned_ = false;   // closed with the reader
     bool wait_ = false;    // a stream: data not there yet is waited for
     bool sparse_ = false;  // fewer blocks than its size: may have holes

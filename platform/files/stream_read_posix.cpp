@@ -15,9 +15,17 @@ namespace Platform {
 
 using namespace Posix;
 
-FileReader::FileReader(int fd, bool owned, std::string name, std::int64_t length,
+namespace {
+
+int Descriptor(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+}  // namespace
+
+FileReader::FileReader(std::intptr_t fd, bool owned, std::string name, std::int64_t length,
                        bool sparse) noexcept
-    : fd_(fd), owned_(owned), sparse_(sparse), name_(std::move(name)), length_(length) {}
+    : handle_(fd), owned_(owned), sparse_(sparse), name_(std::move(name)), length_(length) {}
 
 FileReader FileReader::Open(const std::string& path) {
     struct stat info = StatRegularFile(path);
@@ -38,14 +46,14 @@ FileReader FileReader::Open(const std::string& path) {
     return FileReader(file.release(), true, path, info.st_size, sparse);
 }
 
-FileReader FileReader::Stream(int fd, const std::string& name) {
-    FileReader reader(fd, false, name, -1, false);
+FileReader FileReader::Stream(InputStream input, const std::string& name) {
+    FileReader reader(input.handle, false, name, -1, false);
     reader.wait_ = true;
     return reader;
 }
 
 FileReader::FileReader(FileReader&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
+    : handle_(std::exchange(other.handle_, -1)),
       owned_(other.owned_),
       wait_(other.wait_),
       sparse_(other.sparse_),
@@ -56,7 +64,7 @@ FileReader::FileReader(FileReader&& other) noexcept
 FileReader& FileReader::operator=(FileReader&& other) noexcept {
     if (this != &other) {
         Close();
-        fd_ = std::exchange(other.fd_, -1);
+        handle_ = std::exchange(other.handle_, -1);
         owned_ = other.owned_;
         wait_ = other.wait_;
         sparse_ = other.sparse_;
@@ -72,10 +80,10 @@ FileReader::~FileReader() {
 }
 
 void FileReader::Close() noexcept {
-    if (owned_ && fd_ >= 0) {
-        ::close(fd_);
+    if (owned_ && handle_ >= 0) {
+        ::close(Descriptor(handle_));
     }
-    fd_ = -1;
+    handle_ = -1;
 }
 
 std::size_t FileReader::Read(std::span<std::uint8_t> into) {
@@ -85,9 +93,9 @@ std::size_t FileReader::Read(std::span<std::uint8_t> into) {
         if (wanted == 0) {
             return 0;
         }
-        const std::size_t got = ReadUpTo(fd_, name_, into.data(), wanted);
+        const std::size_t got = ReadUpTo(Descriptor(handle_), name_, into.data(), wanted);
         if (got < wanted) {
-            if (!OnPseudoFileSystem(fd_)) {
+            if (!OnPseudoFileSystem(Descriptor(handle_))) {
                 throw FileChanged(name_);
             }
             length_ = position_ + static_cast<std::int64_t>(got);  // all it holds
@@ -96,7 +104,7 @@ std::size_t FileReader::Read(std::span<std::uint8_t> into) {
         return got;
     }
     for (;;) {
-        const ssize_t got = ::read(fd_, into.data(), into.size());
+        const ssize_t got = ::read(Descriptor(handle_), into.data(), into.size());
         if (got >= 0) {
             position_ += got;
             if (!wait_ && position_ > kPseudoFileCap) {
@@ -105,7 +113,7 @@ std::size_t FileReader::Read(std::span<std::uint8_t> into) {
             return static_cast<std::size_t>(got);
         }
         if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait_) {
-            WaitUntilReadable(fd_, name_);
+            WaitUntilReadable(Descriptor(handle_), name_);
         } else if (errno != EINTR) {
             throw SystemError("read", name_, errno);
         }
@@ -115,7 +123,7 @@ std::size_t FileReader::Read(std::span<std::uint8_t> into) {
 std::size_t FileReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> into) const {
     std::size_t done = 0;
     while (done < into.size()) {
-        const ssize_t got = ::pread(fd_, into.data() + done, into.size() - done,
+        const ssize_t got = ::pread(Descriptor(handle_), into.data() + done, into.size() - done,
                                     static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
         if (got < 0) {
             if (errno == EINTR) {
@@ -128,7 +136,7 @@ std::size_t FileReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> into
         }
         done += static_cast<std::size_t>(got);
     }
-    if (done < into.size() && !OnPseudoFileSystem(fd_)) {
+    if (done < into.size() && !OnPseudoFileSystem(Descriptor(handle_))) {
         throw FileChanged(name_);
     }
     return done;
@@ -140,7 +148,7 @@ std::int64_t FileReader::DataFrom(std::int64_t offset) const {
     if (!sparse_ || offset >= length_) {
         return std::min(offset, length_);
     }
-    const off_t found = ::lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+    const off_t found = ::lseek(Descriptor(handle_), static_cast<off_t>(offset), SEEK_DATA);
     if (found < 0) {
         return errno == ENXIO ? length_ : offset;  // ENXIO: only a hole follows
     }
@@ -151,14 +159,14 @@ std::int64_t FileReader::HoleFrom(std::int64_t offset) const {
     if (!sparse_ || offset >= length_) {
         return length_;
     }
-    const off_t found = ::lseek(fd_, static_cast<off_t>(offset), SEEK_HOLE);
+    const off_t found = ::lseek(Descriptor(handle_), static_cast<off_t>(offset), SEEK_HOLE);
     return found < 0 ? length_ : std::min<std::int64_t>(found, length_);
 }
 
 void FileReader::RequireLength() const {
     struct stat info {};
-    if (length_ > 0 && fd_ >= 0) {
-        if (::fstat(fd_, &info) != 0) {
+    if (length_ > 0 && handle_ >= 0) {
+        if (::fstat(Descriptor(handle_), &info) != 0) {
             throw SystemError("read", name_, errno);
         }
         if (info.st_size < length_) {

@@ -1,6 +1,8 @@
-// Directory listings for the window's lists. Names are the native byte
-// strings the system gives (names that are not valid UTF-8 included), so a
-// listed name always opens the entry it came from.
+// Directory listings and paths for the window's lists. Names and paths are
+// the program's strings for the system's own: on POSIX the native byte
+// strings (names that are not valid UTF-8 included), on Windows the UTF-8
+// form of the UTF-16 names (directory_win32.cpp). Either way a listed name
+// always opens the entry it came from.
 #pragma once
 
 #include <string>
@@ -9,50 +11,38 @@
 
 namespace Platform {
 
-// The character that separates directory names in a path on this system.
-#ifdef _WIN32
-inline constexpr char kPathSeparator[] = "\\";
-#else
-inline constexpr char kPathSeparator[] = "/";
-#endif
+// The character that separates directory names in a path on this system:
+// "/" on POSIX, "\\" on Windows.
+extern const char kPathSeparator[];
 
-// The names of the subdirectories of `path` that are not hidden, sorted by
-// name (byte order). Throws PlatformError when the directory cannot be read
+// The names of the subdirectories of `path` that are not hidden (on POSIX a
+// name starting with "."; on Windows the hidden attribute), sorted by name
+// (byte order of the UTF-8 names on Windows too). Throws PlatformError when the directory cannot be
+// read
 // ("list"), cannot be entered although its names can be read ("enter": a
 // directory the user may read but not search), or one of its entries cannot
 // be examined ("examine").
 std::vector<std::string> ListSubdirectories(const std::string& path);
 
 // The names of the ordinary files in `path`: regular files (or links to
-// them) that are not hidden, sorted by name (byte order). Throws
-// PlatformError as ListSubdirectories does.
+// them) that are not hidden (on Windows, neither hidden nor system files),
+// sorted by name (byte order). Throws PlatformError as ListSubdirectories
+// does.
 std::vector<std::string> ListOrdinaryFiles(const std::string& path);
-
-// What a directory entry is, as the lists sort entries: a directory, a
-// regular file, or anything else (a device, FIFO, socket, or a link that
-// leads nowhere the user may go).
-enum class EntryKind { kDirectory, kFile, kOther };
-
-// The kind of the entry `name` of the open directory `directoryFd`, whose
-// type the directory read gave as `type` (a DT_ value). The type answers
-// for directories, regular files and the rest; a link (DT_LNK) is followed,
-// and an unknown type (DT_UNKNOWN, on file systems that do not record it)
-// is looked up. An entry that vanished since the read is kOther. Throws
-// PlatformError ("examine", `directory`/`name`) when the entry itself
-// cannot be examined.
-EntryKind KindOfEntry(int directoryFd, const std::string& directory, const char* name,
-                      unsigned char type);
 
 // The process's current directory. Throws PlatformError when it is gone.
 std::string CurrentDirectory();
 
 // `path` made absolute against the current directory, with "." and ".."
 // resolved lexically, repeated separators folded and no trailing separator
-// except for the root.
+// except for the root. On Windows "/" counts as a separator too and is
+// written "\\", and a drive alone ("C:", as the drive list names it)
+// gives its root ("C:\\").
 std::string NormalDirectoryPath(const std::string& path);
 
 // The ancestors of an absolute normal path from the root down, ending with
-// the path itself: "/home/a" gives "/", "/home", "/home/a".
+// the path itself: "/home/a" gives "/", "/home", "/home/a"; on Windows
+// "C:\\data\\a" gives "C:\\", "C:\\data", "C:\\data\\a".
 std::vector<std::string> PathAndAncestors(const std::string& path);
 
 // `directory` followed by `name`, with `separator` between them unless
@@ -60,10 +50,17 @@ std::vector<std::string> PathAndAncestors(const std::string& path);
 std::string JoinPath(const std::string& directory, std::string_view separator,
                      const std::string& name);
 
+// Whether `path` names its place without the current directory: on POSIX
+// it starts with "/"; on Windows it starts with a separator ("\\" or "/")
+// or names a drive ("C:").
+bool IsAbsolutePath(std::string_view path);
+
+// The directory part of `path` up to and with its last separator
+// ("/home/a/" for "/home/a/list"; "C:\\data\\" for "C:\\data\\list"), or
+// an empty string when it has none.
+std::string DirectoryPrefix(const std::string& path);
+
 // The last name in a normal path; the root gives itself.
 std::string LastName(const std::string& path);
-
-// Whether a file or directory name is hidden: on POSIX, it starts with ".".
-bool IsHiddenName(std::string_view name);
 
 }  // namespace Platform

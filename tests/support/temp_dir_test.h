@@ -3,11 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -31,13 +30,23 @@ class TempDirTest : public ::testing::Test {
     const std::string dir_;
 
   private:
-    // Mode 0755, so a test that drops to an unprivileged user still reaches it.
+    // A new directory of a random name (creating it fails when the name is
+    // taken), mode 0755 on POSIX, so a test that drops to an unprivileged
+    // user still reaches it.
     static std::string MakeTempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tallix-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr || ::chmod(pattern.c_str(), 0755) != 0) {
-            throw std::runtime_error("cannot make a temporary directory");
+        namespace fs = std::filesystem;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const fs::path dir = fs::temp_directory_path() / ("tallix-" + std::to_string(random()));
+            std::error_code error;
+            if (fs::create_directory(dir, error)) {
+                using fs::perms;
+                fs::permissions(dir, perms::owner_all | perms::group_read | perms::group_exec |
+                                         perms::others_read | perms::others_exec);
+                return dir.string();
+            }
         }
-        return pattern;
+        throw std::runtime_error("cannot make a temporary directory");
     }
 };
 

@@ -145,7 +145,7 @@ TEST_F(FilesTest, ReadToEndReadsAPipeToItsEndWhateverItsLength) {
             }
             ::close(fds[1]);
         });
-        const auto bytes = Platform::ReadToEnd(fds[0], "pipe");
+        const auto bytes = Platform::ReadToEnd({fds[0]}, "pipe");
         writer.join();
         ::close(fds[0]);
         ASSERT_EQ(bytes.size(), size);
@@ -154,7 +154,7 @@ TEST_F(FilesTest, ReadToEndReadsAPipeToItsEndWhateverItsLength) {
 }
 
 TEST_F(FilesTest, ReadToEndAFailedReadIsAnErrorNamingTheSource) {
-    const std::string reason = ErrorReason([] { Platform::ReadToEnd(-1, "standard input"); });
+    const std::string reason = ErrorReason([] { Platform::ReadToEnd({-1}, "standard input"); });
     EXPECT_EQ(reason, "Bad file descriptor");
 }
 

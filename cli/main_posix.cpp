@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/output.h"
+#include "cli/output_posix.h"
 #include "cli/report_command.h"
 #include "platform/os/streams.h"
 
@@ -46,10 +46,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!outputOpen) {
         Cli::ClosedOutput closed;
-        return Cli::RunReportCommand(args, closed, std::cerr, STDIN_FILENO,
+        return Cli::RunReportCommand(args, closed, std::cerr, Platform::StandardInput(),
                                      Platform::IsTerminal(STDERR_FILENO));
     }
     Cli::DescriptorOutput out(STDOUT_FILENO, Platform::IsTerminal(STDOUT_FILENO));
-    return Cli::RunReportCommand(args, out, std::cerr, STDIN_FILENO,
+    return Cli::RunReportCommand(args, out, std::cerr, Platform::StandardInput(),
                                  Platform::IsTerminal(STDERR_FILENO));
 }

@@ -1,4 +1,4 @@
-#include "platform/os/directory.h"
+#include "platform/os/directory_posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,0 +1,12 @@
+# tallix_add_gtest(target [gtest_discover_tests options...])
+# Registers a GoogleTest program with CTest. Natively each test case is a
+# CTest test of its own. Cross-built, the program runs whole under the
+# emulator (Wine), once with the cases shuffled: starting Wine for every
+# case would cost a second each.
+function(tallix_add_gtest target)
+    if(CMAKE_CROSSCOMPILING)
+        add_test(NAME ${target} COMMAND ${target} --gtest_shuffle)
+    else()
+        gtest_discover_tests(${target} ${ARGN})
+    endif()
+endfunction()

@@ -1,0 +1,48 @@
+// The program's one form on Windows: Form1 on the Win32 form runtime.
+// Builds the form and its controls from Form1's layout table, fills the
+// lists for the starting directory and routes each control's events to
+// Form1's event procedures.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/win32/form_runtime.h"
+#include "window/form1.h"
+
+namespace Platform {
+
+class MainForm {
+  public:
+    // Opens on the directory `startDirectory` gives and on the drive that
+    // holds it; when it fails or the directory cannot be read, reports it
+    // and opens on `fallback` instead.
+    MainForm(const std::function<std::string()>& startDirectory, const std::string& fallback);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Raises Form_Load, then shows the form.
+    void Show(int showCommand) { form_->ShowForm(showCommand); }
+
+    Win32Form& form() { return *form_; }
+    Win32DriveListBox& Drive1() { return *drive1_; }
+    Win32DirListBox& Dir1() { return *dir1_; }
+    Win32FileListBox& File1() { return *file1_; }
+    Win32Label& Label1() { return *label1_; }
+
+  private:
+    void PlaceControls();
+    void OpenOn(const std::function<std::string()>& startDirectory, const std::string& fallback);
+    void ConnectEvents();
+    void OpenDropped(const std::string& path);
+
+    std::unique_ptr<Win32Form> form_;
+    std::unique_ptr<Win32DriveListBox> drive1_;
+    std::unique_ptr<Win32DirListBox> dir1_;
+    std::unique_ptr<Win32FileListBox> file1_;
+    std::unique_ptr<Win32Label> label1_;
+    Window::Form1 form1_;
+};
+
+}  // namespace Platform

@@ -1,0 +1,16 @@
+// The system's side of a large ByteBuffer: pages of its own, which go back
+// to the system at once when the buffer is released. One implementation per
+// system (byte_buffer_posix.cpp, byte_buffer_win32.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Platform {
+
+// Fresh pages for at least `size` bytes; `length` receives the length
+// mapped, which UnmapBufferPages takes back. Throws std::bad_alloc.
+std::uint8_t* MapBufferPages(std::size_t size, std::size_t& length);
+void UnmapBufferPages(std::uint8_t* data, std::size_t length) noexcept;
+
+}  // namespace Platform

@@ -1,0 +1,162 @@
+// Listings and paths on Windows: drive roots such as "C:\", "\" between
+// names, UTF-16 names at the system and UTF-8 inside the program.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/os/directory.h"
+#include "platform/os/error.h"
+#include "platform/os/find_win32.h"
+#include "platform/os/text_win32.h"
+
+namespace Platform {
+
+const char kPathSeparator[] = "\\";
+
+namespace {
+
+enum class Wanted { kDirectories, kFiles };
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+bool IsDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// "C:" alone, as the drive list names a drive.
+bool IsBareDrive(const std::string& path) {
+    return path.size() == 2 && IsDriveLetter(path[0]) && path[1] == ':';
+}
+
+// The length of the root of an absolute path: 3 for "C:\", the whole of
+// "\\server\share\" for a network path, with or without the "\\?\" prefix.
+std::size_t RootLength(const std::string& path) {
+    std::size_t start = 0;
+    if (path.starts_with("\\\\?\\UNC\\")) {
+        start = 8;
+    } else if (path.starts_with("\\\\?\\")) {
+        start = 4;
+    } else if (path.starts_with("\\\\")) {
+        start = 2;
+    } else {
+        return path.size() >= 3 && path[1] == ':' ? 3 : 0;
+    }
+    if (start == 4) {
+        return path.size() >= 7 && path[5] == ':' ? 7 : path.size();
+    }
+    // server and share: the root ends after the share's name.
+    const std::size_t server = path.find('\\', start);
+    if (server == std::string::npos) {
+        return path.size();
+    }
+    const std::size_t share = path.find('\\', server + 1);
+    return share == std::string::npos ? path.size() : share + 1;
+}
+
+bool Wants(const WIN32_FIND_DATAW& entry, Wanted wanted) {
+    const DWORD attributes = entry.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0) {
+        return false;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return wanted == Wanted::kDirectories;
+    }
+    // System files are not ordinary files; the lookup of a click refuses them.
+    return wanted == Wanted::kFiles && (attributes & FILE_ATTRIBUTE_SYSTEM) == 0;
+}
+
+std::vector<std::string> ListEntries(const std::string& path, Wanted wanted) {
+    std::vector<std::string> names;
+    ForEachDirectoryEntry(path, [&](const WIN32_FIND_DATAW& entry) {
+        if (Wants(entry, wanted)) {
+            names.push_back(Utf8Text(entry.cFileName));
+        }
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> ListSubdirectories(const std::string& path) {
+    return ListEntries(path, Wanted::kDirectories);
+}
+
+std::vector<std::string> ListOrdinaryFiles(const std::string& path) {
+    return ListEntries(path, Wanted::kFiles);
+}
+
+std::string CurrentDirectory() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data());
+        if (length == 0) {
+            throw WindowsError("find", "the current directory", ::GetLastError());
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            return Utf8Text(path);
+        }
+        path.resize(length);  // the size needed, with its terminating zero
+    }
+}
+
+std::string NormalDirectoryPath(const std::string& path) {
+    if (IsBareDrive(path)) {
+        return path + kPathSeparator;  // a drive chosen in the drive list lands at its root
+    }
+    const std::wstring wide = WideText(path);
+    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length =
+        needed == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        throw WindowsError("find", path, ::GetLastError());
+    }
+    full.resize(length);
+    std::string normal = Utf8Text(full);
+    const std::size_t root = RootLength(normal);
+    while (normal.size() > std::max<std::size_t>(root, 1) && IsSeparator(normal.back())) {
+        normal.pop_back();
+    }
+    return normal;
+}
+
+std::vector<std::string> PathAndAncestors(const std::string& path) {
+    const std::size_t root = RootLength(path);
+    std::vector<std::string> chain{path.substr(0, root)};
+    for (std::size_t at = path.find('\\', root); at != std::string::npos;
+         at = path.find('\\', at + 1)) {
+        chain.push_back(path.substr(0, at));
+    }
+    if (path.size() > root) {
+        chain.push_back(path);
+    }
+    return chain;
+}
+
+bool IsAbsolutePath(std::string_view path) {
+    return (!path.empty() && IsSeparator(path[0])) ||
+           (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':');
+}
+
+std::string DirectoryPrefix(const std::string& path) {
+    const std::size_t separator = path.find_last_of("\\/");
+    if (separator != std::string::npos) {
+        return path.substr(0, separator + 1);
+    }
+    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
+}
+
+std::string LastName(const std::string& path) {
+    const std::size_t root = RootLength(path);
+    const std::size_t separator = path.find_last_of("\\/");
+    if (path.size() <= root || separator == std::string::npos) {
+        return path;
+    }
+    return path.substr(separator + 1);
+}
+
+}  // namespace Platform

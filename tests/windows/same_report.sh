@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs tallix-report.exe under Wine and the Linux tallix-report on the same
+# tree of files (odd names, empty, 1 byte, 5 MB, katakana) and fails unless
+#   - the --brief lines are the same bytes, and
+#   - the full reports are the same bytes once the Linux build's line ends
+#     are made CR LF and the timings are set to 0: the katakana in UTF-8 and
+#     CR LF between the lines.
+# Usage: same_report.sh LINUX_TALLIX_REPORT WINDOWS_TALLIX_REPORT_EXE
+# WINEPREFIX must name a prepared prefix.
+set -euo pipefail
+linux=$(realpath "$1")
+windows=$(realpath "$2")
+
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+cd "$tree"
+: >empty
+printf '\0' >one-zero-byte
+printf 123456789 >digits.txt
+head -c 5000000 /dev/urandom >five-mb.bin
+printf 'x' >テスト.txt
+printf 'y' >'name with  spaces.txt'
+printf 'z' >"semi;colon,comma'quote&amp.txt"
+printf 'w' >'résumé ユニコード.txt'
+files=(empty one-zero-byte digits.txt five-mb.bin テスト.txt 'name with  spaces.txt'
+    "semi;colon,comma'quote&amp.txt" 'résumé ユニコード.txt')
+
+zero_timings() { sed -E 's/ - [0-9]+ms/ - 0ms/g'; }
+
+"$linux" --brief "${files[@]}" >linux.brief
+WINEDEBUG=-all wine "$windows" --brief "${files[@]}" >windows.brief
+cmp linux.brief windows.brief
+
+"$linux" "${files[@]}" | zero_timings | sed 's/$/\r/' >linux.report
+WINEDEBUG=-all wine "$windows" "${files[@]}" | zero_timings >windows.report
+cmp linux.report windows.report
+
+# The Windows program checks what it listed, and reads a list with CR LF.
+sed 's/$/\r/' windows.brief >crlf.list
+WINEDEBUG=-all wine "$windows" --check --quiet windows.brief crlf.list
+echo "tallix-report.exe under Wine: the same --brief lines and reports as on Linux"

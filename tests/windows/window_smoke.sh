@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Smoke test of the real tallix.exe under Wine and Xvfb: starts it in a
+# folder of known files, checks the window's size, lists and Tab order,
+# clicks files and reads the report back from the label (window_probe.exe),
+# makes a file unreadable and a drive change, and saves screenshots for a
+# person to look at.
+#   window_smoke.sh <tallix.exe> <window_probe.exe> <screenshot prefix> <wine prefix>
+set -euo pipefail
+
+tallix=$1
+probe=$2
+screenshots=$3
+prefix=$4
+
+if [ -z "${TALLIX_IN_XVFB:-}" ]; then
+    for tool in xdotool import; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "skipped: $tool is not installed"
+            exit 77
+        fi
+    done
+    exec "$(dirname "$0")/wine_desktop.sh" "$prefix" --command "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=
+lock=
+cleanup() {
+    for job in $lock $pid; do
+        kill "$job" 2>/dev/null || true
+        wait "$job" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAILED: $*"
+    import -window root "$screenshots-failure.png" || true
+    exit 1
+}
+probe() { wine "$probe" "$@" | tr -d '\r'; }
+expect() {  # expect <what> <expected> <actual>
+    [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
+    echo "ok: $1: $3"
+}
+click_file() {
+    local place
+    place=$(probe item "$1") || fail "no row $1 in the file list"
+    # shellcheck disable=SC2086
+    xdotool mousemove $place click 1
+    sleep 1
+}
+
+katakana='カタカナ.txt'
+printf 123456789 >"$work/digits.txt"
+printf 123456789 >"$work/$katakana"
+printf 'locked' >"$work/locked.txt"
+mkdir "$work/sub"
+
+(cd "$work" && exec wine "$tallix") &
+pid=$!
+probe wait || fail "no form appeared"
+form=$(xdotool search --sync --name "^Tallixサンプル\$" | head -n 1)
+xdotool windowfocus --sync "$form" || true
+sleep 1
+
+# 7605 x 4665 twips at 96 dots per inch.
+expect "client size" "507 311" "$(probe client)"
+expect "first focus" Drive1 "$(probe focus)"
+expect "drive" "Z:" "$(probe drive | cut -c1-2)"
+expect "current directory's row" "$(basename "$work")" "$(probe dirs | tail -n 2 | head -n 1 | sed 's/^ *//')"
+expect "subdirectory row" "sub" "$(probe dirs | tail -n 1 | sed 's/^ *//')"
+expect "files" "digits.txt locked.txt $katakana" "$(probe files | tr '\n' ' ' | sed 's/ $//')"
+
+for next in Dir1 File1 Drive1; do
+    xdotool key Tab
+    sleep 0.5
+    expect "focus after Tab" "$next" "$(probe focus)"
+done
+
+click_file digits.txt
+report=$(probe label)
+echo "$report"
+expect "size line" "digits.txt(9バイト)" "$(sed -n 1p <<<"$report" | sed 's/.*\\//')"
+expect "CRC-32 line" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
+expect "CRC-16 line" "CRC16 - 6F91" "$(sed -n 3p <<<"$report")"
+grep -Eq '^ファイルオープン - [0-9]+ms , CRC32 - [0-9]+ms , CRC16 - [0-9]+ms$' <<<"$(sed -n 4p <<<"$report")" ||
+    fail "timing line: $(sed -n 4p <<<"$report")"
+
+click_file "$katakana"
+report=$(probe label)
+expect "katakana name" "$katakana(9バイト)" "$(sed -n 1p <<<"$report" | sed 's/.*\\//')"
+expect "its CRC-32" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
+import -window root "$screenshots-report.png"
+
+# Ctrl+C in the file list copies the whole report; text selected in the
+# label with the mouse, the focus staying on the list, copies just that.
+xdotool key ctrl+c
+sleep 0.5
+expect "copied report" "$report" "$(probe clipboard)"
+first=$(sed -n 1p <<<"$report")
+crc32=$((${#first} + 2 + 8))  # "CBF43926" on the second line, after CR LF
+read -r x y <<<"$(probe labelchar "$crc32")"
+read -r x2 _ <<<"$(probe labelchar $((crc32 + 7)))"
+xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x + 4)) "$y" sleep 0.2 \
+    mousemove $((x2 + 12)) "$y" sleep 0.2 mouseup 1
+sleep 0.5
+expect "focus after selecting in the label" File1 "$(probe focus)"
+xdotool key ctrl+c
+sleep 0.5
+expect "copied selection" CBF43926 "$(probe clipboard)"
+
+# A file another program holds open without sharing cannot be read: the
+# error box names it, and afterwards the highlight and report are as before.
+wine "$probe" lock "$work/locked.txt" 120 >/dev/null &
+lock=$!
+sleep 2
+click_file locked.txt
+box=$(probe box) || fail "no error box"
+echo "$box"
+expect "error box caption" "Tallixサンプル" "$(sed -n 1p <<<"$box")"
+grep -q "Could not" <<<"$box" || fail "error box text: $box"
+grep -q "locked.txt" <<<"$box" || fail "error box path: $box"
+import -window root "$screenshots-error.png"
+probe closebox
+sleep 1
+expect "highlight after the error" "$katakana" "$(probe selected)"
+expect "report after the error" "$report" "$(probe label)"
+
+# Another drive, chosen with the keyboard on the drive list (C: is above
+# Z:): the directory list moves to its root, the report stays.
+xdotool mousemove 0 0
+xdotool key Tab  # from the file list, clicked last
+sleep 0.5
+expect "focus on the drive list" Drive1 "$(probe focus)"
+xdotool key Up
+sleep 1
+expect "drive after Up" "C:" "$(probe drive | cut -c1-2)"
+expect "directory list's root" 'C:\' "$(probe dirs | head -n 1)"
+expect "report after the drive change" "$report" "$(probe label)"
+import -window root "$screenshots-drive.png"
+
+# Enter in the directory list opens the highlighted entry (the last one,
+# C:\windows).
+xdotool key Tab
+sleep 0.5
+xdotool key End Return
+sleep 1
+expect "directory opened with Enter" windows "$(probe dirs | sed -n 2p | sed 's/^ *//')"
+
+probe close
+for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+done
+wait "$pid" || fail "tallix.exe ended with status $?"
+pid=
+
+# At 150 % the window and its controls are laid out for 144 dots per inch.
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+    wineserver -k
+    wineserver -w
+}
+set_dpi 144
+trap 'set_dpi 96; cleanup' EXIT
+(cd "$work" && exec wine "$tallix") &
+pid=$!
+probe wait || fail "no form appeared at 144 dots per inch"
+sleep 1
+expect "client size at 144 dots per inch" "761 467" "$(probe client)"
+click_file digits.txt
+expect "CRC-32 at 144 dots per inch" "CRC32 - CBF43926" "$(probe label | sed -n 2p)"
+import -window root "$screenshots-144dpi.png"
+probe close
+wait "$pid" || fail "tallix.exe ended with status $?"
+pid=
+echo "screenshots: $screenshots-*.png"
