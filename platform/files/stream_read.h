@@ -71,10 +71,13 @@ class FileReader {
                bool sparse) noexcept;
     void Close() noexcept;
 
-    std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
-    bool owned_ = false;   // closed with the reader
-    bool wait_ = false;    // a stream: data not there yet is waited for
-    bool sparse_ = false;  // fewer blocks than its size: may have holes
+    // No descriptor on POSIX, INVALID_HANDLE_VALUE on Windows.
+    static constexpr std::intptr_t kNoHandle = -1;
+
+    std::intptr_t handle_ = kNoHandle;  // a descriptor on POSIX, a HANDLE on Windows
+    bool owned_ = false;                // closed with the reader
+    bool wait_ = false;                 // a stream: data not there yet is waited for
+    bool sparse_ = false;               // fewer blocks than its size: may have holes
     std::string name_;
     std::int64_t length_ = -1;
     std::int64_t position_ = 0;  // bytes Read() has returned

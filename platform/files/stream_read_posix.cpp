@@ -23,10 +23,6 @@ int Descriptor(std::intptr_t handle) {
 
 }  // namespace
 
-FileReader::FileReader(std::intptr_t fd, bool owned, std::string name, std::int64_t length,
-                       bool sparse) noexcept
-    : handle_(fd), owned_(owned), sparse_(sparse), name_(std::move(name)), length_(length) {}
-
 FileReader FileReader::Open(const std::string& path) {
     struct stat info = StatRegularFile(path);
     struct stat opened {};
@@ -38,7 +34,7 @@ FileReader FileReader::Open(const std::string& path) {
         return FileReader(file.release(), true, path, -1, false);
     }
     if (info.st_size == 0) {
-        return FileReader(-1, false, path, 0, false);  // never opened
+        return FileReader(kNoHandle, false, path, 0, false);  // never opened
     }
     FileDescriptor file = OpenRegularFileForReading(path, opened);
     // st_blocks counts 512-byte units whatever the block size.
@@ -52,38 +48,11 @@ FileReader FileReader::Stream(InputStream input, const std::string& name) {
     return reader;
 }
 
-FileReader::FileReader(FileReader&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)),
-      owned_(other.owned_),
-      wait_(other.wait_),
-      sparse_(other.sparse_),
-      name_(std::move(other.name_)),
-      length_(other.length_),
-      position_(other.position_) {}
-
-FileReader& FileReader::operator=(FileReader&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, -1);
-        owned_ = other.owned_;
-        wait_ = other.wait_;
-        sparse_ = other.sparse_;
-        name_ = std::move(other.name_);
-        length_ = other.length_;
-        position_ = other.position_;
-    }
-    return *this;
-}
-
-FileReader::~FileReader() {
-    Close();
-}
-
 void FileReader::Close() noexcept {
     if (owned_ && handle_ >= 0) {
         ::close(Descriptor(handle_));
     }
-    handle_ = -1;
+    handle_ = kNoHandle;
 }
 
 std::size_t FileReader::Read(std::span<std::uint8_t> into) {

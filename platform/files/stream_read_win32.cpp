@@ -21,13 +21,7 @@ HANDLE Handle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-constexpr std::intptr_t kNoHandle = -1;  // INVALID_HANDLE_VALUE's value
-
 }  // namespace
-
-FileReader::FileReader(std::intptr_t handle, bool owned, std::string name, std::int64_t length,
-                       bool sparse) noexcept
-    : handle_(handle), owned_(owned), sparse_(sparse), name_(std::move(name)), length_(length) {}
 
 FileReader FileReader::Open(const std::string& path) {
     const std::int64_t length = QueryFileLength(path);
@@ -47,33 +41,6 @@ FileReader FileReader::Stream(InputStream input, const std::string& name) {
     FileReader reader(input.handle, false, name, -1, false);
     reader.wait_ = true;
     return reader;
-}
-
-FileReader::FileReader(FileReader&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNoHandle)),
-      owned_(other.owned_),
-      wait_(other.wait_),
-      sparse_(other.sparse_),
-      name_(std::move(other.name_)),
-      length_(other.length_),
-      position_(other.position_) {}
-
-FileReader& FileReader::operator=(FileReader&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, kNoHandle);
-        owned_ = other.owned_;
-        wait_ = other.wait_;
-        sparse_ = other.sparse_;
-        name_ = std::move(other.name_);
-        length_ = other.length_;
-        position_ = other.position_;
-    }
-    return *this;
-}
-
-FileReader::~FileReader() {
-    Close();
 }
 
 void FileReader::Close() noexcept {
