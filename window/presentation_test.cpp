@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "platform/os/directory.h"
+#include "tests/support/temp_dir_test.h"
 #include "window/checksum_compare.h"
+#include "window/directory_move.h"
 #include "window/presentation.h"
 
 namespace {
@@ -86,6 +92,30 @@ TEST(CompareChecksumTest, SaysWhichChecksumThePastedValueIsOrThatItIsNeither) {
     EXPECT_EQ(Window::CompareChecksum("12345678", report).message,
               "NO MATCH: 12345678 matches neither this file's CRC-32 (CBF43926) nor its CRC-16 "
               "(6F91).");
+}
+
+class DirectoryMoveTest : public TestSupport::TempDirTest {};
+
+// A move shows the new directory, then raises the change event; a failed
+// event puts the old one back and passes the error on; a directory that
+// cannot be listed changes nothing at all.
+TEST_F(DirectoryMoveTest, AFailedChangeEventPutsTheListBack) {
+    std::filesystem::create_directories(dir_ + "/next/inner");
+    const std::string start = Platform::NormalDirectoryPath(dir_);
+    const std::string next = Platform::NormalDirectoryPath(dir_ + "/next");
+    std::vector<std::string> shown;
+    const auto show = [&](const std::string& path, const std::vector<std::string>& subdirectories) {
+        shown.push_back(path + ":" + std::to_string(subdirectories.size()));
+    };
+    const auto fail = [] { throw std::runtime_error("change failed"); };
+
+    EXPECT_THROW(Window::MoveDirectoryList(dir_ + "/next", start, {"next"}, show, fail),
+                 std::runtime_error);
+    EXPECT_EQ(shown, (std::vector<std::string>{next + ":1", start + ":1"}));
+
+    shown.clear();
+    EXPECT_ANY_THROW(Window::MoveDirectoryList(dir_ + "/missing", start, {"next"}, show, fail));
+    EXPECT_TRUE(shown.empty());
 }
 
 }  // namespace

@@ -38,6 +38,7 @@
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
 #include "platform/qt/twips.h"
+#include "window/directory_move.h"
 #include "window/presentation.h"
 
 namespace Platform {
@@ -693,23 +694,12 @@ void QtDirListBox::Open(int row) {
 }
 
 void QtDirListBox::SetPath(const std::string& path) {
-    const std::string target = NormalDirectoryPath(path);
-    std::vector<std::string> subdirectories = ListSubdirectories(target);  // may throw
-    if (target == path_) {
-        Display(target, subdirectories);
-        return;
-    }
-    const std::string previousPath = path_;
-    std::vector<std::string> previousSubdirectories = subdirectories_;
-    Display(target, subdirectories);
-    try {
-        if (onChange) {
-            onChange();
-        }
-    } catch (...) {
-        Display(previousPath, previousSubdirectories);
-        throw;
-    }
+    Window::MoveDirectoryList(
+        path, path_, subdirectories_,
+        [this](const std::string& shown, const std::vector<std::string>& subdirectories) {
+            Display(shown, subdirectories);
+        },
+        onChange);
 }
 
 // The ancestors from the root down, each indented one step more, then the

@@ -14,6 +14,7 @@
 #include "platform/os/error.h"
 #include "platform/os/text_win32.h"
 #include "window/checksum_compare.h"
+#include "window/directory_move.h"
 #include "window/presentation.h"
 
 namespace Platform {
@@ -534,23 +535,12 @@ void Win32DirListBox::Open(int row) {
 }
 
 void Win32DirListBox::SetPath(const std::string& path) {
-    const std::string target = NormalDirectoryPath(path);
-    std::vector<std::string> subdirectories = ListSubdirectories(target);  // may throw
-    if (target == path_) {
-        Display(target, subdirectories);
-        return;
-    }
-    const std::string previousPath = path_;
-    std::vector<std::string> previousSubdirectories = subdirectories_;
-    Display(target, subdirectories);
-    try {
-        if (onChange) {
-            onChange();
-        }
-    } catch (...) {
-        Display(previousPath, previousSubdirectories);
-        throw;
-    }
+    Window::MoveDirectoryList(
+        path, path_, subdirectories_,
+        [this](const std::string& shown, const std::vector<std::string>& subdirectories) {
+            Display(shown, subdirectories);
+        },
+        onChange);
 }
 
 // The ancestors from the root down, each indented one step more, then the
