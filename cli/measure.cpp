@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "cli/streamed_checksums.h"
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
 #include "platform/os/ordered_jobs.h"
@@ -24,8 +25,8 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
         }
         return report;
     }
-    return target.standardInput ? Window::ChecksumStream(input, target.name, bytes)
-                                : Window::ChecksumFile(target.path, parts, bytes);
+    return target.standardInput ? ChecksumStream(input, target.name, bytes)
+                                : ChecksumFile(target.path, parts, bytes);
 }
 
 Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,

@@ -35,7 +35,7 @@ struct Measurement {
 // How a run measures its files.
 struct MeasureSettings {
     // The window's timed report, one file at a time (Window::MeasureFile);
-    // when false, the checksums alone, streamed (Window::ChecksumFile) on
+    // when false, the checksums alone, streamed (ChecksumFile) on
     // up to `jobs` threads.
     bool timed = true;
     // Files read at once; 0 for the default (DefaultJobs).

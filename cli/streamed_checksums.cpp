@@ -1,6 +1,8 @@
 // The report's checksums without the whole file in memory: each piece is
 // read into a small buffer and both checksums run over it while it is still
 // in the cache, so the file passes through memory once.
+#include "cli/streamed_checksums.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -13,9 +15,8 @@
 
 #include "checksum/tallix.h"
 #include "platform/files/stream_read.h"
-#include "window/report.h"
 
-namespace Window {
+namespace Cli {
 namespace {
 
 // The checksums of a run of bytes, and how many there were.
@@ -212,23 +213,28 @@ Sums SumToEnd(Platform::FileReader& reader, std::atomic<std::int64_t>* counter) 
     return sums;
 }
 
-FileReport ReportOf(const std::string& name, const Sums& sums) {
+Window::FileReport ReportOf(const std::string& name, const Sums& sums) {
     return {name, sums.length, Tallix::CRC32Text(sums.crc32), Tallix::CRC16Text(sums.crc16), {}};
 }
 
 }  // namespace
 
-FileReport ChecksumFile(const std::string& filename, unsigned threads,
-                        std::atomic<std::int64_t>* bytesRead) {
+Window::FileReport ChecksumFile(const std::string& filename, unsigned threads,
+                                std::atomic<std::int64_t>* bytesRead) {
     Platform::FileReader file = Platform::FileReader::Open(filename);
-    return ReportOf(filename, file.length() >= 0 ? SumFileAtItsSize(file, threads, bytesRead)
-                                                 : SumToEnd(file, bytesRead));
+    return ChecksumOpenFile(file, threads, bytesRead);
 }
 
-FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
-                          std::atomic<std::int64_t>* bytesRead) {
+Window::FileReport ChecksumOpenFile(Platform::FileReader& file, unsigned threads,
+                                    std::atomic<std::int64_t>* bytesRead) {
+    return ReportOf(file.name(), file.length() >= 0 ? SumFileAtItsSize(file, threads, bytesRead)
+                                                    : SumToEnd(file, bytesRead));
+}
+
+Window::FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
+                                  std::atomic<std::int64_t>* bytesRead) {
     Platform::FileReader stream = Platform::FileReader::Stream(input, name);
     return ReportOf(name, SumToEnd(stream, bytesRead));
 }
 
-}  // namespace Window
+}  // namespace Cli
