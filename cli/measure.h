@@ -8,13 +8,13 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/session.h"
 #include "platform/files/input_stream.h"
+#include "platform/os/ordered_jobs.h"
 #include "window/report.h"
 
 namespace Cli {
@@ -42,26 +42,39 @@ struct MeasureSettings {
     unsigned jobs = 0;
     // Counts the files and bytes done, when not null.
     Progress* progress = nullptr;
+    // How threads are started; tests inject one that fails.
+    Platform::ThreadStarter startThread = Platform::StartThread;
 };
 
 // The settings `options` ask for: the full report timed, the others
 // streamed, with the session's progress line.
 MeasureSettings SettingsFor(const Options& options, const Session& session);
 
-// The CPUs the run may use, or 1 when the first file (not standard input)
-// lies on a rotational disk and is not all in memory, where reading files
-// side by side would seek.
-unsigned DefaultJobs(std::span<const MeasureTarget> targets);
+// The CPUs the run may use, or 1 when the first file `first` (not standard
+// input) lies on a rotational disk and is not all in memory, where reading
+// files side by side would seek.
+unsigned DefaultJobs(const MeasureTarget& first);
 
-// Receives the measurement of targets[index]; returns false to stop the
-// run (a write failed), so no later target is read.
-using MeasurementSink = std::function<bool(std::size_t index, Measurement measurement)>;
+// One step of a run, in the run's order: a file to measure, or something
+// found while the files were named (a line of no known form, a directory
+// that cannot be walked), reported in its place.
+struct Step {
+    std::optional<MeasureTarget> target;
+    // Reports the step on the calling thread, in the run's order, given the
+    // measurement of its target (an empty one without); false stops the run
+    // (a write failed), so nothing more is read.
+    std::function<bool(Measurement)> report;
+};
 
-// Measures each of `targets` as `settings` say, standard input read from
-// `input`, and hands each measurement to `sink` on the calling thread in the
-// targets' order, whatever the jobs. A lone file is split between the jobs
-// instead. Returns false when `sink` stopped it.
-bool MeasureEach(std::span<const MeasureTarget> targets, Platform::InputStream input,
-                 const MeasureSettings& settings, const MeasurementSink& sink);
+// Gives the run's steps one at a time; nothing when there are no more.
+using StepSource = std::function<std::optional<Step>()>;
+
+// Measures the target of each step `next` gives as `settings` say,
+// standard input read from `input`, and reports each step in order,
+// whatever the jobs, as soon as it and those before it are done: the steps
+// are taken as they come, a bounded number ahead. A lone file is split
+// between the jobs instead. Returns false when a report stopped it.
+bool MeasureEach(const StepSource& next, Platform::InputStream input,
+                 const MeasureSettings& settings);
 
 }  // namespace Cli
