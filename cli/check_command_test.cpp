@@ -1,10 +1,13 @@
 // tallix-report --check: files checked against lists of their checksums.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -48,8 +51,8 @@ TEST_F(CheckCommandTest, ReadsBackWhatBriefWrote) {
     const std::string at = dir_ + "/files/";  // each named as it was opened
     EXPECT_EQ(result.out, at + "with  spaces.txt: OK\n\\" + at + "new\\nline: OK\n\\" + at +
                               "back\\\\slash: OK\n" + at + "\xff\xfe.bin: OK\n\\" + at +
-                              "x\\nCBF43926 6F91 9 important.bin: OK\n\\" + at + "cr\\r: OK\n" + at +
-                              "empty: OK\n");
+                              "x\\nCBF43926 6F91 9 important.bin: OK\n\\" + at + "cr\\r: OK\n" +
+                              at + "empty: OK\n");
 }
 
 TEST_F(CheckCommandTest, ReportsEachFileThatDoesNotMatchOrCannotBeRead) {
@@ -138,6 +141,13 @@ TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
     EXPECT_EQ(ignoring.status, 0) << ignoring.err;
     EXPECT_EQ(ignoring.out, dir_ + "/digits: OK\n");
     EXPECT_EQ(ignoring.err, "");
+
+    // Only what does not exist is passed over: a path through a file is an error.
+    const Result throughFile =
+        RunIn({"--check", "--ignore-missing", Write("through", "digits/x 00000000\n")});
+    EXPECT_EQ(throughFile.status, 1);
+    EXPECT_EQ(throughFile.err, "tallix-report: " + dir_ + "/digits/x: Not a directory\n" +
+                                   "tallix-report: WARNING: 1 listed file could not be read\n");
 
     const std::string none = Write("none", "gone 00000000\nalso/gone 00000000\n");
     const Result nothing = RunIn({"--check", "--ignore-missing", none});
@@ -315,6 +325,10 @@ TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     EXPECT_EQ(Run({"--check", "--quiet", good}, ">/dev/full </dev/null").status, 0);
     const std::string bad = Write("bad", "digits 00000000\n");
     EXPECT_EQ(Run({"--check", "--quiet", bad}, ">/dev/full </dev/null").status, 1);
+    const Result closed = Run({"--check", "--quiet", good}, ">&- </dev/null");
+    EXPECT_EQ(closed.status, 0) << closed.err;  // never written, so never lost
+    EXPECT_EQ(Run({"--check", "--quiet", bad}, ">&- </dev/null").err,
+              "tallix-report: write error: Bad file descriptor\n");
 
     const Result piped = RunIntoClosedPipe({"--check", list});
     EXPECT_EQ(piped.status, 1);
@@ -324,6 +338,90 @@ TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     const Result closing = RunIn({"--check", "--quiet", good}, failsOnClose);
     EXPECT_EQ(closing.status, 1);
     EXPECT_EQ(closing.err, "tallix-report: write error: Input/output error\n");
+}
+
+// Each file is named as it was opened, so lists in two directories naming
+// the same name are told apart.
+TEST_F(CheckCommandTest, NamesFilesAsOpenedFromTheCurrentDirectory) {
+    for (const char* sub : {"L1", "L2"}) {
+        std::filesystem::create_directory(dir_ + "/" + sub);
+        Write(std::string(sub) + "/list", "f CBF43926\n");
+    }
+    Write("L1/f", "123456789");
+    Write("L2/f", "123456780");
+    const Result result = Run({"--check", "L1/list", "L2/list"}, "", "cd " + Quoted(dir_) + " &&");
+    EXPECT_EQ(result.out, "L1/f: OK\nL2/f: FAILED (CRC-32)\n");
+}
+
+// A list still being written is checked as it comes: the first verdicts are
+// out while the writer waits for them before ending the list. The same for
+// the names of --files-from.
+TEST_F(CheckCommandTest, ReportsEachLineBeforeTheListEnds) {
+    const std::string digits = Write("digits", "123456789");
+    for (const auto& [args, lines] :
+         {std::pair{std::vector<std::string>{"--check", "-j", "4", "-"},
+                    "digits CBF43926\ndigits CBF43926\n"},
+          std::pair{std::vector<std::string>{"--brief", "-j", "4", "--files-from", "-"},
+                    "digits\ndigits\n"}}) {
+        int in[2];
+        int out[2];
+        ASSERT_EQ(::pipe(in), 0);
+        ASSERT_EQ(::pipe(out), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::chdir(dir_.c_str()) != 0 || ::dup2(in[0], 0) < 0 || ::dup2(out[1], 1) < 0) {
+                ::_exit(126);
+            }
+            ::close(in[1]);
+            ::close(out[0]);
+            std::vector<char*> argv{const_cast<char*>(TALLIX_REPORT_BINARY)};
+            for (const std::string& arg : args) {
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            }
+            argv.push_back(nullptr);
+            ::execv(TALLIX_REPORT_BINARY, argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        ASSERT_EQ(::write(in[1], lines, std::strlen(lines)),
+                  static_cast<ssize_t>(std::strlen(lines)));
+        std::string seen;
+        pollfd ready{out[0], POLLIN, 0};
+        while (std::count(seen.begin(), seen.end(), '\n') < 2 &&
+               ::poll(&ready, 1, 60000) == 1) {  // a guard against a hang, not a timing
+            char text[256];
+            const ssize_t got = ::read(out[0], text, sizeof text);
+            if (got <= 0) {
+                break;
+            }
+            seen.append(text, static_cast<std::size_t>(got));
+        }
+        ::close(in[1]);  // only now does the list end
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(out[0]);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), '\n'), 2) << args[0] << ": " << seen;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args[0];
+    }
+}
+
+// Memory stays bounded whatever the list's size, and a thread the system
+// will not start is done without: under an address-space limit that 64
+// threads' stacks exceed, a list of four million lines is checked.
+TEST_F(CheckCommandTest, ChecksAHugeListUnderAMemoryLimit) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve terabytes of address space for their shadow";
+#endif
+    Write("digits", "123456789");
+    const std::string out = dir_ + "/.stdout";
+    const std::string command =
+        "cd " + Quoted(dir_) +
+        " && { echo 'digits CBF43926'; head -c 4194304 /dev/zero | tr '\\0' '\\n';"
+        " echo 'digits CBF43926'; } | (ulimit -v 262144 && exec timeout 60 " +
+        Quoted(TALLIX_REPORT_BINARY) + " --check -j 64 - >" + Quoted(out) + ")";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(CliTest::ReadText(out), "digits: OK\ndigits: OK\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -150,7 +151,8 @@ PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int6
 }
 
 // The parts in order, each on a thread of its own but the first, which runs
-// on the caller's. Rethrows the first part's error, in file order.
+// on the caller's, as do those no thread could be started for. Rethrows
+// the first part's error, in file order.
 std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
                                std::atomic<std::int64_t>* counter) {
     const std::int64_t length = file.length();
@@ -164,10 +166,18 @@ std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
         }
     };
     std::vector<std::thread> threads;
-    for (unsigned part = 1; part < parts; ++part) {
-        threads.emplace_back(run, part);
+    unsigned part = 1;
+    try {
+        for (; part < parts; ++part) {
+            threads.emplace_back(run, part);
+        }
+    } catch (const std::system_error&) {
+        // The parts no thread could be started for run here after the first.
     }
     run(0);
+    for (; part < parts; ++part) {
+        run(part);
+    }
     for (std::thread& thread : threads) {
         thread.join();
     }
