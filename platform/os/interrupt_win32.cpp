@@ -17,6 +17,7 @@ BOOL WINAPI OnInterrupt(DWORD event) {
     ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), interruptText, interruptLength, &written,
                 nullptr);
     ::ExitProcess(event == CTRL_C_EVENT ? 130 : 143);
+    return TRUE;
 }
 
 }  // namespace
