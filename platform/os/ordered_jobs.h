@@ -12,7 +12,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -117,11 +116,12 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
         }
     };
     std::vector<std::thread> threads;
+    threads.reserve(jobs);  // nothing to allocate once a thread runs
     for (unsigned t = 0; t < jobs; ++t) {
         try {
             threads.push_back(start(worker));
-        } catch (const std::system_error&) {
-            break;  // the threads there are do the work
+        } catch (const std::exception&) {
+            break;  // no thread or no memory for one: the threads there are do the work
         }
     }
     if (threads.empty()) {
@@ -131,6 +131,7 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
     bool completed = true;
     std::exception_ptr thrown;
     std::vector<Done> ready;
+    ready.reserve(ahead);
     std::unique_lock lock(mutex);
     for (;;) {
         done.wait(lock, [&] {
