@@ -115,8 +115,12 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
             }
         }
     };
+    // Nothing is allocated once a thread runs: an allocation that failed
+    // then would leave the threads running while the stack unwinds.
+    std::vector<Done> ready;  // results taken out to be delivered
+    ready.reserve(ahead);
     std::vector<std::thread> threads;
-    threads.reserve(jobs);  // nothing to allocate once a thread runs
+    threads.reserve(jobs);
     for (unsigned t = 0; t < jobs; ++t) {
         try {
             threads.push_back(start(worker));
@@ -130,8 +134,6 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
     // Results are taken out a run at a time, and delivered unlocked.
     bool completed = true;
     std::exception_ptr thrown;
-    std::vector<Done> ready;
-    ready.reserve(ahead);
     std::unique_lock lock(mutex);
     for (;;) {
         done.wait(lock, [&] {
