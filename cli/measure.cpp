@@ -7,6 +7,7 @@
 #include "cli/streamed_checksums.h"
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
+#include "platform/os/ordered_jobs.h"
 
 namespace Cli {
 namespace {
@@ -97,7 +98,7 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
         return next();
     };
     return Platform::RunInOrder(
-        jobs, steps, [&](Step& step) { return measure(step, 1); }, report, settings.startThread);
+        jobs, steps, [&](Step& step) { return measure(step, 1); }, report);
 }
 
 }  // namespace Cli

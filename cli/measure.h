@@ -14,7 +14,6 @@
 #include "cli/progress.h"
 #include "cli/session.h"
 #include "platform/files/input_stream.h"
-#include "platform/os/ordered_jobs.h"
 #include "window/report.h"
 
 namespace Cli {
@@ -42,8 +41,6 @@ struct MeasureSettings {
     unsigned jobs = 0;
     // Counts the files and bytes done, when not null.
     Progress* progress = nullptr;
-    // How threads are started; tests inject one that fails.
-    Platform::ThreadStarter startThread = Platform::StartThread;
 };
 
 // The settings `options` ask for: the full report timed, the others
