@@ -69,6 +69,13 @@ std::optional<std::string> Conflict(const Options& options) {
     if (options.nullSeparated && !options.filesFrom) {
         return "--null applies only to --files-from";
     }
+    if (options.family != FamilyMode::kNone && (options.check || options.format != Format::kFull)) {
+        return "--crc16-family, --identify and --appended cannot be used with --brief, --sfv or "
+               "--check";
+    }
+    if (options.range && (options.check || options.format == Format::kSfv)) {
+        return "--range cannot be used with --check or --sfv: their lists are of whole files";
+    }
     if (options.names.empty() && !options.filesFrom) {
         return options.check ? "no list named" : "no file named";
     }
@@ -109,6 +116,62 @@ void SetFormat(Options& options, Format format) {
         throw UsageError("--brief and --sfv cannot be used together");
     }
     options.format = format;
+}
+
+// Sets the family mode, refusing a second one.
+void SetFamily(Options& options, FamilyMode mode) {
+    if (options.family != FamilyMode::kNone) {
+        throw UsageError("only one of --crc16-family, --identify and --appended can be used");
+    }
+    options.family = mode;
+}
+
+// The value of `option` when `args[at]` is it (the next argument, `at`
+// moved past it) or "option=VALUE"; nothing for another argument.
+std::optional<std::string> ValueOf(std::string_view option, const std::vector<std::string>& args,
+                                   std::size_t& at) {
+    const std::string& arg = args[at];
+    if (arg == option) {
+        if (++at == args.size()) {
+            throw UsageError(std::string(option) + " needs a value");
+        }
+        return args[at];
+    }
+    if (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=') {
+        return arg.substr(option.size() + 1);
+    }
+    return std::nullopt;
+}
+
+// The HEX of --identify: one to eight hex digits, 0x allowed before them.
+std::uint32_t SoughtValue(std::string_view text) {
+    const std::string_view digits =
+        text.starts_with("0x") || text.starts_with("0X") ? text.substr(2) : text;
+    std::uint32_t value = 0;
+    const bool valid = !digits.empty() && digits.size() <= 8 &&
+                       std::all_of(digits.begin(), digits.end(), [&value](char c) {
+                           const int digit = c >= '0' && c <= '9'   ? c - '0'
+                                             : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                             : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                    : -1;
+                           value = value << 4 | static_cast<std::uint32_t>(digit & 0xF);
+                           return digit >= 0;
+                       });
+    if (!valid) {
+        throw UsageError("invalid checksum '" + EscapedName(text, NameStyle::kTerminal) +
+                         "' for --identify (1 to 8 hex digits)");
+    }
+    return value;
+}
+
+void SetAppended(Options& options, const std::string& order, unsigned bytes) {
+    if (order != "le" && order != "be") {
+        throw UsageError("invalid byte order '" + EscapedName(order, NameStyle::kTerminal) +
+                         "' (le or be)");
+    }
+    SetFamily(options, FamilyMode::kAppended);
+    options.appendedBytes = bytes;
+    options.appendedBigEndian = order == "be";
 }
 
 }  // namespace
@@ -153,6 +216,17 @@ Options ParseArguments(const std::vector<std::string>& args) {
         } else if (arg.starts_with("--jobs=") ||
                    (arg.starts_with("-j") && !arg.starts_with("--"))) {
             options.jobs = JobCount(arg.substr(arg.starts_with("--jobs=") ? 7 : 2));
+        } else if (const auto range = ValueOf("--range", args, at)) {
+            options.range = ParseRange(*range);
+        } else if (arg == "--crc16-family") {
+            SetFamily(options, FamilyMode::kList);
+        } else if (const auto sought = ValueOf("--identify", args, at)) {
+            SetFamily(options, FamilyMode::kIdentify);
+            options.identify = SoughtValue(*sought);
+        } else if (const auto order = ValueOf("--appended", args, at)) {
+            SetAppended(options, *order, 2);
+        } else if (const auto order32 = ValueOf("--appended32", args, at)) {
+            SetAppended(options, *order32, 4);
         } else if (arg == "--no-progress") {
             options.progress = false;
         } else if (arg == "--help") {
