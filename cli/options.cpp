@@ -10,6 +10,7 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing] LIST...\n"
+    "  or:  tallix-report --crc16-family | --identify HEX | --appended[32] le|be FILE...\n"
     "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
     "took; or check the files named in each LIST against the checksums it gives.\n"
     "A FILE or LIST of - is standard input, read to its end (once a run).\n"
@@ -40,6 +41,20 @@ constexpr std::string_view kUsage =
     "                    in memory. The full report reads one file at a time\n"
     "  --no-progress     no progress line on standard error (shown only when it is\n"
     "                    a terminal and the run has taken a second)\n"
+    "  --range OFFSET:LENGTH\n"
+    "                    checksum only LENGTH bytes from OFFSET (either may be 0x\n"
+    "                    hex); a LENGTH of -N takes all but the last N bytes. A\n"
+    "                    file that does not hold the range is an error for it\n"
+    "  --crc16-family    each CRC-16 of polynomial 0x1021 in the public catalogue\n"
+    "                    (MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157, IBM-3740,\n"
+    "                    SPI-FUJITSU, XMODEM, GENIBUS), also with its bytes swapped\n"
+    "  --identify HEX    name each of those, and the CRC-32, that gives HEX, as it\n"
+    "                    is or with its bytes swapped\n"
+    "  --appended le|be  the last two bytes, little- or big-endian, hold a CRC-16\n"
+    "                    of the rest: name each member it is, checked by value and,\n"
+    "                    in the member's own byte order, by residue\n"
+    "  --appended32 le|be\n"
+    "                    the same for a CRC-32 in the last four bytes\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "  --                treat every later argument as a FILE or LIST\n"
@@ -51,9 +66,10 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
     "failed or could not be read, a directory could not be walked, no listed file\n"
-    "was found with --ignore-missing, or output could not be written; 2 for a\n"
-    "usage error, a LIST or --files-from FILE that cannot be read, or a LIST that\n"
-    "holds no checksum line.\n";
+    "was found with --ignore-missing, no CRC gave the --identify HEX or matched an\n"
+    "appended one, or output could not be written; 2 for a usage error (a --range\n"
+    "beyond 2^63 too), a LIST or --files-from FILE that cannot be read, or a\n"
+    "LIST that holds no checksum line.\n";
 
 // Why `options` cannot run together, or nothing.
 std::optional<std::string> Conflict(const Options& options) {
