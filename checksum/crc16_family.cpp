@@ -25,13 +25,16 @@
 // register starts from it bit-reversed. The finished value is the register
 // XOR xorout.
 //
-// The non-reflected pass handles eight bytes a step ("slicing by eight"):
-// with the register XORed into the first two bytes, the register after the
-// eight is the XOR over the bytes of T_k[byte], where T_k[v] is the register
-// after byte v followed by k zero bytes and k counts the bytes after it.
+// The non-reflected pass reads each byte from bit 7 down, which is the
+// reflected pass over the same bytes with their bits mirrored: the same
+// stream of message bits, so the same register with its bits in the other
+// order. So it mirrors the data a block at a time and runs the engine's
+// folding kernel over it, near memory speed, rather than a table loop.
 #include "checksum/crc16_family.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "checksum/tallix.h"
 
@@ -50,7 +53,6 @@ constexpr std::array<CRC16Variant, 9> kFamily{{
     {"GENIBUS", "", 0xFFFF, false, 0xFFFF, 0xD64E},
 }};
 
-constexpr std::uint16_t kPolynomial = 0x1021;
 constexpr std::uint16_t kMCRF4XXStart = 0xFFFF;
 constexpr std::uint16_t kXMODEMStart = 0x0000;
 
@@ -62,30 +64,31 @@ constexpr std::uint16_t Reversed(std::uint16_t value) {
     return reversed;
 }
 
-// T_k for k = 0..7, as the header comment defines them. T_0 is the bitwise
-// rule run over one byte; each further table is the one before followed by
-// a zero byte.
-using SliceTables = std::array<std::array<std::uint16_t, 256>, 8>;
-
-constexpr SliceTables MakeSliceTables() {
-    SliceTables tables{};
-    for (unsigned v = 0; v < 256; ++v) {
-        unsigned r = v << 8;
-        for (int bit = 0; bit < 8; ++bit) {
-            r = (r & 0x8000u) != 0 ? (r << 1) ^ kPolynomial : r << 1;
-        }
-        tables[0][v] = static_cast<std::uint16_t>(r);
-    }
-    for (std::size_t k = 1; k < tables.size(); ++k) {
-        for (unsigned v = 0; v < 256; ++v) {
-            const unsigned r = tables[k - 1][v];
-            tables[k][v] = static_cast<std::uint16_t>((r << 8) ^ tables[0][r >> 8]);
-        }
-    }
-    return tables;
+// A word's bytes each with its bits in the other order: swap neighbouring
+// bits, then pairs, then nibbles.
+constexpr std::uint64_t MirroredBytes(std::uint64_t word) {
+    constexpr std::uint64_t kOdd = 0x5555555555555555u;
+    constexpr std::uint64_t kPairs = 0x3333333333333333u;
+    constexpr std::uint64_t kNibbles = 0x0F0F0F0F0F0F0F0Fu;
+    word = ((word >> 1) & kOdd) | ((word & kOdd) << 1);
+    word = ((word >> 2) & kPairs) | ((word & kPairs) << 2);
+    return ((word >> 4) & kNibbles) | ((word & kNibbles) << 4);
 }
 
-constexpr SliceTables kSlices = MakeSliceTables();
+// `bytes` mirrored into `into`, eight bytes a word: plain integer work the
+// compiler turns into vector code.
+void MirrorBytes(std::span<const std::uint8_t> bytes, std::uint8_t* into) {
+    const std::size_t whole = bytes.size() / 8 * 8;
+    for (std::size_t at = 0; at < whole; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        word = MirroredBytes(word);
+        std::memcpy(into + at, &word, 8);
+    }
+    for (std::size_t at = whole; at < bytes.size(); ++at) {
+        into[at] = static_cast<std::uint8_t>(MirroredBytes(bytes[at]));
+    }
+}
 
 // r * x^(8 * count) mod P for a register written in `reflected` bit order.
 std::uint16_t ShiftRegister(std::uint16_t r, bool reflected, std::uint64_t count) {
@@ -100,18 +103,16 @@ std::span<const CRC16Variant> CRC16Family() {
 }
 
 std::uint16_t ExtendCRC16Straight(std::uint16_t crc, std::span<const std::uint8_t> bytes) {
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
-    const auto& t = kSlices;
-    for (; left >= 8; left -= 8, p += 8) {
-        crc = static_cast<std::uint16_t>(t[7][(crc >> 8) ^ p[0]] ^ t[6][(crc & 0xFFu) ^ p[1]] ^
-                                         t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^
-                                         t[1][p[6]] ^ t[0][p[7]]);
+    constexpr std::size_t kBlock = 8192;  // mirrored while it stays in the L1 cache
+    alignas(64) std::uint8_t mirrored[kBlock];
+    std::uint16_t reflected = Reversed(crc);
+    while (!bytes.empty()) {
+        const std::size_t count = std::min(bytes.size(), kBlock);
+        MirrorBytes(bytes.first(count), mirrored);
+        reflected = ExtendCRC16(reflected, std::span(mirrored, count));
+        bytes = bytes.subspan(count);
     }
-    for (; left > 0; --left, ++p) {
-        crc = static_cast<std::uint16_t>((crc << 8) ^ t[0][(crc >> 8) ^ *p]);
-    }
-    return crc;
+    return Reversed(reflected);
 }
 
 CRC16FamilySums ExtendCRC16Family(CRC16FamilySums sums, std::span<const std::uint8_t> bytes) {

@@ -40,7 +40,7 @@ CRC16FamilySums ExtendCRC16Family(CRC16FamilySums sums, std::span<const std::uin
 std::uint16_t CRC16VariantValue(const CRC16Variant& variant, const CRC16FamilySums& sums);
 
 // The non-reflected pass alone: the CRC-16/XMODEM register `crc` extended by
-// `bytes`, eight bytes a step.
+// `bytes`.
 std::uint16_t ExtendCRC16Straight(std::uint16_t crc, std::span<const std::uint8_t> bytes);
 
 }  // namespace Tallix
