@@ -16,6 +16,10 @@ namespace {
 
 constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
 
+// The most a stream's end held back for OFFSET:-N may take: a stream can be
+// any size, memory cannot.
+constexpr std::size_t kMostHeldBack = std::size_t{64} << 20;
+
 // A whole number in decimal or 0x hex up to kMost, or nothing.
 std::optional<std::int64_t> Number(std::string_view text) {
     int base = 10;
@@ -71,7 +75,7 @@ std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, cons
     std::vector<std::uint8_t> buffer(Window::kStreamChunkBytes);
     const auto read = [&](std::int64_t at, std::size_t count) {
         const std::span<std::uint8_t> into = std::span(buffer).first(count);
-        if (reader.ReadAt(at, into) != count) {
+        if (count != 0 && reader.ReadAt(at, into) != count) {
             throw std::runtime_error("the file changed while it was being read");
         }
         if (counter != nullptr) {
@@ -153,6 +157,10 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
         const std::int64_t skip =
             std::clamp<std::int64_t>(range.offset - seen, 0, static_cast<std::int64_t>(got));
         held.Add(std::span(buffer).first(got).subspan(static_cast<std::size_t>(skip)));
+        if (leftOut > kMostHeldBack && held.held() > kMostHeldBack) {
+            throw std::runtime_error("a stream's last " + Platform::DecimalText(range.count) +
+                                     " bytes are more than can be held back to leave them out");
+        }
         seen += static_cast<std::int64_t>(got);
     }
     if (seen < range.offset || (!range.fromEnd && seen < wanted) || held.held() < leftOut) {

@@ -211,6 +211,43 @@ std::string AppendedMismatch(const Sums& sums, const Options& options) {
            Platform::DecimalText(sums.crc16.length) + " bytes before it";
 }
 
+// What one file gives in the mode `options` asks for: the text to print,
+// and when it failed, why (said on standard error, unless the text does).
+struct Outcome {
+    std::string text;
+    bool failed = false;
+    std::string complaint;
+};
+
+Outcome FileOutcome(const std::string& name, const Sums& sums, const Options& options,
+                    NameStyle style, bool first) {
+    Outcome outcome;
+    switch (options.family) {
+        case FamilyMode::kIdentify:
+            outcome.text = IdentifyText(name, sums, options.identify, style);
+            if (outcome.text.empty()) {
+                const std::string sought =
+                    options.identify > 0xFFFF
+                        ? Tallix::CRC32Text(options.identify)
+                        : Tallix::CRC16Text(static_cast<std::uint16_t>(options.identify));
+                outcome.complaint = "no CRC-16 of the family nor the CRC-32 gives " + sought +
+                                    ", in either byte order";
+            }
+            break;
+        case FamilyMode::kAppended:
+            outcome.text = AppendedText(name, sums, options, style, outcome.failed);
+            if (outcome.text.empty()) {
+                outcome.complaint = AppendedMismatch(sums, options);
+            }
+            break;
+        case FamilyMode::kList:
+        case FamilyMode::kNone:
+            outcome.text = ListText(name, sums, style, first);
+    }
+    outcome.failed = outcome.failed || !outcome.complaint.empty();
+    return outcome;
+}
+
 }  // namespace
 
 int ReportFamily(const Options& options, Platform::InputStream input, Session& session) {
@@ -219,11 +256,6 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
     const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultJobs(files.targets);
     Progress* const progress = session.progress();
     bool first = true;
-    const auto fail = [&status](const std::string& name, const std::string& reason, Session& on) {
-        on.Complain(name, reason);
-        status = std::max(status, kSomeFailed);
-        return true;
-    };
     const bool written = Platform::RunInOrder(
         files.targets.size(), jobs,
         [&](std::size_t index) {
@@ -235,41 +267,17 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
                 ++progress->files;
             }
             const std::string& name = files.targets[index].name;
-            if (!measured.sums) {
-                return fail(name, measured.error, session);
-            }
-            const Sums& sums = *measured.sums;
-            const NameStyle style = session.OutputStyle();
-            std::string text;
-            bool failed = false;
-            switch (options.family) {
-                case FamilyMode::kIdentify:
-                    text = IdentifyText(name, sums, options.identify, style);
-                    if (text.empty()) {
-                        const std::string sought =
-                            options.identify > 0xFFFF
-                                ? Tallix::CRC32Text(options.identify)
-                                : Tallix::CRC16Text(static_cast<std::uint16_t>(options.identify));
-                        return fail(name,
-                                    "no CRC-16 of the family nor the CRC-32 gives " + sought +
-                                        ", in either byte order",
-                                    session);
-                    }
-                    break;
-                case FamilyMode::kAppended:
-                    text = AppendedText(name, sums, options, style, failed);
-                    if (text.empty()) {
-                        return fail(name, AppendedMismatch(sums, options), session);
-                    }
-                    break;
-                default:
-                    text = ListText(name, sums, style, first);
-                    first = false;
-            }
-            if (failed) {
+            const Outcome outcome = measured.sums ? FileOutcome(name, *measured.sums, options,
+                                                                session.OutputStyle(), first)
+                                                  : Outcome{{}, true, measured.error};
+            if (outcome.failed) {
                 status = std::max(status, kSomeFailed);
             }
-            return session.Print(text);
+            if (!outcome.complaint.empty()) {
+                session.Complain(name, outcome.complaint);
+            }
+            first = first && outcome.text.empty();
+            return outcome.text.empty() || session.Print(outcome.text);
         });
     if (!written || !session.Finish()) {
         return kSomeFailed;

@@ -36,9 +36,13 @@ class FamilyReportTest : public CliTest::CommandTest {
 
 TEST_F(FamilyReportTest, ListsEveryCatalogueMemberInBothByteOrders) {
     const std::string path = Write("digits", "123456789");
-    const Result result = RunIn({"--crc16-family", path});
-    EXPECT_EQ(result.status, 0) << result.err;
+    // A file that cannot be read between two that can: a blank line
+    // between the blocks printed, and a failure.
+    const Result result = RunIn({"--crc16-family", path, dir_ + "/missing", path});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(dir_ + "/missing: "), std::string::npos) << result.err;
     EXPECT_TRUE(result.out.starts_with(path + " (9 bytes)\n")) << result.out;
+    EXPECT_NE(result.out.find("\n\n" + path + " (9 bytes)\n"), std::string::npos) << result.out;
     for (const Check& check : kCatalogue) {
         std::string label = "  CRC-16/" + check.name;
         label.resize(22, ' ');
@@ -47,7 +51,7 @@ TEST_F(FamilyReportTest, ListsEveryCatalogueMemberInBothByteOrders) {
             << check.name << "\n"
             << result.out;
     }
-    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 10);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 21);
 }
 
 TEST_F(FamilyReportTest, IdentifiesEachMemberInEitherOrderAndSaysWhenNoneFits) {
