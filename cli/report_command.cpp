@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/check_command.h"
+#include "cli/family_report.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/report_formats.h"
@@ -46,8 +47,9 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
     }
     int status = kSomeFailed;
     try {
-        status = options.check ? CheckLists(options, input, session)
-                               : ReportFiles(options, input, session);
+        status = options.check                         ? CheckLists(options, input, session)
+                 : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
+                                                       : ReportFiles(options, input, session);
     } catch (const std::bad_alloc&) {
         session.Warn("out of memory");
     } catch (const std::exception& error) {
