@@ -1,11 +1,12 @@
 // The program's one form: Form1 on the Qt form runtime. Builds the form and
-// its controls from Form1's layout table, fills the lists for the starting
-// directory and routes each control's events to Form1's event procedures.
+// its controls from Form1's layout table and wires them to Form1
+// (form_wiring.h).
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "platform/app/form_wiring.h"
 #include "platform/qt/form_runtime.h"
 #include "window/form1.h"
 
@@ -13,7 +14,8 @@ namespace Platform {
 
 class MainForm {
   public:
-    // Opens on `startDirectory` and on the drive that holds it.
+    // Opens on `startDirectory` and on the drive that holds it; when it
+    // cannot be read, reports it and opens on the root instead.
     explicit MainForm(const std::string& startDirectory);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -29,9 +31,7 @@ class MainForm {
 
   private:
     void PlaceControls();
-    void OpenOn(const std::string& startDirectory);
-    void ConnectEvents();
-    void OpenDropped(const std::string& path);
+    void ConnectCopy();
 
     std::unique_ptr<QtForm> form_;
     QtDriveListBox* drive1_;  // the controls are children of the form
@@ -39,6 +39,7 @@ class MainForm {
     QtFileListBox* file1_;
     QtLabel* label1_;
     Window::Form1 form1_;
+    MainFormWiring<QtForm, QtDriveListBox, QtDirListBox, QtFileListBox> wiring_;
 };
 
 }  // namespace Platform

@@ -1,13 +1,13 @@
 // The program's one form on Windows: Form1 on the Win32 form runtime.
-// Builds the form and its controls from Form1's layout table, fills the
-// lists for the starting directory and routes each control's events to
-// Form1's event procedures.
+// Builds the form and its controls from Form1's layout table and wires them
+// to Form1 (form_wiring.h).
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "platform/app/form_wiring.h"
 #include "platform/win32/form_runtime.h"
 #include "window/form1.h"
 
@@ -33,9 +33,6 @@ class MainForm {
 
   private:
     void PlaceControls();
-    void OpenOn(const std::function<std::string()>& startDirectory, const std::string& fallback);
-    void ConnectEvents();
-    void OpenDropped(const std::string& path);
 
     std::unique_ptr<Win32Form> form_;
     std::unique_ptr<Win32DriveListBox> drive1_;
@@ -43,6 +40,7 @@ class MainForm {
     std::unique_ptr<Win32FileListBox> file1_;
     std::unique_ptr<Win32Label> label1_;
     Window::Form1 form1_;
+    MainFormWiring<Win32Form, Win32DriveListBox, Win32DirListBox, Win32FileListBox> wiring_;
 };
 
 }  // namespace Platform
