@@ -1,6 +1,7 @@
 #include "platform/qt/drive_list.h"
 
 #include <QAbstractItemView>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -57,8 +58,7 @@ std::string DriveOf(const std::string& path) {
 
 QtDriveListBox::QtDriveListBox(QWidget* parent) : QComboBox(parent) {
     // `activated` comes from the user only, never from filling the list.
-    connect(this, &QComboBox::activated, this,
-            [this](int index) { RunEvent(this, [this, index] { Choose(index); }); });
+    connect(this, &QComboBox::activated, this, [this](int index) { Choose(index); });
 }
 
 void QtDriveListBox::SetDrives(const std::vector<std::string>& drives, const std::string& current) {
@@ -80,6 +80,7 @@ void QtDriveListBox::SetDrives(const std::vector<std::string>& drives, const std
     chosen_ =
         static_cast<int>(std::find(drives_.begin(), drives_.end(), current) - drives_.begin());
     setCurrentIndex(chosen_);
+    position_.Settle(chosen_);
     ShowChosenInToolTip();
 }
 
@@ -124,18 +125,36 @@ void QtDriveListBox::Choose(int index) {
     if (index == chosen_ || index < 0) {
         return;
     }
-    const int previous = std::exchange(chosen_, index);
-    try {
-        if (onChange) {
-            onChange();
+    const bool completed = RunEvent(this, [this, index] {
+        const int previous = std::exchange(chosen_, index);
+        try {
+            if (onChange) {
+                onChange();
+            }
+        } catch (...) {
+            chosen_ = previous;
+            Highlight(previous);
+            throw;
         }
-    } catch (...) {
-        chosen_ = previous;
-        const QSignalBlocker blocker(this);
-        setCurrentIndex(previous);
-        throw;
+        ShowChosenInToolTip();
+    });
+    if (completed) {
+        position_.Settle(index);
+    } else {
+        position_.Fail(index);
     }
-    ShowChosenInToolTip();
+}
+
+void QtDriveListBox::Highlight(int index) {
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(index);
+}
+
+// An arrow key on the closed box after a drive failed goes on from that
+// drive; the open list starts from the chosen one.
+void QtDriveListBox::keyPressEvent(QKeyEvent* event) {
+    position_.Key([this](int index) { Highlight(index); },
+                  [this, event] { QComboBox::keyPressEvent(event); });
 }
 
 }  // namespace Platform

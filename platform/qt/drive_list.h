@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "window/controls.h"
+#include "window/keyboard_position.h"
 
 namespace Platform {
 
@@ -25,7 +26,9 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     explicit QtDriveListBox(QWidget* parent);
 
     // Raised when the user chooses a drive other than the current one. When
-    // it fails, the list goes back to the drive it showed before.
+    // it fails, the list goes back to the drive it showed before, while the
+    // keyboard goes on from the drive that failed, so the next arrow key
+    // passes it (a drive with no medium).
     std::function<void()> onChange;
 
     // Fills the list with `drives` and shows `current` without an event.
@@ -44,13 +47,16 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Choose(int index);
+    void Highlight(int index);
     int TextRoom() const;
     void ShowChosenInToolTip();
     std::vector<std::string> drives_;
-    int chosen_ = -1;
+    int chosen_ = -1;  // the drive the change event sees
+    Window::KeyboardPosition position_;
 };
 
 }  // namespace Platform

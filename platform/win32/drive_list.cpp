@@ -12,7 +12,9 @@
 namespace Platform {
 
 Win32DriveListBox::Win32DriveListBox(HWND form)
-    : Win32Control(form, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0) {}
+    : Win32Control(form, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0) {
+    Subclass();
+}
 
 void Win32DriveListBox::SetDrives(const std::vector<std::string>& drives,
                                   const std::string& current) {
@@ -29,7 +31,8 @@ void Win32DriveListBox::SetDrives(const std::vector<std::string>& drives,
     }
     chosen_ =
         static_cast<int>(std::find(drives_.begin(), drives_.end(), current) - drives_.begin());
-    ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(chosen_), 0);
+    Highlight(chosen_);
+    position_.Settle(chosen_);
 }
 
 void Win32DriveListBox::ShowDriveOf(const std::string& path) {
@@ -51,7 +54,7 @@ void Win32DriveListBox::OnCommand(WORD code) {
             SetDrives(ListDrives(), Drive());
             break;
         case CBN_SELENDCANCEL:
-            ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(chosen_), 0);
+            Highlight(chosen_);
             break;
         case CBN_CLOSEUP:
             Choose(index);
@@ -70,7 +73,7 @@ void Win32DriveListBox::Choose(int index) {
     if (index == chosen_ || index < 0) {
         return;
     }
-    RunEvent(Handle(), [this, index] {
+    const bool completed = RunEvent(Handle(), [this, index] {
         const int previous = std::exchange(chosen_, index);
         try {
             if (onChange) {
@@ -78,10 +81,32 @@ void Win32DriveListBox::Choose(int index) {
             }
         } catch (...) {
             chosen_ = previous;
-            ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(previous), 0);
+            Highlight(previous);
             throw;
         }
     });
+    if (completed) {
+        position_.Settle(index);
+    } else {
+        position_.Fail(index);
+    }
+}
+
+void Win32DriveListBox::Highlight(int index) {
+    ::SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+// An arrow key on the closed box after a drive failed goes on from that
+// drive. The open list is filled afresh, from the chosen drive.
+std::optional<LRESULT> Win32DriveListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_KEYDOWN || !position_.Away() ||
+        ::SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0)) {
+        return std::nullopt;
+    }
+    LRESULT result = 0;
+    position_.Key([this](int index) { Highlight(index); },
+                  [&] { result = Default(message, wParam, lParam); });
+    return result;
 }
 
 }  // namespace Platform

@@ -19,7 +19,7 @@ Win32FileListBox::Win32FileListBox(HWND form) : Win32ListBox(form, 0) {
 // notification does nothing.
 void Win32FileListBox::OnCommand(WORD code) {
     const int row = CurrentRow();
-    if (code == LBN_SELCHANGE && row >= 0 && row != reportedRow_) {
+    if (code == LBN_SELCHANGE && row >= 0 && row != position_.Shown()) {
         Click(row);
     }
 }
@@ -28,15 +28,15 @@ std::optional<LRESULT> Win32FileListBox::OnMessage(UINT message, WPARAM wParam, 
     switch (message) {
         case WM_LBUTTONDOWN:
             pressedRow_ = CurrentRow();
-            keyboardRow_.reset();
+            position_.Return();
             break;
         case WM_LBUTTONUP: {
             // A click on the file already highlighted reports it afresh.
-            const int clicksBefore = clicks_;
+            const unsigned eventsBefore = position_.Events();
             const LRESULT result = Default(message, wParam, lParam);
             const LRESULT hit = ::SendMessageW(Handle(), LB_ITEMFROMPOINT, 0, lParam);
             const int row = CurrentRow();
-            if (clicks_ == clicksBefore && HIWORD(hit) == 0 && LOWORD(hit) == row &&
+            if (position_.Events() == eventsBefore && HIWORD(hit) == 0 && LOWORD(hit) == row &&
                 row == pressedRow_ && row >= 0) {
                 Click(row);
             }
@@ -54,15 +54,12 @@ std::optional<LRESULT> Win32FileListBox::OnMessage(UINT message, WPARAM wParam, 
             // After a file failed, the keyboard goes on from it, while the
             // highlight shows the file reported before; a key that moves
             // nowhere new puts that highlight back.
-            if (!keyboardRow_) {
+            if (!position_.Away()) {
                 break;
             }
-            Highlight(*std::exchange(keyboardRow_, std::nullopt));
-            const int clicksBefore = clicks_;
-            const LRESULT result = Default(message, wParam, lParam);
-            if (clicks_ == clicksBefore) {
-                Highlight(reportedRow_);
-            }
+            LRESULT result = 0;
+            position_.Key([this](int row) { Highlight(row); },
+                          [&] { result = Default(message, wParam, lParam); });
             return result;
         }
         default:
@@ -75,7 +72,7 @@ int Win32FileListBox::FirstKeyboardRow(UINT key) const {
     const bool modified =
         ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_CONTROL) < 0 || ::GetKeyState(VK_MENU) < 0;
     const int last = RowCount() - 1;
-    if (keyboardRow_ || CurrentRow() >= 0 || last < 0 || modified) {
+    if (position_.Away() || CurrentRow() >= 0 || last < 0 || modified) {
         return -1;
     }
     switch (key) {
@@ -97,13 +94,11 @@ int Win32FileListBox::FirstKeyboardRow(UINT key) const {
 }
 
 void Win32FileListBox::Click(int row) {
-    ++clicks_;
     if (RunEvent(Handle(), onClick)) {
-        reportedRow_ = row;
-        keyboardRow_.reset();
+        position_.Settle(row);
     } else {
-        Highlight(reportedRow_);
-        keyboardRow_ = row;
+        Highlight(position_.Shown());
+        position_.Fail(row);
     }
 }
 
@@ -128,8 +123,7 @@ void Win32FileListBox::SetPath(const std::string& path) {
     SetRows(texts, -1);  // refilling raises no click
     path_ = target;
     names_ = std::move(names);
-    reportedRow_ = -1;
-    keyboardRow_.reset();
+    position_.Settle(-1);
 }
 
 std::string Win32FileListBox::FileName() const {

@@ -10,6 +10,7 @@
 
 #include "platform/win32/list_box.h"
 #include "window/controls.h"
+#include "window/keyboard_position.h"
 
 namespace Platform {
 
@@ -46,10 +47,8 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     void Click(int row);
     std::string path_;
     std::vector<std::string> names_;
-    int reportedRow_ = -1;            // the row whose click last completed
-    std::optional<int> keyboardRow_;  // where the keyboard goes on from
-    int pressedRow_ = -1;             // the row highlighted when the button went down
-    int clicks_ = 0;                  // clicks raised, to tell whether input raised one
+    Window::KeyboardPosition position_;  // the row reported, and where the keyboard goes on
+    int pressedRow_ = -1;                // the row highlighted when the button went down
 };
 
 }  // namespace Platform
