@@ -751,6 +751,71 @@ TEST_F(MainFormTest, LabelMenuComparesTheClipboardWithTheReport) {
                                      "CRC-32 (CBF43926) nor its CRC-16 (6F91)."));
 }
 
+// A path named at the start opens the lists on its folder and, once the
+// form shows, reports the file as a click on it would; a folder is opened.
+TEST_F(MainFormTest, StartPathOpensItsFolderAndReportsTheFile) {
+    const std::string folder = dir_ + "/sub/\xE3\x82\xAB\xE3\x82\xBF dir";
+    fs::create_directories(folder);
+    const std::string name = "\xE3\x82\xAB\xE3\x82\xBF\xE3\x82\xAB\xE3\x83\x8A name.txt";
+    Write("sub/\xE3\x82\xAB\xE3\x82\xBF dir/" + name, "123456789");
+    Write("sub/\xE3\x82\xAB\xE3\x82\xBF dir/other.txt", "x");
+    const Platform::MainForm::Starts usual{[this] { return dir_; }};
+
+    form_ = std::make_unique<Platform::MainForm>(folder + "/" + name, usual);
+    EXPECT_EQ(Caption(), "");  // not before the form loads
+    form_->Show();
+    EXPECT_EQ(form_->Dir1().Path(), folder);
+    EXPECT_EQ(form_->File1().Path(), folder);
+    EXPECT_EQ(form_->File1().FileName(), name);
+    EXPECT_TRUE(Caption().starts_with(folder + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"));
+
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/sub/", usual);
+    form_->Show();
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+    EXPECT_EQ(Entries(form_->File1()), QStringList{"inner.txt"});
+    EXPECT_EQ(form_->File1().FileName(), "");
+    EXPECT_EQ(Caption(), "");
+    EXPECT_TRUE(errors_.empty());
+}
+
+// A start path that is missing, or a folder that cannot be read, is
+// reported and the window opens as usual; a file that cannot be read is
+// reported as a click on it is, in its folder.
+TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
+    const Platform::MainForm::Starts usual{[this] { return dir_ + "/sub"; }};
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/missing.txt", usual);
+    form_->Show();
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "open");
+    EXPECT_EQ(errors_[0].path, dir_ + "/missing.txt");
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+    EXPECT_EQ(form_->File1().Path(), dir_ + "/sub");
+
+    const std::string closed = dir_ + "/closed";
+    fs::create_directory(closed);
+    ::chmod(closed.c_str(), 0);
+    AsUnprivilegedUser([&] {
+        form_ = std::make_unique<Platform::MainForm>(closed, usual);
+        form_->Show();
+    });
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(errors_[1].path, closed);
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+
+    ::chmod((dir_ + "/a.txt").c_str(), 0);
+    AsUnprivilegedUser([&] {
+        form_ = std::make_unique<Platform::MainForm>(dir_ + "/a.txt", usual);
+        form_->Show();
+    });
+    ASSERT_EQ(errors_.size(), 3u);
+    EXPECT_EQ(errors_[2].path, dir_ + "/a.txt");
+    EXPECT_EQ(errors_[2].reason, "Permission denied");
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+    EXPECT_EQ(form_->File1().FileName(), "");
+    EXPECT_EQ(Caption(), "");
+    ::chmod(closed.c_str(), 0755);
+}
+
 // An error raised before the window first shows waits for it, then opens
 // over it with its caption.
 TEST_F(MainFormTest, ErrorAtStartOpensOverTheWindowOnceItShows) {

@@ -14,6 +14,10 @@ QString Utf8Text(std::string_view text) {
 }  // namespace
 
 MainForm::MainForm(const std::string& startDirectory)
+    : MainForm(std::nullopt,
+               {[startDirectory] { return startDirectory; }, [] { return std::string("/"); }}) {}
+
+MainForm::MainForm(const std::optional<std::string>& path, const Starts& starts)
     : form_(std::make_unique<QtForm>(Utf8Text(Window::Form1::kLayout.Caption),
                                      Window::Form1::kLayout.ClientWidth,
                                      Window::Form1::kLayout.ClientHeight)),
@@ -27,7 +31,7 @@ MainForm::MainForm(const std::string& startDirectory)
                   return RunEvent(form_.get(), procedure);
               }) {
     PlaceControls();
-    wiring_.OpenOn([&startDirectory] { return startDirectory; }, "/");
+    wiring_.OpenOnPath(path, starts);
     wiring_.RouteEvents();
     ConnectCopy();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/app/form_wiring.h"
@@ -13,15 +14,26 @@
 namespace Platform {
 
 class MainForm {
+    using Wiring = MainFormWiring<QtForm, QtDriveListBox, QtDirListBox, QtFileListBox>;
+
   public:
+    using Starts = Wiring::Starts;
+
     // Opens on `startDirectory` and on the drive that holds it; when it
     // cannot be read, reports it and opens on the root instead.
     explicit MainForm(const std::string& startDirectory);
+    // Opens on the folder of `path`, the file `path` names to be reported
+    // once the form shows; without a path, or when it cannot be reached
+    // (reported), on the first of `starts` that can be read.
+    MainForm(const std::optional<std::string>& path, const Starts& starts);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
-    // Raises Form_Load, then shows the form.
-    void Show() { form_->ShowForm(); }
+    // Raises Form_Load, shows the form, then clicks the file it opened on.
+    void Show() {
+        form_->ShowForm();
+        wiring_.ClickStartFile();
+    }
 
     QtForm& form() { return *form_; }
     QtDriveListBox& Drive1() { return *drive1_; }
@@ -39,7 +51,7 @@ class MainForm {
     QtFileListBox* file1_;
     QtLabel* label1_;
     Window::Form1 form1_;
-    MainFormWiring<QtForm, QtDriveListBox, QtDirListBox, QtFileListBox> wiring_;
+    Wiring wiring_;
 };
 
 }  // namespace Platform

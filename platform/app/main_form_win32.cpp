@@ -4,7 +4,7 @@
 
 namespace Platform {
 
-MainForm::MainForm(const std::function<std::string()>& startDirectory, const std::string& fallback)
+MainForm::MainForm(const std::optional<std::string>& path, const Starts& starts)
     : form_(std::make_unique<Win32Form>(Window::Form1::kLayout.Caption,
                                         Window::Form1::kLayout.ClientWidth,
                                         Window::Form1::kLayout.ClientHeight)),
@@ -18,7 +18,7 @@ MainForm::MainForm(const std::function<std::string()>& startDirectory, const std
                   return RunEvent(form_->Handle(), procedure);
               }) {
     PlaceControls();
-    wiring_.OpenOn(startDirectory, fallback);
+    wiring_.OpenOnPath(path, starts);
     wiring_.RouteEvents();
 }
 

@@ -40,15 +40,16 @@ void QtFileListBox::Click() {
     }
 }
 
-void QtFileListBox::ClickFile(const std::string& name) {
+bool QtFileListBox::ClickFile(const std::string& name) {
     for (int row = 0; row < model()->rowCount(); ++row) {
         if (Native(row) == name) {
             Highlight(row);
             scrollTo(model()->index(row, 0));
             Click();
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void QtFileListBox::SetPath(const std::string& path) {

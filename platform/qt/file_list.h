@@ -24,8 +24,9 @@ class QtFileListBox : public NativeListView, public Window::FileListBox {
     std::string FileName() const override;
 
     // Highlights the file `name` and raises the click event, as a click on
-    // it would; does nothing when the list does not hold it.
-    void ClickFile(const std::string& name);
+    // it would; does nothing and returns false when the list does not hold
+    // it.
+    bool ClickFile(const std::string& name);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

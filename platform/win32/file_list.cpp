@@ -102,14 +102,15 @@ void Win32FileListBox::Click(int row) {
     }
 }
 
-void Win32FileListBox::ClickFile(const std::string& name) {
+bool Win32FileListBox::ClickFile(const std::string& name) {
     const auto found = std::find(names_.begin(), names_.end(), name);
     if (found == names_.end()) {
-        return;
+        return false;
     }
     const int row = static_cast<int>(found - names_.begin());
     Highlight(row);
     Click(row);
+    return true;
 }
 
 void Win32FileListBox::SetPath(const std::string& path) {

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The window's command line before any window opens: arguments it cannot
+# take end with the usage and status 2.
+#   command_line.sh <tallix binary>
+set -uo pipefail
+
+tallix=$1
+failed=0
+expect() {  # expect <what> <status> <text in stderr> <command...>
+    local what=$1 status=$2 text=$3
+    shift 3
+    local err actual
+    err=$("$@" 2>&1 >/dev/null)
+    actual=$?
+    if [ "$actual" != "$status" ] || ! grep -qF -- "$text" <<<"$err"; then
+        echo "FAILED: $what: status $actual (expected $status), stderr: $err"
+        failed=1
+    else
+        echo "ok: $what"
+    fi
+}
+
+expect "two paths" 2 "Usage: tallix [[--] PATH]" "$tallix" a b
+expect "an option" 2 "unknown option '-x'" "$tallix" -x
+exit $failed
