@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The window's command line before any window opens: arguments it cannot
-# take end with the usage and status 2.
+# take end with the usage and status 2, and a missing or unreachable display
+# with a message and status 1 (never Qt's abort).
 #   command_line.sh <tallix binary>
 set -uo pipefail
 
@@ -22,4 +23,13 @@ expect() {  # expect <what> <status> <text in stderr> <command...>
 
 expect "two paths" 2 "Usage: tallix [[--] PATH]" "$tallix" a b
 expect "an option" 2 "unknown option '-x'" "$tallix" -x
+expect "no display" 1 "tallix: cannot open the window: there is no display" \
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "$tallix"
+# A display number no X server listens on.
+number=90
+while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do
+    number=$((number + 1))
+done
+expect "unreachable display" 1 "tallix: cannot open the window: no display could be reached" \
+    env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE DISPLAY=":$number" "$tallix"
 exit $failed

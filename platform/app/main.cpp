@@ -2,8 +2,10 @@
 // the path it names or on the current directory, and runs the event loop
 // until the form is closed.
 #include <QApplication>
+#include <QtGlobal>
 
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,37 @@
 #include "platform/os/error.h"
 
 namespace {
+
+constexpr int kNoDisplayExitStatus = 1;
+
+std::string Environment(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr ? value : "";
+}
+
+[[noreturn]] void ExitForNoDisplay(const char* why) {
+    std::fprintf(stderr, "tallix: cannot open the window: %s\n", why);
+    std::_Exit(kNoDisplayExitStatus);
+}
+
+// Qt ends the program with abort() when no platform plugin can start, the
+// display it names being unreachable; while the application is made, such
+// an end becomes a message and exit status 1. Qt's own messages go on as
+// they would.
+QtMessageHandler qtHandler = nullptr;
+
+void EndWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        const std::string where = "DISPLAY=" + Environment("DISPLAY") +
+                                  " WAYLAND_DISPLAY=" + Environment("WAYLAND_DISPLAY");
+        ExitForNoDisplay(("no display could be reached (" + where + ")").c_str());
+    }
+    if (qtHandler != nullptr) {
+        qtHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+}
 
 // The current directory, or why there is none; a directory that is gone
 // has no path to show.
@@ -34,10 +67,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", arguments.error.c_str());
         return Platform::kUsageExitStatus;
     }
+    // Qt finds a display through these; a Wayland session has a default.
+    if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty() &&
+        Environment("QT_QPA_PLATFORM").empty() && Environment("XDG_SESSION_TYPE") != "wayland") {
+        ExitForNoDisplay("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    }
     // Qt sees the program's name only: the arguments are the window's, none
     // of them Qt's options.
     int qtArgc = 1;
+    qtHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(qtArgc, argv);
+    qInstallMessageHandler(qtHandler);
 
     // Started in a directory that is gone, the window opens on the root and
     // says why once it shows.
