@@ -802,14 +802,25 @@ TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
     EXPECT_EQ(errors_[1].path, closed);
     EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
 
+    // A file the list leaves out cannot be clicked: the lists are on its
+    // folder and the box says why.
+    Write(".hidden", "x");
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/.hidden", usual);
+    form_->Show();
+    ASSERT_EQ(errors_.size(), 3u);
+    EXPECT_EQ(errors_[2].path, dir_ + "/.hidden");
+    EXPECT_TRUE(errors_[2].reason.starts_with("the file list does not show it"))
+        << errors_[2].reason;
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+
     ::chmod((dir_ + "/a.txt").c_str(), 0);
     AsUnprivilegedUser([&] {
         form_ = std::make_unique<Platform::MainForm>(dir_ + "/a.txt", usual);
         form_->Show();
     });
-    ASSERT_EQ(errors_.size(), 3u);
-    EXPECT_EQ(errors_[2].path, dir_ + "/a.txt");
-    EXPECT_EQ(errors_[2].reason, "Permission denied");
+    ASSERT_EQ(errors_.size(), 4u);
+    EXPECT_EQ(errors_[3].path, dir_ + "/a.txt");
+    EXPECT_EQ(errors_[3].reason, "Permission denied");
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(form_->File1().FileName(), "");
     EXPECT_EQ(Caption(), "");

@@ -102,8 +102,19 @@ void Win32FileListBox::Click(int row) {
     }
 }
 
+// Windows names a file in any case: "A.TXT" finds a.txt when the list has
+// no A.TXT.
 bool Win32FileListBox::ClickFile(const std::string& name) {
-    const auto found = std::find(names_.begin(), names_.end(), name);
+    auto found = std::find(names_.begin(), names_.end(), name);
+    if (found == names_.end()) {
+        const std::wstring wanted = DecodedText(name);
+        found = std::find_if(names_.begin(), names_.end(), [&wanted](const std::string& listed) {
+            const std::wstring wide = DecodedText(listed);
+            return ::CompareStringOrdinal(wide.c_str(), static_cast<int>(wide.size()),
+                                          wanted.c_str(), static_cast<int>(wanted.size()),
+                                          TRUE) == CSTR_EQUAL;
+        });
+    }
     if (found == names_.end()) {
         return false;
     }

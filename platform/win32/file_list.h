@@ -30,9 +30,9 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     void SetPath(const std::string& path) override;
     std::string FileName() const override;
 
-    // Highlights the file `name` and raises the click event, as a click on
-    // it would; does nothing and returns false when the list does not hold
-    // it.
+    // Highlights the file `name` (in any case) and raises the click event,
+    // as a click on it would; does nothing and returns false when the list
+    // does not hold it.
     bool ClickFile(const std::string& name);
 
     void OnCommand(WORD code) override;

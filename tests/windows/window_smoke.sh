@@ -175,7 +175,8 @@ finish() {  # finish <status expected>
 spaced="$katakana two words.txt"
 mkdir "$work/sub dir"
 printf 123456789 >"$work/sub dir/$spaced"
-start "$(windows_path "$work/sub dir/$spaced")"
+# Windows names a file in any case.
+start "$(windows_path "$work/sub dir/${spaced^^}")"
 probe wait || fail "no form appeared for a file argument"
 sleep 1
 expect "file argument's folder" "sub dir" "$(probe dirs | tail -n 1 | sed 's/^ *//')"
