@@ -4,6 +4,7 @@
 #include <exception>
 #include <utility>
 
+#include "platform/files/files.h"
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
 #include "platform/os/ordered_jobs.h"
@@ -12,13 +13,14 @@ namespace Cli {
 namespace {
 
 // Measures one target; `parts` is how many threads a file may be split
-// between, `bytes` counts what is read as it is read.
+// between, `bytes` counts what is read as it is read. A timed report reads
+// into `array`, kept from one file to the next as the window keeps it.
 Window::FileReport Report(const MeasureTarget& target, Platform::InputStream input,
                           const MeasureSettings& settings, unsigned parts,
-                          std::atomic<std::int64_t>* bytes) {
+                          std::atomic<std::int64_t>* bytes, Platform::ReportArray& array) {
     if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
-                                                         : Window::MeasureFile(target.path);
+                                                         : Window::MeasureFile(target.path, array);
         if (bytes != nullptr) {
             *bytes += report.FileLength;
         }
@@ -29,11 +31,12 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
 }
 
 Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
-                       const MeasureSettings& settings, unsigned parts) {
+                       const MeasureSettings& settings, unsigned parts,
+                       Platform::ReportArray& array) {
     std::atomic<std::int64_t>* const bytes =
         settings.progress != nullptr ? &settings.progress->bytes : nullptr;
     try {
-        Window::FileReport report = Report(target, input, settings, parts, bytes);
+        Window::FileReport report = Report(target, input, settings, parts, bytes, array);
         report.filename = target.name;
         return {std::move(report), {}};
     } catch (const Platform::PlatformError& error) {
@@ -61,13 +64,16 @@ unsigned DefaultJobs(std::span<const MeasureTarget> targets) {
 bool MeasureEach(std::span<const MeasureTarget> targets, Platform::InputStream input,
                  const MeasureSettings& settings, const MeasurementSink& sink) {
     // The timed report keeps to one file at a time, so its timings are those
-    // of a report alone, as in the window.
+    // of a report alone, as in the window, and one array serves them all.
     const unsigned jobs =
         settings.timed ? 1 : (settings.jobs != 0 ? settings.jobs : DefaultJobs(targets));
     const unsigned parts = targets.size() == 1 ? jobs : 1;
+    Platform::ReportArray array;
     return Platform::RunInOrder(
         targets.size(), parts == 1 ? jobs : 1,
-        [&](std::size_t index) { return MeasureOne(targets[index], input, settings, parts); },
+        [&](std::size_t index) {
+            return MeasureOne(targets[index], input, settings, parts, array);
+        },
         [&](std::size_t index, Measurement measurement) {
             if (settings.progress != nullptr) {
                 ++settings.progress->files;
