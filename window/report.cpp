@@ -82,6 +82,16 @@ FileReport MeasureStream(Platform::InputStream input, const std::string& name,
     });
 }
 
+FileReport MeasureRead(const std::string& name,
+                       const std::function<std::vector<std::uint8_t>()>& read,
+                       const MillisecondClock& clock) {
+    std::vector<std::uint8_t> bytes;
+    return Measure(name, clock, [&] {
+        bytes = read();
+        return std::span<const std::uint8_t>(bytes);
+    });
+}
+
 std::string ReportText(const FileReport& report) {
     using Platform::DecimalText;
     std::string text = report.filename + "(" + DecimalText(report.FileLength) + "バイト)";
