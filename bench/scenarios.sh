@@ -14,12 +14,18 @@
 #          line of an 8 GiB sparse file, and its peak resident memory is kept
 #   sparse a 16 GiB sparse file with a little data: `tallix-report --brief`
 #          under the same limit vs `cksum`; its CRC-32 must be zlib's
-# Usage: bench/scenarios.sh [BUILD_DIR [small|dir|idle|check|pipe|sparse|all]...]
+#   click  the cached 1 GiB file clicked in the window, the report's three
+#          timings read back from its label: the first click of the process,
+#          then clicks after a pause and back to back, `cksum FILE` the same
+#          way in turns; and `tallix-report FILE FILE FILE FILE` (the full
+#          report), the timing lines of each of its reports
+# Usage: bench/scenarios.sh [BUILD_DIR [small|dir|idle|check|pipe|sparse|click|all]...]
 #   (default: build all; `all` leaves out pipe and sparse, which take minutes)
 # Optional environment:
 #   SCENARIO_RUNS (default 5) or per scenario SMALL_RUNS (11), DIR_RUNS, IDLE_RUNS,
-#   CHECK_RUNS, PIPE_RUNS (3), SPARSE_RUNS (1), MOVE_ROUNDS (3)
-#   IDLE_PAUSE seconds before each idle run (default 10)
+#   CHECK_RUNS, PIPE_RUNS (3), SPARSE_RUNS (1), MOVE_ROUNDS (3), CLICK_RUNS (windows
+#   and full reports), CLICK_ROUNDS (3, rounds of clicks per window)
+#   IDLE_PAUSE seconds before each idle run and idle click (default 10)
 #   TALLIX_PROGRAM, TALLIX_REPORT  the programs (default: found by name in BUILD_DIR)
 #   TALLIX_SCENARIO_DATA  where the file trees are made once (default /tmp/tallix-scenarios)
 #   TALLIX_BENCH_FILE  the 1 GiB file (default /tmp/tallix-bench-1GiB.bin, shared with run.sh)
@@ -36,9 +42,9 @@ SCENARIOS=("${@:-all}")
 [ "${SCENARIOS[*]}" = all ] && SCENARIOS=(small dir idle check)
 for scenario in "${SCENARIOS[@]}"; do
     case $scenario in
-        small | dir | idle | check | pipe | sparse) ;;
+        small | dir | idle | check | pipe | sparse | click) ;;
         *)
-            echo "usage: $0 [BUILD_DIR [small|dir|idle|check|pipe|sparse|all]...]" >&2
+            echo "usage: $0 [BUILD_DIR [small|dir|idle|check|pipe|sparse|click|all]...]" >&2
             exit 2
             ;;
     esac
@@ -51,6 +57,8 @@ MOVE_ROUNDS=${MOVE_ROUNDS:-3}
 IDLE_RUNS=${IDLE_RUNS:-$SCENARIO_RUNS}
 IDLE_PAUSE=${IDLE_PAUSE:-10}
 CHECK_RUNS=${CHECK_RUNS:-$SCENARIO_RUNS}
+CLICK_RUNS=${CLICK_RUNS:-$SCENARIO_RUNS}
+CLICK_ROUNDS=${CLICK_ROUNDS:-3}
 PIPE_RUNS=${PIPE_RUNS:-3}
 SPARSE_RUNS=${SPARSE_RUNS:-1}
 # The memory limit of the pipe and sparse runs: address space, which counts
@@ -185,27 +193,13 @@ record_pairs() {
     done
 }
 
-dir() {
-    local parent="$DATA/parent" program display_file line
-    program=$(find_program tallix "${TALLIX_PROGRAM:-}")
+# A private X server on a free display (it writes the number it took),
+# exported as DISPLAY.
+start_xvfb() {
+    local display_file
     command -v Xvfb >/dev/null || fail "Xvfb is missing (apt-get install xvfb)"
     "$PYTHON" -c 'import Xlib' 2>/dev/null ||
         fail "$PYTHON cannot import Xlib (apt-get install python3-xlib, or set PYTHON)"
-    if [ ! -f "$DATA/parent.done" ]; then
-        echo "Making 100,000 empty files in $parent/big"
-        rm -rf "$parent"
-        mkdir -p "$parent/big" "$parent/empty"
-        "$PYTHON" -c '
-import os, sys
-for i in range(100000):
-    open(os.path.join(sys.argv[1], f"f{i:06d}"), "x").close()
-' "$parent/big"
-        touch "$DATA/parent.done"
-    fi
-    [ "$(find "$parent/big" -maxdepth 1 -type f | wc -l)" -eq 100000 ] ||
-        fail "$parent/big does not hold 100000 files"
-
-    # A private X server on a free display (it writes the number it took).
     display_file=$(mktemp)
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 -dpi 96 3>"$display_file" \
         2>"$BUILD_DIR/bench-xvfb.log" &
@@ -221,7 +215,26 @@ for i in range(100000):
     rm -f "$display_file"
     export TALLIX_WINDOW_LOG="$BUILD_DIR/bench-window.log"
     : >"$TALLIX_WINDOW_LOG"
+}
 
+dir() {
+    local parent="$DATA/parent" program line
+    program=$(find_program tallix "${TALLIX_PROGRAM:-}")
+    if [ ! -f "$DATA/parent.done" ]; then
+        echo "Making 100,000 empty files in $parent/big"
+        rm -rf "$parent"
+        mkdir -p "$parent/big" "$parent/empty"
+        "$PYTHON" -c '
+import os, sys
+for i in range(100000):
+    open(os.path.join(sys.argv[1], f"f{i:06d}"), "x").close()
+' "$parent/big"
+        touch "$DATA/parent.done"
+    fi
+    [ "$(find "$parent/big" -maxdepth 1 -type f | wc -l)" -eq 100000 ] ||
+        fail "$parent/big does not hold 100000 files"
+
+    start_xvfb
     echo "dir: $DIR_RUNS runs each, $MOVE_ROUNDS rounds of moves, on $DISPLAY"
     for _ in $(seq "$DIR_RUNS"); do
         line=$("$PYTHON" bench/window_timing.py open "$program" "$parent/empty") ||
@@ -245,7 +258,7 @@ for i in range(100000):
 }
 
 # ---- 3. A cached 1 GiB file, after idle and in steady state ----
-idle() {
+big_file() {
     local size=$((1 << 30))
     if [ ! -f "$BIG_FILE" ] || [ "$(stat -c %s "$BIG_FILE")" -ne "$size" ]; then
         echo "Making $BIG_FILE (1 GiB of random bytes)"
@@ -255,6 +268,10 @@ idle() {
     if command -v fincore >/dev/null; then
         echo "page cache: $(fincore --noheadings --output RES,FILE "$BIG_FILE")"
     fi
+}
+
+idle() {
+    big_file
     echo "idle: $IDLE_RUNS rounds of ${IDLE_PAUSE} s pause + report," \
         "${IDLE_PAUSE} s pause + cksum, then back to back"
     for _ in $(seq "$IDLE_RUNS"); do
@@ -387,6 +404,51 @@ EOF
         record sparse report_rss_kb "${result#* }"
         timed sparse cksum_ms cksum "$file"
     done
+}
+
+# ---- 7. The 1 GiB file clicked in the window, and the full report ----
+# Appends the timing lines of the full report on standard input as
+# `full_first_sum_ms` (the process's first report) and `full_later_sum_ms`.
+record_full_reports() {
+    local line sum count=0
+    local timings=' - ([0-9]+)ms , CRC32 - ([0-9]+)ms , CRC16 - ([0-9]+)ms$'
+    while read -r line; do
+        [[ $line =~ $timings ]] || continue
+        sum=$((BASH_REMATCH[1] + BASH_REMATCH[2] + BASH_REMATCH[3]))
+        if [ $count -eq 0 ]; then
+            record click full_first_sum_ms "$sum"
+        else
+            record click full_later_sum_ms "$sum"
+        fi
+        count=$((count + 1))
+    done
+    [ $count -eq 4 ] || fail "the full report gave $count timing lines, not 4"
+}
+
+click() {
+    local dir="$DATA/click" program output line
+    program=$(find_program tallix "${TALLIX_PROGRAM:-}")
+    big_file
+    # The window lists the file alone; a hard link, so it is the same cache.
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    ln "$BIG_FILE" "$dir/big.bin" 2>/dev/null || cp "$BIG_FILE" "$dir/big.bin"
+    start_xvfb
+    echo "click: $CLICK_RUNS windows, each with its first click and $CLICK_ROUNDS rounds of" \
+        "${IDLE_PAUSE} s pause + click, click, ${IDLE_PAUSE} s pause + cksum, cksum; on $DISPLAY"
+    for _ in $(seq "$CLICK_RUNS"); do
+        output=$(mktemp)
+        "$PYTHON" bench/window_timing.py clicks "$program" "$dir" "$CLICK_ROUNDS" "$IDLE_PAUSE" \
+            cksum "$dir/big.bin" >"$output" || fail "clicks not timed"
+        while read -r line; do
+            record_pairs click "" "$line"
+        done <"$output"
+        rm -f "$output"
+        "$REPORT" "$BIG_FILE" "$BIG_FILE" "$BIG_FILE" "$BIG_FILE" | record_full_reports
+        timed click cksum_full_ms cksum "$BIG_FILE"
+    done
+    stop_xvfb
+    rm -rf "$dir"
 }
 
 for scenario in "${SCENARIOS[@]}"; do

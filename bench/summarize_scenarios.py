@@ -48,6 +48,18 @@ MEASURES = {
         ("report_ms", "`tallix-report --brief` 16 GiB sparse file, 256 MiB limit"),
         ("cksum_ms", "`cksum` the same file"),
     ],
+    "click": [
+        ("first_sum_ms", "1 GiB click, the window's first: sum of the label's three timings"),
+        ("idle_sum_ms", "1 GiB click after the pause, from the second on: the sum"),
+        ("idle_file_ms", "… of which the file stage"),
+        ("steady_sum_ms", "1 GiB click back to back: the sum"),
+        ("steady_file_ms", "… of which the file stage"),
+        ("anchor_idle_ms", "`cksum` 1 GiB after the pause, in turn with the clicks"),
+        ("anchor_steady_ms", "`cksum` 1 GiB back to back, in turn with the clicks"),
+        ("full_first_sum_ms", "`tallix-report F F F F` 1 GiB, the first report: the sum"),
+        ("full_later_sum_ms", "… the second to fourth reports: the sum"),
+        ("cksum_full_ms", "`cksum` 1 GiB after the full report"),
+    ],
 }
 
 # Peak resident memory of the runs under the memory limit, in kilobytes.
@@ -126,6 +138,12 @@ def main():
           0.6)
     ratio("--check of 100,000 files: report / sha256sum -c", "check", "report_ms",
           "sha256sum_ms", 0.5)
+    ratio("1 GiB click after the pause: the label's sum / cksum", "click", "idle_sum_ms",
+          "anchor_idle_ms", 1.0)
+    ratio("1 GiB click back to back: the label's sum / cksum", "click", "steady_sum_ms",
+          "anchor_steady_ms", 1.0)
+    ratio("full report, 2nd to 4th of a process: the sum / cksum", "click",
+          "full_later_sum_ms", "cksum_full_ms", 1.0)
     for scenario, text in MEMORY:
         values = runs.get((scenario, "report_rss_kb"))
         if values:

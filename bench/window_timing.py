@@ -16,6 +16,16 @@
         each the time from the key press to the last drawing it caused, and
         `into_SUB_first_ms T ...`, to the first.
 
+    window_timing.py clicks PROGRAM DIRECTORY ROUNDS PAUSE_S ANCHOR...
+        Opens the window in DIRECTORY, whose first file is the one clicked,
+        and reads each report's three timings back from its label (Ctrl+C
+        copies the report; the text is taken from the clipboard). Prints
+        `first_sum_ms T ...` for the first click of the process, then one
+        line a round: after PAUSE_S seconds of idling a click (`idle_`), at
+        once another (`steady_`), then after the pause the command ANCHOR...
+        (`anchor_idle_ms`) and at once again (`anchor_steady_ms`). Each click
+        gives `_file_ms`, `_crc32_ms`, `_crc16_ms` and their `_sum_ms`.
+
 "Unchanged" means no drawing for max(quiet time, time taken so far): the
 window's parts are not drawn at once (entering a directory of 100,000 files
 redraws the directory list after 0.9 s and the file list 0.5 s later), so the
@@ -37,6 +47,7 @@ did not respond in time or the program ended early, 2 on a usage error.
 Needs python3-xlib and an X server with DAMAGE and XTEST (Xvfb has both).
 """
 import os
+import re
 import select
 import subprocess
 import sys
@@ -99,12 +110,29 @@ class Screen:
         if window.id not in self.damaged:
             self.damaged[window.id] = window.damage_create(damage.DamageReportRawRectangles)
 
-    def key(self, name):
+    def keycode(self, name):
         keycode = self.d.keysym_to_keycode(XK.string_to_keysym(name))
         if keycode == 0:
             raise Failure(f"no key {name} on this X server")
+        return keycode
+
+    def key(self, name, modifier=None):
+        held = [self.keycode(modifier)] if modifier else []
+        keycode = self.keycode(name)
+        for code in held:
+            xtest.fake_input(self.d, X.KeyPress, code)
         xtest.fake_input(self.d, X.KeyPress, keycode)
         xtest.fake_input(self.d, X.KeyRelease, keycode)
+        for code in held:
+            xtest.fake_input(self.d, X.KeyRelease, code)
+        self.d.flush()
+
+    def click(self, window, x, y):
+        """A press and release of the first button at (x, y) in `window`."""
+        at = self.root.translate_coords(window, x, y)
+        xtest.fake_input(self.d, X.MotionNotify, x=at.x, y=at.y)
+        xtest.fake_input(self.d, X.ButtonPress, 1)
+        xtest.fake_input(self.d, X.ButtonRelease, 1)
         self.d.flush()
 
 
@@ -174,6 +202,45 @@ class Program:
         first, last = self.drawn(pressed, f"respond to {name}")
         return ms(first - pressed), ms(last - pressed)
 
+    def click(self, x, y):
+        """Clicks at (x, y) in the window and waits until what it caused is drawn."""
+        self.settle()
+        pressed = now()
+        self.screen.click(self.window, x, y)
+        self.drawn(pressed, "respond to a click")
+
+    def copied_text(self):
+        """The text Ctrl+C puts on the clipboard, as the program offers it.
+
+        This process owns the clipboard first, so the program taking it over
+        (SelectionClear) says the copy is made; the text is then asked for
+        as UTF-8 (SelectionNotify brings it)."""
+        s = self.screen
+        d = s.d
+        clipboard = d.intern_atom("CLIPBOARD")
+        target = d.intern_atom("UTF8_STRING")
+        holder = d.intern_atom("TALLIX_TIMING")
+        if not hasattr(self, "requestor"):
+            self.requestor = s.root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        self.requestor.set_selection_owner(clipboard, X.CurrentTime)
+        d.sync()
+        s.key("c", "Control_L")
+        for awaited in (X.SelectionClear, X.SelectionNotify):
+            deadline = now() + TIMEOUT_S
+            while True:
+                event, _ = s.next_event(deadline)
+                if event is None:
+                    raise Failure("the report was not copied to the clipboard")
+                if event.type == awaited:
+                    break
+            if awaited == X.SelectionClear:
+                self.requestor.convert_selection(clipboard, target, holder, X.CurrentTime)
+                d.flush()
+            elif event.property == X.NONE:
+                raise Failure("the program did not give the clipboard's text")
+        value = self.requestor.get_full_property(holder, X.AnyPropertyType).value
+        return value.decode("utf-8") if isinstance(value, bytes) else str(value)
+
     def press(self, name):
         self.settle()
         self.screen.key(name)
@@ -239,10 +306,55 @@ def moves(program, parent, rounds, subdirectories):
         app.stop()
 
 
+TIMINGS = re.compile(r"ファイルオープン - (\d+)ms , CRC32 - (\d+)ms , CRC16 - (\d+)ms$")
+# The first entry of the file list (its box starts at 3480, 240 twips).
+FIRST_FILE = (260, 26)
+
+
+def clicked_report(app, name):
+    """Clicks the first file and reads its report's timings from the label."""
+    app.click(*FIRST_FILE)
+    text = app.copied_text()
+    found = TIMINGS.search(text)
+    if found is None:
+        raise Failure(f"no timings in the copied report: {text!r}")
+    file_ms, crc32_ms, crc16_ms = (int(value) for value in found.groups())
+    return [f"{name}_file_ms {file_ms}", f"{name}_crc32_ms {crc32_ms}",
+            f"{name}_crc16_ms {crc16_ms}", f"{name}_sum_ms {file_ms + crc32_ms + crc16_ms}"]
+
+
+def anchor_ms(command):
+    start = now()
+    subprocess.run(command, stdout=subprocess.DEVNULL, check=True)
+    return ms(now() - start)
+
+
+def clicks(program, directory, rounds, pause, anchor):
+    screen = Screen()
+    app = Program(screen, program, directory)
+    try:
+        app.wait_shown()
+        app.window.set_input_focus(X.RevertToParent, X.CurrentTime)
+        screen.d.sync()
+        print(" ".join(clicked_report(app, "first")), flush=True)
+        for _ in range(rounds):
+            time.sleep(pause)
+            fields = clicked_report(app, "idle") + clicked_report(app, "steady")
+            time.sleep(pause)
+            fields.append(f"anchor_idle_ms {anchor_ms(anchor):.1f}")
+            fields.append(f"anchor_steady_ms {anchor_ms(anchor):.1f}")
+            app.check_running()
+            print(" ".join(fields), flush=True)
+    finally:
+        app.stop()
+
+
 def main(argv):
     try:
         if len(argv) == 4 and argv[1] == "open":
             open_window(argv[2], argv[3])
+        elif len(argv) >= 7 and argv[1] == "clicks" and argv[4].isdigit():
+            clicks(argv[2], argv[3], int(argv[4]), float(argv[5]), argv[6:])
         elif len(argv) >= 6 and argv[1] == "moves" and argv[4].isdigit():
             moves(argv[2], argv[3], int(argv[4]), argv[5:])
         else:

@@ -7,9 +7,9 @@
 
 #include "checksum/tallix.h"
 #include "cli/byte_range.h"
-#include "platform/files/stream_read.h"
-
 #include "cli/streamed_checksums.h"
+#include "platform/files/files.h"
+#include "platform/files/stream_read.h"
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
 #include "platform/os/ordered_jobs.h"
@@ -51,16 +51,17 @@ Window::FileReport RangeReport(const MeasureTarget& target, Platform::InputStrea
 }
 
 // Measures one target; `parts` is how many threads a file may be split
-// between, `bytes` counts what is read as it is read.
+// between, `bytes` counts what is read as it is read. A timed report reads
+// into `array`, kept from one file to the next as the window keeps it.
 Window::FileReport Report(const MeasureTarget& target, Platform::InputStream input,
                           const MeasureSettings& settings, unsigned parts,
-                          std::atomic<std::int64_t>* bytes) {
+                          std::atomic<std::int64_t>* bytes, Platform::ReportArray& array) {
     if (settings.range) {
         return RangeReport(target, input, settings, bytes);
     }
     if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
-                                                         : Window::MeasureFile(target.path);
+                                                         : Window::MeasureFile(target.path, array);
         if (bytes != nullptr) {
             *bytes += report.FileLength;
         }
@@ -71,11 +72,12 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
 }
 
 Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
-                       const MeasureSettings& settings, unsigned parts) {
+                       const MeasureSettings& settings, unsigned parts,
+                       Platform::ReportArray& array) {
     std::atomic<std::int64_t>* const bytes =
         settings.progress != nullptr ? &settings.progress->bytes : nullptr;
     try {
-        Window::FileReport report = Report(target, input, settings, parts, bytes);
+        Window::FileReport report = Report(target, input, settings, parts, bytes, array);
         report.filename = target.name;
         return {std::move(report), {}};
     } catch (const Platform::PlatformError& error) {
@@ -99,8 +101,11 @@ unsigned DefaultJobs(const MeasureTarget& first) {
 
 bool MeasureEach(const StepSource& next, Platform::InputStream input,
                  const MeasureSettings& settings) {
+    // Every timed report reads into this one array, kept from file to file.
+    Platform::ReportArray array;
     const auto measure = [&](const Step& step, unsigned parts) {
-        return step.target ? MeasureOne(*step.target, input, settings, parts) : Measurement{};
+        return step.target ? MeasureOne(*step.target, input, settings, parts, array)
+                           : Measurement{};
     };
     const auto report = [&](Step step, Measurement measurement) {
         if (step.target && settings.progress != nullptr) {

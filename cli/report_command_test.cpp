@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/command_test.h"
+#include "platform/files/files.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
@@ -48,6 +50,25 @@ TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(WithTimingsMasked(result.out),
               path + "(9バイト)\nCRC32 - CBF43926\nCRC16 - 6F91\n" + kTimings);
+}
+
+// The full report over several files reads them all into one array, as
+// the window's clicks do, and each report is its own file's.
+TEST_F(ReportCommandTest, FullReportKeepsOneArrayAcrossFiles) {
+    const std::string large = Write("large", std::string(2 << 20, 'a'));
+    const std::string larger = Write("larger", std::string(3 << 20, 'b'));
+    const std::size_t before = Platform::Testing::BufferMappingsMade();
+    const Result full = RunIn({larger, large, larger});
+    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 1);
+    const Result brief = RunIn({"--brief", larger, large, larger});
+    std::istringstream lines(brief.out);
+    std::string crc32, crc16, size, name, expected;
+    while (lines >> crc32 >> crc16 >> size >> name) {
+        expected += (expected.empty() ? "" : "\n") + name + "(" + size + "バイト)\nCRC32 - " +
+                    crc32 + "\nCRC16 - " + crc16 + "\n" + kTimings;
+    }
+    EXPECT_EQ(WithTimingsMasked(full.out), expected);
+    EXPECT_EQ(full.status, 0) << full.err;
 }
 
 TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {

@@ -395,9 +395,11 @@ TEST(DisplayTextTest, ShowsEveryCharacterThatWouldMoveOrBreakTheTextAsAnEscape) 
 TEST_F(MainFormTest, ZeroLengthFileReportsWithoutBeingOpened) {
     ::chmod((dir_ + "/c.empty").c_str(), 0);  // may not be read, but is never opened
     AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "c.empty"); });
-    EXPECT_EQ(Caption(), dir_ +
-                             "/c.empty(0バイト)\r\nCRC32 - 00000000\r\nCRC16 - FFFF\r\n"
-                             "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms");
+    const std::string caption = Caption();
+    const std::size_t timings = caption.rfind("\r\n") + 2;
+    EXPECT_EQ(caption.substr(0, timings),
+              dir_ + "/c.empty(0バイト)\r\nCRC32 - 00000000\r\nCRC16 - FFFF\r\n");
+    EXPECT_TRUE(IsTimingLine(caption.substr(timings))) << caption;
     EXPECT_TRUE(errors_.empty());
 }
 

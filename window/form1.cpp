@@ -22,6 +22,7 @@ void Form1::Form_Load() {
 
 void Form1::Form_Unload(bool& /*Cancel*/) {
     Platform::timeEndPeriod(1);
+    array_.Release();
 }
 
 void Form1::Drive1_Change() {
@@ -44,7 +45,7 @@ void Form1::File1_Click() {
 void Form1::Tallix(std::string filename) {
     // The report starts with the path as it was given; whatever bytes its
     // names hold are text of that line, never further lines.
-    Label1.SetCaption(ReportText(MeasureFile(filename)), filename.size());
+    Label1.SetCaption(ReportText(MeasureFile(filename, array_)), filename.size());
 }
 
 }  // namespace Window

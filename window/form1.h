@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files/files.h"
 #include "window/controls.h"
 
 namespace Window {
@@ -70,6 +71,9 @@ class Form1 {
     FileListBox& File1;
     Label& Label1;
     std::string separator_;
+    // The report's array, its pages kept from click to click until the
+    // window closes.
+    Platform::ReportArray array_;
 };
 
 }  // namespace Window

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/files/files.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -60,6 +61,27 @@ TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
     File1.selected = "sub";
     form.File1_Click();
     EXPECT_EQ(Label1.caption, "previous report");
+}
+
+// The window keeps one array from click to click: the second click of a
+// large file maps nothing new and shows the same report; closing the window
+// gives the pages back for good.
+TEST_F(Form1Test, ClicksShareOneArrayUntilTheWindowCloses) {
+    Write("large.bin", std::string(3 << 20, 'x'));
+    File1.selected = "large.bin";
+    const std::size_t before = Platform::Testing::BufferMappingsMade();
+    form.File1_Click();
+    const std::string first = Label1.caption.substr(0, Label1.caption.rfind("\r\n"));
+    EXPECT_NE(first.find("(3145728バイト)"), std::string::npos) << first;
+    Label1.caption.clear();
+    form.File1_Click();
+    EXPECT_EQ(Label1.caption.substr(0, Label1.caption.rfind("\r\n")), first);
+    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 1);
+
+    bool cancel = false;
+    form.Form_Unload(cancel);
+    form.File1_Click();
+    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 2);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/files.h"
 #include "platform/files/input_stream.h"
 #include "platform/os/clock.h"
 
@@ -38,6 +39,12 @@ using MillisecondClock = std::function<std::int32_t()>;
 // file, cannot be queried or read, shrank before it was read, or does not
 // fit in memory.
 FileReport MeasureFile(const std::string& filename,
+                       const MillisecondClock& clock = Platform::timeGetTime);
+
+// The same, reading into `array`, whose pages are kept for the next report
+// once this one is done with them (the window's clicks, a full report over
+// several files).
+FileReport MeasureFile(const std::string& filename, Platform::ReportArray& array,
                        const MillisecondClock& clock = Platform::timeGetTime);
 
 // Reads the open stream `input` (standard input, a pipe) to its end and

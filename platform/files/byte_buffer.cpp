@@ -1,5 +1,6 @@
 #include "platform/files/byte_buffer.h"
 
+#include <atomic>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -7,6 +8,11 @@
 #include "platform/files/byte_buffer_system.h"
 
 namespace Platform {
+namespace {
+
+std::atomic<std::size_t> mappingsMade{0};
+
+}  // namespace
 
 ByteBuffer::ByteBuffer(std::size_t size) : size_(size) {
     if (size == 0) {
@@ -17,6 +23,7 @@ ByteBuffer::ByteBuffer(std::size_t size) : size_(size) {
         return;
     }
     data_ = MapBufferPages(size, mappedLength_);
+    mappingsMade.fetch_add(1, std::memory_order_relaxed);
 }
 
 ByteBuffer::~ByteBuffer() {
@@ -36,6 +43,22 @@ ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
         mappedLength_ = std::exchange(other.mappedLength_, 0);
     }
     return *this;
+}
+
+void ByteBuffer::Refit(std::size_t size) noexcept {
+    if (size <= mappedLength_) {
+        size_ = size;
+    }
+}
+
+void ByteBuffer::DiscardContents() noexcept {
+    if (mappedLength_ != 0) {
+        DiscardBufferPages(data_, mappedLength_);
+    }
+}
+
+std::size_t Testing::BufferMappingsMade() noexcept {
+    return mappingsMade.load(std::memory_order_relaxed);
 }
 
 // Unmapping returns the pages to the system at once, with no pass over them.

@@ -44,6 +44,20 @@ class ByteBuffer {
 
     // True when the bytes live in their own mapping rather than the heap.
     bool mapped() const noexcept { return mappedLength_ != 0; }
+    // The most bytes the buffer's pages hold: the mapping's length, or 0 for
+    // a heap buffer, whose size is fixed.
+    std::size_t capacity() const noexcept { return mappedLength_; }
+
+    // Makes a mapped buffer hold `size` bytes of its pages (size <=
+    // capacity()), whose contents are undefined until written.
+    void Refit(std::size_t size) noexcept;
+
+    // Gives the contents of a mapped buffer's pages back to the system while
+    // the mapping stays: until the system needs the memory the pages are
+    // still there, and written to again they are the buffer's as before;
+    // pages the system took meanwhile come back fresh on first touch. The
+    // contents are undefined afterwards. No effect on a heap buffer.
+    void DiscardContents() noexcept;
 
   private:
     void Release() noexcept;
@@ -52,5 +66,10 @@ class ByteBuffer {
     std::size_t size_ = 0;
     std::size_t mappedLength_ = 0;  // 0: data_ came from new[]
 };
+
+namespace Testing {
+// For tests only: how many mappings buffers have made in this process.
+std::size_t BufferMappingsMade() noexcept;
+}  // namespace Testing
 
 }  // namespace Platform

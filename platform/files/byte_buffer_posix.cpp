@@ -57,4 +57,13 @@ void UnmapBufferPages(std::uint8_t* data, std::size_t length) noexcept {
     ::munmap(data, length);
 }
 
+// MADV_FREE frees a page only when memory runs short, and a write before
+// that cancels it; unlike a fresh page, a page still there costs no fault,
+// nor (on a VM that hands free memory back to its host) a fault in the host.
+// The range is whole huge pages, so none is split. Only advice: should the
+// kernel refuse it, the pages simply stay the process's.
+void DiscardBufferPages(std::uint8_t* data, std::size_t length) noexcept {
+    ::madvise(data, length, MADV_FREE);
+}
+
 }  // namespace Platform

@@ -21,4 +21,11 @@ void UnmapBufferPages(std::uint8_t* data, std::size_t /*length*/) noexcept {
     ::VirtualFree(data, 0, MEM_RELEASE);
 }
 
+// MEM_RESET: the contents are of no more interest, so the system may drop
+// the pages without writing them to the paging file; they stay committed
+// and usable. Only advice: should it fail, the pages stay as they are.
+void DiscardBufferPages(std::uint8_t* data, std::size_t length) noexcept {
+    ::VirtualAlloc(data, length, MEM_RESET, PAGE_READWRITE);
+}
+
 }  // namespace Platform

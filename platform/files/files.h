@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "platform/files/byte_buffer.h"
@@ -39,6 +40,32 @@ inline constexpr std::int64_t kPseudoFileCap = std::int64_t{64} << 20;
 // file cap, or does not fit in memory; a pseudo file that would block (it
 // has no end yet) is an error too, never a wait.
 ByteBuffer ReadFileContent(const std::string& path);
+
+// The array a report reads its file into, kept from one report to the next
+// (the window's clicks, tallix-report's full report over several files).
+// Each content is exactly the file's bytes as ReadFileContent takes them.
+// From ByteBuffer::kMappedThreshold up it lies in the pages kept from the
+// reports before when they are enough; otherwise those are released and new
+// ones mapped, the memory check applying to the new size. Between reports
+// the pages' contents go back to the system (ByteBuffer::DiscardContents):
+// the memory is the system's when it needs it, and the next report finds
+// the pages still there otherwise, which costs far less than fresh ones.
+// Smaller contents come from the heap, as from ReadFileContent.
+class ReportArray {
+  public:
+    // The content of the file at `path`, valid until the next Read, Discard
+    // or Release. Throws what ReadFileContent throws; the kept pages stay.
+    std::span<const std::uint8_t> Read(const std::string& path);
+    // The report is done with the content: its pages are kept, their
+    // contents given back to the system.
+    void Discard() noexcept;
+    // Gives every page back to the system for good.
+    void Release() noexcept;
+
+  private:
+    ByteBuffer content_;
+    ByteBuffer kept_;  // mapped pages between reports, or none
+};
 
 // The size of the regular file at `path` in bytes. Throws PlatformError
 // when the path does not exist, cannot be queried or names anything but a

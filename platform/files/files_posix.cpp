@@ -206,14 +206,15 @@ std::int64_t QueryFileLength(const std::string& path) {
     return static_cast<std::int64_t>(StatRegularFile(path).st_size);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
     if (length < 0) {
         throw PlatformError("read", path, "invalid length " + DecimalText(length));
     }
     if (length == 0) {
         return {};
     }
-    ByteBuffer buffer = AllocateBuffer(path, length);
+    ByteBuffer buffer = AllocateBuffer(path, length, kept);
+    const KeepOnFailure keep(buffer, kept);
     struct stat info {};
     const FileDescriptor file = OpenRegularFileForReading(path, info);
     const std::size_t done = ReadUpTo(file.get(), path, buffer.data(), buffer.size());
@@ -228,10 +229,10 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
     return buffer;
 }
 
-ByteBuffer ReadFileContent(const std::string& path) {
+ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept) {
     const struct stat info = StatRegularFile(path);
     if (!MayBePseudo(info) || !OnPseudoFileSystem(path)) {
-        return ReadWholeFile(path, info.st_size);
+        return ReadWholeFile(path, info.st_size, kept);
     }
     // A pseudo file's size is not its content's, but one past the cap
     // (/proc/kcore) is refused before anything is read.

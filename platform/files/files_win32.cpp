@@ -124,14 +124,15 @@ std::int64_t QueryFileLength(const std::string& path) {
     return static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
     if (length < 0) {
         throw PlatformError("read", path, "invalid length " + DecimalText(length));
     }
     if (length == 0) {
         return {};
     }
-    ByteBuffer buffer = AllocateBuffer(path, length);
+    ByteBuffer buffer = AllocateBuffer(path, length, kept);
+    const KeepOnFailure keep(buffer, kept);
     const FileHandle file = OpenForReading(path);
     RequireDiskFile(file.get(), path);
     if (ReadUpTo(file.get(), path, buffer.data(), buffer.size()) < buffer.size()) {
@@ -140,8 +141,8 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
     return buffer;
 }
 
-ByteBuffer ReadFileContent(const std::string& path) {
-    return ReadWholeFile(path, QueryFileLength(path));
+ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept) {
+    return ReadWholeFile(path, QueryFileLength(path), kept);
 }
 
 InputStream StandardInput() {
