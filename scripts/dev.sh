@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, then runs the program or the tests.
-#   scripts/dev.sh run    build and start the program
+#   scripts/dev.sh run    build and start the program on the current directory
 #   scripts/dev.sh test   build and run every test
 #   scripts/dev.sh fuzz   build the fuzz targets (CRC kernels, list reader and name
 #                         escaping) with clang and run each briefly
@@ -14,6 +14,8 @@
 # Optional: BUILD_DIR (default build), CMAKE_ARGS (extra configure flags).
 set -euo pipefail
 
+# The program started by `run` opens where the user stands, not here.
+caller_dir=$PWD
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 
@@ -69,7 +71,7 @@ case "${1:-}" in
     run)
         install_missing_packages
         build
-        program="$BUILD_DIR/platform/app/tallix"
+        program=$(realpath "$BUILD_DIR/platform/app/tallix")
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
             echo "Built $program, but there is no display to open its window on"
             echo "(neither DISPLAY nor WAYLAND_DISPLAY is set)."
@@ -77,6 +79,7 @@ case "${1:-}" in
             echo "    xvfb-run -a $program"
             exit 1
         fi
+        cd "$caller_dir"
         exec "$program"
         ;;
     test)
