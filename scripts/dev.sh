@@ -8,9 +8,9 @@
 #   scripts/dev.sh scenarios [small|dir|idle|all]  build the two programs and
 #                         time them as processes where users wait (bench/scenarios.sh)
 #   scripts/dev.sh package  build the Debian package into $BUILD_DIR/package
-#   scripts/dev.sh windows  cross-build the Windows programs into build-windows
-#                         (WINDOWS_BUILD_DIR), run their tests under Wine and
-#                         make the portable zip
+#   scripts/dev.sh windows  cross-build the Windows programs and their installer
+#                         into build-windows (WINDOWS_BUILD_DIR), run their tests
+#                         under Wine and make the portable zip
 # Optional: BUILD_DIR (default build), CMAKE_ARGS (extra configure flags).
 set -euo pipefail
 
@@ -43,9 +43,9 @@ BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config
 # variant), Wine to run the tests, and GoogleTest's sources, which are
 # compiled with the cross compiler; librsvg and ImageMagick to draw
 # tallix.exe's icon; Xvfb, xdotool, ImageMagick and a Japanese font for the
-# tests that run the window.
+# tests that run the window; wixl to build the installer.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
-    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic)
+    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic wixl)
 
 install_missing_packages() {
     local missing=()
