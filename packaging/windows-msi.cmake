@@ -13,16 +13,20 @@ endif()
 function(tallix_msi output version)
     string(UUID product_code NAMESPACE 5E0D2C57-1B7A-4F33-9C3E-2A7D6B1E8F40 NAME ${version}
            TYPE SHA1 UPPER)
+    # wixl finds the files it packs only by names relative to where it runs.
     set(staging ${CMAKE_CURRENT_BINARY_DIR}/msi-staging-${version})
+    file(MAKE_DIRECTORY ${staging})
     add_custom_command(
         OUTPUT ${output}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${staging}
         COMMAND ${CMAKE_STRIP} -o ${staging}/tallix.exe $<TARGET_FILE:tallix>
         COMMAND ${CMAKE_STRIP} -o ${staging}/tallix-report.exe $<TARGET_FILE:tallix-report>
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md
+                ${PROJECT_SOURCE_DIR}/LICENSE ${TALLIX_ICON} ${staging}
         COMMAND ${TALLIX_WIXL} -a x64 -D Version=${version} -D ProductCode=${product_code}
-                -D Tallix=${staging}/tallix.exe -D TallixReport=${staging}/tallix-report.exe
-                -D Readme=${PROJECT_SOURCE_DIR}/README.md -D License=${PROJECT_SOURCE_DIR}/LICENSE
-                -D Icon=${TALLIX_ICON} -o ${output} ${CMAKE_CURRENT_SOURCE_DIR}/tallix.wxs
+                -D Tallix=tallix.exe -D TallixReport=tallix-report.exe -D Readme=README.md
+                -D License=LICENSE -D Icon=tallix.ico -o ${output}
+                ${CMAKE_CURRENT_SOURCE_DIR}/tallix.wxs
+        WORKING_DIRECTORY ${staging}
         DEPENDS tallix tallix-report tallix.wxs ${PROJECT_SOURCE_DIR}/README.md
                 ${PROJECT_SOURCE_DIR}/LICENSE
         COMMENT "Building ${output}"

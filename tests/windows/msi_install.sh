@@ -97,7 +97,7 @@ expect "installed files" "LICENSE.txt README.md tallix-report.exe tallix.exe" \
 for link in "Start Menu/Programs/Tallix.lnk" "SendTo/Tallix.lnk"; do
     shortcut="$unix_profile/AppData/Roaming/Microsoft/Windows/$link"
     [ -f "$shortcut" ] || fail "no shortcut $link"
-    grep -aq "$install_dir\\\\tallix.exe" "$shortcut" || fail "$link does not start tallix.exe"
+    grep -aqF "$install_dir\\tallix.exe" "$shortcut" || fail "$link does not start tallix.exe"
     echo "ok: $link starts tallix.exe"
 done
 # The product icon of Installed apps, kept by Windows Installer.
@@ -114,11 +114,13 @@ expect "installed tallix-report.exe" "CBF43926 6F91 9 -" \
 # The verbs' command lines, run on a file whose name has spaces and
 # katakana, and on a folder.
 folder="$work/フォルダ with spaces"
-mkdir -p "$folder/sub"
+mkdir -p "$folder/sub/inner"
 file_name='カタカナ and spaces.txt'
 printf 123456789 >"$folder/$file_name"
 start_verb() {  # start_verb <class> <unix path>
-    probe verb "$1" "$(winepath -w "$2")" || fail "no $1 verb to start"
+    # To a file: the window started would keep a pipe open.
+    wine "$probe" verb "$1" "$(winepath -w "$2")" >"$work/verb" || fail "no $1 verb to start"
+    tr -d '\r' <"$work/verb"
     probe wait || fail "no window after the $1 verb"
     sleep 1
 }
@@ -138,7 +140,8 @@ expect "its CRC-32" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
 expect "its file highlighted" "$file_name" "$(probe selected)"
 close_window
 start_verb Directory "$folder/sub"
-expect "folder opened" sub "$(probe dirs | tail -n 1 | sed 's/^ *//')"
+# Opened on sub, not on the folder it was started in: sub, then inner.
+expect "folder opened" "sub inner" "$(probe dirs | tail -n 2 | sed 's/^ *//' | tr '\n' ' ' | sed 's/ $//')"
 close_window
 
 msiexec /x "$msi"

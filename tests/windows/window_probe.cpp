@@ -124,7 +124,8 @@ int StartVerb(const std::wstring& file_class, const std::wstring& path) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    // Detached, as from Explorer: no console, and none of the probe's output.
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
                           folder.c_str(), &startup, &process)) {
         return 1;
     }
