@@ -7,12 +7,13 @@ if(NOT TALLIX_WIXL OR NOT TARGET tallix OR NOT TARGET tallix-report)
     return()
 endif()
 
-# Windows Installer knows a product by its code: one code a version, so that
-# installing the same version again finds it installed, and a new version
-# replaces the old one (MajorUpgrade, by the UpgradeCode in tallix.wxs).
+# Windows Installer knows every version of Tallix by one upgrade code, which
+# never changes, and each version by its product code, derived from the
+# upgrade code and the version: installing the same version again finds it
+# installed, and a new version replaces the old one (MajorUpgrade).
+set(TALLIX_UPGRADE_CODE 5E0D2C57-1B7A-4F33-9C3E-2A7D6B1E8F40)
 function(tallix_msi output version)
-    string(UUID product_code NAMESPACE 5E0D2C57-1B7A-4F33-9C3E-2A7D6B1E8F40 NAME ${version}
-           TYPE SHA1 UPPER)
+    string(UUID product_code NAMESPACE ${TALLIX_UPGRADE_CODE} NAME ${version} TYPE SHA1 UPPER)
     # wixl finds the files it packs only by names relative to where it runs.
     set(staging ${CMAKE_CURRENT_BINARY_DIR}/msi-staging-${version})
     file(MAKE_DIRECTORY ${staging})
@@ -23,6 +24,7 @@ function(tallix_msi output version)
         COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md
                 ${PROJECT_SOURCE_DIR}/LICENSE ${TALLIX_ICON} ${staging}
         COMMAND ${TALLIX_WIXL} -a x64 -D Version=${version} -D ProductCode=${product_code}
+                -D UpgradeCode=${TALLIX_UPGRADE_CODE}
                 -D Tallix=tallix.exe -D TallixReport=tallix-report.exe -D Readme=README.md
                 -D License=LICENSE -D Icon=tallix.ico -o ${output}
                 ${CMAKE_CURRENT_SOURCE_DIR}/tallix.wxs
