@@ -1,15 +1,16 @@
 #include "cli/check_command.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "cli/check_list.h"
 #include "cli/escape.h"
+#include "cli/line_reader.h"
 #include "cli/measure.h"
-#include "platform/files/byte_buffer.h"
-#include "platform/files/files.h"
+#include "platform/files/stream_read.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
@@ -19,27 +20,55 @@
 namespace Cli {
 namespace {
 
-struct ListText {
-    Platform::ByteBuffer bytes;
+struct OpenList {
+    Platform::FileReader reader;
     // Where a relative path in the list starts: the list's directory, ending
     // in its separator, or nothing for the current directory.
     std::string directory;
 };
 
-// The whole text of the list `list`, standard input read from `input`. A
+// The list `list` opened for reading, standard input read from `input`. A
 // stream's place says nothing of its names (/dev/stdin redirected from a
 // file elsewhere, /dev/fd/63 of a process substitution), so the names of
 // standard input, a FIFO or a path naming one of the process's descriptors
 // are taken from the current directory, as those of "-" are.
-ListText ReadList(const std::string& list, Platform::InputStream input) {
+OpenList OpenListFile(const std::string& list, Platform::InputStream input) {
     if (list == kStandardInput) {
-        return {Platform::ReadToEnd(input, list), {}};
+        return {Platform::FileReader::Stream(input, list), {}};
     }
     bool isFifo = false;
-    Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(list, isFifo);
+    Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(list, isFifo);
     const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
-    return {std::move(bytes), stream ? std::string() : Platform::DirectoryPrefix(list)};
+    return {std::move(reader), stream ? std::string() : Platform::DirectoryPrefix(list)};
 }
+
+// Reads a list's lines one at a time, each as the list's kind, which its
+// first line naming a file decides (as ParseList decides it).
+class ListLineParser {
+  public:
+    ListLine Parse(std::string_view line) {
+        if (std::exchange(first_, false) && line.starts_with(kByteOrderMark)) {
+            line.remove_prefix(kByteOrderMark.size());
+        }
+        if (!kind_) {
+            commented_ = commented_ || line.starts_with(';');
+            if (!commented_ &&
+                ParseListLine(line, ListKind::kBrief).kind == ListLine::Kind::kEntry) {
+                kind_ = ListKind::kBrief;
+            } else if (ParseListLine(line, ListKind::kSfv).kind == ListLine::Kind::kEntry) {
+                kind_ = ListKind::kSfv;
+            }
+        }
+        return ParseListLine(line, kind_.value_or(ListKind::kBrief));
+    }
+
+  private:
+    // Some editors put one before UTF-8 text.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    bool first_ = true;
+    bool commented_ = false;  // a ';' comment came first: SFV writers' header
+    std::optional<ListKind> kind_;
+};
 
 struct CheckCounts {
     std::int64_t failed = 0;      // files that did not match
@@ -100,32 +129,14 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
     return differences;
 }
 
-// The entries of one list's text; each line of no known form is named on
-// standard error and counted.
-std::vector<ListEntry> EntriesOf(const std::string& list, std::string_view content,
-                                 Session& session, CheckCounts& counts) {
-    std::vector<ListEntry> entries;
-    std::size_t number = 0;
-    for (ListLine& line : ParseList(content)) {
-        ++number;
-        if (line.kind == ListLine::Kind::kMalformed) {
-            session.Complain(list + ":" + Platform::DecimalText(number),
-                             "improperly formatted line");
-            ++counts.malformed;
-        } else if (line.kind == ListLine::Kind::kEntry) {
-            entries.push_back(std::move(line.entry));
-        }
-    }
-    return entries;
-}
-
-// The file to check for `entry` of a list whose names start at `directory`:
-// named as the list names it, opened at its path. An SFV name padded with
-// blanks before the CRC that does not exist as written is taken without
-// them when that exists.
+// The file to check for `entry` of a list whose names start at `directory`,
+// named as it is opened (so that lists in two directories naming the same
+// name are told apart). An SFV name padded with blanks before the CRC that
+// does not exist as written is taken without them when that exists.
 MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     const auto placed = [&directory](const std::string& name) {
-        return MeasureTarget{name, Platform::IsAbsolutePath(name) ? name : directory + name};
+        const std::string path = Platform::IsAbsolutePath(name) ? name : directory + name;
+        return MeasureTarget{path, path};
     };
     MeasureTarget target = placed(entry.path);
     if (!entry.trimmedPath.empty() &&
@@ -138,61 +149,101 @@ MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     return target;  // "-" is a file here, never standard input
 }
 
-// Checks the files of one list; false when a write failed.
+// The line of output for a file checked: "NAME: OK" or "NAME: FAILED (...)".
+std::string VerdictLine(const std::string& name, const std::string& differences, NameStyle style) {
+    const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
+    return std::string(LineStart(name, style)) + EscapedName(name, style) + ": " + outcome + "\n";
+}
+
+// Checks the files of one list as its lines are read, each reported as
+// soon as it is checked; false when a write failed.
 bool CheckList(const std::string& list, const Options& options, Platform::InputStream input,
                Session& session, CheckCounts& counts) {
-    ListText text;
+    std::optional<LineReader> lines;
+    std::string directory;
     try {
-        text = ReadList(list, input);
+        OpenList opened = OpenListFile(list, input);
+        lines.emplace(std::move(opened.reader), '\n');
+        directory = std::move(opened.directory);
     } catch (const Platform::PlatformError& error) {
         session.Complain(list, error.reason());
         ++counts.unreadableLists;
         return true;
     }
-    const std::string_view content(reinterpret_cast<const char*>(text.bytes.data()),
-                                   text.bytes.size());
-    std::vector<ListEntry> entries = EntriesOf(list, content, session, counts);
-    if (entries.empty()) {
-        session.Complain(list, "no checksum line found");
-        ++counts.emptyLists;
-        return true;
-    }
-    std::vector<MeasureTarget> targets;
-    std::erase_if(entries, [&](const ListEntry& entry) {
-        MeasureTarget target = TargetOf(entry, text.directory);
-        if (options.ignoreMissing &&
-            Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
+    ListLineParser parser;
+    std::int64_t entries = 0;   // lines naming a file
+    std::int64_t verified = 0;  // of those, the files checked
+    const auto malformed = [&](std::int64_t number, std::string reason) {
+        return Step{std::nullopt,
+                    [&session, &counts, where = list + ":" + Platform::DecimalText(number),
+                     reason = std::move(reason)](Measurement) {
+                        session.Complain(where, reason);
+                        ++counts.malformed;
+                        return true;
+                    }};
+    };
+    const auto verdict = [&](const ListEntry& entry, const MeasureTarget& target,
+                             Measurement measurement) {
+        if (!measurement.report) {
+            session.Complain(target.path, measurement.error);
+            ++counts.unreadable;
             return true;
         }
-        targets.push_back(std::move(target));
-        return false;
-    });
-    if (targets.empty()) {
-        session.Complain(list, "no file was verified");
-        counts.unverifiedList = true;
+        const std::string differences = Differences(entry, *measurement.report);
+        if (!differences.empty()) {
+            ++counts.failed;
+        } else if (options.quiet) {
+            return true;
+        }
+        return session.Print(VerdictLine(target.name, differences, session.OutputStyle()));
+    };
+    const StepSource next = [&]() -> std::optional<Step> {
+        while (const std::optional<TextLine> line = lines->Next()) {
+            if (line->tooLong) {
+                return malformed(
+                    line->number,
+                    "line longer than any path (more than " +
+                        Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine)) +
+                        " bytes)");
+            }
+            ListLine parsed = parser.Parse(line->text);
+            if (parsed.kind == ListLine::Kind::kMalformed) {
+                return malformed(line->number, "improperly formatted line");
+            }
+            if (parsed.kind != ListLine::Kind::kEntry) {
+                continue;
+            }
+            ++entries;
+            MeasureTarget target = TargetOf(parsed.entry, directory);
+            if (options.ignoreMissing &&
+                Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
+                continue;
+            }
+            ++verified;
+            return Step{target, [&verdict, entry = std::move(parsed.entry),
+                                 target](Measurement measurement) {
+                            return verdict(entry, target, std::move(measurement));
+                        }};
+        }
+        return std::nullopt;
+    };
+    try {
+        if (!MeasureEach(next, input, SettingsFor(options, session))) {
+            return false;
+        }
+    } catch (const Platform::PlatformError& error) {
+        session.Complain(list, error.reason());  // the rest of the list could not be read
+        ++counts.unreadableLists;
         return true;
     }
-    return MeasureEach(
-        targets, input, SettingsFor(options, session),
-        [&](std::size_t index, Measurement measurement) {
-            const ListEntry& entry = entries[index];
-            if (!measurement.report) {
-                session.Complain(targets[index].path, measurement.error);  // the path opened
-                ++counts.unreadable;
-                return true;
-            }
-            const std::string differences = Differences(entry, *measurement.report);
-            if (!differences.empty()) {
-                ++counts.failed;
-            } else if (options.quiet) {
-                return true;
-            }
-            const NameStyle style = session.OutputStyle();
-            const std::string& name = targets[index].name;
-            const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
-            return session.Print(std::string(LineStart(name, style)) + EscapedName(name, style) +
-                                 ": " + outcome + "\n");
-        });
+    if (entries == 0) {
+        session.Complain(list, "no checksum line found");
+        ++counts.emptyLists;
+    } else if (verified == 0) {
+        session.Complain(list, "no file was verified");
+        counts.unverifiedList = true;
+    }
+    return true;
 }
 
 }  // namespace
