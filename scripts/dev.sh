@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, then runs the program or the tests.
-#   scripts/dev.sh run    build and start the program
+#   scripts/dev.sh run    build and start the program on the current directory
 #   scripts/dev.sh test   build and run every test
 #   scripts/dev.sh fuzz   build the fuzz targets (CRC kernels, list reader and name
 #                         escaping) with clang and run each briefly
@@ -8,12 +8,14 @@
 #   scripts/dev.sh scenarios [small|dir|idle|all]  build the two programs and
 #                         time them as processes where users wait (bench/scenarios.sh)
 #   scripts/dev.sh package  build the Debian package into $BUILD_DIR/package
-#   scripts/dev.sh windows  cross-build the Windows programs into build-windows
-#                         (WINDOWS_BUILD_DIR), run their tests under Wine and
-#                         make the portable zip
+#   scripts/dev.sh windows  cross-build the Windows programs and their installer
+#                         into build-windows (WINDOWS_BUILD_DIR), run their tests
+#                         under Wine and make the portable zip
 # Optional: BUILD_DIR (default build), CMAKE_ARGS (extra configure flags).
 set -euo pipefail
 
+# The program started by `run` opens where the user stands, not here.
+caller_dir=$PWD
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 
@@ -41,9 +43,9 @@ BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config
 # variant), Wine to run the tests, and GoogleTest's sources, which are
 # compiled with the cross compiler; librsvg and ImageMagick to draw
 # tallix.exe's icon; Xvfb, xdotool, ImageMagick and a Japanese font for the
-# tests that run the window.
+# tests that run the window; wixl to build the installer.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
-    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic)
+    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic wixl)
 
 install_missing_packages() {
     local missing=()
@@ -69,7 +71,7 @@ case "${1:-}" in
     run)
         install_missing_packages
         build
-        program="$BUILD_DIR/platform/app/tallix"
+        program=$(realpath "$BUILD_DIR/platform/app/tallix")
         if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
             echo "Built $program, but there is no display to open its window on"
             echo "(neither DISPLAY nor WAYLAND_DISPLAY is set)."
@@ -77,6 +79,7 @@ case "${1:-}" in
             echo "    xvfb-run -a $program"
             exit 1
         fi
+        cd "$caller_dir"
         exec "$program"
         ;;
     test)

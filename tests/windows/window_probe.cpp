@@ -19,6 +19,9 @@
 //   window_probe clipboard         the clipboard's text
 //   window_probe close             closes the form
 //   window_probe lock FILE SECONDS holds FILE open, unshared
+//   window_probe verb CLASS PATH   starts the command of the verb "Tallix" of
+//                                  CLASS (* or Directory) on PATH, as
+//                                  Explorer does, and prints its command line
 // Text is written in UTF-8, one item a line. Exit status 1: not found.
 #include <windows.h>
 
@@ -112,8 +115,48 @@ HWND ErrorBox(HWND form) {
     return search.box;
 }
 
+// What Explorer runs for its verb "Tallix" on `path`: the command under
+// HKEY_CLASSES_ROOT, "%1" replaced by the path, in the path's folder.
+// Windows merges the user's classes into HKEY_CLASSES_ROOT; Wine does not,
+// so there they are read where the installer writes them.
+int StartVerb(const std::wstring& file_class, const std::wstring& path) {
+    const std::wstring key = file_class + L"\\shell\\Tallix\\command";
+    wchar_t command[2048]{};
+    DWORD size = sizeof command;
+    if (::RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, command,
+                       &size) != ERROR_SUCCESS) {
+        size = sizeof command;
+        if (::RegGetValueW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + key).c_str(), nullptr,
+                           RRF_RT_REG_SZ, nullptr, command, &size) != ERROR_SUCCESS) {
+            return 1;
+        }
+    }
+    std::wstring line = command;
+    const std::size_t argument = line.find(L"%1");
+    if (argument == std::wstring::npos) {
+        return 1;
+    }
+    line.replace(argument, 2, path);
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Detached, as from Explorer: no console, and none of the probe's output.
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                          folder.c_str(), &startup, &process)) {
+        return 1;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    Print(line);
+    return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
     const std::wstring command = args.empty() ? L"" : args[0];
+    if (command == L"verb" && args.size() == 3) {
+        return StartVerb(args[1], args[2]);
+    }
     if (command == L"lock" && args.size() == 3) {
         const HANDLE file = ::CreateFileW(args[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
