@@ -52,10 +52,10 @@ class Walk {
 
   private:
     // Adds the file `name`, or with --recursive the files below it when it
-    // is a directory.
+    // is a directory, their paths written with this system's separator.
     void Add(const std::string& name) {
         if (options_.recursive && Platform::KindOfPath(name) == Platform::PathKind::kDirectory) {
-            AddDirectory(name);
+            AddDirectory(Platform::WithSystemSeparators(name));
         } else {
             files_.targets.push_back({name, name});
         }

@@ -48,7 +48,8 @@ FileReport MeasureStream(Platform::InputStream input, const std::string& name,
                          const MillisecondClock& clock = Platform::timeGetTime);
 
 // The checksums and size of `filename` exactly as MeasureFile finds them
-// (the same bytes, errors and values), without timings (Elapsed is zero)
+// (the same bytes, errors and values, but that an empty file is opened too,
+// so one that cannot be is an error), without timings (Elapsed is zero)
 // and without holding the file: it is read a piece at a time through a
 // buffer of kStreamChunkBytes per thread, and the holes of a sparse file are
 // folded in as zeroes without reading them. A file of at least
