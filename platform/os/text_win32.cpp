@@ -133,6 +133,7 @@ std::string CurrentDirectoryOn(std::string_view drive) {
 }
 
 std::wstring SystemPath(const std::string& path) {
+    WideText(path);  // an invalid name is refused as given, before it is made full
     return WideText(ExtendedWindowsPath(FullWindowsPath(path, CurrentDirectoryOn)));
 }
 
