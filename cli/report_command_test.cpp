@@ -95,18 +95,29 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
     const std::string dashed = Write("--brief", "123456789");  // a file named like an option
     EXPECT_EQ(Run({"--", dashed}).out.substr(0, dashed.size() + 1), dashed + "(");
 
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--brief", "--check", "list"},
-                                                                  {"--quiet", "file"},
-                                                                  {"-", "--brief", "-"},
-                                                                  {"--check"},
-                                                                  {"--bogus\nforged line"},
-                                                                  {"--sfv", "--brief", "file"},
-                                                                  {"--check", "-r", "list"},
-                                                                  {"--ignore-missing", "file"},
-                                                                  {"--null", "file"},
-                                                                  {"--files-from"},
-                                                                  {"--files-from", "-", "-"},
-                                                                  {"--sfv", "-"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--brief", "--check", "list"},
+                                               {"--quiet", "file"},
+                                               {"-", "--brief", "-"},
+                                               {"--check"},
+                                               {"--bogus\nforged line"},
+                                               {"--sfv", "--brief", "file"},
+                                               {"--check", "-r", "list"},
+                                               {"--ignore-missing", "file"},
+                                               {"--null", "file"},
+                                               {"--files-from"},
+                                               {"--files-from", "-", "-"},
+                                               {"--sfv", "-"},
+                                               {"--range", "1:", "f"},
+                                               {"--range", "-1:2", "f"},
+                                               {"--range=9223372036854775807:1", "f"},
+                                               {"--range", "0:1", "--check", "l"},
+                                               {"--range", "0:1", "--sfv", "f"},
+                                               {"--identify", "123456789", "f"},
+                                               {"--identify"},
+                                               {"--appended", "middle", "f"},
+                                               {"--crc16-family", "--brief", "f"},
+                                               {"--identify=1", "--appended32=le", "f"}}) {
         const Result wrong = RunIn(args);
         EXPECT_EQ(wrong.status, 2) << args.front();
         EXPECT_EQ(wrong.out, "");

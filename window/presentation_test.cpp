@@ -59,25 +59,27 @@ TEST(IndentSpacesTest, ShallowLevelsStepEvenlyAndDeepOnesStayWithinAFixedWidth) 
     EXPECT_LE(Window::IndentSpaces(99, 100), Window::IndentSpaces(100, 100));
 }
 
-// The operation names the platform's sources throw (a PlatformError,
-// WindowsError or SystemError made with a literal name, or an error entry
-// returned as {"name", "", ...}), read from the sources themselves.
+// The operation names the platform's and the window's sources throw (a
+// PlatformError, WindowsError or SystemError made with a literal name, or an
+// error entry returned as {"name", "", ...}), read from the sources.
 std::set<std::string> ThrownOperations() {
     const std::regex thrown(R"re((?:PlatformError|WindowsError|SystemError)\(\s*"([^"]*)")re");
     const std::regex entry(R"re(return \{"([^"]+)", "")re");
     std::set<std::string> names;
-    for (const auto& file :
-         std::filesystem::recursive_directory_iterator(TALLIX_SOURCE_DIR "/platform")) {
-        const std::string path = file.path().string();
-        if (path.ends_with("_test.cpp") || !(path.ends_with(".cpp") || path.ends_with(".h"))) {
-            continue;
-        }
-        std::ifstream in(file.path());
-        const std::string text{std::istreambuf_iterator<char>(in), {}};
-        for (const std::regex* pattern : {&thrown, &entry}) {
-            for (std::sregex_iterator at(text.begin(), text.end(), *pattern), end; at != end;
-                 ++at) {
-                names.insert((*at)[1]);
+    for (const char* directory : {"/platform", "/window"}) {
+        for (const auto& file : std::filesystem::recursive_directory_iterator(
+                 std::string(TALLIX_SOURCE_DIR) + directory)) {
+            const std::string path = file.path().string();
+            if (path.ends_with("_test.cpp") || !(path.ends_with(".cpp") || path.ends_with(".h"))) {
+                continue;
+            }
+            std::ifstream in(file.path());
+            const std::string text{std::istreambuf_iterator<char>(in), {}};
+            for (const std::regex* pattern : {&thrown, &entry}) {
+                for (std::sregex_iterator at(text.begin(), text.end(), *pattern), end; at != end;
+                     ++at) {
+                    names.insert((*at)[1]);
+                }
             }
         }
     }

@@ -5,9 +5,11 @@
 #   - the --brief lines are the same bytes,
 #   - the full reports are the same bytes once the Linux build's line ends
 #     are made CR LF and the timings are set to 0: the katakana in UTF-8 and
-#     CR LF between the lines, and
+#     CR LF between the lines,
 #   - the --brief lines of the walked tree (-r) and of unquoted wildcards
-#     from cmd are the same but for the separator, "\" alone on Windows.
+#     from cmd are the same but for the separator, "\" alone on Windows, and
+#   - --crc16-family, --identify, --appended and --range give the same
+#     output and exit status.
 # Usage: same_report.sh LINUX_TALLIX_REPORT WINDOWS_TALLIX_REPORT_EXE
 # WINEPREFIX must name a prepared prefix.
 set -euo pipefail
@@ -57,7 +59,23 @@ WINEDEBUG=-all wine cmd /c glob.bat >windows.glob 2>windows.glob-err || true
 tr '\\' / <windows.glob | cmp linux.glob -
 grep -qF 'odd\*.txt: ' windows.glob-err
 
+# The CRC-16 family's modes and --range: the same output and status.
+for mode in --crc16-family '--brief --range 1:-1' '--identify 6F91' '--appended le'; do
+    # shellcheck disable=SC2086
+    linux_status=0 windows_status=0
+    "$linux" $mode "${files[@]}" >linux.mode 2>/dev/null || linux_status=$?
+    # shellcheck disable=SC2086
+    WINEDEBUG=-all wine "$windows" $mode "${files[@]}" >windows.mode 2>/dev/null ||
+        windows_status=$?
+    cmp linux.mode windows.mode
+    [ "$linux_status" = "$windows_status" ] || {
+        echo "$mode: exit status $linux_status on Linux, $windows_status on Windows" >&2
+        exit 1
+    }
+done
+
 # The Windows program checks what it listed, and reads a list with CR LF.
 sed 's/$/\r/' windows.brief >crlf.list
 WINEDEBUG=-all wine "$windows" --check --quiet windows.brief crlf.list
-echo "tallix-report.exe under Wine: the same --brief lines and reports as on Linux"
+echo "tallix-report.exe under Wine: the same --brief lines, reports and CRC-16 family" \
+    "reports as on Linux"
