@@ -206,7 +206,7 @@ done
 grep -q "missing.txt" <<<"$box" || fail "box for a missing argument: $box"
 probe closebox
 probe wait || fail "no form appeared after a missing argument"
-expect "files after a missing argument" "digits.txt locked.txt $katakana" \
+expect "files after a missing argument" "CON digits.txt locked.txt $katakana" \
     "$(probe files | tr '\n' ' ' | sed 's/ $//')"
 probe close
 finish 0
