@@ -3,6 +3,9 @@
 // After windows.h, whose types it uses.
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -10,13 +13,16 @@
 
 #include "cli/output_win32.h"
 #include "cli/report_command.h"
+#include "cli/wildcards.h"
+#include "platform/os/error.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/walk.h"
 
 namespace {
 
 // The arguments after the program's name, from the UTF-16 command line,
-// as UTF-8.
-std::vector<std::string> Arguments() {
+// as UTF-8, as the system splits them.
+std::vector<std::string> SystemArguments() {
     int count = 0;
     wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> args;
@@ -25,6 +31,33 @@ std::vector<std::string> Arguments() {
     }
     ::LocalFree(wide);
     return args;
+}
+
+// The names in `folder`, none when it cannot be read.
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    try {
+        for (const Platform::WalkEntry& entry : Platform::ListWalkEntries(folder)) {
+            names.push_back(entry.name);
+        }
+    } catch (const Platform::PlatformError&) {
+        names.clear();
+    }
+    return names;
+}
+
+// The arguments with their unquoted wildcards expanded (wildcards.h). Only
+// the raw command line tells what was quoted; should its split ever differ
+// from the system's, the system's arguments are taken as they are.
+std::vector<std::string> Arguments() {
+    const std::vector<std::string> args = SystemArguments();
+    const std::vector<Cli::CommandLineArgument> split =
+        Cli::SplitCommandLine(Platform::Utf8Text(::GetCommandLineW()));
+    const bool same = std::equal(args.begin(), args.end(), split.begin(), split.end(),
+                                 [](const std::string& arg, const Cli::CommandLineArgument& own) {
+                                     return arg == own.text;
+                                 });
+    return same ? Cli::ExpandWildcards(split, NamesIn) : args;
 }
 
 // Standard error as a stream for the messages; a message that cannot be

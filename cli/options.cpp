@@ -1,12 +1,16 @@
 #include "cli/options.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "cli/escape.h"
+#include "cli/system_help.h"
 
 namespace Cli {
 namespace {
 
+// The parts that differ between systems (system_help.h) stand at their
+// %MARK%s.
 constexpr std::string_view kUsage =
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing] LIST...\n"
@@ -21,8 +25,7 @@ constexpr std::string_view kUsage =
     "                    (a name holding a newline, or starting with ';', cannot be\n"
     "                    written in it and is an error for that file; - is refused)\n"
     "  -r, --recursive   report the files in each directory FILE and below, by name\n"
-    "                    in byte order, hidden ones included; links to directories,\n"
-    "                    FIFOs, sockets and devices found there are passed over\n"
+    "%WALK%"
     "  --files-from FILE\n"
     "                    report the files named in FILE too, one a line (- for\n"
     "                    standard input; a name - there is a file)\n"
@@ -31,8 +34,7 @@ constexpr std::string_view kUsage =
     "                    or tab, CRC32, with ';' comments; the first line naming a\n"
     "                    file decides which) and print PATH: OK or PATH: FAILED\n"
     "                    (what differed); a relative PATH is taken from the LIST's\n"
-    "                    directory (from the current directory when the LIST is -,\n"
-    "                    a FIFO, /dev/stdin, /dev/fd/N or /proc/self/fd/N)\n"
+    "%LISTS%"
     "  --quiet           with --check, print only the files that failed\n"
     "  --ignore-missing  with --check, pass over listed files that do not exist\n"
     "  -j, --jobs N      with --brief, --sfv or --check, read N files at once (a\n"
@@ -60,11 +62,7 @@ constexpr std::string_view kUsage =
     "  --version         show the version and exit\n"
     "  --                treat every later argument as a FILE or LIST\n"
     "\n"
-    "A name holding a backslash, newline or carriage return is printed with \\\\, \\n\n"
-    "and \\r in their place, on a line that starts with a backslash. On a terminal,\n"
-    "and in messages (there without the leading backslash), other control\n"
-    "characters and bytes that are not UTF-8 are escaped too (\\t, \\x1B, \\xFF,\n"
-    "\\u202E).\n"
+    "%NAMES%"
     "\n"
     "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
     "failed or could not be read, a directory could not be walked, no listed file\n"
@@ -268,7 +266,17 @@ Options ParseArguments(const std::vector<std::string>& args) {
 }
 
 std::string_view UsageText() {
-    return kUsage;
+    static const std::string text = [] {
+        std::string usage(kUsage);
+        for (const auto& [mark, part] : {std::pair{"%WALK%", SystemHelp::kWalk},
+                                         std::pair{"%LISTS%", SystemHelp::kListsFromHere},
+                                         std::pair{"%NAMES%", SystemHelp::kNames}}) {
+            const std::size_t at = usage.find(mark);
+            usage.replace(at, std::string_view(mark).size(), part);
+        }
+        return usage;
+    }();
+    return text;
 }
 
 }  // namespace Cli

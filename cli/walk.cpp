@@ -54,7 +54,7 @@ std::optional<Found> FileWalk::Next() {
 
 std::optional<Found> FileWalk::Add(const std::string& name) {
     if (options_.recursive && Platform::KindOfPath(name) == Platform::PathKind::kDirectory) {
-        return Enter(name);
+        return Enter(Platform::WithSystemSeparators(name));
     }
     return Found{MeasureTarget{name, name}, {}, {}};
 }

@@ -82,20 +82,31 @@ int IndentSpaces(int depth, int deepest) {
 }
 
 std::string ErrorHeadline(std::string_view operation) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 6> kObjects{{
+    // What each operation the platform names was doing; a new one needs its
+    // line here (a test reads every name the platform code throws).
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kObjects{{
         {"open", "open the file"},
         {"read", "read the file"},
+        {"size of", "find the file's size"},
         {"list", "list the directory's entries"},
         {"enter", "enter the directory"},
         {"examine", "examine the directory entry"},
         {"find", "find the directory the program was started in"},
+        {"run the event", "run the event"},
+        {"allocate memory", "allocate memory"},
+        {"create a control", "create a control"},
+        {"create the window", "create the window"},
+        {"register the window class", "register the window class"},
+        {"show the report", "show the report"},
+        {"copy the report", "copy the report"},
+        {"read the clipboard", "read the clipboard"},
     }};
     for (const auto& [name, object] : kObjects) {
         if (operation == name) {
             return "Could not " + std::string(object) + ".";
         }
     }
-    return "Could not " + std::string(operation) + ".";
+    return "Something failed (" + std::string(operation) + ").";
 }
 
 }  // namespace Window

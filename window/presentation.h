@@ -34,7 +34,8 @@ MiddleElision MiddleElided(std::string_view line, std::size_t keepFrom, const Fi
 int IndentSpaces(int depth, int deepest);
 
 // The first line of an error message, from the operation that failed as the
-// platform names it ("open", "list" ...): "Could not open the file."
+// platform names it ("open", "list" ...): "Could not open the file."; for
+// a name it does not know, "Something failed (name)."
 std::string ErrorHeadline(std::string_view operation);
 
 }  // namespace Window

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -55,10 +59,44 @@ TEST(IndentSpacesTest, ShallowLevelsStepEvenlyAndDeepOnesStayWithinAFixedWidth) 
     EXPECT_LE(Window::IndentSpaces(99, 100), Window::IndentSpaces(100, 100));
 }
 
-TEST(ErrorHeadlineTest, SaysWhatCouldNotBeDoneToWhat) {
+// The operation names the platform's and the window's sources throw (a
+// PlatformError, WindowsError or SystemError made with a literal name, or an
+// error entry returned as {"name", "", ...}), read from the sources.
+std::set<std::string> ThrownOperations() {
+    const std::regex thrown(R"re((?:PlatformError|WindowsError|SystemError)\(\s*"([^"]*)")re");
+    const std::regex entry(R"re(return \{"([^"]+)", "")re");
+    std::set<std::string> names;
+    for (const char* directory : {"/platform", "/window"}) {
+        for (const auto& file : std::filesystem::recursive_directory_iterator(
+                 std::string(TALLIX_SOURCE_DIR) + directory)) {
+            const std::string path = file.path().string();
+            if (path.ends_with("_test.cpp") || !(path.ends_with(".cpp") || path.ends_with(".h"))) {
+                continue;
+            }
+            std::ifstream in(file.path());
+            const std::string text{std::istreambuf_iterator<char>(in), {}};
+            for (const std::regex* pattern : {&thrown, &entry}) {
+                for (std::sregex_iterator at(text.begin(), text.end(), *pattern), end; at != end;
+                     ++at) {
+                    names.insert((*at)[1]);
+                }
+            }
+        }
+    }
+    return names;
+}
+
+TEST(ErrorHeadlineTest, EveryOperationThePlatformThrowsSaysWhatCouldNotBeDone) {
+    const std::set<std::string> operations = ThrownOperations();
+    ASSERT_TRUE(operations.contains("open") && operations.contains("run the event"))
+        << "the platform's sources were not found";
+    for (const std::string& operation : operations) {
+        EXPECT_TRUE(Window::ErrorHeadline(operation).starts_with("Could not ")) << operation;
+    }
     EXPECT_EQ(Window::ErrorHeadline("list"), "Could not list the directory's entries.");
-    EXPECT_EQ(Window::ErrorHeadline("open"), "Could not open the file.");
+    EXPECT_EQ(Window::ErrorHeadline("size of"), "Could not find the file's size.");
     EXPECT_EQ(Window::ErrorHeadline("run the event"), "Could not run the event.");
+    EXPECT_EQ(Window::ErrorHeadline("new"), "Something failed (new).");
 }
 
 TEST(CompareChecksumTest, ReadsTheChecksumsOfAReportWhateverItsPath) {

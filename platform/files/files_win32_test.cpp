@@ -1,6 +1,7 @@
 // The Windows file services: the whole-file read in requests, errors with
-// the system's message, the lookup by attributes, standard input as a pipe
-// and the memory figures.
+// the system's message, the lookup by attributes, names and paths the
+// system's clean-up would change, standard input as a pipe and the memory
+// figures.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,8 +15,11 @@
 
 #include "platform/files/files.h"
 #include "platform/files/memory_check.h"
+#include "platform/files/stream_read.h"
+#include "platform/os/directory.h"
 #include "platform/os/error.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/walk.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -76,7 +80,70 @@ TEST_F(FilesWin32Test, ErrorsNameWhatFailedThePathAndTheSystemsReason) {
     EXPECT_EQ(error.path(), missing);
     EXPECT_EQ(error.reason(), Platform::SystemMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(dir_); }).reason(), "Is a directory");
-    EXPECT_EQ(ErrorOf([] { Platform::ReadWholeFile("NUL", 1); }).reason(), "not a regular file");
+    EXPECT_EQ(ErrorOf([] { Platform::ReadWholeFile("\\\\.\\NUL", 1); }).reason(),
+              "not a regular file");
+}
+
+// Names the system's own clean-up of a path would trim or take for a device
+// are listed, walked, looked up and read as the files they are.
+TEST_F(FilesWin32Test, NamesEndingInADotOrSpaceAndDeviceNamesAreFiles) {
+    const std::vector<std::string> names{"AUX", "CON", "a.", "b ", "con.txt", "nul.txt"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        Create(names[i], std::string(i + 1, 'x'));
+    }
+    const std::string dot = dir_ + "\\dot.";
+    ASSERT_TRUE(::CreateDirectoryW(Platform::SystemPath(dot).c_str(), nullptr));
+    Create("dot.\\in.txt", "123456789");
+    EXPECT_EQ(Platform::ListOrdinaryFiles(dir_), names);
+    EXPECT_EQ(Platform::ListSubdirectories(dir_), std::vector<std::string>{"dot."});
+    EXPECT_EQ(Platform::NormalDirectoryPath(dot), dot);
+    EXPECT_EQ(Platform::KindOfPath(dot), Platform::PathKind::kDirectory);
+    ASSERT_EQ(Platform::ListWalkEntries(dot).size(), 1u);
+    EXPECT_EQ(Platform::ListWalkEntries(dot)[0].name, "in.txt");
+    EXPECT_EQ(Text(Platform::ReadFileContent(dot + "\\in.txt")), "123456789");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string path = dir_ + "\\" + names[i];
+        EXPECT_EQ(Platform::FindOrdinaryFile(path), names[i]);
+        EXPECT_EQ(Text(Platform::ReadFileContent(path)), std::string(i + 1, 'x')) << names[i];
+        EXPECT_EQ(Platform::FileReader::Open(path).length(), static_cast<std::int64_t>(i + 1));
+        ::DeleteFileW(Platform::SystemPath(path).c_str());  // beyond the fixture's clean-up
+    }
+    ::DeleteFileW(Platform::SystemPath(dot + "\\in.txt").c_str());
+    ::RemoveDirectoryW(Platform::SystemPath(dot).c_str());
+}
+
+// A relative path is made full before the system sees it, so one whose full
+// path passes MAX_PATH reads, though the path as given is short.
+TEST_F(FilesWin32Test, ARelativePathWhoseFullPathPassesMaxPathReads) {
+    const std::string name(60, 'd');
+    std::string relative;
+    while (dir_.size() + relative.size() <= MAX_PATH) {
+        relative += (relative.empty() ? "" : "\\") + name;
+        ASSERT_TRUE(
+            ::CreateDirectoryW(Platform::SystemPath(dir_ + "\\" + relative).c_str(), nullptr));
+    }
+    Create(relative + "\\a.txt", "123456789");
+    std::wstring previous(MAX_PATH, L'\0');
+    previous.resize(::GetCurrentDirectoryW(MAX_PATH, previous.data()));
+    ASSERT_TRUE(::SetCurrentDirectoryW(Platform::SystemPath(dir_).c_str()));
+    const std::string path = relative + "\\a.txt";
+    EXPECT_EQ(Platform::QueryFileLength(path), 9);
+    EXPECT_EQ(Text(Platform::ReadFileContent(path)), "123456789");
+    EXPECT_EQ(Platform::ListOrdinaryFiles(relative), std::vector<std::string>{"a.txt"});
+    ::SetCurrentDirectoryW(previous.c_str());
+}
+
+// The streamed read opens an empty file too: one held open without sharing
+// is an error, while the whole-file read, which never opens an empty file,
+// reports it.
+TEST_F(FilesWin32Test, OnlyTheStreamedReadOpensAnEmptyFile) {
+    const std::string path = Create("empty", "");
+    const HANDLE held = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ErrorOf([&] { Platform::FileReader::Open(path); }).operation(), "open");
+    EXPECT_EQ(Platform::ReadFileContent(path).size(), 0u);
+    ::CloseHandle(held);
 }
 
 TEST_F(FilesWin32Test, LookupFindsOnlyOrdinaryFiles) {

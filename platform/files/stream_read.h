@@ -18,11 +18,11 @@ namespace Platform {
 class FileReader {
   public:
     // The regular file at `path`, as ReadFileContent takes it: anything but
-    // a regular file is refused before it is opened, an empty file on an
-    // ordinary file system is never opened, and a file on a kernel pseudo
-    // file system is read to its end, up to kPseudoFileCap. Throws
-    // PlatformError with ReadFileContent's reasons (never for memory:
-    // nothing is held whole).
+    // a regular file is refused before it is opened, and a file on a kernel
+    // pseudo file system is read to its end, up to kPseudoFileCap. Unlike
+    // ReadFileContent it opens an empty file too, so a file that cannot be
+    // opened is an error whatever its size. Throws PlatformError with
+    // ReadFileContent's reasons (never for memory: nothing is held whole).
     static FileReader Open(const std::string& path);
 
     // The file at `path` read to its end as text such as a list is: a

@@ -33,9 +33,6 @@ FileReader FileReader::Open(const std::string& path) {
         FileDescriptor file = OpenRegularFileForReading(path, opened);
         return FileReader(file.release(), true, path, -1, false);
     }
-    if (info.st_size == 0) {
-        return FileReader(kNoHandle, false, path, 0, false);  // never opened
-    }
     FileDescriptor file = OpenRegularFileForReading(path, opened);
     // st_blocks counts 512-byte units whatever the block size.
     const bool sparse = opened.st_blocks * 512 < info.st_size;

@@ -25,9 +25,6 @@ HANDLE Handle(std::intptr_t handle) {
 
 FileReader FileReader::Open(const std::string& path) {
     const std::int64_t length = QueryFileLength(path);
-    if (length == 0) {
-        return FileReader(kNoHandle, false, path, 0, false);  // never opened
-    }
     FileHandle file = OpenForReading(path);
     RequireDiskFile(file.get(), path);
     return FileReader(reinterpret_cast<std::intptr_t>(file.release()), true, path, length, false);

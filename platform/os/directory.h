@@ -36,9 +36,13 @@ std::string CurrentDirectory();
 // `path` made absolute against the current directory, with "." and ".."
 // resolved lexically, repeated separators folded and no trailing separator
 // except for the root. On Windows "/" counts as a separator too and is
-// written "\\", and a drive alone ("C:", as the drive list names it)
-// gives its root ("C:\\").
+// written "\\", a drive alone ("C:", as the drive list names it) gives
+// its root ("C:\\"), and a name ending in a dot or space stays as it is.
 std::string NormalDirectoryPath(const std::string& path);
+
+// `path` with each separator written as this system writes it: on Windows
+// "/" becomes "\\"; on POSIX `path` as it is.
+std::string WithSystemSeparators(std::string path);
 
 // The ancestors of an absolute normal path from the root down, ending with
 // the path itself: "/home/a" gives "/", "/home", "/home/a"; on Windows

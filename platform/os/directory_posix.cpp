@@ -142,6 +142,10 @@ std::vector<std::string> PathAndAncestors(const std::string& path) {
     return chain;
 }
 
+std::string WithSystemSeparators(std::string path) {
+    return path;
+}
+
 bool IsAbsolutePath(std::string_view path) {
     return path.starts_with('/');
 }

@@ -8,6 +8,7 @@
 #include "platform/os/error.h"
 #include "platform/os/find_win32.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/windows_path.h"
 
 namespace Platform {
 
@@ -28,31 +29,6 @@ bool IsDriveLetter(char c) {
 // "C:" alone, as the drive list names a drive.
 bool IsBareDrive(const std::string& path) {
     return path.size() == 2 && IsDriveLetter(path[0]) && path[1] == ':';
-}
-
-// The length of the root of an absolute path: 3 for "C:\", the whole of
-// "\\server\share\" for a network path, with or without the "\\?\" prefix.
-std::size_t RootLength(const std::string& path) {
-    std::size_t start = 0;
-    if (path.starts_with("\\\\?\\UNC\\")) {
-        start = 8;
-    } else if (path.starts_with("\\\\?\\")) {
-        start = 4;
-    } else if (path.starts_with("\\\\")) {
-        start = 2;
-    } else {
-        return path.size() >= 3 && path[1] == ':' ? 3 : 0;
-    }
-    if (start == 4) {
-        return path.size() >= 7 && path[5] == ':' ? 7 : path.size();
-    }
-    // server and share: the root ends after the share's name.
-    const std::size_t server = path.find('\\', start);
-    if (server == std::string::npos) {
-        return path.size();
-    }
-    const std::size_t share = path.find('\\', server + 1);
-    return share == std::string::npos ? path.size() : share + 1;
 }
 
 bool Wants(const WIN32_FIND_DATAW& entry, Wanted wanted) {
@@ -107,25 +83,11 @@ std::string NormalDirectoryPath(const std::string& path) {
     if (IsBareDrive(path)) {
         return path + kPathSeparator;  // a drive chosen in the drive list lands at its root
     }
-    const std::wstring wide = WideText(path);
-    const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(needed, L'\0');
-    const DWORD length =
-        needed == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        throw WindowsError("find", path, ::GetLastError());
-    }
-    full.resize(length);
-    std::string normal = Utf8Text(full);
-    const std::size_t root = RootLength(normal);
-    while (normal.size() > std::max<std::size_t>(root, 1) && IsSeparator(normal.back())) {
-        normal.pop_back();
-    }
-    return normal;
+    return FullWindowsPath(path.empty() ? "." : path, CurrentDirectoryOn);
 }
 
 std::vector<std::string> PathAndAncestors(const std::string& path) {
-    const std::size_t root = RootLength(path);
+    const std::size_t root = WindowsRootLength(path);
     std::vector<std::string> chain{path.substr(0, root)};
     for (std::size_t at = path.find('\\', root); at != std::string::npos;
          at = path.find('\\', at + 1)) {
@@ -135,6 +97,11 @@ std::vector<std::string> PathAndAncestors(const std::string& path) {
         chain.push_back(path);
     }
     return chain;
+}
+
+std::string WithSystemSeparators(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 bool IsAbsolutePath(std::string_view path) {
@@ -151,7 +118,7 @@ std::string DirectoryPrefix(const std::string& path) {
 }
 
 std::string LastName(const std::string& path) {
-    const std::size_t root = RootLength(path);
+    const std::size_t root = WindowsRootLength(path);
     const std::size_t separator = path.find_last_of("\\/");
     if (path.size() <= root || separator == std::string::npos) {
         return path;

@@ -14,6 +14,7 @@
 #include "platform/os/directory.h"
 #include "platform/os/drives.h"
 #include "platform/os/error.h"
+#include "platform/os/find_win32.h"
 #include "platform/os/text_win32.h"
 #include "platform/os/walk.h"
 #include "tests/support/temp_dir_test.h"
@@ -137,6 +138,22 @@ TEST_F(DirectoryWin32Test, TheWalkListsEveryEntryWithItsKind) {
     EXPECT_EQ(Platform::KindOfPath(dir_ + "\\a-sub"), Platform::PathKind::kDirectory);
     EXPECT_EQ(Platform::KindOfPath(dir_ + "\\C.txt"), Platform::PathKind::kOther);
     EXPECT_EQ(Platform::KindOfPath(dir_ + "\\missing\\x"), Platform::PathKind::kMissing);
+}
+
+// Only links (name surrogates) are passed over; a cloud file's placeholder
+// folder or a deduplicated one is walked like any other.
+TEST(WalkWin32Test, OnlyLinksToDirectoriesArePassedOver) {
+    using Kind = Platform::WalkEntry::Kind;
+    constexpr DWORD kReparseDirectory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_SYMLINK), Kind::kPassedOver);
+    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_MOUNT_POINT),
+              Kind::kPassedOver);
+    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_CLOUD_6), Kind::kDirectory);
+    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_DEDUP), Kind::kDirectory);
+    EXPECT_EQ(Platform::WalkKindOf(FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_SYMLINK),
+              Kind::kDirectory);  // the tag means nothing without the attribute
+    EXPECT_EQ(Platform::WalkKindOf(FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK),
+              Kind::kFile);
 }
 
 TEST_F(DirectoryWin32Test, ErrorsCarryTheSystemsMessageAndThePath) {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/os/walk.h"
+
 namespace Platform {
 
 // Calls `visit` with each entry of the directory `path` but "." and "..",
@@ -15,5 +17,10 @@ namespace Platform {
 // root with nothing in it has no entries.
 void ForEachDirectoryEntry(const std::string& path,
                            const std::function<void(const WIN32_FIND_DATAW&)>& visit);
+
+// How the walk takes an entry with `attributes` and, for a reparse point,
+// `reparseTag`: a directory reached through a link (a name surrogate:
+// symbolic link, junction) is passed over; any other directory is walked.
+WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag);
 
 }  // namespace Platform

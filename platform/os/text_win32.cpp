@@ -3,7 +3,9 @@
 #include <string>
 
 #include "platform/os/decimal_text.h"
+#include "platform/os/directory.h"
 #include "platform/os/text.h"
+#include "platform/os/windows_path.h"
 
 namespace Platform {
 
@@ -72,10 +74,6 @@ bool IsLowSurrogate(unsigned long unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 }  // namespace
 
 std::wstring WideText(std::string_view text) {
@@ -116,25 +114,27 @@ std::string Utf8Text(std::wstring_view text) {
     return utf8;
 }
 
-std::wstring SystemPath(const std::string& path) {
-    constexpr std::size_t kShortPathLimit = 248;
-    std::wstring wide = WideText(path);
-    if (wide.size() < kShortPathLimit || StartsWith(wide, L"\\\\?\\")) {
-        return wide;
+std::string CurrentDirectoryOn(std::string_view drive) {
+    if (drive.empty()) {
+        return CurrentDirectory();
     }
-    // The prefix turns off the system's own clean-up of the path, so the
-    // path is made absolute, with "/", "." and ".." resolved, first.
+    // The system keeps a current directory for each drive; "D:" alone asks
+    // for it, and has no name the system's clean-up could change.
+    const std::wstring wide = WideText(drive);
     const DWORD needed = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return wide;  // the call that uses it reports the error
-    }
     std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    full.resize(length);
-    if (StartsWith(full, L"\\\\")) {
-        return L"\\\\?\\UNC\\" + full.substr(2);
+    const DWORD length =
+        needed == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) {
+        throw WindowsError("find", "the current directory", ::GetLastError());
     }
-    return L"\\\\?\\" + full;
+    full.resize(length);
+    return Utf8Text(full);
+}
+
+std::wstring SystemPath(const std::string& path) {
+    WideText(path);  // an invalid name is refused as given, before it is made full
+    return WideText(ExtendedWindowsPath(FullWindowsPath(path, CurrentDirectoryOn)));
 }
 
 std::string SystemMessage(DWORD code) {
@@ -155,6 +155,12 @@ std::string SystemMessage(DWORD code) {
 }
 
 PlatformError WindowsError(std::string operation, std::string path, DWORD code) {
+    // No name holds a wildcard: such a path is a pattern that matched
+    // nothing, not a name spelt wrong.
+    const std::string name = LastName(path);
+    if (code == ERROR_INVALID_NAME && name.find_first_of("*?") != std::string::npos) {
+        return PlatformError(std::move(operation), std::move(path), "No file matches the pattern");
+    }
     return PlatformError(std::move(operation), std::move(path), SystemMessage(code));
 }
 

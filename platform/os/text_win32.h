@@ -23,18 +23,27 @@ std::wstring WideText(std::string_view text);
 // UTF-8 text (WTF-8 for lone surrogate halves) for UTF-16 `text`.
 std::string Utf8Text(std::wstring_view text);
 
-// `path` as the ...W file calls take it. From 248 characters up (the limit
-// of a directory's name with room for an 8.3 file name) the path is made
-// absolute and given the "\\?\" prefix ("\\?\UNC\" for a network path),
-// which lifts the MAX_PATH limit to 32767 characters; shorter paths keep
-// their form, relative ones included.
+// `path` as the ...W file calls take it: made full by FullWindowsPath
+// (windows_path.h), every name kept as written, and given the "\\?\"
+// prefix ("\\?\UNC\" for a network path), which reaches names ending in a
+// dot or space and device names ("a.", "CON", "nul.txt") as the files they
+// are, and lifts the MAX_PATH limit to 32767 characters. Only the system
+// sees this form: messages name `path` as given. Throws PlatformError when
+// `path` is not valid UTF-8, or for a relative path when the current
+// directory is gone.
 std::wstring SystemPath(const std::string& path);
+
+// The current directory: the process's for "", the one the system keeps
+// for the drive "D:" otherwise. Throws PlatformError("find").
+std::string CurrentDirectoryOn(std::string_view drive);
 
 // The system's message for the error `code` (GetLastError), without its
 // trailing line break and full stop; the number when there is none.
 std::string SystemMessage(DWORD code);
 
-// A PlatformError for `operation` on `path` with the system's message.
+// A PlatformError for `operation` on `path` with the system's message; for
+// an invalid name holding a wildcard ('*', '?'), "No file matches the
+// pattern".
 PlatformError WindowsError(std::string operation, std::string path, DWORD code);
 
 }  // namespace Platform

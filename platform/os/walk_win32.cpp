@@ -1,6 +1,8 @@
-// The walk on Windows. A directory reached through a reparse point (a
-// symbolic link or junction) is passed over, as links to directories are
-// on POSIX, so no walk loops or leaves its tree.
+// The walk on Windows. A directory reached through a link (a symbolic link
+// or junction: a name-surrogate reparse point) is passed over, as links to
+// directories are on POSIX, so no walk loops or leaves its tree. Other
+// reparse points (a cloud file's placeholder folder, a deduplicated
+// volume's) are directories like any other.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,6 +13,15 @@
 #include "platform/os/walk.h"
 
 namespace Platform {
+
+WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag) {
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return WalkEntry::Kind::kFile;
+    }
+    const bool link =
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(reparseTag);
+    return link ? WalkEntry::Kind::kPassedOver : WalkEntry::Kind::kDirectory;
+}
 
 PathKind KindOfPath(const std::string& path) {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
@@ -32,13 +43,9 @@ PathKind KindOfPath(const std::string& path) {
 std::vector<WalkEntry> ListWalkEntries(const std::string& path) {
     std::vector<WalkEntry> entries;
     ForEachDirectoryEntry(path, [&entries](const WIN32_FIND_DATAW& entry) {
-        const DWORD attributes = entry.dwFileAttributes;
-        WalkEntry::Kind kind = WalkEntry::Kind::kFile;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? WalkEntry::Kind::kPassedOver
-                                                                    : WalkEntry::Kind::kDirectory;
-        }
-        entries.push_back({Utf8Text(entry.cFileName), kind});
+        // The listing gives a reparse point's tag in dwReserved0.
+        entries.push_back(
+            {Utf8Text(entry.cFileName), WalkKindOf(entry.dwFileAttributes, entry.dwReserved0)});
     });
     std::sort(entries.begin(), entries.end(),
               [](const WalkEntry& a, const WalkEntry& b) { return a.name < b.name; });

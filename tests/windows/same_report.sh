@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Runs tallix-report.exe under Wine and the Linux tallix-report on the same
-# tree of files (odd names, empty, 1 byte, 5 MB, katakana) and fails unless
+# tree of files (odd names, names Windows' path clean-up would change, empty,
+# 1 byte, 5 MB, katakana) and fails unless
 #   - the --brief lines are the same bytes,
 #   - the full reports are the same bytes once the Linux build's line ends
 #     are made CR LF and the timings are set to 0: the katakana in UTF-8 and
-#     CR LF between the lines, and
+#     CR LF between the lines,
+#   - the --brief lines of the walked tree (-r) and of unquoted wildcards
+#     from cmd are the same but for the separator, "\" alone on Windows, and
 #   - --crc16-family, --identify, --appended and --range give the same
 #     output and exit status.
 # Usage: same_report.sh LINUX_TALLIX_REPORT WINDOWS_TALLIX_REPORT_EXE
@@ -24,8 +27,13 @@ printf 'x' >テスト.txt
 printf 'y' >'name with  spaces.txt'
 printf 'z' >"semi;colon,comma'quote&amp.txt"
 printf 'w' >'résumé ユニコード.txt'
+mkdir -p odd/dot. odd/sub
+for name in a. 'b ' CON con.txt nul.txt AUX dot./in.txt sub/s.txt sub/t.bin; do
+    printf '%s' "$name" >"odd/$name"
+done
 files=(empty one-zero-byte digits.txt five-mb.bin テスト.txt 'name with  spaces.txt'
-    "semi;colon,comma'quote&amp.txt" 'résumé ユニコード.txt')
+    "semi;colon,comma'quote&amp.txt" 'résumé ユニコード.txt' odd/a. 'odd/b ' odd/CON
+    odd/con.txt odd/nul.txt)
 
 zero_timings() { sed -E 's/ - [0-9]+ms/ - 0ms/g'; }
 
@@ -36,6 +44,20 @@ cmp linux.brief windows.brief
 "$linux" "${files[@]}" | zero_timings | sed 's/$/\r/' >linux.report
 WINEDEBUG=-all wine "$windows" "${files[@]}" | zero_timings >windows.report
 cmp linux.report windows.report
+
+# The walk and the wildcards: one separator each, "\" on Windows.
+"$linux" --brief -r odd/ >linux.walk
+WINEDEBUG=-all wine "$windows" --brief -r odd/ >windows.walk
+if grep -q / windows.walk; then
+    echo "tallix-report.exe -r wrote a '/':" && cat windows.walk && exit 1
+fi
+tr '\\' / <windows.walk | cmp linux.walk -
+# A quoted pattern stays as it is, and names no file.
+"$linux" --brief odd/*.txt odd/sub/* 'odd/*.txt' >linux.glob 2>/dev/null || true
+printf '@"%s" --brief odd\\*.txt odd/sub/* "odd\\*.txt"\r\n' "$(winepath -w "$windows")" >glob.bat
+WINEDEBUG=-all wine cmd /c glob.bat >windows.glob 2>windows.glob-err || true
+tr '\\' / <windows.glob | cmp linux.glob -
+grep -qF 'odd\*.txt: ' windows.glob-err
 
 # The CRC-16 family's modes and --range: the same output and status.
 for mode in --crc16-family '--brief --range 1:-1' '--identify 6F91' '--appended le'; do

@@ -56,6 +56,7 @@ katakana='カタカナ.txt'
 printf 123456789 >"$work/digits.txt"
 printf 123456789 >"$work/$katakana"
 printf 'locked' >"$work/locked.txt"
+printf 123456789 >"$work/CON"  # a device name as a file's
 mkdir "$work/sub"
 
 (cd "$work" && exec wine "$tallix") &
@@ -71,7 +72,7 @@ expect "first focus" Drive1 "$(probe focus)"
 expect "drive" "Z:" "$(probe drive | cut -c1-2)"
 expect "current directory's row" "$(basename "$work")" "$(probe dirs | tail -n 2 | head -n 1 | sed 's/^ *//')"
 expect "subdirectory row" "sub" "$(probe dirs | tail -n 1 | sed 's/^ *//')"
-expect "files" "digits.txt locked.txt $katakana" "$(probe files | tr '\n' ' ' | sed 's/ $//')"
+expect "files" "CON digits.txt locked.txt $katakana" "$(probe files | tr '\n' ' ' | sed 's/ $//')"
 
 for next in Dir1 File1 Drive1; do
     xdotool key Tab
@@ -87,6 +88,9 @@ expect "CRC-32 line" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
 expect "CRC-16 line" "CRC16 - 6F91" "$(sed -n 3p <<<"$report")"
 grep -Eq '^ファイルオープン - [0-9]+ms , CRC32 - [0-9]+ms , CRC16 - [0-9]+ms$' <<<"$(sed -n 4p <<<"$report")" ||
     fail "timing line: $(sed -n 4p <<<"$report")"
+
+click_file CON
+expect "device name as a file" "CON(9バイト)" "$(probe label | sed -n 1p | sed 's/.*\\//')"
 
 click_file "$katakana"
 report=$(probe label)
@@ -202,7 +206,7 @@ done
 grep -q "missing.txt" <<<"$box" || fail "box for a missing argument: $box"
 probe closebox
 probe wait || fail "no form appeared after a missing argument"
-expect "files after a missing argument" "digits.txt locked.txt $katakana" \
+expect "files after a missing argument" "CON digits.txt locked.txt $katakana" \
     "$(probe files | tr '\n' ' ' | sed 's/ $//')"
 probe close
 finish 0

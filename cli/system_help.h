@@ -1,0 +1,16 @@
+// The parts of tallix-report's --help that describe the system it runs on
+// (system_help_posix.cpp, system_help_win32.cpp); options.cpp puts them in
+// their places.
+#pragma once
+
+namespace Cli::SystemHelp {
+
+// The end of --recursive's description: how walked names are written and
+// what the walk passes over.
+extern const char kWalk[];
+// When --check takes a LIST's relative paths from the current directory.
+extern const char kListsFromHere[];
+// How names are written, and on Windows how wildcards are taken.
+extern const char kNames[];
+
+}  // namespace Cli::SystemHelp

@@ -1,0 +1,22 @@
+#include "cli/system_help.h"
+
+namespace Cli::SystemHelp {
+
+const char kWalk[] =
+    "                    in byte order, hidden ones included, \\ between names;\n"
+    "                    links and junctions to directories found there are\n"
+    "                    passed over\n";
+
+const char kListsFromHere[] =
+    "                    directory (from the current directory when the LIST is -\n"
+    "                    or a pipe)\n";
+
+const char kNames[] =
+    "A FILE or LIST holding * or ? outside quotes stands for the names in its\n"
+    "folder that match it, in byte order; one that matches nothing is an error.\n"
+    "\n"
+    "On a terminal, and in messages, a name holding a character a terminal would\n"
+    "act on (\\u202E, \\u009B) or half a surrogate pair (\\xED\\xA0\\x80) is printed\n"
+    "with escapes, every backslash doubled, on a line that starts with a backslash.\n";
+
+}  // namespace Cli::SystemHelp
