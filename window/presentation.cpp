@@ -109,4 +109,31 @@ std::string ErrorHeadline(std::string_view operation) {
     return "Something failed (" + std::string(operation) + ").";
 }
 
+std::string ShownEscapeFor(char32_t c) {
+    switch (c) {
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        default:
+            break;
+    }
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    const bool separator = c == 0x2028 || c == 0x2029;
+    const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+                           c == 0x200E || c == 0x200F || c == 0x061C;
+    if (!control && !separator && !direction) {
+        return {};
+    }
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    const int digits = c <= 0x7F ? 2 : 4;
+    std::string escape = digits == 2 ? "\\x" : "\\u";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+        escape += kDigits[(c >> shift) & 0xF];
+    }
+    return escape;
+}
+
 }  // namespace Window

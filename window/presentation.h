@@ -38,4 +38,10 @@ int IndentSpaces(int depth, int deepest);
 // a name it does not know, "Something failed (name)."
 std::string ErrorHeadline(std::string_view operation);
 
+// How a list or the label shows the character `c` (a UTF-16 unit or a code
+// point) when it would break or move the line it is in: "\n", "\r", "\t",
+// "\x1B" for the other controls and DEL, "\u202E" for C1 controls, line
+// separators and direction marks; empty for any other character.
+std::string ShownEscapeFor(char32_t c);
+
 }  // namespace Window

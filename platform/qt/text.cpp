@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/os/directory.h"
+#include "window/presentation.h"
 
 namespace Platform {
 namespace {
@@ -16,33 +17,6 @@ namespace {
 // The first line of the label takes at most this many lines of its
 // tooltip.
 constexpr qsizetype kToolTipLines = 20;
-
-// The escape for a character that would move or break the text it is in,
-// or an empty text for any other character.
-QString EscapeFor(char32_t c) {
-    switch (c) {
-        case '\n':
-            return QStringLiteral("\\n");
-        case '\r':
-            return QStringLiteral("\\r");
-        case '\t':
-            return QStringLiteral("\\t");
-        default:
-            break;
-    }
-    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-    const bool separator = c == 0x2028 || c == 0x2029;
-    const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
-                           c == 0x200E || c == 0x200F || c == 0x061C;
-    if (!control && !separator && !direction) {
-        return {};
-    }
-    const int digits = c <= 0x7F ? 2 : 4;
-    return (digits == 2 ? QStringLiteral("\\x") : QStringLiteral("\\u")) +
-           QString::number(static_cast<uint>(c), 16)
-               .rightJustified(digits, QLatin1Char('0'))
-               .toUpper();
-}
 
 }  // namespace
 
@@ -55,11 +29,11 @@ QString VisibleText(const QString& text) {
     QString shown;
     shown.reserve(text.size());
     for (const QChar c : text) {
-        const QString escape = EscapeFor(c.unicode());
-        if (escape.isEmpty()) {
+        const std::string escape = Window::ShownEscapeFor(c.unicode());
+        if (escape.empty()) {
             shown += c;
         } else {
-            shown += escape;
+            shown += QLatin1String(escape.data(), static_cast<qsizetype>(escape.size()));
         }
     }
     return shown;

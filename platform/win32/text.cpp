@@ -1,40 +1,8 @@
 #include "platform/win32/text.h"
 
-#include <cwchar>
+#include "window/presentation.h"
 
 namespace Platform {
-namespace {
-
-// The escape for a character that would move or break the text it is in,
-// or an empty text for any other character.
-std::wstring EscapeFor(wchar_t c) {
-    switch (c) {
-        case L'\n':
-            return L"\\n";
-        case L'\r':
-            return L"\\r";
-        case L'\t':
-            return L"\\t";
-        default:
-            break;
-    }
-    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-    const bool separator = c == 0x2028 || c == 0x2029;
-    const bool direction = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
-                           c == 0x200E || c == 0x200F || c == 0x061C;
-    if (!control && !separator && !direction) {
-        return {};
-    }
-    wchar_t escape[8];
-    if (c <= 0x7F) {
-        ::swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(c));
-    } else {
-        ::swprintf(escape, 8, L"\\u%04X", static_cast<unsigned>(c));
-    }
-    return escape;
-}
-
-}  // namespace
 
 // UTF-16 for UTF-8 text, invalid bytes as replacement characters.
 std::wstring DecodedText(std::string_view text) {
@@ -53,11 +21,11 @@ std::wstring DisplayText(std::string_view text) {
     std::wstring shown;
     shown.reserve(decoded.size());
     for (const wchar_t c : decoded) {
-        const std::wstring escape = EscapeFor(c);
+        const std::string escape = Window::ShownEscapeFor(c);
         if (escape.empty()) {
             shown += c;
         } else {
-            shown += escape;
+            shown.append(escape.begin(), escape.end());  // ASCII
         }
     }
     return shown;
