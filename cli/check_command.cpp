@@ -1,5 +1,6 @@
 #include "cli/check_command.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "cli/check_list.h"
 #include "cli/escape.h"
+#include "cli/list_decoder.h"
 #include "cli/measure.h"
 #include "platform/files/byte_buffer.h"
 #include "platform/files/files.h"
@@ -106,7 +108,7 @@ std::vector<ListEntry> EntriesOf(const std::string& list, std::string_view conte
                                  Session& session, CheckCounts& counts) {
     std::vector<ListEntry> entries;
     std::size_t number = 0;
-    for (ListLine& line : ParseList(content)) {
+    for (ListLine& line : ParseList(content, list)) {
         ++number;
         if (line.kind == ListLine::Kind::kMalformed) {
             session.Complain(list + ":" + Platform::DecimalText(number),
@@ -120,22 +122,35 @@ std::vector<ListEntry> EntriesOf(const std::string& list, std::string_view conte
 }
 
 // The file to check for `entry` of a list whose names start at `directory`:
-// named as the list names it, opened at its path. An SFV name padded with
-// blanks before the CRC that does not exist as written is taken without
-// them when that exists.
+// named as the list names it, opened at its path. A name that does not
+// exist as written is tried without the blanks an SFV line padded it with
+// before the CRC, and with '/' for each backslash (a list written on
+// Windows; where the backslash separates names this changes nothing).
 MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     const auto placed = [&directory](const std::string& name) {
         return MeasureTarget{name, Platform::IsAbsolutePath(name) ? name : directory + name};
     };
+    const auto exists = [](const MeasureTarget& target) {
+        return Platform::KindOfPath(target.path) != Platform::PathKind::kMissing;
+    };
+    const auto withSlashes = [](std::string name) {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        return name;
+    };
     MeasureTarget target = placed(entry.path);
-    if (!entry.trimmedPath.empty() &&
-        Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
-        MeasureTarget trimmed = placed(entry.trimmedPath);
-        if (Platform::KindOfPath(trimmed.path) != Platform::PathKind::kMissing) {
-            return trimmed;
+    if (exists(target)) {
+        return target;  // "-" is a file here, never standard input
+    }
+    for (const std::string& name :
+         {entry.trimmedPath, withSlashes(entry.path), withSlashes(entry.trimmedPath)}) {
+        if (!name.empty() && name != entry.path) {
+            MeasureTarget other = placed(name);
+            if (exists(other)) {
+                return other;
+            }
         }
     }
-    return target;  // "-" is a file here, never standard input
+    return target;
 }
 
 // Checks the files of one list; false when a write failed.
@@ -149,8 +164,15 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         ++counts.unreadableLists;
         return true;
     }
-    const std::string_view content(reinterpret_cast<const char*>(text.bytes.data()),
-                                   text.bytes.size());
+    ListDecoder decoder(options.listEncoding);
+    std::string content;
+    if (!decoder.Feed({reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()},
+                      content) ||
+        !decoder.Finish(content)) {
+        // The lines before what could not be decoded are still checked.
+        session.Complain(list, decoder.Error());
+        ++counts.unreadableLists;
+    }
     std::vector<ListEntry> entries = EntriesOf(list, content, session, counts);
     if (entries.empty()) {
         session.Complain(list, "no checksum line found");

@@ -29,8 +29,11 @@ struct Options {
     bool recursive = false;                // walk directories named as FILEs
     std::optional<std::string> filesFrom;  // more FILEs, one a line (or NUL-separated)
     bool nullSeparated = false;            // --null: names in filesFrom end in NUL
-    unsigned jobs = 0;                     // -j, --jobs: files read at once; 0 for the default
-    bool progress = true;                  // the progress line (--no-progress turns it off)
+    // --list-encoding: what lists and filesFrom are written in; guessed
+    // from their bytes when empty (cli/list_decoder.h).
+    std::string listEncoding;
+    unsigned jobs = 0;     // -j, --jobs: files read at once; 0 for the default
+    bool progress = true;  // the progress line (--no-progress turns it off)
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // files, or lists with --check

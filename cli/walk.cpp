@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "cli/list_decoder.h"
 #include "platform/files/byte_buffer.h"
 #include "platform/files/files.h"
 #include "platform/os/decimal_text.h"
@@ -42,12 +43,23 @@ class Walk {
                                   "a file name cannot hold a NUL byte");
                 Fail(kSomeFailed);
             } else if (!name.empty()) {
-                Add(std::string(name));
+                Add(WithoutLineEnd(std::string(name)));
             }
         }
     }
 
     void Fail(int status) { files_.status = std::max(files_.status, status); }
+
+    // A name of a file written with CR LF line ends (`dir /b > files.txt`)
+    // without its CRs, unless a file is named with them.
+    std::string WithoutLineEnd(std::string name) const {
+        if (options_.nullSeparated || !name.ends_with('\r') ||
+            Platform::KindOfPath(name) != Platform::PathKind::kMissing) {
+            return name;
+        }
+        const std::size_t end = name.find_last_not_of('\r');
+        return end == std::string::npos ? name : name.substr(0, end + 1);
+    }
     FileSet Take() { return std::move(files_); }
 
   private:
@@ -100,7 +112,16 @@ FileSet FilesToReport(const Options& options, Platform::InputStream input, Sessi
             const Platform::ByteBuffer bytes = source == kStandardInput
                                                    ? Platform::ReadToEnd(input, source)
                                                    : Platform::ReadFileOrFifo(source, isFifo);
-            walk.AddNamesFrom({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, source);
+            ListDecoder decoder(options.listEncoding, options.nullSeparated);
+            std::string names;
+            const bool decoded =
+                decoder.Feed({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, names) &&
+                decoder.Finish(names);
+            walk.AddNamesFrom(names, source);  // those before what could not be decoded too
+            if (!decoded) {
+                session.Complain(source, decoder.Error());
+                walk.Fail(kUsageError);
+            }
         } catch (const Platform::PlatformError& error) {
             session.Complain(source, error.reason());
             walk.Fail(kUsageError);
