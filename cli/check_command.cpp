@@ -166,14 +166,19 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
     }
     ListDecoder decoder(options.listEncoding);
     std::string content;
-    if (!decoder.Feed({reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()},
-                      content) ||
-        !decoder.Finish(content)) {
+    const bool decoded =
+        decoder.Feed({reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()},
+                     content) &&
+        decoder.Finish(content);
+    if (!decoded) {
         // The lines before what could not be decoded are still checked.
         session.Complain(list, decoder.Error());
         ++counts.unreadableLists;
     }
     std::vector<ListEntry> entries = EntriesOf(list, content, session, counts);
+    if (entries.empty() && !decoded) {
+        return true;
+    }
     if (entries.empty()) {
         session.Complain(list, "no checksum line found");
         ++counts.emptyLists;

@@ -185,6 +185,45 @@ TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
     EXPECT_EQ(std::system((inDir + "cksfv -q -f ours.sfv >/dev/null 2>&1").c_str()), 0);
 }
 
+// Lists as Windows tools write them: UTF-16 (PowerShell's `>`), a code
+// page named with --list-encoding, backslashes between names.
+TEST_F(CheckCommandTest, ReadsListsInTheirEncodings) {
+    std::filesystem::create_directory(dir_ + "/sub");
+    Write("テスト.bin", "123456789");
+    Write("café", "");
+    Write("sub/d", "123456789");
+    const auto encoded = [&](const std::string& name, const std::string& text,
+                             const std::string& encoding) {
+        const std::string path = dir_ + "/" + name;
+        const std::string command =
+            "printf %s " + Quoted(text) + " | iconv -f UTF-8 -t " + encoding + " >" + Quoted(path);
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
+    };
+    const std::string lines = "sub\\d CBF43926\r\nテスト.bin CBF43926\r\n.\\sub\\d CBF43926\r\n";
+    const std::string ok = "sub/d: OK\nテスト.bin: OK\n./sub/d: OK\n";
+    for (const std::string encoding : {"UTF-16", "UTF-16BE"}) {  // with a mark, without
+        const Result result = RunIn({"--check", encoded("list", lines, encoding)});
+        EXPECT_EQ(result.status, 0) << encoding << ": " << result.err;
+        EXPECT_EQ(result.out, ok) << encoding;
+    }
+    const std::string sjis = encoded("sjis", lines, "CP932");
+    const Result named = RunIn({"--check", "--list-encoding", "cp932", sjis});
+    EXPECT_EQ(named.out, ok) << named.err;
+    EXPECT_EQ(RunIn({"--check", sjis}).out, "sub/d: OK\n./sub/d: OK\n");  // bytes as they are
+    const Result latin = RunIn(
+        {"--check", "--list-encoding=CP1252", encoded("latin", "00000000  café\n", "CP1252")});
+    EXPECT_EQ(latin.out, "café: OK\n") << latin.err;
+
+    // What cannot be decoded ends the list there, naming the encoding.
+    const Result bad = RunIn({"--check", "--list-encoding", "utf-8", sjis});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "tallix-report: " + sjis + ": not valid UTF-8 text\n" +
+                           "tallix-report: WARNING: 1 list could not be read\n");
+    EXPECT_EQ(RunIn({"--check", "--list-encoding", "bogus", sjis}).status, 2);
+}
+
 TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
     Write("digits", "123456789");
     const std::string list =

@@ -1,5 +1,6 @@
 #include "cli/list_decoder.h"
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -150,17 +151,34 @@ void ListDecoder::DecideFromStart(bool atEnd) {
     if (guessing && dropMark(kUtf8Mark)) {
         return Decide(Mode::kUtf8OrLegacy, "UTF-8");
     }
-    const bool nulPatternTells = !guessing || !nulSeparated_;
-    if (mayBecome(kUtf16LeMark) || mayBecome(kUtf16BeMark) || (guessing && mayBecome(kUtf8Mark)) ||
-        (!atEnd && start.size() < 2 && nulPatternTells)) {
+    if (mayBecome(kUtf16LeMark) || mayBecome(kUtf16BeMark) || (guessing && mayBecome(kUtf8Mark))) {
         return;
     }
-    if (start.size() >= 2 && nulPatternTells) {
-        const bool lowNul = start[0] != '\0' && start[1] == '\0';
-        const bool highNul = start[0] == '\0' && start[1] != '\0';
-        if (lowNul || highNul || !guessing) {
-            bigEndian_ = highNul;
-            return Decide(Mode::kUtf16, bigEndian_ ? "UTF-16BE" : "UTF-16LE");
+    if (!guessing || !nulSeparated_) {
+        // The first line's ASCII characters (its CRC, at least) as UTF-16:
+        // a NUL beside each, on the side of the order. Text ending names in
+        // NULs shows no such pattern.
+        constexpr std::size_t kSample = 512;
+        if (!atEnd && start.size() < kSample && start.find('\n') == std::string_view::npos) {
+            return;
+        }
+        // Up to the first line feed, so that how the bytes came in pieces
+        // changes nothing.
+        const std::size_t pairs = std::min({start.size(), start.find('\n'), kSample}) / 2;
+        std::size_t lowFirst = 0;  // ASCII units in little-endian order
+        std::size_t highFirst = 0;
+        for (std::size_t pair = 0; pair < pairs; ++pair) {
+            const bool first = start[2 * pair] != '\0';
+            const bool second = start[2 * pair + 1] != '\0';
+            lowFirst += first && !second ? 1 : 0;
+            highFirst += !first && second ? 1 : 0;
+        }
+        if (lowFirst * 3 >= pairs && lowFirst > highFirst) {
+            return Decide(Mode::kUtf16, "UTF-16LE");
+        }
+        if (highFirst * 3 >= pairs && highFirst > lowFirst) {
+            bigEndian_ = true;
+            return Decide(Mode::kUtf16, "UTF-16BE");
         }
     }
     if (!guessing) {

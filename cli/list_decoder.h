@@ -1,8 +1,8 @@
 // The bytes of a checksum list or a --files-from file, turned into text
 // piece by piece as they arrive. Without a named encoding the text tells
 // its own: a byte-order mark (UTF-8, UTF-16LE or UTF-16BE) is read and
-// dropped; text whose first character has a NUL for one of its two bytes
-// is UTF-16 of that order (unless NULs separate names); anything else is
+// dropped; text whose first line has a NUL on one side of many of its
+// characters is UTF-16 of that order (unless NULs end names); the rest is
 // UTF-8, where text that is not UTF-8 is read in the system's legacy code
 // page when it has one (Windows) and kept as the bytes it is otherwise
 // (POSIX, where names are bytes). UTF-16 is read here; other named

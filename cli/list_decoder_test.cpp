@@ -63,6 +63,7 @@ TEST(ListDecoderTest, TellsTheEncodingFromTheText) {
             EXPECT_EQ(decoded.text, text) << bigEndian << marked;
         }
     }
+    EXPECT_EQ(Decode(std::string("\xA2\x30 \0a\0\n\0", 8)).text, "ア a\n");  // ASCII later
     EXPECT_EQ(Decode("\xEF\xBB\xBF" + text).text, text);
     EXPECT_EQ(Decode(text).text, text);
     EXPECT_EQ(Decode("\xEF\xBB").text, "\xEF\xBB");  // a mark cut short is text

@@ -95,18 +95,21 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
     const std::string dashed = Write("--brief", "123456789");  // a file named like an option
     EXPECT_EQ(Run({"--", dashed}).out.substr(0, dashed.size() + 1), dashed + "(");
 
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--brief", "--check", "list"},
-                                                                  {"--quiet", "file"},
-                                                                  {"-", "--brief", "-"},
-                                                                  {"--check"},
-                                                                  {"--bogus\nforged line"},
-                                                                  {"--sfv", "--brief", "file"},
-                                                                  {"--check", "-r", "list"},
-                                                                  {"--ignore-missing", "file"},
-                                                                  {"--null", "file"},
-                                                                  {"--files-from"},
-                                                                  {"--files-from", "-", "-"},
-                                                                  {"--sfv", "-"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--brief", "--check", "list"},
+                                               {"--quiet", "file"},
+                                               {"-", "--brief", "-"},
+                                               {"--check"},
+                                               {"--bogus\nforged line"},
+                                               {"--sfv", "--brief", "file"},
+                                               {"--check", "-r", "list"},
+                                               {"--ignore-missing", "file"},
+                                               {"--null", "file"},
+                                               {"--files-from"},
+                                               {"--files-from", "-", "-"},
+                                               {"--sfv", "-"},
+                                               {"--list-encoding", "cp932", "f"},
+                                               {"--list-encoding=bogus", "-c", "l"}}) {
         const Result wrong = RunIn(args);
         EXPECT_EQ(wrong.status, 2) << args.front();
         EXPECT_EQ(wrong.out, "");
@@ -250,6 +253,18 @@ TEST_F(ReportCommandTest, ReadsNamesFromFilesFrom) {
     const Result lines = RunIn({"--brief", "--files-from=" + names});
     EXPECT_EQ(lines.out, "00000000 FFFF 0 " + dash + "\n00000000 FFFF 0 " + dash + "\n");
     EXPECT_EQ(RunIn({"--brief", "--files-from", dir_ + "/missing"}).status, 2);
+
+    // As Windows writes them: UTF-16 with a byte-order mark, CR LF (and a
+    // name that does end in a CR kept whole).
+    const std::string cr = Write("cr\r", "");
+    const std::string wide = dir_ + "/wide";
+    const std::string command = "printf '%s\\r\\n%s\\n' " + CliTest::Quoted(dash) + " " +
+                                CliTest::Quoted(cr) + " | iconv -t UTF-16 >" +
+                                CliTest::Quoted(wide);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const Result windows = RunIn({"--brief", "--files-from", wide});
+    EXPECT_EQ(windows.status, 0) << windows.err;
+    EXPECT_EQ(windows.out, "00000000 FFFF 0 " + dash + "\n\\00000000 FFFF 0 " + dir_ + "/cr\\r\n");
 }
 
 // In process: the first write that fails ends the run, so no later file is
