@@ -137,9 +137,10 @@ MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
         std::replace(name.begin(), name.end(), '\\', '/');
         return name;
     };
-    MeasureTarget target = placed(entry.path);
-    if (exists(target)) {
-        return target;  // "-" is a file here, never standard input
+    MeasureTarget target = placed(entry.path);  // "-" is a file here, never standard input
+    if ((entry.trimmedPath.empty() && entry.path.find('\\') == std::string::npos) ||
+        exists(target)) {
+        return target;
     }
     for (const std::string& name :
          {entry.trimmedPath, withSlashes(entry.path), withSlashes(entry.trimmedPath)}) {
@@ -171,7 +172,9 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
                      content) &&
         decoder.Finish(content);
     if (!decoded) {
-        // The lines before what could not be decoded are still checked.
+        // The lines before what could not be decoded are still checked; the
+        // line it cut short is not a line.
+        content.erase(content.rfind('\n') + 1);
         session.Complain(list, decoder.Error());
         ++counts.unreadableLists;
     }

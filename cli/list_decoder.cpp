@@ -311,6 +311,7 @@ bool ListDecoder::DecodeUtf8(std::string& out, bool atEnd) {
     while (at < pending_.size()) {
         const int sequence = SequenceAt(pending_, at);
         if (sequence == 0 || (sequence < 0 && atEnd)) {
+            out.append(pending_, 0, at);
             return Fail();
         }
         if (sequence < 0) {

@@ -28,8 +28,9 @@ class ListDecoder {
     static bool KnowsEncoding(const std::string& name);
 
     // Appends to `out` the text of the next `bytes`, holding back a
-    // character cut at their end. False when they cannot be decoded; Error()
-    // then says why, and nothing more may be fed.
+    // character cut at their end. False when they cannot be decoded: `out`
+    // then ends where the text could be read (perhaps inside a line), Error()
+    // says why, and nothing more may be fed.
     bool Feed(std::string_view bytes, std::string& out);
 
     // Appends what was held back; false when the text ended inside a

@@ -117,7 +117,12 @@ FileSet FilesToReport(const Options& options, Platform::InputStream input, Sessi
             const bool decoded =
                 decoder.Feed({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, names) &&
                 decoder.Finish(names);
-            walk.AddNamesFrom(names, source);  // those before what could not be decoded too
+            if (!decoded) {
+                // The names before what could not be decoded are still
+                // reported; the one it cut short is not a name.
+                names.erase(names.rfind(options.nullSeparated ? '\0' : '\n') + 1);
+            }
+            walk.AddNamesFrom(names, source);
             if (!decoded) {
                 session.Complain(source, decoder.Error());
                 walk.Fail(kUsageError);
