@@ -10,8 +10,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
-    "  or:  tallix-report --check [--quiet] [--ignore-missing] [--list-encoding NAME]\n"
-    "                     LIST...\n"
+    "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
+    "                     [--list-encoding NAME] LIST...\n"
     "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
     "took; or check the files named in each LIST against the checksums it gives.\n"
     "A FILE or LIST of - is standard input, read to its end (once a run).\n"
