@@ -49,7 +49,9 @@ class Walk {
     }
 
     void Fail(int status) { files_.status = std::max(files_.status, status); }
+    FileSet Take() { return std::move(files_); }
 
+  private:
     // A name of a file written with CR LF line ends (`dir /b > files.txt`)
     // without its CRs, unless a file is named with them.
     std::string WithoutLineEnd(std::string name) const {
@@ -60,9 +62,7 @@ class Walk {
         const std::size_t end = name.find_last_not_of('\r');
         return end == std::string::npos ? name : name.substr(0, end + 1);
     }
-    FileSet Take() { return std::move(files_); }
 
-  private:
     // Adds the file `name`, or with --recursive the files below it when it
     // is a directory.
     void Add(const std::string& name) {
