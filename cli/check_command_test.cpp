@@ -147,9 +147,9 @@ TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
     EXPECT_EQ(nothing.err, "tallix-report: " + none + ": no file was verified\n");
 }
 
-// Lists cksfv and rhash write over hostile names verify here, and cksfv
-// verifies the list --sfv writes over them. rhash takes a backslash for a
-// separator, so it is given the names without one.
+// Lists cksfv and rhash write over hostile names verify here; cksfv
+// verifies the list --sfv writes over them, rhash those of tamer names. rhash takes a backslash for
+// a separator, so it is given the names without one.
 TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
     if (std::system("command -v cksfv >/dev/null && command -v rhash >/dev/null") != 0) {
         GTEST_SKIP() << "cksfv or rhash is not installed";
@@ -183,6 +183,15 @@ TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
     args.insert(args.end(), names.begin(), names.end());
     ASSERT_EQ(Run(args, CliTest::OutputTo(dir_ + "/ours.sfv") + " </dev/null", inDir).status, 0);
     EXPECT_EQ(std::system((inDir + "cksfv -q -f ours.sfv >/dev/null 2>&1").c_str()), 0);
+    // rhash verifies the names that neither start nor end with a space and
+    // hold no backslash or control character but a tab.
+    std::vector<std::string> forRhash{"--sfv", "--"};
+    for (const std::size_t i : {2, 3, 4, 5, 6, 8}) {
+        forRhash.push_back(names[i]);
+    }
+    ASSERT_EQ(Run(forRhash, CliTest::OutputTo(dir_ + "/some.sfv") + " </dev/null", inDir).status,
+              0);
+    EXPECT_EQ(std::system((inDir + "rhash -c some.sfv >/dev/null 2>&1").c_str()), 0);
 }
 
 // Lists as Windows tools write them: UTF-16 (PowerShell's `>`), a code
