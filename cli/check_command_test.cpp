@@ -147,9 +147,9 @@ TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
     EXPECT_EQ(nothing.err, "tallix-report: " + none + ": no file was verified\n");
 }
 
-// Lists cksfv and rhash write over hostile names verify here; cksfv
-// verifies the list --sfv writes over them, rhash those of tamer names. rhash takes a backslash for
-// a separator, so it is given the names without one.
+// Lists cksfv and rhash write over hostile names verify here (rhash takes
+// a backslash for a separator, so it is given the names without one);
+// cksfv verifies the list --sfv writes over them, rhash those of tamer names.
 TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
     if (std::system("command -v cksfv >/dev/null && command -v rhash >/dev/null") != 0) {
         GTEST_SKIP() << "cksfv or rhash is not installed";
