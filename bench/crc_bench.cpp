@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "checksum/crc16_family.h"
 #include "checksum/kernels/crc_kernels.h"
 #include "checksum/tallix.h"
 
@@ -65,6 +66,21 @@ void BM_CalcCRC32(benchmark::State& state) {
 void BM_CalcCRC16(benchmark::State& state) {
     Run(state, [](auto bytes) { return Tallix::CalcCRC16(bytes); });
 }
+// The non-reflected pass of the CRC-16 family alone, and the whole family:
+// both passes, every member's value.
+void BM_CRC16Straight(benchmark::State& state) {
+    Run(state, [](auto bytes) { return Tallix::ExtendCRC16Straight(0, bytes); });
+}
+void BM_CRC16Family(benchmark::State& state) {
+    Run(state, [](auto bytes) {
+        const Tallix::CRC16FamilySums sums = Tallix::ExtendCRC16Family({}, bytes);
+        std::uint32_t all = 0;
+        for (const Tallix::CRC16Variant& variant : Tallix::CRC16Family()) {
+            all += Tallix::CRC16VariantValue(variant, sums);
+        }
+        return all;
+    });
+}
 void BM_Zlib_crc32_z(benchmark::State& state) {
     Run(state, [](auto bytes) { return crc32_z(0, bytes.data(), bytes.size()); });
 }
@@ -93,6 +109,8 @@ void BM_Boost_crc32(benchmark::State& state) {
 
 BENCHMARK(BM_CalcCRC32)->Apply(ApplySizes);
 BENCHMARK(BM_CalcCRC16)->Apply(ApplySizes);
+BENCHMARK(BM_CRC16Straight)->Apply(ApplySizes);
+BENCHMARK(BM_CRC16Family)->Apply(ApplySizes);
 BENCHMARK(BM_ISAL_crc32_gzip_refl)->Apply(ApplySizes);
 BENCHMARK(BM_Zlib_crc32_z)->Apply(ApplySizes);
 BENCHMARK(BM_Boost_crc32)->Apply(ApplySizes);

@@ -3,6 +3,11 @@
 #include <atomic>
 #include <exception>
 #include <utility>
+#include <vector>
+
+#include "checksum/tallix.h"
+#include "cli/byte_range.h"
+#include "platform/files/stream_read.h"
 
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
@@ -11,11 +16,47 @@
 namespace Cli {
 namespace {
 
+// The report of `range` of one target: read into memory and timed as the
+// full report reads a file, or streamed.
+Window::FileReport RangeReport(const MeasureTarget& target, Platform::InputStream input,
+                               const MeasureSettings& settings, std::atomic<std::int64_t>* bytes) {
+    Platform::FileReader reader = target.standardInput
+                                      ? Platform::FileReader::Stream(input, target.name)
+                                      : Platform::FileReader::Open(target.path);
+    if (settings.timed) {
+        return Window::MeasureRead(target.name, [&] {
+            std::vector<std::uint8_t> held;
+            ReadRange(
+                reader, settings.range, 0,
+                [&held](std::span<const std::uint8_t> piece) {
+                    held.insert(held.end(), piece.begin(), piece.end());
+                },
+                bytes);
+            return held;
+        });
+    }
+    std::uint32_t crc32 = Tallix::kCRC32OfNothing;
+    std::uint16_t crc16 = Tallix::kCRC16OfNothing;
+    std::int64_t length = 0;
+    ReadRange(
+        reader, settings.range, 0,
+        [&](std::span<const std::uint8_t> piece) {
+            crc32 = Tallix::ExtendCRC32(crc32, piece);
+            crc16 = Tallix::ExtendCRC16(crc16, piece);
+            length += static_cast<std::int64_t>(piece.size());
+        },
+        bytes);
+    return {target.name, length, Tallix::CRC32Text(crc32), Tallix::CRC16Text(crc16), {}};
+}
+
 // Measures one target; `parts` is how many threads a file may be split
 // between, `bytes` counts what is read as it is read.
 Window::FileReport Report(const MeasureTarget& target, Platform::InputStream input,
                           const MeasureSettings& settings, unsigned parts,
                           std::atomic<std::int64_t>* bytes) {
+    if (settings.range) {
+        return RangeReport(target, input, settings, bytes);
+    }
     if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
                                                          : Window::MeasureFile(target.path);
@@ -46,7 +87,8 @@ Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
 }  // namespace
 
 MeasureSettings SettingsFor(const Options& options, const Session& session) {
-    return {options.format == Format::kFull && !options.check, options.jobs, session.progress()};
+    return {options.format == Format::kFull && !options.check, options.jobs, options.range,
+            session.progress()};
 }
 
 unsigned DefaultJobs(std::span<const MeasureTarget> targets) {

@@ -40,6 +40,8 @@ struct MeasureSettings {
     bool timed = true;
     // Files read at once; 0 for the default (DefaultJobs).
     unsigned jobs = 0;
+    // The part of each file measured, when not the whole.
+    std::optional<ByteRange> range;
     // Counts the files and bytes done, when not null.
     Progress* progress = nullptr;
 };

@@ -11,7 +11,9 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
-    "                     [--list-encoding NAME] LIST...\n"
+    "               [--list-encoding NAME] LIST...\n"
+    "  or:  tallix-report --crc16-family | --identify HEX | --appended[32] le|be\n"
+    "               [--range OFFSET:LENGTH] FILE...\n"
     "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
     "took; or check the files named in each LIST against the checksums it gives.\n"
     "A FILE or LIST of - is standard input, read to its end (once a run).\n"
@@ -50,6 +52,20 @@ constexpr std::string_view kUsage =
     "                    in memory. The full report reads one file at a time\n"
     "  --no-progress     no progress line on standard error (shown only when it is\n"
     "                    a terminal and the run has taken a second)\n"
+    "  --range OFFSET:LENGTH\n"
+    "                    checksum only LENGTH bytes from OFFSET (either may be 0x\n"
+    "                    hex); a LENGTH of -N takes all but the last N bytes. A\n"
+    "                    file that does not hold the range is an error for it\n"
+    "  --crc16-family    each CRC-16 of polynomial 0x1021 in the public catalogue\n"
+    "                    (MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157, IBM-3740,\n"
+    "                    SPI-FUJITSU, XMODEM, GENIBUS), also with its bytes swapped\n"
+    "  --identify HEX    name each of those, and the CRC-32, that gives HEX, as it\n"
+    "                    is or with its bytes swapped\n"
+    "  --appended le|be  the last two bytes, little- or big-endian, hold a CRC-16\n"
+    "                    of the rest: name each member it is, checked by value and,\n"
+    "                    in the member's own byte order, by residue\n"
+    "  --appended32 le|be\n"
+    "                    the same for a CRC-32 in the last four bytes\n"
     "  --help            show this help and exit\n"
     "  --version         show the version and exit\n"
     "  --                treat every later argument as a FILE or LIST\n"
@@ -61,9 +77,10 @@ constexpr std::string_view kUsage =
     "\n"
     "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
     "failed or could not be read, a directory could not be walked, no listed file\n"
-    "was found with --ignore-missing, or output could not be written; 2 for a\n"
-    "usage error, a LIST or --files-from FILE that cannot be read, or a LIST that\n"
-    "holds no checksum line.\n";
+    "was found with --ignore-missing, no CRC gave the --identify HEX or matched an\n"
+    "appended one, or output could not be written; 2 for a usage error (a --range\n"
+    "beyond 2^63 too), a LIST or --files-from FILE that cannot be read, or a\n"
+    "LIST that holds no checksum line.\n";
 
 // Why `options` cannot run together, or nothing.
 std::optional<std::string> Conflict(const Options& options) {
@@ -81,6 +98,13 @@ std::optional<std::string> Conflict(const Options& options) {
     }
     if (options.nullSeparated && !options.filesFrom) {
         return "--null applies only to --files-from";
+    }
+    if (options.family != FamilyMode::kNone && (options.check || options.format != Format::kFull)) {
+        return "--crc16-family, --identify and --appended cannot be used with --brief, --sfv or "
+               "--check";
+    }
+    if (options.range && (options.check || options.format == Format::kSfv)) {
+        return "--range cannot be used with --check or --sfv: their lists are of whole files";
     }
     if (options.names.empty() && !options.filesFrom) {
         return options.check ? "no list named" : "no file named";
@@ -122,6 +146,62 @@ void SetFormat(Options& options, Format format) {
         throw UsageError("--brief and --sfv cannot be used together");
     }
     options.format = format;
+}
+
+// Sets the family mode, refusing a second one.
+void SetFamily(Options& options, FamilyMode mode) {
+    if (options.family != FamilyMode::kNone) {
+        throw UsageError("only one of --crc16-family, --identify and --appended can be used");
+    }
+    options.family = mode;
+}
+
+// The value of `option` when `args[at]` is it (the next argument, `at`
+// moved past it) or "option=VALUE"; nothing for another argument.
+std::optional<std::string> ValueOf(std::string_view option, const std::vector<std::string>& args,
+                                   std::size_t& at) {
+    const std::string& arg = args[at];
+    if (arg == option) {
+        if (++at == args.size()) {
+            throw UsageError(std::string(option) + " needs a value");
+        }
+        return args[at];
+    }
+    if (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=') {
+        return arg.substr(option.size() + 1);
+    }
+    return std::nullopt;
+}
+
+// The HEX of --identify: one to eight hex digits, 0x allowed before them.
+std::uint32_t SoughtValue(std::string_view text) {
+    const std::string_view digits =
+        text.starts_with("0x") || text.starts_with("0X") ? text.substr(2) : text;
+    std::uint32_t value = 0;
+    const bool valid = !digits.empty() && digits.size() <= 8 &&
+                       std::all_of(digits.begin(), digits.end(), [&value](char c) {
+                           const int digit = c >= '0' && c <= '9'   ? c - '0'
+                                             : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                             : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                    : -1;
+                           value = value << 4 | static_cast<std::uint32_t>(digit & 0xF);
+                           return digit >= 0;
+                       });
+    if (!valid) {
+        throw UsageError("invalid checksum '" + EscapedName(text, NameStyle::kTerminal) +
+                         "' for --identify (1 to 8 hex digits)");
+    }
+    return value;
+}
+
+void SetAppended(Options& options, const std::string& order, unsigned bytes) {
+    if (order != "le" && order != "be") {
+        throw UsageError("invalid byte order '" + EscapedName(order, NameStyle::kTerminal) +
+                         "' (le or be)");
+    }
+    SetFamily(options, FamilyMode::kAppended);
+    options.appendedBytes = bytes;
+    options.appendedBigEndian = order == "be";
 }
 
 }  // namespace
@@ -177,6 +257,17 @@ Options ParseArguments(const std::vector<std::string>& args) {
         } else if (arg.starts_with("--jobs=") ||
                    (arg.starts_with("-j") && !arg.starts_with("--"))) {
             options.jobs = JobCount(arg.substr(arg.starts_with("--jobs=") ? 7 : 2));
+        } else if (const auto range = ValueOf("--range", args, at)) {
+            options.range = ParseRange(*range);
+        } else if (arg == "--crc16-family") {
+            SetFamily(options, FamilyMode::kList);
+        } else if (const auto sought = ValueOf("--identify", args, at)) {
+            SetFamily(options, FamilyMode::kIdentify);
+            options.identify = SoughtValue(*sought);
+        } else if (const auto order = ValueOf("--appended", args, at)) {
+            SetAppended(options, *order, 2);
+        } else if (const auto order32 = ValueOf("--appended32", args, at)) {
+            SetAppended(options, *order32, 4);
         } else if (arg == "--no-progress") {
             options.progress = false;
         } else if (arg == "--help") {

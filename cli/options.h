@@ -2,11 +2,14 @@
 // and the help text that describes them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "cli/byte_range.h"
 
 namespace Cli {
 
@@ -21,6 +24,14 @@ enum class Format {
     kSfv,    // --sfv: PATH CRC32 after a ';' comment header
 };
 
+// The CRC-16 family's own reports, instead of the CRC-32 and CRC-16.
+enum class FamilyMode {
+    kNone,
+    kList,      // --crc16-family: every member, in both byte orders
+    kIdentify,  // --identify HEX: the members (and the CRC-32) that give HEX
+    kAppended,  // --appended, --appended32: check the CRC in the last bytes
+};
+
 struct Options {
     Format format = Format::kFull;
     bool check = false;
@@ -32,8 +43,13 @@ struct Options {
     // --list-encoding: what lists and filesFrom are written in; guessed
     // from their bytes when empty (cli/list_decoder.h).
     std::string listEncoding;
-    unsigned jobs = 0;     // -j, --jobs: files read at once; 0 for the default
-    bool progress = true;  // the progress line (--no-progress turns it off)
+    unsigned jobs = 0;               // -j, --jobs: files read at once; 0 for the default
+    bool progress = true;            // the progress line (--no-progress turns it off)
+    std::optional<ByteRange> range;  // --range: the part of each file checksummed
+    FamilyMode family = FamilyMode::kNone;
+    std::uint32_t identify = 0;  // --identify: the value sought
+    unsigned appendedBytes = 2;  // --appended: 2 (a CRC-16), --appended32: 4 (the CRC-32)
+    bool appendedBigEndian = false;
     bool help = false;
     bool version = false;
     std::vector<std::string> names;  // files, or lists with --check

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include "cli/check_command.h"
+#include "cli/family_report.h"
 
 #include "cli/options.h"
 #include "cli/progress.h"
@@ -38,8 +39,9 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         progress->Start();
         session.ShowProgress(&*progress);
     }
-    const int status =
-        options.check ? CheckLists(options, input, session) : ReportFiles(options, input, session);
+    const int status = options.check                         ? CheckLists(options, input, session)
+                       : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
+                                                             : ReportFiles(options, input, session);
     if (progress) {
         progress->Stop();  // erased before the caller writes anything more
     }

@@ -109,7 +109,17 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
                                                {"--files-from", "-", "-"},
                                                {"--sfv", "-"},
                                                {"--list-encoding", "cp932", "f"},
-                                               {"--list-encoding=bogus", "-c", "l"}}) {
+                                               {"--list-encoding=bogus", "-c", "l"},
+                                               {"--range", "1:", "f"},
+                                               {"--range", "-1:2", "f"},
+                                               {"--range=9223372036854775807:1", "f"},
+                                               {"--range", "0:1", "--check", "l"},
+                                               {"--range", "0:1", "--sfv", "f"},
+                                               {"--identify", "123456789", "f"},
+                                               {"--identify"},
+                                               {"--appended", "middle", "f"},
+                                               {"--crc16-family", "--brief", "f"},
+                                               {"--identify=1", "--appended32=le", "f"}}) {
         const Result wrong = RunIn(args);
         EXPECT_EQ(wrong.status, 2) << args.front();
         EXPECT_EQ(wrong.out, "");

@@ -49,11 +49,11 @@ FileReport Measure(const std::string& filename, const MillisecondClock& clock, R
     StageTimer timer(report, clock);
 
     timer.Start(0);
-    const Platform::ByteBuffer FileBytes = read();
+    const auto FileBytes = read();
     report.FileLength = static_cast<std::int64_t>(FileBytes.size());
     timer.End(0);
 
-    MeasureChecksums(report, timer, FileBytes.bytes());
+    MeasureChecksums(report, timer, std::span(FileBytes.data(), FileBytes.size()));
     return report;
 }
 
@@ -66,6 +66,12 @@ FileReport MeasureFile(const std::string& filename, const MillisecondClock& cloc
 FileReport MeasureStream(Platform::InputStream input, const std::string& name,
                          const MillisecondClock& clock) {
     return Measure(name, clock, [&] { return Platform::ReadToEnd(input, name); });
+}
+
+FileReport MeasureRead(const std::string& name,
+                       const std::function<std::vector<std::uint8_t>()>& read,
+                       const MillisecondClock& clock) {
+    return Measure(name, clock, read);
 }
 
 std::string ReportText(const FileReport& report) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/files/input_stream.h"
 #include "platform/os/clock.h"
@@ -46,6 +47,12 @@ FileReport MeasureFile(const std::string& filename,
 // data does not fit in memory.
 FileReport MeasureStream(Platform::InputStream input, const std::string& name,
                          const MillisecondClock& clock = Platform::timeGetTime);
+
+// Measures the bytes `read` returns as MeasureFile measures a file's, the
+// call to `read` timed as the file stage; reported under `name`.
+FileReport MeasureRead(const std::string& name,
+                       const std::function<std::vector<std::uint8_t>()>& read,
+                       const MillisecondClock& clock = Platform::timeGetTime);
 
 // The checksums and size of `filename` exactly as MeasureFile finds them
 // (the same bytes, errors and values), without timings (Elapsed is zero)

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs tallix-report.exe under Wine and the Linux tallix-report on the same
 # tree of files (odd names, empty, 1 byte, 5 MB, katakana) and fails unless
-#   - the --brief lines are the same bytes, and
+#   - the --brief lines are the same bytes,
 #   - the full reports are the same bytes once the Linux build's line ends
 #     are made CR LF and the timings are set to 0: the katakana in UTF-8 and
-#     CR LF between the lines.
+#     CR LF between the lines, and
+#   - --crc16-family, --identify, --appended and --range give the same
+#     output and exit status.
 # Usage: same_report.sh LINUX_TALLIX_REPORT WINDOWS_TALLIX_REPORT_EXE
 # WINEPREFIX must name a prepared prefix.
 set -euo pipefail
@@ -35,6 +37,21 @@ cmp linux.brief windows.brief
 WINEDEBUG=-all wine "$windows" "${files[@]}" | zero_timings >windows.report
 cmp linux.report windows.report
 
+# The CRC-16 family's modes and --range: the same output and status.
+for mode in --crc16-family '--brief --range 1:-1' '--identify 6F91' '--appended le'; do
+    # shellcheck disable=SC2086
+    linux_status=0 windows_status=0
+    "$linux" $mode "${files[@]}" >linux.mode 2>/dev/null || linux_status=$?
+    # shellcheck disable=SC2086
+    WINEDEBUG=-all wine "$windows" $mode "${files[@]}" >windows.mode 2>/dev/null ||
+        windows_status=$?
+    cmp linux.mode windows.mode
+    [ "$linux_status" = "$windows_status" ] || {
+        echo "$mode: exit status $linux_status on Linux, $windows_status on Windows" >&2
+        exit 1
+    }
+done
+
 # The Windows program checks what it listed, and reads a list with CR LF.
 sed 's/$/\r/' windows.brief >crlf.list
 WINEDEBUG=-all wine "$windows" --check --quiet windows.brief crlf.list
@@ -55,5 +72,5 @@ LC_ALL=C.UTF-8 WINEDEBUG=-all wine "$windows" --check --quiet powershell.sfv ans
 WINEDEBUG=-all wine "$windows" --check --quiet --list-encoding cp932 sjis.sfv
 WINEDEBUG=-all wine "$windows" --brief --files-from names.txt >names.brief
 printf 'CBF43926 6F91 9 digits.txt\nCBF43926 6F91 9 sub\\d.txt\n' | cmp - names.brief
-echo "tallix-report.exe under Wine: the same --brief lines and reports as on Linux, lists in"
-echo "UTF-16, cp1252 and cp932 read"
+echo "tallix-report.exe under Wine: the same --brief lines, reports and CRC-16 family" \
+    "reports as on Linux; lists in UTF-16, cp1252 and cp932 read"
