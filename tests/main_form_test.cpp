@@ -595,9 +595,12 @@ TEST_F(MainFormTest, DriveChangeMovesTheListsButLeavesTheLabel) {
     EXPECT_TRUE(errors_.empty());
 }
 
-TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheListGoesBack) {
+// The keyboard stays on the drive that failed, so the next Down passes it
+// (an empty card reader), while Up from it comes back without an event.
+TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheKeyboardPassesIt) {
     const std::string gone = dir_ + "/not-mounted";
-    form_->Drive1().SetDrives({dir_, gone}, dir_);
+    const std::string other = dir_ + "/sub";
+    form_->Drive1().SetDrives({dir_, gone, other}, dir_);
     ClickEntry(form_->File1(), "a.txt");
     const std::string before = WindowState();
     QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
@@ -609,6 +612,16 @@ TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheListGoesBack) {
     EXPECT_EQ(form_->Drive1().currentIndex(), 0);
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(form_->File1().Path(), dir_);
+
+    QTest::keyClick(&form_->Drive1(), Qt::Key_Up);
+    EXPECT_EQ(WindowState(), before);
+    QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
+    EXPECT_EQ(errors_.size(), 2u);
+    QTest::keyClick(&form_->Drive1(), Qt::Key_Down);
+    EXPECT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(form_->Drive1().Drive(), other);
+    EXPECT_EQ(form_->Drive1().currentIndex(), 2);
+    EXPECT_EQ(form_->Dir1().Path(), other);
 }
 
 TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
@@ -736,6 +749,82 @@ TEST_F(MainFormTest, LabelMenuComparesTheClipboardWithTheReport) {
     menu->actions().back()->trigger();
     EXPECT_EQ(answer, QStringLiteral("Tallixサンプル: NO MATCH: 6F92 matches neither this file's "
                                      "CRC-32 (CBF43926) nor its CRC-16 (6F91)."));
+}
+
+// A path named at the start opens the lists on its folder and, once the
+// form shows, reports the file as a click on it would; a folder is opened.
+TEST_F(MainFormTest, StartPathOpensItsFolderAndReportsTheFile) {
+    const std::string folder = dir_ + "/sub/\xE3\x82\xAB\xE3\x82\xBF dir";
+    fs::create_directories(folder);
+    const std::string name = "\xE3\x82\xAB\xE3\x82\xBF\xE3\x82\xAB\xE3\x83\x8A name.txt";
+    Write("sub/\xE3\x82\xAB\xE3\x82\xBF dir/" + name, "123456789");
+    Write("sub/\xE3\x82\xAB\xE3\x82\xBF dir/other.txt", "x");
+    const Platform::MainForm::Starts usual{[this] { return dir_; }};
+
+    form_ = std::make_unique<Platform::MainForm>(folder + "/" + name, usual);
+    EXPECT_EQ(Caption(), "");  // not before the form loads
+    form_->Show();
+    EXPECT_EQ(form_->Dir1().Path(), folder);
+    EXPECT_EQ(form_->File1().Path(), folder);
+    EXPECT_EQ(form_->File1().FileName(), name);
+    EXPECT_TRUE(Caption().starts_with(folder + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"));
+
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/sub/", usual);
+    form_->Show();
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+    EXPECT_EQ(Entries(form_->File1()), QStringList{"inner.txt"});
+    EXPECT_EQ(form_->File1().FileName(), "");
+    EXPECT_EQ(Caption(), "");
+    EXPECT_TRUE(errors_.empty());
+}
+
+// A start path that is missing, or a folder that cannot be read, is
+// reported and the window opens as usual; a file that cannot be read is
+// reported as a click on it is, in its folder.
+TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
+    const Platform::MainForm::Starts usual{[this] { return dir_ + "/sub"; }};
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/missing.txt", usual);
+    form_->Show();
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].operation, "open");
+    EXPECT_EQ(errors_[0].path, dir_ + "/missing.txt");
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+    EXPECT_EQ(form_->File1().Path(), dir_ + "/sub");
+
+    const std::string closed = dir_ + "/closed";
+    fs::create_directory(closed);
+    ::chmod(closed.c_str(), 0);
+    AsUnprivilegedUser([&] {
+        form_ = std::make_unique<Platform::MainForm>(closed, usual);
+        form_->Show();
+    });
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(errors_[1].path, closed);
+    EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
+
+    // A file the list leaves out cannot be clicked: the lists are on its
+    // folder and the box says why.
+    Write(".hidden", "x");
+    form_ = std::make_unique<Platform::MainForm>(dir_ + "/.hidden", usual);
+    form_->Show();
+    ASSERT_EQ(errors_.size(), 3u);
+    EXPECT_EQ(errors_[2].path, dir_ + "/.hidden");
+    EXPECT_TRUE(errors_[2].reason.starts_with("the file list does not show it"))
+        << errors_[2].reason;
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+
+    ::chmod((dir_ + "/a.txt").c_str(), 0);
+    AsUnprivilegedUser([&] {
+        form_ = std::make_unique<Platform::MainForm>(dir_ + "/a.txt", usual);
+        form_->Show();
+    });
+    ASSERT_EQ(errors_.size(), 4u);
+    EXPECT_EQ(errors_[3].path, dir_ + "/a.txt");
+    EXPECT_EQ(errors_[3].reason, "Permission denied");
+    EXPECT_EQ(form_->Dir1().Path(), dir_);
+    EXPECT_EQ(form_->File1().FileName(), "");
+    EXPECT_EQ(Caption(), "");
+    ::chmod(closed.c_str(), 0755);
 }
 
 // An error raised before the window first shows waits for it, then opens

@@ -1,25 +1,39 @@
 // The program's one form: Form1 on the Qt form runtime. Builds the form and
-// its controls from Form1's layout table, fills the lists for the starting
-// directory and routes each control's events to Form1's event procedures.
+// its controls from Form1's layout table and wires them to Form1
+// (form_wiring.h).
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/app/form_wiring.h"
 #include "platform/qt/form_runtime.h"
 #include "window/form1.h"
 
 namespace Platform {
 
 class MainForm {
+    using Wiring = MainFormWiring<QtForm, QtDriveListBox, QtDirListBox, QtFileListBox>;
+
   public:
-    // Opens on `startDirectory` and on the drive that holds it.
+    using Starts = Wiring::Starts;
+
+    // Opens on `startDirectory` and on the drive that holds it; when it
+    // cannot be read, reports it and opens on the root instead.
     explicit MainForm(const std::string& startDirectory);
+    // Opens on the folder of `path`, the file `path` names to be reported
+    // once the form shows; without a path, or when it cannot be reached
+    // (reported), on the first of `starts` that can be read.
+    MainForm(const std::optional<std::string>& path, const Starts& starts);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
-    // Raises Form_Load, then shows the form.
-    void Show() { form_->ShowForm(); }
+    // Raises Form_Load, shows the form, then clicks the file it opened on.
+    void Show() {
+        form_->ShowForm();
+        wiring_.ClickStartFile();
+    }
 
     QtForm& form() { return *form_; }
     QtDriveListBox& Drive1() { return *drive1_; }
@@ -29,9 +43,7 @@ class MainForm {
 
   private:
     void PlaceControls();
-    void OpenOn(const std::string& startDirectory);
-    void ConnectEvents();
-    void OpenDropped(const std::string& path);
+    void ConnectCopy();
 
     std::unique_ptr<QtForm> form_;
     QtDriveListBox* drive1_;  // the controls are children of the form
@@ -39,6 +51,7 @@ class MainForm {
     QtFileListBox* file1_;
     QtLabel* label1_;
     Window::Form1 form1_;
+    Wiring wiring_;
 };
 
 }  // namespace Platform

@@ -1,29 +1,38 @@
 // The program's one form on Windows: Form1 on the Win32 form runtime.
-// Builds the form and its controls from Form1's layout table, fills the
-// lists for the starting directory and routes each control's events to
-// Form1's event procedures.
+// Builds the form and its controls from Form1's layout table and wires them
+// to Form1 (form_wiring.h).
 #pragma once
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/app/form_wiring.h"
 #include "platform/win32/form_runtime.h"
 #include "window/form1.h"
 
 namespace Platform {
 
 class MainForm {
+    using Wiring = MainFormWiring<Win32Form, Win32DriveListBox, Win32DirListBox, Win32FileListBox>;
+
   public:
-    // Opens on the directory `startDirectory` gives and on the drive that
-    // holds it; when it fails or the directory cannot be read, reports it
-    // and opens on `fallback` instead.
-    MainForm(const std::function<std::string()>& startDirectory, const std::string& fallback);
+    using Starts = Wiring::Starts;
+
+    // Opens on the folder of `path` and on the drive that holds it, the
+    // file `path` names to be reported once the form shows; without a path,
+    // or when it cannot be reached (reported), on the first of `starts`
+    // that can be read.
+    MainForm(const std::optional<std::string>& path, const Starts& starts);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
-    // Raises Form_Load, then shows the form.
-    void Show(int showCommand) { form_->ShowForm(showCommand); }
+    // Raises Form_Load, shows the form, then clicks the file it opened on.
+    void Show(int showCommand) {
+        form_->ShowForm(showCommand);
+        wiring_.ClickStartFile();
+    }
 
     Win32Form& form() { return *form_; }
     Win32DriveListBox& Drive1() { return *drive1_; }
@@ -33,9 +42,6 @@ class MainForm {
 
   private:
     void PlaceControls();
-    void OpenOn(const std::function<std::string()>& startDirectory, const std::string& fallback);
-    void ConnectEvents();
-    void OpenDropped(const std::string& path);
 
     std::unique_ptr<Win32Form> form_;
     std::unique_ptr<Win32DriveListBox> drive1_;
@@ -43,6 +49,7 @@ class MainForm {
     std::unique_ptr<Win32FileListBox> file1_;
     std::unique_ptr<Win32Label> label1_;
     Window::Form1 form1_;
+    Wiring wiring_;
 };
 
 }  // namespace Platform

@@ -166,17 +166,34 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
     EXPECT_EQ(file1.CurrentRow(), 2);
 }
 
-TEST_F(Win32FormTest, DriveListGoesBackWhenTheChosenDriveFails) {
+// A drive that fails (no medium) puts the list back on the drive it showed,
+// but the keyboard goes on from it: the next Down passes it, and a key that
+// moves nowhere new shows the drive chosen before.
+TEST_F(Win32FormTest, DriveThatFailsPutsTheListBackAndTheKeyboardPassesIt) {
     Platform::Win32DriveListBox drive1(form_.Handle());
-    drive1.SetDrives({"C:", "Z:"}, "Z:");
-    drive1.onChange = [] { throw Platform::PlatformError("list", "C:\\", "not ready"); };
+    form_.Add(drive1, {120, 3120, 3255, 300});  // the form routes its notifications
+    drive1.SetDrives({"A:", "B:", "C:"}, "A:");
+    std::vector<std::string> changes;
+    drive1.onChange = [&] {
+        if (drive1.Drive() == "B:") {
+            throw Platform::PlatformError("list", "B:\\", "not ready");
+        }
+        changes.push_back(drive1.Drive());
+    };
+    const auto shown = [&] { return ::SendMessageW(drive1.Handle(), CB_GETCURSEL, 0, 0); };
 
-    ::SendMessageW(drive1.Handle(), CB_SETCURSEL, 0, 0);
-    drive1.OnCommand(CBN_SELCHANGE);
-
+    ::SendMessageW(drive1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // B: fails
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(drive1.Drive(), "Z:");
-    EXPECT_EQ(::SendMessageW(drive1.Handle(), CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(drive1.Drive(), "A:");
+    EXPECT_EQ(shown(), 0);
+    ::SendMessageW(drive1.Handle(), WM_KEYDOWN, VK_UP, 0);  // back on A:, no event
+    EXPECT_EQ(shown(), 0);
+    ::SendMessageW(drive1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // B: again
+    ::SendMessageW(drive1.Handle(), WM_KEYDOWN, VK_DOWN, 0);  // past it
+    EXPECT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(changes, std::vector<std::string>{"C:"});
+    EXPECT_EQ(drive1.Drive(), "C:");
+    EXPECT_EQ(shown(), 2);
 }
 
 // The caption's CR LF pairs break lines; in the literal path they are text.

@@ -13,6 +13,9 @@
 //   window_probe labelchar N       screen position of the label's character N
 //   window_probe box               the error box's caption and text
 //   window_probe closebox          presses the error box's OK button
+//   window_probe startbox          waits (up to 30 s) for a box the program
+//                                  shows without a form, writes its caption
+//                                  and text and presses its OK button
 //   window_probe clipboard         the clipboard's text
 //   window_probe close             closes the form
 //   window_probe lock FILE SECONDS holds FILE open, unshared
@@ -74,7 +77,21 @@ int FindRow(HWND list, const std::wstring& name) {
     return -1;
 }
 
-// The error box: a dialog owned by the form.
+// A box's caption, then the text of each of its labels.
+void PrintBox(HWND box) {
+    Print(WindowText(box));
+    for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[64]{};
+        ::GetClassNameW(child, name, 64);
+        if (std::wstring(name) == L"Static") {
+            Print(WindowText(child));
+        }
+    }
+}
+
+// The error box: a dialog owned by the form (by no window when `form` is
+// null).
 HWND ErrorBox(HWND form) {
     struct Search {
         HWND form;
@@ -122,6 +139,17 @@ int Run(const std::vector<std::wstring>& args) {
         }
         ::CloseClipboard();
         return text != nullptr ? 0 : 1;
+    }
+    if (command == L"startbox") {
+        for (int tries = 0; tries < 300; ++tries) {
+            if (const HWND box = ErrorBox(nullptr); box != nullptr && ::IsWindowVisible(box)) {
+                PrintBox(box);
+                ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return 0;
+            }
+            ::Sleep(100);
+        }
+        return 1;
     }
     HWND form = Form();
     for (int tries = 0; command == L"wait" && tries < 300; ++tries) {
@@ -190,15 +218,7 @@ int Run(const std::vector<std::wstring>& args) {
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
             return 0;
         }
-        Print(WindowText(box));
-        for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
-             child = ::GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t name[64]{};
-            ::GetClassNameW(child, name, 64);
-            if (std::wstring(name) == L"Static") {
-                Print(WindowText(child));
-            }
-        }
+        PrintBox(box);
     } else if (command == L"close") {
         ::PostMessageW(form, WM_CLOSE, 0, 0);
     } else if (command != L"wait") {

@@ -157,6 +157,80 @@ done
 wait "$pid" || fail "tallix.exe ended with status $?"
 pid=
 
+# Started with a path, as Explorer's verb starts it ("tallix.exe "%1""): the
+# lists on its folder and the file highlighted and reported; a folder is
+# opened; a missing path is reported and the window opens as usual; a
+# locked file is reported as a click on it is; two paths are refused.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+start() {
+    (cd "$work" && exec wine "$tallix" "$@") &
+    pid=$!
+}
+finish() {  # finish <status expected>
+    local status=0
+    wait "$pid" || status=$?
+    pid=
+    [ "$status" = "$1" ] || fail "tallix.exe ended with status $status, expected $1"
+}
+spaced="$katakana two words.txt"
+mkdir "$work/sub dir"
+printf 123456789 >"$work/sub dir/$spaced"
+# Windows names a file in any case.
+start "$(windows_path "$work/sub dir/${spaced^^}")"
+probe wait || fail "no form appeared for a file argument"
+sleep 1
+expect "file argument's folder" "sub dir" "$(probe dirs | tail -n 1 | sed 's/^ *//')"
+expect "file argument highlighted" "$spaced" "$(probe selected)"
+report=$(probe label)
+expect "file argument's size line" "$spaced(9バイト)" "$(sed -n 1p <<<"$report" | sed 's/.*\\//')"
+expect "file argument's CRC-32" "CRC32 - CBF43926" "$(sed -n 2p <<<"$report")"
+probe close
+finish 0
+
+start "$(windows_path "$work/sub dir")"
+probe wait || fail "no form appeared for a folder argument"
+expect "folder argument's files" "$spaced" "$(probe files)"
+expect "folder argument's report" "" "$(probe label)"
+probe close
+finish 0
+
+start "$(windows_path "$work/missing.txt")"
+for _ in $(seq 50); do
+    box=$(probe box) && break
+    sleep 0.2
+done
+grep -q "missing.txt" <<<"$box" || fail "box for a missing argument: $box"
+probe closebox
+probe wait || fail "no form appeared after a missing argument"
+expect "files after a missing argument" "digits.txt locked.txt $katakana" \
+    "$(probe files | tr '\n' ' ' | sed 's/ $//')"
+probe close
+finish 0
+
+kill "$lock" 2>/dev/null || true
+wait "$lock" 2>/dev/null || true
+wine "$probe" lock "$work/locked.txt" 60 >/dev/null &
+lock=$!
+sleep 2
+start "$(windows_path "$work/locked.txt")"
+probe wait || fail "no form appeared for a locked file argument"
+for _ in $(seq 50); do
+    box=$(probe box) && break
+    sleep 0.2
+done
+grep -q "locked.txt" <<<"$box" || fail "box for a locked file argument: $box"
+probe closebox
+sleep 1
+expect "highlight after a locked file argument" "" "$(probe selected)"
+probe close
+finish 0
+
+start one two
+box=$(probe startbox) || fail "no box for two arguments"
+expect "two arguments' box caption" "Tallixサンプル" "$(sed -n 1p <<<"$box")"
+grep -q "one path only" <<<"$box" || fail "box for two arguments: $box"
+finish 2
+
 # At 150 % the window and its controls are laid out for 144 dots per inch.
 set_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null

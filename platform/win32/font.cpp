@@ -1,0 +1,101 @@
+#include "platform/win32/font.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Platform {
+namespace {
+
+// The report's font, in points.
+constexpr int kFontPoints = 9;
+
+int CALLBACK NoteFontFound(const LOGFONTW* font, const TEXTMETRICW* metrics, DWORD, LPARAM found) {
+    // Vertical forms of a family ("@MS UI Gothic") are not for rows of text.
+    if (font->lfFaceName[0] != L'@') {
+        // The bit named fixed pitch is set for proportional fonts.
+        const bool proportional = (metrics->tmPitchAndFamily & TMPF_FIXED_PITCH) != 0;
+        reinterpret_cast<std::vector<std::pair<std::wstring, bool>>*>(found)->emplace_back(
+            font->lfFaceName, proportional);
+    }
+    return 1;
+}
+
+// The families that exist on this machine with `charset`, the proportional
+// ones first.
+std::vector<std::wstring> FontFamilies(HDC dc, BYTE charset) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = charset;
+    std::vector<std::pair<std::wstring, bool>> found;
+    ::EnumFontFamiliesExW(dc, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+    std::stable_partition(found.begin(), found.end(),
+                          [](const auto& family) { return family.second; });
+    std::vector<std::wstring> names;
+    for (auto& [name, proportional] : found) {
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+// Whether the family `name` draws Latin letters, digits and katakana with
+// glyphs of its own (a fallback font may lack Latin letters, and a family
+// name may be missing altogether).
+bool ShowsReportText(HDC dc, const std::wstring& name) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
+    const HFONT font = ::CreateFontIndirectW(&wanted);
+    const HGDIOBJ previous = ::SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE]{};
+    ::GetTextFaceW(dc, LF_FACESIZE, face);
+    const std::wstring sample = L"Aa0(-)バイトファ";  // バイトファ
+    std::vector<WORD> glyphs(sample.size());
+    const bool all =
+        ::GetGlyphIndicesW(dc, sample.c_str(), static_cast<int>(sample.size()), glyphs.data(),
+                           GGI_MARK_NONEXISTING_GLYPHS) == sample.size() &&
+        std::find(glyphs.begin(), glyphs.end(), WORD{0xFFFF}) == glyphs.end();
+    ::SelectObject(dc, previous);
+    ::DeleteObject(font);
+    return all && ::lstrcmpiW(face, name.c_str()) == 0;
+}
+
+// The user-interface families of Windows that show katakana, newest first;
+// failing those (Wine, a machine without Japanese support) the first family
+// with Japanese characters that has Latin ones too, a proportional one if
+// there is one, and failing that the system's message font.
+std::wstring KatakanaFontFamily() {
+    static const std::wstring family = [] {
+        const HDC dc = ::GetDC(nullptr);
+        std::vector<std::wstring> candidates{L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"};
+        for (std::wstring& name : FontFamilies(dc, SHIFTJIS_CHARSET)) {
+            candidates.push_back(std::move(name));
+        }
+        const auto found =
+            std::find_if(candidates.begin(), candidates.end(),
+                         [dc](const std::wstring& name) { return ShowsReportText(dc, name); });
+        ::ReleaseDC(nullptr, dc);
+        if (found != candidates.end()) {
+            return *found;
+        }
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        return std::wstring(metrics.lfMessageFont.lfFaceName);
+    }();
+    return family;
+}
+
+}  // namespace
+
+HFONT CreateFormFont(unsigned dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(kFontPoints, static_cast<int>(dpi), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    ::lstrcpynW(font.lfFaceName, KatakanaFontFamily().c_str(), LF_FACESIZE);
+    return ::CreateFontIndirectW(&font);
+}
+
+}  // namespace Platform
