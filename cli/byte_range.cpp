@@ -8,8 +8,8 @@
 
 #include "cli/escape.h"
 #include "cli/options.h"
+#include "cli/streamed_checksums.h"
 #include "platform/os/decimal_text.h"
-#include "window/report.h"
 
 namespace Cli {
 namespace {
@@ -72,7 +72,7 @@ std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, cons
     if (end - begin < static_cast<std::int64_t>(tail)) {
         TooShortForTail(tail);
     }
-    std::vector<std::uint8_t> buffer(Window::kStreamChunkBytes);
+    std::vector<std::uint8_t> buffer(kStreamChunkBytes);
     const auto read = [&](std::int64_t at, std::size_t count) {
         const std::span<std::uint8_t> into = std::span(buffer).first(count);
         if (count != 0 && reader.ReadAt(at, into) != count) {
@@ -141,7 +141,7 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
                                        std::atomic<std::int64_t>* counter) {
     const std::size_t leftOut = range.fromEnd ? static_cast<std::size_t>(range.count) : 0;
     HoldBack held(leftOut + tail, body);
-    std::vector<std::uint8_t> buffer(Window::kStreamChunkBytes);
+    std::vector<std::uint8_t> buffer(kStreamChunkBytes);
     std::int64_t seen = 0;  // bytes read so far
     const std::int64_t wanted = range.fromEnd ? kMost : range.offset + range.count;
     while (seen < wanted) {

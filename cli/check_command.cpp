@@ -2,16 +2,18 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "cli/check_list.h"
 #include "cli/escape.h"
+#include "cli/line_reader.h"
 #include "cli/list_decoder.h"
 #include "cli/measure.h"
-#include "platform/files/byte_buffer.h"
-#include "platform/files/files.h"
+#include "platform/files/stream_read.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
@@ -21,26 +23,26 @@
 namespace Cli {
 namespace {
 
-struct ListText {
-    Platform::ByteBuffer bytes;
+struct OpenList {
+    Platform::FileReader reader;
     // Where a relative path in the list starts: the list's directory, ending
     // in its separator, or nothing for the current directory.
     std::string directory;
 };
 
-// The whole text of the list `list`, standard input read from `input`. A
+// The list `list` opened for reading, standard input read from `input`. A
 // stream's place says nothing of its names (/dev/stdin redirected from a
 // file elsewhere, /dev/fd/63 of a process substitution), so the names of
 // standard input, a FIFO or a path naming one of the process's descriptors
 // are taken from the current directory, as those of "-" are.
-ListText ReadList(const std::string& list, Platform::InputStream input) {
+OpenList OpenListFile(const std::string& list, Platform::InputStream input) {
     if (list == kStandardInput) {
-        return {Platform::ReadToEnd(input, list), {}};
+        return {Platform::FileReader::Stream(input, list), {}};
     }
     bool isFifo = false;
-    Platform::ByteBuffer bytes = Platform::ReadFileOrFifo(list, isFifo);
+    Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(list, isFifo);
     const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
-    return {std::move(bytes), stream ? std::string() : Platform::DirectoryPrefix(list)};
+    return {std::move(reader), stream ? std::string() : Platform::DirectoryPrefix(list)};
 }
 
 struct CheckCounts {
@@ -102,33 +104,16 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
     return differences;
 }
 
-// The entries of one list's text; each line of no known form is named on
-// standard error and counted.
-std::vector<ListEntry> EntriesOf(const std::string& list, std::string_view content,
-                                 Session& session, CheckCounts& counts) {
-    std::vector<ListEntry> entries;
-    std::size_t number = 0;
-    for (ListLine& line : ParseList(content, list)) {
-        ++number;
-        if (line.kind == ListLine::Kind::kMalformed) {
-            session.Complain(list + ":" + Platform::DecimalText(number),
-                             "improperly formatted line");
-            ++counts.malformed;
-        } else if (line.kind == ListLine::Kind::kEntry) {
-            entries.push_back(std::move(line.entry));
-        }
-    }
-    return entries;
-}
-
-// The file to check for `entry` of a list whose names start at `directory`:
-// named as the list names it, opened at its path. A name that does not
-// exist as written is tried without the blanks an SFV line padded it with
-// before the CRC, and with '/' for each backslash (a list written on
-// Windows; where the backslash separates names this changes nothing).
+// The file to check for `entry` of a list whose names start at `directory`,
+// named as it is opened (so that lists in two directories naming the same
+// name are told apart). A name that does not exist as written is tried
+// without the blanks an SFV line padded it with before the CRC, and with
+// '/' for each backslash (a list written on Windows; where the backslash
+// separates names this changes nothing).
 MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     const auto placed = [&directory](const std::string& name) {
-        return MeasureTarget{name, Platform::IsAbsolutePath(name) ? name : directory + name};
+        const std::string path = Platform::IsAbsolutePath(name) ? name : directory + name;
+        return MeasureTarget{path, path};
     };
     const auto exists = [](const MeasureTarget& target) {
         return Platform::KindOfPath(target.path) != Platform::PathKind::kMissing;
@@ -154,75 +139,135 @@ MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     return target;
 }
 
-// Checks the files of one list; false when a write failed.
+// The line of output for a file checked: "NAME: OK" or "NAME: FAILED (...)".
+std::string VerdictLine(const std::string& name, const std::string& differences, NameStyle style) {
+    const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
+    return std::string(LineStart(name, style)) + EscapedName(name, style) + ": " + outcome + "\n";
+}
+
+// Checks the files of one list as its lines are read, each reported as
+// soon as it is checked; false when a write failed.
 bool CheckList(const std::string& list, const Options& options, Platform::InputStream input,
                Session& session, CheckCounts& counts) {
-    ListText text;
+    std::optional<LineReader> lines;
+    std::string directory;
     try {
-        text = ReadList(list, input);
+        OpenList opened = OpenListFile(list, input);
+        lines.emplace(std::move(opened.reader), '\n', ListDecoder(options.listEncoding));
+        directory = std::move(opened.directory);
     } catch (const Platform::PlatformError& error) {
         session.Complain(list, error.reason());
         ++counts.unreadableLists;
         return true;
     }
-    ListDecoder decoder(options.listEncoding);
-    std::string content;
-    const bool decoded =
-        decoder.Feed({reinterpret_cast<const char*>(text.bytes.data()), text.bytes.size()},
-                     content) &&
-        decoder.Finish(content);
-    if (!decoded) {
-        // The lines before what could not be decoded are still checked; the
-        // line it cut short is not a line.
-        content.erase(content.rfind('\n') + 1);
-        session.Complain(list, decoder.Error());
-        ++counts.unreadableLists;
-    }
-    std::vector<ListEntry> entries = EntriesOf(list, content, session, counts);
-    if (entries.empty() && !decoded) {
-        return true;
-    }
-    if (entries.empty()) {
-        session.Complain(list, "no checksum line found");
-        ++counts.emptyLists;
-        return true;
-    }
-    std::vector<MeasureTarget> targets;
-    std::erase_if(entries, [&](const ListEntry& entry) {
-        MeasureTarget target = TargetOf(entry, text.directory);
-        if (options.ignoreMissing &&
-            Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
+    ListParser parser(list);
+    std::int64_t entries = 0;   // lines naming a file
+    std::int64_t verified = 0;  // of those, the files checked
+    bool unreadable = false;    // the list could not be read to its end
+    // The steps of the line read last: the earlier lines it showed to be
+    // malformed, then its own.
+    std::deque<Step> pending;
+    const auto complaint = [&](std::string where, std::string reason, std::int64_t& count) {
+        pending.push_back(Step{std::nullopt, [&session, &count, where = std::move(where),
+                                              reason = std::move(reason)](Measurement) {
+                                   session.Complain(where, reason);
+                                   ++count;
+                                   return true;
+                               }});
+    };
+    const auto malformed = [&](std::uint64_t number, std::string reason) {
+        complaint(list + ":" + Platform::DecimalText(static_cast<std::int64_t>(number)),
+                  std::move(reason), counts.malformed);
+    };
+    const auto malformedAll = [&](const std::vector<std::uint64_t>& numbers) {
+        for (const std::uint64_t number : numbers) {
+            malformed(number, "improperly formatted line");
+        }
+    };
+    const auto verdict = [&](const ListEntry& entry, const MeasureTarget& target,
+                             Measurement measurement) {
+        if (!measurement.report) {
+            session.Complain(target.path, measurement.error);
+            ++counts.unreadable;
             return true;
         }
-        targets.push_back(std::move(target));
+        const std::string differences = Differences(entry, *measurement.report);
+        if (!differences.empty()) {
+            ++counts.failed;
+        } else if (options.quiet) {
+            return true;
+        }
+        return session.Print(VerdictLine(target.name, differences, session.OutputStyle()));
+    };
+    // Queues the steps of the list's next line; false when the list ended.
+    const auto readLine = [&]() {
+        std::optional<TextLine> line;
+        try {
+            line = lines->Next();
+        } catch (const Platform::PlatformError& error) {
+            // The lines before were read: they are checked, the rest is not.
+            malformedAll(parser.Finish());
+            complaint(list, error.reason(), counts.unreadableLists);
+            unreadable = true;
+            return false;
+        }
+        if (!line) {
+            malformedAll(parser.Finish());
+            return false;
+        }
+        if (line->tooLong) {
+            parser.Skip();
+            malformed(
+                static_cast<std::uint64_t>(line->number),
+                "line longer than any path (more than " +
+                    Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine)) +
+                    " bytes)");
+            return true;
+        }
+        ListLine parsed = parser.Parse(line->text);
+        malformedAll(parsed.malformedBefore);
+        if (parsed.kind == ListLine::Kind::kMalformed) {
+            malformed(static_cast<std::uint64_t>(line->number), "improperly formatted line");
+        } else if (parsed.kind == ListLine::Kind::kEntry) {
+            ++entries;
+            MeasureTarget target = TargetOf(parsed.entry, directory);
+            if (!options.ignoreMissing ||
+                Platform::KindOfPath(target.path) != Platform::PathKind::kMissing) {
+                ++verified;
+                pending.push_back(Step{target, [&verdict, entry = std::move(parsed.entry),
+                                                target](Measurement measurement) {
+                                           return verdict(entry, target, std::move(measurement));
+                                       }});
+            }
+        }
+        return true;
+    };
+    bool ended = false;
+    const StepSource next = [&]() -> std::optional<Step> {
+        while (pending.empty() && !ended) {
+            ended = !readLine();
+        }
+        if (pending.empty()) {
+            return std::nullopt;
+        }
+        Step step = std::move(pending.front());
+        pending.pop_front();
+        return step;
+    };
+    if (!MeasureEach(next, input, SettingsFor(options, session))) {
         return false;
-    });
-    if (targets.empty()) {
-        session.Complain(list, "no file was verified");
-        counts.unverifiedList = true;
+    }
+    if (unreadable) {
         return true;
     }
-    return MeasureEach(
-        targets, input, SettingsFor(options, session),
-        [&](std::size_t index, Measurement measurement) {
-            const ListEntry& entry = entries[index];
-            if (!measurement.report) {
-                session.Complain(targets[index].path, measurement.error);  // the path opened
-                ++counts.unreadable;
-                return true;
-            }
-            const std::string differences = Differences(entry, *measurement.report);
-            if (!differences.empty()) {
-                ++counts.failed;
-            } else if (options.quiet) {
-                return true;
-            }
-            const NameStyle style = session.OutputStyle();
-            const std::string& name = targets[index].name;
-            const std::string outcome = differences.empty() ? "OK" : "FAILED (" + differences + ")";
-            return session.Print(std::string(LineStart(name, style)) + EscapedName(name, style) +
-                                 ": " + outcome + "\n");
-        });
+    if (entries == 0) {
+        session.Complain(list, "no checksum line found");
+        ++counts.emptyLists;
+    } else if (verified == 0) {
+        session.Complain(list, "no file was verified");
+        counts.unverifiedList = true;
+    }
+    return true;
 }
 
 }  // namespace

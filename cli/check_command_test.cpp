@@ -1,10 +1,13 @@
 // tallix-report --check: files checked against lists of their checksums.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -45,14 +48,11 @@ TEST_F(CheckCommandTest, ReadsBackWhatBriefWrote) {
     const Result result = Run({"--check", list}, "", "cd / &&");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out,
-              "files/with  spaces.txt: OK\n"
-              "\\files/new\\nline: OK\n"
-              "\\files/back\\\\slash: OK\n"
-              "files/\xff\xfe.bin: OK\n"
-              "\\files/x\\nCBF43926 6F91 9 important.bin: OK\n"
-              "\\files/cr\\r: OK\n"
-              "files/empty: OK\n");
+    const std::string at = dir_ + "/files/";  // each named as it was opened
+    EXPECT_EQ(result.out, at + "with  spaces.txt: OK\n\\" + at + "new\\nline: OK\n\\" + at +
+                              "back\\\\slash: OK\n" + at + "\xff\xfe.bin: OK\n\\" + at +
+                              "x\\nCBF43926 6F91 9 important.bin: OK\n\\" + at + "cr\\r: OK\n" +
+                              at + "empty: OK\n");
 }
 
 TEST_F(CheckCommandTest, ReportsEachFileThatDoesNotMatchOrCannotBeRead) {
@@ -97,7 +97,8 @@ TEST_F(CheckCommandTest, ReadsSfvListsWrittenByHand) {
                                    "sub/digits.txt CBF43927\r\n");
     const Result result = RunIn({"--check", list});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "sub/digits.txt: OK\nEMPTY.BIN: OK\nsub/digits.txt: FAILED (CRC-32)\n");
+    EXPECT_EQ(result.out, dir_ + "/sub/digits.txt: OK\n" + dir_ + "/EMPTY.BIN: OK\n" + dir_ +
+                              "/sub/digits.txt: FAILED (CRC-32)\n");
     EXPECT_EQ(result.err, "tallix-report: WARNING: 1 listed file did NOT match\n");
 }
 
@@ -115,7 +116,8 @@ TEST_F(CheckCommandTest, ReadsListsAsOtherToolsWriteThem) {
                                    "DEADBEEF CAFE 12 foo 8CDC1683\n");
     const Result result = RunIn({"--check", list});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "trailing space : OK\ntab: OK\nDEADBEEF CAFE 12 foo: OK\n");
+    EXPECT_EQ(result.out, dir_ + "/trailing space : OK\n" + dir_ + "/tab: OK\n" + dir_ +
+                              "/DEADBEEF CAFE 12 foo: OK\n");
 }
 
 // Each difference alone fails its line.
@@ -126,9 +128,9 @@ TEST_F(CheckCommandTest, NamesEachDifference) {
                                    "CBF43926 6F92 9 digits\nCBF43926 6F91 9 digits\n");
     const Result result = RunIn({"--check", list});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out,
-              "digits: FAILED (size)\ndigits: FAILED (CRC-32)\ndigits: FAILED (CRC-16)\n"
-              "digits: OK\n");
+    const std::string digits = dir_ + "/digits";
+    EXPECT_EQ(result.out, digits + ": FAILED (size)\n" + digits + ": FAILED (CRC-32)\n" + digits +
+                              ": FAILED (CRC-16)\n" + digits + ": OK\n");
 }
 
 TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
@@ -137,8 +139,15 @@ TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
     EXPECT_EQ(RunIn({"--check", list}).status, 1);
     const Result ignoring = RunIn({"--check", "--ignore-missing", list});
     EXPECT_EQ(ignoring.status, 0) << ignoring.err;
-    EXPECT_EQ(ignoring.out, "digits: OK\n");
+    EXPECT_EQ(ignoring.out, dir_ + "/digits: OK\n");
     EXPECT_EQ(ignoring.err, "");
+
+    // Only what does not exist is passed over: a path through a file is an error.
+    const Result throughFile =
+        RunIn({"--check", "--ignore-missing", Write("through", "digits/x 00000000\n")});
+    EXPECT_EQ(throughFile.status, 1);
+    EXPECT_EQ(throughFile.err, "tallix-report: " + dir_ + "/digits/x: Not a directory\n" +
+                                   "tallix-report: WARNING: 1 listed file could not be read\n");
 
     const std::string none = Write("none", "gone 00000000\nalso/gone 00000000\n");
     const Result nothing = RunIn({"--check", "--ignore-missing", none});
@@ -210,7 +219,8 @@ TEST_F(CheckCommandTest, ReadsListsInTheirEncodings) {
         return path;
     };
     const std::string lines = "sub\\d CBF43926\r\nテスト.bin CBF43926\r\n.\\sub\\d CBF43926\r\n";
-    const std::string ok = "sub/d: OK\nテスト.bin: OK\n./sub/d: OK\n";
+    const std::string at = dir_ + "/";  // each file is named as opened, from the list's directory
+    const std::string ok = at + "sub/d: OK\n" + at + "テスト.bin: OK\n" + at + "./sub/d: OK\n";
     for (const std::string encoding : {"UTF-16", "UTF-16BE"}) {  // with a mark, without
         const Result result = RunIn({"--check", encoded("list", lines, encoding)});
         EXPECT_EQ(result.status, 0) << encoding << ": " << result.err;
@@ -219,17 +229,18 @@ TEST_F(CheckCommandTest, ReadsListsInTheirEncodings) {
     const std::string sjis = encoded("sjis", lines, "CP932");
     const Result named = RunIn({"--check", "--list-encoding", "cp932", sjis});
     EXPECT_EQ(named.out, ok) << named.err;
-    EXPECT_EQ(RunIn({"--check", sjis}).out, "sub/d: OK\n./sub/d: OK\n");  // bytes as they are
+    EXPECT_EQ(RunIn({"--check", sjis}).out,
+              at + "sub/d: OK\n" + at + "./sub/d: OK\n");  // bytes as they are
     const Result latin = RunIn(
         {"--check", "--list-encoding=CP1252", encoded("latin", "00000000  café\n", "CP1252")});
-    EXPECT_EQ(latin.out, "café: OK\n") << latin.err;
+    EXPECT_EQ(latin.out, at + "café: OK\n") << latin.err;
 
     // What cannot be decoded ends the list there, naming the encoding; the
-    // line it cuts short is not read.
-    const std::string cut = encoded("cut", "00000000  café\n", "CP1252");
+    // lines before are checked, the line it cuts short is not read.
+    const std::string cut = encoded("cut", "CBF43926  sub/d\n00000000  café\n", "CP1252");
     const Result bad = RunIn({"--check", "--list-encoding", "utf-8", cut});
     EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.out, at + "sub/d: OK\n");
     EXPECT_EQ(bad.err, "tallix-report: " + cut + ": not valid UTF-8 text\n" +
                            "tallix-report: WARNING: 1 list could not be read\n");
     EXPECT_EQ(RunIn({"--check", "--list-encoding", "bogus", sjis}).status, 2);
@@ -242,12 +253,23 @@ TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
                           " digits\n" + "\\CBF43926 6F91 9 bad\\qescape\n");
     const Result result = RunIn({"--check", list});
     EXPECT_EQ(result.status, 0);  // every file listed matched
-    EXPECT_EQ(result.out, "digits: OK\n");
+    EXPECT_EQ(result.out, dir_ + "/digits: OK\n");
     // A --brief line in a list the first line made SFV is malformed too.
     EXPECT_EQ(result.err, "tallix-report: " + list + ":2: improperly formatted line\n" +
                               "tallix-report: " + list + ":3: improperly formatted line\n" +
                               "tallix-report: " + list + ":4: improperly formatted line\n" +
                               "tallix-report: WARNING: 3 lines are improperly formatted\n");
+
+    // Lines of no form before the first entry are known malformed only
+    // once it comes; a line too long to read keeps its number.
+    const std::string late =
+        Write("late", std::string(1 << 19, 'x') + "\nnot a list\ndigits CBF43926\n");
+    const Result held = RunIn({"--check", late});
+    EXPECT_EQ(held.out, dir_ + "/digits: OK\n");
+    EXPECT_EQ(held.err, "tallix-report: " + late +
+                            ":1: line longer than any path (more than 262144 bytes)\n" +
+                            "tallix-report: " + late + ":2: improperly formatted line\n" +
+                            "tallix-report: WARNING: 2 lines are improperly formatted\n");
 
     const std::string nothing = Write("nothing", "not a list\n; nor this\n");
     const Result none = RunIn({"--check", nothing});
@@ -264,7 +286,7 @@ TEST_F(CheckCommandTest, ListsThatCannotBeUsed) {
     const std::string empty = Write("empty", "");
     const Result result = RunIn({"--check", good, empty, dir_, dir_ + "/missing", "/dev/zero"});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.out, "digits: OK\n");
+    EXPECT_EQ(result.out, dir_ + "/digits: OK\n");
     EXPECT_EQ(result.err, "tallix-report: " + empty + ": no checksum line found\n" +
                               "tallix-report: " + dir_ + ": Is a directory\n" +
                               "tallix-report: " + dir_ + "/missing: No such file or directory\n" +
@@ -332,14 +354,18 @@ TEST_F(CheckCommandTest, ReadsAListFromAFifo) {
 
 TEST_F(CheckCommandTest, HostileLists) {
     Write("digits", "123456789");
+    // The line of n's crosses the list's first MiB, where one piece read
+    // ends and the next begins.
     const std::string list =
-        Write("list", std::string("digits CBF43926\n") + std::string(1 << 20, 'x') + "\n" +
+        Write("list", std::string("digits CBF43926\n") + std::string((1 << 20) - 2534, 'x') + "\n" +
                           std::string("dig\0its CBF43926\n", 17) + std::string(5000, 'n') +
                           " CBF43926\n" + "digits CBF43926");  // no final newline
     const Result result = RunIn({"--check", list});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "digits: OK\ndigits: OK\n");
-    EXPECT_EQ(result.err, "tallix-report: " + list + ":2: improperly formatted line\n" +
+    EXPECT_EQ(result.out, dir_ + "/digits: OK\n" + dir_ + "/digits: OK\n");
+    // The long line is passed over unread, not held.
+    EXPECT_EQ(result.err, "tallix-report: " + list +
+                              ":2: line longer than any path (more than 262144 bytes)\n" +
                               "tallix-report: " + list + ":3: improperly formatted line\n" +
                               "tallix-report: " + dir_ + "/" + std::string(5000, 'n') +
                               ": File name too long\n" +
@@ -364,6 +390,10 @@ TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     EXPECT_EQ(Run({"--check", "--quiet", good}, ">/dev/full </dev/null").status, 0);
     const std::string bad = Write("bad", "digits 00000000\n");
     EXPECT_EQ(Run({"--check", "--quiet", bad}, ">/dev/full </dev/null").status, 1);
+    const Result closed = Run({"--check", "--quiet", good}, ">&- </dev/null");
+    EXPECT_EQ(closed.status, 0) << closed.err;  // never written, so never lost
+    EXPECT_EQ(Run({"--check", "--quiet", bad}, ">&- </dev/null").err,
+              "tallix-report: write error: Bad file descriptor\n");
 
     const Result piped = RunIntoClosedPipe({"--check", list});
     EXPECT_EQ(piped.status, 1);
@@ -373,6 +403,90 @@ TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     const Result closing = RunIn({"--check", "--quiet", good}, failsOnClose);
     EXPECT_EQ(closing.status, 1);
     EXPECT_EQ(closing.err, "tallix-report: write error: Input/output error\n");
+}
+
+// Each file is named as it was opened, so lists in two directories naming
+// the same name are told apart.
+TEST_F(CheckCommandTest, NamesFilesAsOpenedFromTheCurrentDirectory) {
+    for (const char* sub : {"L1", "L2"}) {
+        std::filesystem::create_directory(dir_ + "/" + sub);
+        Write(std::string(sub) + "/list", "f CBF43926\n");
+    }
+    Write("L1/f", "123456789");
+    Write("L2/f", "123456780");
+    const Result result = Run({"--check", "L1/list", "L2/list"}, "", "cd " + Quoted(dir_) + " &&");
+    EXPECT_EQ(result.out, "L1/f: OK\nL2/f: FAILED (CRC-32)\n");
+}
+
+// A list still being written is checked as it comes: the first verdicts are
+// out while the writer waits for them before ending the list. The same for
+// the names of --files-from.
+TEST_F(CheckCommandTest, ReportsEachLineBeforeTheListEnds) {
+    const std::string digits = Write("digits", "123456789");
+    for (const auto& [args, lines] :
+         {std::pair{std::vector<std::string>{"--check", "-j", "4", "-"},
+                    "digits CBF43926\ndigits CBF43926\n"},
+          std::pair{std::vector<std::string>{"--brief", "-j", "4", "--files-from", "-"},
+                    "digits\ndigits\n"}}) {
+        int in[2];
+        int out[2];
+        ASSERT_EQ(::pipe(in), 0);
+        ASSERT_EQ(::pipe(out), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (::chdir(dir_.c_str()) != 0 || ::dup2(in[0], 0) < 0 || ::dup2(out[1], 1) < 0) {
+                ::_exit(126);
+            }
+            ::close(in[1]);
+            ::close(out[0]);
+            std::vector<char*> argv{const_cast<char*>(TALLIX_REPORT_BINARY)};
+            for (const std::string& arg : args) {
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            }
+            argv.push_back(nullptr);
+            ::execv(TALLIX_REPORT_BINARY, argv.data());
+            ::_exit(127);
+        }
+        ::close(in[0]);
+        ::close(out[1]);
+        ASSERT_EQ(::write(in[1], lines, std::strlen(lines)),
+                  static_cast<ssize_t>(std::strlen(lines)));
+        std::string seen;
+        pollfd ready{out[0], POLLIN, 0};
+        while (std::count(seen.begin(), seen.end(), '\n') < 2 &&
+               ::poll(&ready, 1, 60000) == 1) {  // a guard against a hang, not a timing
+            char text[256];
+            const ssize_t got = ::read(out[0], text, sizeof text);
+            if (got <= 0) {
+                break;
+            }
+            seen.append(text, static_cast<std::size_t>(got));
+        }
+        ::close(in[1]);  // only now does the list end
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(out[0]);
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), '\n'), 2) << args[0] << ": " << seen;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << args[0];
+    }
+}
+
+// Memory stays bounded whatever the list's size, and a thread the system
+// will not start is done without: under an address-space limit that 64
+// threads' stacks exceed, a list of four million lines is checked.
+TEST_F(CheckCommandTest, ChecksAHugeListUnderAMemoryLimit) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve terabytes of address space for their shadow";
+#endif
+    Write("digits", "123456789");
+    const std::string out = dir_ + "/.stdout";
+    const std::string command =
+        "cd " + Quoted(dir_) +
+        " && { echo 'digits CBF43926'; head -c 4194304 /dev/zero | tr '\\0' '\\n';"
+        " echo 'digits CBF43926'; } | (ulimit -v 262144 && exec timeout 60 " +
+        Quoted(TALLIX_REPORT_BINARY) + " --check -j 64 - >" + Quoted(out) + ")";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(CliTest::ReadText(out), "digits: OK\ndigits: OK\n");
 }
 
 }  // namespace

@@ -78,6 +78,10 @@ class ListParser {
     // What the list's next line (without its '\n') says.
     ListLine Parse(std::string_view line);
 
+    // Passes over the list's next line, not read (too long to hold), so
+    // that the lines after it keep their numbers.
+    void Skip() { ++number_; }
+
     // The lines still held back at the end of the list: malformed.
     std::vector<std::uint64_t> Finish();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "checksum/crc16_family.h"
@@ -13,6 +14,7 @@
 #include "platform/files/stream_read.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/error.h"
+#include "platform/os/hardware.h"
 #include "platform/os/ordered_jobs.h"
 
 namespace Cli {
@@ -251,22 +253,33 @@ Outcome FileOutcome(const std::string& name, const Sums& sums, const Options& op
 }  // namespace
 
 int ReportFamily(const Options& options, Platform::InputStream input, Session& session) {
-    FileSet files = FilesToReport(options, input, session);
-    int status = files.status;
-    const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultJobs(files.targets);
+    FileWalk walk(options, input);
+    // The first thing found chooses the jobs; then the rest as they are found.
+    std::optional<Found> ahead = walk.Next();
+    const unsigned jobs = options.jobs != 0        ? options.jobs
+                          : ahead && ahead->target ? DefaultJobs(*ahead->target)
+                                                   : Platform::UsableCPUs();
+    const auto next = [&] { return ahead ? std::exchange(ahead, std::nullopt) : walk.Next(); };
+    int status = kAllReported;
     Progress* const progress = session.progress();
     bool first = true;
     const bool written = Platform::RunInOrder(
-        files.targets.size(), jobs,
-        [&](std::size_t index) {
-            return Measure(files.targets[index], input, options,
-                           progress != nullptr ? &progress->bytes : nullptr);
+        jobs, next,
+        [&](const Found& found) {
+            return found.target ? Measure(*found.target, input, options,
+                                          progress != nullptr ? &progress->bytes : nullptr)
+                                : Measured{};
         },
-        [&](std::size_t index, Measured measured) {
+        [&](Found found, Measured measured) {
+            if (!found.target) {
+                session.Complain(found.name, found.reason);  // in the walk's order
+                status = std::max(status, found.status);
+                return true;
+            }
             if (progress != nullptr) {
                 ++progress->files;
             }
-            const std::string& name = files.targets[index].name;
+            const std::string& name = found.target->name;
             const Outcome outcome = measured.sums ? FileOutcome(name, *measured.sums, options,
                                                                 session.OutputStyle(), first)
                                                   : Outcome{{}, true, measured.error};

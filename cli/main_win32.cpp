@@ -3,8 +3,6 @@
 // After windows.h, whose types it uses.
 #include <shellapi.h>
 
-#include <cerrno>
-#include <cstring>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -60,9 +58,8 @@ int main() {
     std::ostream err(&messageBuffer);
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
     if (output == nullptr || output == INVALID_HANDLE_VALUE) {
-        // Nothing is read when nothing could be written.
-        err << "tallix-report: write error: " << std::strerror(EBADF) << "\n";
-        return Cli::kSomeFailed;
+        Cli::ClosedOutput closed;
+        return Cli::RunReportCommand(Arguments(), closed, err, Platform::StandardInput());
     }
     Cli::HandleOutput out(output);
     return Cli::RunReportCommand(Arguments(), out, err, Platform::StandardInput());

@@ -9,6 +9,7 @@
 #include "cli/byte_range.h"
 #include "platform/files/stream_read.h"
 
+#include "cli/streamed_checksums.h"
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
 #include "platform/os/ordered_jobs.h"
@@ -65,8 +66,8 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
         }
         return report;
     }
-    return target.standardInput ? Window::ChecksumStream(input, target.name, bytes)
-                                : Window::ChecksumFile(target.path, parts, bytes);
+    return target.standardInput ? ChecksumStream(input, target.name, bytes)
+                                : ChecksumFile(target.path, parts, bytes);
 }
 
 Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
@@ -91,31 +92,55 @@ MeasureSettings SettingsFor(const Options& options, const Session& session) {
             session.progress()};
 }
 
-unsigned DefaultJobs(std::span<const MeasureTarget> targets) {
-    for (const MeasureTarget& target : targets) {
-        if (!target.standardInput) {
-            return Platform::ReadsWouldSeek(target.path) ? 1 : Platform::UsableCPUs();
-        }
-    }
-    return Platform::UsableCPUs();
+unsigned DefaultJobs(const MeasureTarget& first) {
+    return !first.standardInput && Platform::ReadsWouldSeek(first.path) ? 1
+                                                                        : Platform::UsableCPUs();
 }
 
-bool MeasureEach(std::span<const MeasureTarget> targets, Platform::InputStream input,
-                 const MeasureSettings& settings, const MeasurementSink& sink) {
+bool MeasureEach(const StepSource& next, Platform::InputStream input,
+                 const MeasureSettings& settings) {
+    const auto measure = [&](const Step& step, unsigned parts) {
+        return step.target ? MeasureOne(*step.target, input, settings, parts) : Measurement{};
+    };
+    const auto report = [&](Step step, Measurement measurement) {
+        if (step.target && settings.progress != nullptr) {
+            ++settings.progress->files;
+        }
+        return step.report(std::move(measurement));
+    };
+    // The steps up to the first file, reported as they come; the jobs are
+    // chosen by that file.
+    std::optional<Step> first;
+    while ((first = next()) && !first->target) {
+        if (!report(std::move(*first), Measurement{})) {
+            return false;
+        }
+    }
+    if (!first) {
+        return true;
+    }
     // The timed report keeps to one file at a time, so its timings are those
     // of a report alone, as in the window.
-    const unsigned jobs =
-        settings.timed ? 1 : (settings.jobs != 0 ? settings.jobs : DefaultJobs(targets));
-    const unsigned parts = targets.size() == 1 ? jobs : 1;
-    return Platform::RunInOrder(
-        targets.size(), parts == 1 ? jobs : 1,
-        [&](std::size_t index) { return MeasureOne(targets[index], input, settings, parts); },
-        [&](std::size_t index, Measurement measurement) {
-            if (settings.progress != nullptr) {
-                ++settings.progress->files;
+    const unsigned jobs = settings.timed       ? 1
+                          : settings.jobs != 0 ? settings.jobs
+                                               : DefaultJobs(*first->target);
+    std::optional<Step> second = jobs > 1 ? next() : std::nullopt;
+    if (jobs > 1 && !second) {
+        return report(std::move(*first), measure(*first, jobs));  // a lone file, split
+    }
+    // The two steps taken, then the rest.
+    std::optional<Step> held[2] = {std::move(first), std::move(second)};
+    std::size_t given = 0;
+    const auto steps = [&]() -> std::optional<Step> {
+        while (given < 2) {
+            if (std::optional<Step> step = std::move(held[given++])) {
+                return step;
             }
-            return sink(index, std::move(measurement));
-        });
+        }
+        return next();
+    };
+    return Platform::RunInOrder(
+        jobs, steps, [&](Step& step) { return measure(step, 1); }, report);
 }
 
 }  // namespace Cli

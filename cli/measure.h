@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "cli/options.h"
@@ -35,7 +34,7 @@ struct Measurement {
 // How a run measures its files.
 struct MeasureSettings {
     // The window's timed report, one file at a time (Window::MeasureFile);
-    // when false, the checksums alone, streamed (Window::ChecksumFile) on
+    // when false, the checksums alone, streamed (ChecksumFile) on
     // up to `jobs` threads.
     bool timed = true;
     // Files read at once; 0 for the default (DefaultJobs).
@@ -50,20 +49,31 @@ struct MeasureSettings {
 // streamed, with the session's progress line.
 MeasureSettings SettingsFor(const Options& options, const Session& session);
 
-// The CPUs the run may use, or 1 when the first file (not standard input)
-// lies on a rotational disk and is not all in memory, where reading files
-// side by side would seek.
-unsigned DefaultJobs(std::span<const MeasureTarget> targets);
+// The CPUs the run may use, or 1 when the first file `first` (not standard
+// input) lies on a rotational disk and is not all in memory, where reading
+// files side by side would seek.
+unsigned DefaultJobs(const MeasureTarget& first);
 
-// Receives the measurement of targets[index]; returns false to stop the
-// run (a write failed), so no later target is read.
-using MeasurementSink = std::function<bool(std::size_t index, Measurement measurement)>;
+// One step of a run, in the run's order: a file to measure, or something
+// found while the files were named (a line of no known form, a directory
+// that cannot be walked), reported in its place.
+struct Step {
+    std::optional<MeasureTarget> target;
+    // Reports the step on the calling thread, in the run's order, given the
+    // measurement of its target (an empty one without); false stops the run
+    // (a write failed), so nothing more is read.
+    std::function<bool(Measurement)> report;
+};
 
-// Measures each of `targets` as `settings` say, standard input read from
-// `input`, and hands each measurement to `sink` on the calling thread in the
-// targets' order, whatever the jobs. A lone file is split between the jobs
-// instead. Returns false when `sink` stopped it.
-bool MeasureEach(std::span<const MeasureTarget> targets, Platform::InputStream input,
-                 const MeasureSettings& settings, const MeasurementSink& sink);
+// Gives the run's steps one at a time; nothing when there are no more.
+using StepSource = std::function<std::optional<Step>()>;
+
+// Measures the target of each step `next` gives as `settings` say,
+// standard input read from `input`, and reports each step in order,
+// whatever the jobs, as soon as it and those before it are done: the steps
+// are taken as they come, a bounded number ahead. A lone file is split
+// between the jobs instead. Returns false when a report stopped it.
+bool MeasureEach(const StepSource& next, Platform::InputStream input,
+                 const MeasureSettings& settings);
 
 }  // namespace Cli

@@ -114,8 +114,10 @@ std::optional<std::string> Conflict(const Options& options) {
     if (readsInput > 1) {
         return "standard input ('-') can be read only once";
     }
-    if (options.format == Format::kSfv && readsInput > 0) {
-        // A line "- CRC" would be checked against a file of that name.
+    if (options.format == Format::kSfv &&
+        std::count(options.names.begin(), options.names.end(), kStandardInput) > 0) {
+        // A line "- CRC" would be checked against a file of that name. (The
+        // names --files-from reads there are files.)
         return "standard input ('-') has no name to give it in an SFV list";
     }
     return std::nullopt;

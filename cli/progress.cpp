@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <system_error>
 
 namespace Cli {
 namespace {
@@ -34,14 +35,17 @@ Progress::~Progress() {
 }
 
 void Progress::Start() {
-    thread_ = std::thread([this] {
-        std::unique_lock lock(mutex_);
-        while (!wake_.wait_for(lock, kRedraw, [this] { return stopping_; })) {
-            lock.unlock();
-            Tick();
-            lock.lock();
-        }
-    });
+    try {
+        thread_ = std::thread([this] {
+            std::unique_lock lock(mutex_);
+            while (!wake_.wait_for(lock, kRedraw, [this] { return stopping_; })) {
+                lock.unlock();
+                Tick();
+                lock.lock();
+            }
+        });
+    } catch (const std::system_error&) {
+    }
 }
 
 void Progress::Stop() {
@@ -86,7 +90,7 @@ std::string Progress::Line(std::chrono::steady_clock::duration elapsed) const {
 
 void Progress::EraseLocked() {
     if (shown_) {
-        err_ << kReturn << kEraseToEnd << std::flush;
+        err_ << kErase << std::flush;
         shown_ = false;
     }
 }

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace Cli {
@@ -21,6 +22,8 @@ class Progress {
     // How long a run goes before the line shows, and how often it is redrawn.
     static constexpr std::chrono::milliseconds kQuietStart{1000};
     static constexpr std::chrono::milliseconds kRedraw{250};
+    // Erases the line, leaving the cursor at the start of an empty line.
+    static constexpr std::string_view kErase = "\r\x1b[K";
 
     // The run starts now, by `clock` (steady time unless a test injects one).
     explicit Progress(std::ostream& err, Clock clock = std::chrono::steady_clock::now);
@@ -28,7 +31,8 @@ class Progress {
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    // Redraws every kRedraw on a thread of its own until Stop().
+    // Redraws every kRedraw on a thread of its own until Stop(); when no
+    // thread can be started there is no line.
     void Start();
     // Ends the redrawing and erases the line.
     void Stop();

@@ -1,12 +1,15 @@
 #include "cli/report_command.h"
 
+#include <exception>
+#include <new>
 #include <optional>
+
 #include "cli/check_command.h"
 #include "cli/family_report.h"
-
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/report_formats.h"
+#include "platform/os/interrupt.h"
 
 #ifndef TALLIX_VERSION
 #define TALLIX_VERSION "unknown"
@@ -25,8 +28,10 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         err << "Try 'tallix-report --help' for more information.\n";
         return kUsageError;
     }
-    if (!session.OutputOpen()) {
-        return kSomeFailed;  // nothing is read when nothing could be written
+    // Nothing is read when nothing could be written; --check may have
+    // nothing to write (all matched with --quiet), so it finds out by writing.
+    if (!options.check && !session.OutputOpen()) {
+        return kSomeFailed;
     }
     if (options.help || options.version) {
         const std::string text = options.help ? std::string(UsageText())
@@ -38,10 +43,18 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         progress.emplace(err);
         progress->Start();
         session.ShowProgress(&*progress);
+        Platform::WriteOnInterrupt(Progress::kErase);  // the terminal left clean
     }
-    const int status = options.check                         ? CheckLists(options, input, session)
-                       : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
-                                                             : ReportFiles(options, input, session);
+    int status = kSomeFailed;
+    try {
+        status = options.check                         ? CheckLists(options, input, session)
+                 : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
+                                                       : ReportFiles(options, input, session);
+    } catch (const std::bad_alloc&) {
+        session.Warn("out of memory");
+    } catch (const std::exception& error) {
+        session.Warn(error.what());
+    }
     if (progress) {
         progress->Stop();  // erased before the caller writes anything more
     }

@@ -34,18 +34,6 @@ std::string FormattedReport(const Window::FileReport& report, Format format, Nam
     return text.append(FullReportText(report, style));
 }
 
-// Takes out of `files` each one an SFV list cannot name, saying why.
-void RefuseWhatSfvCannotName(FileSet& files, Session& session) {
-    std::erase_if(files.targets, [&](const MeasureTarget& target) {
-        const std::optional<std::string> refusal = SfvRefusal(target.name);
-        if (refusal) {
-            session.Complain(target.name, *refusal);
-            files.status = std::max(files.status, kSomeFailed);
-        }
-        return refusal.has_value();
-    });
-}
-
 }  // namespace
 
 std::string FullReportText(const Window::FileReport& report, NameStyle style) {
@@ -85,25 +73,47 @@ std::string SfvLine(const Window::FileReport& report, NameStyle style) {
 }
 
 int ReportFiles(const Options& options, Platform::InputStream input, Session& session) {
-    FileSet files = FilesToReport(options, input, session);
-    if (options.format == Format::kSfv) {
-        RefuseWhatSfvCannotName(files, session);
-    }
-    int status = files.status;
+    FileWalk walk(options, input);
+    int status = kAllReported;
     bool reportedAny = false;
-    const bool written =
-        MeasureEach(files.targets, input, SettingsFor(options, session),
-                    [&](std::size_t index, Measurement measurement) {
-                        if (!measurement.report) {
-                            session.Complain(files.targets[index].name, measurement.error);
-                            status = std::max(status, kSomeFailed);
-                            return true;
-                        }
-                        const bool first = !reportedAny;
-                        reportedAny = true;
-                        return session.Print(FormattedReport(*measurement.report, options.format,
-                                                             session.OutputStyle(), first));
-                    });
+    const auto complaint = [&](std::string name, std::string reason, int failure) {
+        return Step{std::nullopt, [&session, &status, name = std::move(name),
+                                   reason = std::move(reason), failure](Measurement) {
+                        session.Complain(name, reason);
+                        status = std::max(status, failure);
+                        return true;
+                    }};
+    };
+    const auto report = [&](const std::string& name, Measurement measurement) {
+        if (!measurement.report) {
+            session.Complain(name, measurement.error);
+            status = std::max(status, kSomeFailed);
+            return true;
+        }
+        const bool first = !reportedAny;
+        reportedAny = true;
+        return session.Print(
+            FormattedReport(*measurement.report, options.format, session.OutputStyle(), first));
+    };
+    const StepSource next = [&]() -> std::optional<Step> {
+        std::optional<Found> found = walk.Next();
+        if (!found) {
+            return std::nullopt;
+        }
+        if (!found->target) {
+            return complaint(std::move(found->name), std::move(found->reason), found->status);
+        }
+        if (options.format == Format::kSfv) {
+            if (std::optional<std::string> refusal = SfvRefusal(found->target->name)) {
+                return complaint(found->target->name, std::move(*refusal), kSomeFailed);
+            }
+        }
+        const std::string name = found->target->name;
+        return Step{std::move(found->target), [&report, name](Measurement measurement) {
+                        return report(name, std::move(measurement));
+                    }};
+    };
+    const bool written = MeasureEach(next, input, SettingsFor(options, session));
     if (!written || !session.Finish()) {
         return kSomeFailed;
     }

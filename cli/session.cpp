@@ -1,5 +1,6 @@
 #include "cli/session.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace Cli {
@@ -22,6 +23,7 @@ bool Session::Print(std::string_view text) {
     if (progress_ != nullptr && out_.IsTerminal()) {
         quiet = progress_->Quiet();  // both may be the same terminal
     }
+    written_ = written_ || !text.empty();
     const int error = out_.Write(text);
     quiet = {};
     if (error != 0) {
@@ -32,6 +34,9 @@ bool Session::Print(std::string_view text) {
 
 bool Session::Finish() {
     const int error = out_.Close();
+    if (error == EBADF && !written_) {
+        return true;
+    }
     if (error != 0) {
         WriteError(error);
     }

@@ -26,7 +26,8 @@ class Session {
     bool OutputOpen();
     // Writes `text` to the output; on failure says so and returns false.
     bool Print(std::string_view text);
-    // Ends the output; on failure says so and returns false.
+    // Ends the output; on failure says so and returns false. An output that
+    // was never open and was never written is no failure.
     bool Finish();
 
     // How names are shown in the output: escaped for a terminal when it is one.
@@ -53,6 +54,7 @@ class Session {
     Output& out_;
     std::ostream& err_;
     Progress* progress_ = nullptr;
+    bool written_ = false;  // something was written to the output
 };
 
 }  // namespace Cli

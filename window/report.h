@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,25 +52,6 @@ FileReport MeasureStream(Platform::InputStream input, const std::string& name,
 FileReport MeasureRead(const std::string& name,
                        const std::function<std::vector<std::uint8_t>()>& read,
                        const MillisecondClock& clock = Platform::timeGetTime);
-
-// The checksums and size of `filename` exactly as MeasureFile finds them
-// (the same bytes, errors and values), without timings (Elapsed is zero)
-// and without holding the file: it is read a piece at a time through a
-// buffer of kStreamChunkBytes per thread, and the holes of a sparse file are
-// folded in as zeroes without reading them. A file of at least
-// kSplitFileBytes per part is split into up to `threads` parts, each read
-// and checksummed on a thread of its own, and the parts' checksums joined.
-// `bytesRead`, when not null, counts the bytes as they are read (holes too).
-FileReport ChecksumFile(const std::string& filename, unsigned threads = 1,
-                        std::atomic<std::int64_t>* bytesRead = nullptr);
-
-// The same for the open stream `input` (standard input, a pipe) read to
-// its end, as MeasureStream reads it, reported under `name`.
-FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
-                          std::atomic<std::int64_t>* bytesRead = nullptr);
-
-inline constexpr std::size_t kStreamChunkBytes = std::size_t{256} << 10;
-inline constexpr std::int64_t kSplitFileBytes = std::int64_t{32} << 20;
 
 // The report's four lines, separated by CR LF, with none after the last:
 //   <path>(<length>バイト)

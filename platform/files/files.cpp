@@ -1,5 +1,6 @@
 #include "platform/files/files.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -22,6 +23,19 @@ ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length) {
         throw PlatformError("read", path,
                             "not enough memory to hold its " + DecimalText(length) + " bytes");
     }
+}
+
+ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer) {
+    ByteBuffer larger;
+    try {
+        larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
+    } catch (const PlatformError&) {
+        throw PlatformError("read", name,
+                            "not enough memory to read past its first " +
+                                DecimalText(static_cast<std::int64_t>(buffer.size())) + " bytes");
+    }
+    std::memcpy(larger.data(), buffer.data(), buffer.size());
+    return larger;
 }
 
 Testing::ReadRequestHook& ReadRequestHookForTesting() {

@@ -69,15 +69,6 @@ void SetReadRequestHook(ReadRequestHook hook);
 // PlatformError when a read fails or the data does not fit in memory.
 ByteBuffer ReadToEnd(InputStream input, const std::string& name);
 
-// The whole text of the file at `path`, for text read whole such as a
-// list: a regular file, or a FIFO read as a stream once a writer has come
-// (as any reader of a FIFO waits; on Windows a named pipe);
-// `isFifo` says which. The open never
-// blocks (a FIFO without a writer, a device). Throws PlatformError for a
-// directory ("Is a directory"), anything else that is neither ("not a
-// regular file or FIFO"), a failed read, or text too large for memory.
-ByteBuffer ReadFileOrFifo(const std::string& path, bool& isFifo);
-
 // The file name part of `path` when it names an existing regular file that
 // is not hidden (on Windows: neither hidden nor a system file); an empty
 // string otherwise (missing, a directory, FIFO, socket or device, a hidden

@@ -178,9 +178,7 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t 
     for (;;) {
         if (used == buffer.size()) {
             // Doubling keeps the copies to about one pass over the data.
-            ByteBuffer larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
-            std::memcpy(larger.data(), buffer.data(), used);
-            buffer = std::move(larger);
+            buffer = GrownBuffer(name, buffer);
         }
         const ssize_t got = ReadRequest(fd, buffer.data() + used, buffer.size() - used);
         if (got > 0) {
@@ -251,28 +249,6 @@ InputStream StandardInput() {
 
 ByteBuffer ReadToEnd(InputStream input, const std::string& name) {
     return ReadToEndOf(static_cast<int>(input.handle), name, true);
-}
-
-ByteBuffer ReadFileOrFifo(const std::string& path, bool& isFifo) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.get() < 0) {
-        throw SystemError("open", path, errno);
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) {
-        throw SystemError("open", path, errno);
-    }
-    isFifo = S_ISFIFO(info.st_mode);
-    if (S_ISDIR(info.st_mode)) {
-        throw PlatformError("read", path, "Is a directory");
-    }
-    if (!S_ISREG(info.st_mode) && !isFifo) {
-        throw PlatformError("read", path, "not a regular file or FIFO");
-    }
-    if (isFifo) {
-        WaitUntilReadable(file.get(), path);  // before a writer comes, a read finds the end
-    }
-    return ReadToEndOf(file.get(), path, true);
 }
 
 std::string FindOrdinaryFile(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -156,6 +158,22 @@ TEST_F(FilesTest, ReadToEndReadsAPipeToItsEndWhateverItsLength) {
 TEST_F(FilesTest, ReadToEndAFailedReadIsAnErrorNamingTheSource) {
     const std::string reason = ErrorReason([] { Platform::ReadToEnd({-1}, "standard input"); });
     EXPECT_EQ(reason, "Bad file descriptor");
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // A stream without end under an address-space limit: refused for memory,
+    // naming what it had read, never a size it did not have.
+    EXPECT_EQ(TestSupport::RunUnprivileged([] {
+                  const rlimit limit{256 << 20, 256 << 20};
+                  const int fd = ::open("/dev/zero", O_RDONLY | O_CLOEXEC);
+                  if (::setrlimit(RLIMIT_AS, &limit) != 0 || fd < 0) {
+                      return std::string("no limit or no /dev/zero");
+                  }
+                  const std::string refused =
+                      ErrorReason([&] { Platform::ReadToEnd({fd}, "zeroes"); });
+                  const std::regex named("not enough memory to read past its first [0-9]+ bytes");
+                  return std::regex_match(refused, named) ? "" : refused;
+              }),
+              "");
+#endif
 }
 
 TEST_F(FilesTest, UnreadableFileIsAPermissionError) {

@@ -16,6 +16,11 @@ namespace Platform {
 // PlatformError naming `path` when the memory cannot be had.
 ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length);
 
+// `buffer`, full with the first bytes of the stream `name`, moved into one
+// twice its size. Throws PlatformError naming the bytes read so far when
+// the memory cannot be had: the stream's own size is not known.
+ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer);
+
 // The hook SetReadRequestHook installed; empty when reads are plain.
 Testing::ReadRequestHook& ReadRequestHookForTesting();
 

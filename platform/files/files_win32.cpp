@@ -90,9 +90,7 @@ ByteBuffer ReadToEndOf(HANDLE input, const std::string& name) {
     for (;;) {
         if (used == buffer.size()) {
             // Doubling keeps the copies to about one pass over the data.
-            ByteBuffer larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
-            std::memcpy(larger.data(), buffer.data(), used);
-            buffer = std::move(larger);
+            buffer = GrownBuffer(name, buffer);
         }
         const std::size_t got =
             ReadRequest(input, name, buffer.data() + used, buffer.size() - used);
@@ -156,21 +154,6 @@ ByteBuffer ReadToEnd(InputStream input, const std::string& name) {
         throw WindowsError("read", name, ERROR_INVALID_HANDLE);
     }
     return ReadToEndOf(handle, name);
-}
-
-ByteBuffer ReadFileOrFifo(const std::string& path, bool& isFifo) {
-    DWORD error = ERROR_SUCCESS;
-    const DWORD attributes = AttributesOf(path, error);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw PlatformError("read", path, "Is a directory");
-    }
-    const FileHandle file = OpenForReading(path);
-    const DWORD type = ::GetFileType(file.get());
-    isFifo = type == FILE_TYPE_PIPE;
-    if (type != FILE_TYPE_DISK && !isFifo) {
-        throw PlatformError("read", path, "not a regular file or FIFO");
-    }
-    return ReadToEndOf(file.get(), path);
 }
 
 std::string FindOrdinaryFile(const std::string& path) {

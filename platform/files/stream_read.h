@@ -25,6 +25,14 @@ class FileReader {
     // nothing is held whole).
     static FileReader Open(const std::string& path);
 
+    // The file at `path` read to its end as text such as a list is: a
+    // regular file, or a FIFO (on Windows a named pipe) read as a stream
+    // once a writer has come, as any reader of a FIFO waits; `isFifo` says
+    // which. The open never blocks (a FIFO without a writer, a device).
+    // Throws PlatformError for a directory ("Is a directory") and anything
+    // else that is neither ("not a regular file or FIFO").
+    static FileReader OpenFileOrFifo(const std::string& path, bool& isFifo);
+
     // The open stream `input` (standard input, a pipe) read to its end,
     // data not there yet waited for; `input` stays open. `name` names it in
     // errors.

@@ -42,6 +42,30 @@ FileReader FileReader::Open(const std::string& path) {
     return FileReader(file.release(), true, path, info.st_size, sparse);
 }
 
+FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.get() < 0) {
+        throw SystemError("open", path, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) {
+        throw SystemError("open", path, errno);
+    }
+    isFifo = S_ISFIFO(info.st_mode);
+    if (S_ISDIR(info.st_mode)) {
+        throw PlatformError("read", path, "Is a directory");
+    }
+    if (!S_ISREG(info.st_mode) && !isFifo) {
+        throw PlatformError("read", path, "not a regular file or FIFO");
+    }
+    if (isFifo) {
+        WaitUntilReadable(file.get(), path);  // before a writer comes, a read finds the end
+    }
+    FileReader reader(file.release(), true, path, -1, false);
+    reader.wait_ = true;
+    return reader;
+}
+
 FileReader FileReader::Stream(InputStream input, const std::string& name) {
     FileReader reader(input.handle, false, name, -1, false);
     reader.wait_ = true;

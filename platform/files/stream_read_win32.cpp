@@ -33,6 +33,22 @@ FileReader FileReader::Open(const std::string& path) {
     return FileReader(reinterpret_cast<std::intptr_t>(file.release()), true, path, length, false);
 }
 
+FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
+    const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        throw PlatformError("read", path, "Is a directory");
+    }
+    FileHandle file = OpenForReading(path);
+    const DWORD type = ::GetFileType(file.get());
+    isFifo = type == FILE_TYPE_PIPE;
+    if (type != FILE_TYPE_DISK && !isFifo) {
+        throw PlatformError("read", path, "not a regular file or FIFO");
+    }
+    FileReader reader(reinterpret_cast<std::intptr_t>(file.release()), true, path, -1, false);
+    reader.wait_ = true;
+    return reader;
+}
+
 FileReader FileReader::Stream(InputStream input, const std::string& name) {
     const HANDLE handle = Handle(input.handle);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {

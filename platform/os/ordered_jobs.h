@@ -1,119 +1,181 @@
 // Work on several threads, results taken in order: item i's result is
 // delivered on the calling thread after item i-1's, whatever order the
 // threads finish in, so what is written from the results is the same as
-// from one thread.
+// from one thread. The items come one at a time from a source whose length
+// need not be known (the lines of a list still being written), and only a
+// bounded number of them is held at once.
 #pragma once
 
-#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace Platform {
 
-// Calls work(i) for each i in [0, count) on up to `jobs` threads and
-// deliver(i, result) on the calling thread in the order of i. `work` must
-// not throw (it is run on threads of its own). At most kAheadPerJob * jobs
-// results wait for delivery, so memory stays bounded however many items
-// there are. When deliver returns false no more work starts, the work
-// running finishes and its results are dropped, and RunInOrder returns
-// false. With one job (or one item) everything runs on the calling thread.
+// At most kAheadPerJob * jobs items are taken from the source and not yet
+// delivered, so memory stays bounded however many items there are.
 inline constexpr std::size_t kAheadPerJob = 64;
 
-// How many items a thread takes at once when `left` are left for `jobs`
-// threads: many while many are left, so threads meet seldom over small
-// items; down to one near the end, so no thread is left holding several
-// large ones while the others wait (guided scheduling). A batch is at most
-// a quarter of a thread's share of the items that may wait, so the other
-// threads always find items to take.
-inline std::size_t BatchSize(std::size_t left, unsigned jobs) {
-    constexpr std::size_t kLargestBatch = kAheadPerJob / 4;
-    const std::size_t share = left / (std::size_t{4} * jobs);
-    return share < 1 ? 1 : share > kLargestBatch ? kLargestBatch : share;
+// Starts a thread running its argument; throws std::system_error when the
+// system cannot start one. Tests inject one that fails.
+using ThreadStarter = std::function<std::thread(std::function<void()>)>;
+
+inline std::thread StartThread(std::function<void()> run) {
+    return std::thread(std::move(run));
 }
 
-template <typename Work, typename Deliver>
-bool RunInOrder(std::size_t count, unsigned jobs, Work&& work, Deliver&& deliver) {
-    if (jobs <= 1 || count <= 1) {
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!deliver(i, work(i))) {
+// Takes items from next() (an empty optional ends them) and calls
+// work(item) for each on up to `jobs` threads, and deliver(item, result)
+// on the calling thread in the items' order. next() is called by one
+// thread at a time, never while it holds results back: an item is
+// delivered as soon as it and those before it are done, even while next()
+// waits for more. `work` must not throw (it runs on threads of its own);
+// what next() or deliver() throws is rethrown here once the threads have
+// ended. When deliver returns false no more items are taken, the work
+// running finishes and its results are dropped, and RunInOrder returns
+// false. With one job everything runs on the calling thread; a thread
+// that cannot start leaves the work to those that did, or to the calling
+// thread when none did.
+template <typename Next, typename Work, typename Deliver>
+bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
+                const ThreadStarter& start = StartThread) {
+    using Item = typename std::invoke_result_t<Next&>::value_type;
+    using Result = std::invoke_result_t<Work&, Item&>;
+    const auto alone = [&] {
+        while (std::optional<Item> item = next()) {
+            Result result = work(*item);
+            if (!deliver(std::move(*item), std::move(result))) {
                 return false;
             }
         }
         return true;
+    };
+    if (jobs <= 1) {
+        return alone();
     }
-    using Result = std::invoke_result_t<Work&, std::size_t>;
+    struct Done {
+        Item item;
+        Result result;
+    };
     const std::size_t ahead = kAheadPerJob * jobs;
-    std::vector<std::optional<Result>> slots(ahead);  // item i in slot i % ahead
-    std::mutex mutex;
-    std::condition_variable done;  // the next result to deliver came in
+    std::vector<std::optional<Done>> slots(ahead);  // item i in slot i % ahead
+    std::mutex mutex;                               // all below but the source
+    std::mutex source;                              // taken while next() runs
+    std::condition_variable done;  // the next result to deliver came in, or the items ended
     std::condition_variable room;  // slots were freed, or the run stops
-    std::size_t next = 0;          // the next item to start
+    std::size_t taken = 0;         // items taken from the source
     std::size_t delivered = 0;     // items delivered so far
+    bool ended = false;            // next() gave no more, or threw
     bool stop = false;
+    std::exception_ptr failure;  // what next() threw
 
     const auto worker = [&] {
-        std::vector<Result> results;
-        std::unique_lock lock(mutex);
         for (;;) {
-            room.wait(lock, [&] { return stop || next == count || next < delivered + ahead; });
-            if (stop || next == count) {
+            std::unique_lock pulling(source);
+            std::unique_lock lock(mutex);
+            room.wait(lock, [&] { return stop || ended || taken < delivered + ahead; });
+            if (stop || ended) {
                 return;
             }
-            const std::size_t first = next;
-            const std::size_t last =
-                std::min({count, delivered + ahead, first + BatchSize(count - first, jobs)});
-            next = last;
+            const std::size_t index = taken;
             lock.unlock();
-            results.clear();
-            for (std::size_t i = first; i < last; ++i) {
-                results.push_back(work(i));
+            std::optional<Item> item;
+            try {
+                item = next();
+            } catch (...) {
+                lock.lock();
+                failure = std::current_exception();
+                ended = true;
+                done.notify_one();
+                room.notify_all();
+                return;
             }
             lock.lock();
-            for (std::size_t i = first; i < last; ++i) {
-                slots[i % ahead].emplace(std::move(results[i - first]));
+            if (!item) {
+                ended = true;
+                done.notify_one();
+                room.notify_all();
+                return;
             }
-            if (first <= delivered) {
+            ++taken;
+            lock.unlock();
+            pulling.unlock();
+            Result result = work(*item);
+            lock.lock();
+            slots[index % ahead].emplace(Done{std::move(*item), std::move(result)});
+            if (index == delivered) {
                 done.notify_one();
             }
         }
     };
+    // Nothing is allocated once a thread runs: an allocation that failed
+    // then would leave the threads running while the stack unwinds.
+    std::vector<Done> ready;  // results taken out to be delivered
+    ready.reserve(ahead);
     std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < jobs && t < count; ++t) {
-        threads.emplace_back(worker);
+    threads.reserve(jobs);
+    for (unsigned t = 0; t < jobs; ++t) {
+        try {
+            threads.push_back(start(worker));
+        } catch (const std::exception&) {
+            break;  // no thread or no memory for one: the threads there are do the work
+        }
+    }
+    if (threads.empty()) {
+        return alone();
     }
     // Results are taken out a run at a time, and delivered unlocked.
     bool completed = true;
-    std::vector<Result> ready;
+    std::exception_ptr thrown;
     std::unique_lock lock(mutex);
-    while (completed && delivered < count) {
-        done.wait(lock, [&] { return slots[delivered % ahead].has_value(); });
-        for (std::size_t i = delivered; i < count && slots[i % ahead].has_value(); ++i) {
+    for (;;) {
+        done.wait(lock, [&] {
+            return slots[delivered % ahead].has_value() || (ended && delivered == taken);
+        });
+        if (!slots[delivered % ahead].has_value()) {
+            break;  // every item taken was delivered, and there are no more
+        }
+        for (std::size_t i = delivered; slots[i % ahead].has_value(); ++i) {
             ready.push_back(std::move(*slots[i % ahead]));
             slots[i % ahead].reset();
         }
         lock.unlock();
-        std::size_t taken = 0;
-        for (Result& result : ready) {
-            if (!deliver(delivered + taken, std::move(result))) {
-                completed = false;
-                break;
+        try {
+            for (Done& result : ready) {
+                if (!deliver(std::move(result.item), std::move(result.result))) {
+                    completed = false;
+                    break;
+                }
             }
-            ++taken;
+        } catch (...) {
+            thrown = std::current_exception();
+            completed = false;
         }
         lock.lock();
         delivered += ready.size();  // the rest of a run after a stop is dropped
         ready.clear();
         stop = !completed;
         room.notify_all();
+        if (stop) {
+            break;
+        }
     }
     lock.unlock();
     for (std::thread& thread : threads) {
         thread.join();
+    }
+    if (thrown) {
+        std::rethrow_exception(thrown);
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
     return completed;
 }

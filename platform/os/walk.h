@@ -10,8 +10,8 @@ namespace Platform {
 
 // What a path leads to, symbolic links followed.
 enum class PathKind {
-    kMissing,    // nothing: no such entry, a link that leads nowhere, or a
-                 // path through something that is not a directory
+    kMissing,    // nothing: no such entry, or a link that leads nowhere (a
+                 // path through something that is not a directory is kOther)
     kDirectory,  // a directory
     kOther,      // anything else, or a path that cannot be examined
 };

@@ -63,7 +63,7 @@ WalkEntry::Kind KindOfWalkEntry(int directoryFd, const std::string& directory, c
 PathKind KindOfPath(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return errno == ENOENT || errno == ENOTDIR ? PathKind::kMissing : PathKind::kOther;
+        return errno == ENOENT ? PathKind::kMissing : PathKind::kOther;
     }
     return S_ISDIR(info.st_mode) ? PathKind::kDirectory : PathKind::kOther;
 }

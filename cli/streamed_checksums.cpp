@@ -1,6 +1,8 @@
 // The report's checksums without the whole file in memory: each piece is
 // read into a small buffer and both checksums run over it while it is still
 // in the cache, so the file passes through memory once.
+#include "cli/streamed_checksums.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -8,14 +10,14 @@
 #include <mutex>
 #include <new>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "checksum/tallix.h"
 #include "platform/files/stream_read.h"
-#include "window/report.h"
 
-namespace Window {
+namespace Cli {
 namespace {
 
 // The checksums of a run of bytes, and how many there were.
@@ -149,7 +151,8 @@ PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int6
 }
 
 // The parts in order, each on a thread of its own but the first, which runs
-// on the caller's. Rethrows the first part's error, in file order.
+// on the caller's, as do those no thread could be started for. Rethrows
+// the first part's error, in file order.
 std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
                                std::atomic<std::int64_t>* counter) {
     const std::int64_t length = file.length();
@@ -163,10 +166,18 @@ std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
         }
     };
     std::vector<std::thread> threads;
-    for (unsigned part = 1; part < parts; ++part) {
-        threads.emplace_back(run, part);
+    unsigned part = 1;
+    try {
+        for (; part < parts; ++part) {
+            threads.emplace_back(run, part);
+        }
+    } catch (const std::system_error&) {
+        // The parts no thread could be started for run here after the first.
     }
     run(0);
+    for (; part < parts; ++part) {
+        run(part);
+    }
     for (std::thread& thread : threads) {
         thread.join();
     }
@@ -212,23 +223,28 @@ Sums SumToEnd(Platform::FileReader& reader, std::atomic<std::int64_t>* counter) 
     return sums;
 }
 
-FileReport ReportOf(const std::string& name, const Sums& sums) {
+Window::FileReport ReportOf(const std::string& name, const Sums& sums) {
     return {name, sums.length, Tallix::CRC32Text(sums.crc32), Tallix::CRC16Text(sums.crc16), {}};
 }
 
 }  // namespace
 
-FileReport ChecksumFile(const std::string& filename, unsigned threads,
-                        std::atomic<std::int64_t>* bytesRead) {
+Window::FileReport ChecksumFile(const std::string& filename, unsigned threads,
+                                std::atomic<std::int64_t>* bytesRead) {
     Platform::FileReader file = Platform::FileReader::Open(filename);
-    return ReportOf(filename, file.length() >= 0 ? SumFileAtItsSize(file, threads, bytesRead)
-                                                 : SumToEnd(file, bytesRead));
+    return ChecksumOpenFile(file, threads, bytesRead);
 }
 
-FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
-                          std::atomic<std::int64_t>* bytesRead) {
+Window::FileReport ChecksumOpenFile(Platform::FileReader& file, unsigned threads,
+                                    std::atomic<std::int64_t>* bytesRead) {
+    return ReportOf(file.name(), file.length() >= 0 ? SumFileAtItsSize(file, threads, bytesRead)
+                                                    : SumToEnd(file, bytesRead));
+}
+
+Window::FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
+                                  std::atomic<std::int64_t>* bytesRead) {
     Platform::FileReader stream = Platform::FileReader::Stream(input, name);
     return ReportOf(name, SumToEnd(stream, bytesRead));
 }
 
-}  // namespace Window
+}  // namespace Cli
