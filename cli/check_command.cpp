@@ -1,6 +1,8 @@
 #include "cli/check_command.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "cli/check_list.h"
 #include "cli/escape.h"
 #include "cli/line_reader.h"
+#include "cli/list_decoder.h"
 #include "cli/measure.h"
 #include "platform/files/stream_read.h"
 #include "platform/os/decimal_text.h"
@@ -41,34 +44,6 @@ OpenList OpenListFile(const std::string& list, Platform::InputStream input) {
     const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
     return {std::move(reader), stream ? std::string() : Platform::DirectoryPrefix(list)};
 }
-
-// Reads a list's lines one at a time, each as the list's kind, which its
-// first line naming a file decides (as ParseList decides it).
-class ListLineParser {
-  public:
-    ListLine Parse(std::string_view line) {
-        if (std::exchange(first_, false) && line.starts_with(kByteOrderMark)) {
-            line.remove_prefix(kByteOrderMark.size());
-        }
-        if (!kind_) {
-            commented_ = commented_ || line.starts_with(';');
-            if (!commented_ &&
-                ParseListLine(line, ListKind::kBrief).kind == ListLine::Kind::kEntry) {
-                kind_ = ListKind::kBrief;
-            } else if (ParseListLine(line, ListKind::kSfv).kind == ListLine::Kind::kEntry) {
-                kind_ = ListKind::kSfv;
-            }
-        }
-        return ParseListLine(line, kind_.value_or(ListKind::kBrief));
-    }
-
-  private:
-    // Some editors put one before UTF-8 text.
-    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    bool first_ = true;
-    bool commented_ = false;  // a ';' comment came first: SFV writers' header
-    std::optional<ListKind> kind_;
-};
 
 struct CheckCounts {
     std::int64_t failed = 0;      // files that did not match
@@ -131,22 +106,37 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
 
 // The file to check for `entry` of a list whose names start at `directory`,
 // named as it is opened (so that lists in two directories naming the same
-// name are told apart). An SFV name padded with blanks before the CRC that
-// does not exist as written is taken without them when that exists.
+// name are told apart). A name that does not exist as written is tried
+// without the blanks an SFV line padded it with before the CRC, and with
+// '/' for each backslash (a list written on Windows; where the backslash
+// separates names this changes nothing).
 MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
     const auto placed = [&directory](const std::string& name) {
         const std::string path = Platform::IsAbsolutePath(name) ? name : directory + name;
         return MeasureTarget{path, path};
     };
-    MeasureTarget target = placed(entry.path);
-    if (!entry.trimmedPath.empty() &&
-        Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
-        MeasureTarget trimmed = placed(entry.trimmedPath);
-        if (Platform::KindOfPath(trimmed.path) != Platform::PathKind::kMissing) {
-            return trimmed;
+    const auto exists = [](const MeasureTarget& target) {
+        return Platform::KindOfPath(target.path) != Platform::PathKind::kMissing;
+    };
+    const auto withSlashes = [](std::string name) {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        return name;
+    };
+    MeasureTarget target = placed(entry.path);  // "-" is a file here, never standard input
+    if ((entry.trimmedPath.empty() && entry.path.find('\\') == std::string::npos) ||
+        exists(target)) {
+        return target;
+    }
+    for (const std::string& name :
+         {entry.trimmedPath, withSlashes(entry.path), withSlashes(entry.trimmedPath)}) {
+        if (!name.empty() && name != entry.path) {
+            MeasureTarget other = placed(name);
+            if (exists(other)) {
+                return other;
+            }
         }
     }
-    return target;  // "-" is a file here, never standard input
+    return target;
 }
 
 // The line of output for a file checked: "NAME: OK" or "NAME: FAILED (...)".
@@ -163,24 +153,36 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
     std::string directory;
     try {
         OpenList opened = OpenListFile(list, input);
-        lines.emplace(std::move(opened.reader), '\n');
+        lines.emplace(std::move(opened.reader), '\n', ListDecoder(options.listEncoding));
         directory = std::move(opened.directory);
     } catch (const Platform::PlatformError& error) {
         session.Complain(list, error.reason());
         ++counts.unreadableLists;
         return true;
     }
-    ListLineParser parser;
+    ListParser parser(list);
     std::int64_t entries = 0;   // lines naming a file
     std::int64_t verified = 0;  // of those, the files checked
-    const auto malformed = [&](std::int64_t number, std::string reason) {
-        return Step{std::nullopt,
-                    [&session, &counts, where = list + ":" + Platform::DecimalText(number),
-                     reason = std::move(reason)](Measurement) {
-                        session.Complain(where, reason);
-                        ++counts.malformed;
-                        return true;
-                    }};
+    bool unreadable = false;    // the list could not be read to its end
+    // The steps of the line read last: the earlier lines it showed to be
+    // malformed, then its own.
+    std::deque<Step> pending;
+    const auto complaint = [&](std::string where, std::string reason, std::int64_t& count) {
+        pending.push_back(Step{std::nullopt, [&session, &count, where = std::move(where),
+                                              reason = std::move(reason)](Measurement) {
+                                   session.Complain(where, reason);
+                                   ++count;
+                                   return true;
+                               }});
+    };
+    const auto malformed = [&](std::uint64_t number, std::string reason) {
+        complaint(list + ":" + Platform::DecimalText(static_cast<std::int64_t>(number)),
+                  std::move(reason), counts.malformed);
+    };
+    const auto malformedAll = [&](const std::vector<std::uint64_t>& numbers) {
+        for (const std::uint64_t number : numbers) {
+            malformed(number, "improperly formatted line");
+        }
     };
     const auto verdict = [&](const ListEntry& entry, const MeasureTarget& target,
                              Measurement measurement) {
@@ -197,43 +199,65 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         }
         return session.Print(VerdictLine(target.name, differences, session.OutputStyle()));
     };
-    const StepSource next = [&]() -> std::optional<Step> {
-        while (const std::optional<TextLine> line = lines->Next()) {
-            if (line->tooLong) {
-                return malformed(
-                    line->number,
-                    "line longer than any path (more than " +
-                        Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine)) +
-                        " bytes)");
-            }
-            ListLine parsed = parser.Parse(line->text);
-            if (parsed.kind == ListLine::Kind::kMalformed) {
-                return malformed(line->number, "improperly formatted line");
-            }
-            if (parsed.kind != ListLine::Kind::kEntry) {
-                continue;
-            }
-            ++entries;
-            MeasureTarget target = TargetOf(parsed.entry, directory);
-            if (options.ignoreMissing &&
-                Platform::KindOfPath(target.path) == Platform::PathKind::kMissing) {
-                continue;
-            }
-            ++verified;
-            return Step{target, [&verdict, entry = std::move(parsed.entry),
-                                 target](Measurement measurement) {
-                            return verdict(entry, target, std::move(measurement));
-                        }};
-        }
-        return std::nullopt;
-    };
-    try {
-        if (!MeasureEach(next, input, SettingsFor(options, session))) {
+    // Queues the steps of the list's next line; false when the list ended.
+    const auto readLine = [&]() {
+        std::optional<TextLine> line;
+        try {
+            line = lines->Next();
+        } catch (const Platform::PlatformError& error) {
+            // The lines before were read: they are checked, the rest is not.
+            malformedAll(parser.Finish());
+            complaint(list, error.reason(), counts.unreadableLists);
+            unreadable = true;
             return false;
         }
-    } catch (const Platform::PlatformError& error) {
-        session.Complain(list, error.reason());  // the rest of the list could not be read
-        ++counts.unreadableLists;
+        if (!line) {
+            malformedAll(parser.Finish());
+            return false;
+        }
+        if (line->tooLong) {
+            parser.Skip();
+            malformed(
+                static_cast<std::uint64_t>(line->number),
+                "line longer than any path (more than " +
+                    Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine)) +
+                    " bytes)");
+            return true;
+        }
+        ListLine parsed = parser.Parse(line->text);
+        malformedAll(parsed.malformedBefore);
+        if (parsed.kind == ListLine::Kind::kMalformed) {
+            malformed(static_cast<std::uint64_t>(line->number), "improperly formatted line");
+        } else if (parsed.kind == ListLine::Kind::kEntry) {
+            ++entries;
+            MeasureTarget target = TargetOf(parsed.entry, directory);
+            if (!options.ignoreMissing ||
+                Platform::KindOfPath(target.path) != Platform::PathKind::kMissing) {
+                ++verified;
+                pending.push_back(Step{target, [&verdict, entry = std::move(parsed.entry),
+                                                target](Measurement measurement) {
+                                           return verdict(entry, target, std::move(measurement));
+                                       }});
+            }
+        }
+        return true;
+    };
+    bool ended = false;
+    const StepSource next = [&]() -> std::optional<Step> {
+        while (pending.empty() && !ended) {
+            ended = !readLine();
+        }
+        if (pending.empty()) {
+            return std::nullopt;
+        }
+        Step step = std::move(pending.front());
+        pending.pop_front();
+        return step;
+    };
+    if (!MeasureEach(next, input, SettingsFor(options, session))) {
+        return false;
+    }
+    if (unreadable) {
         return true;
     }
     if (entries == 0) {

@@ -156,9 +156,9 @@ TEST_F(CheckCommandTest, IgnoreMissingPassesOverFilesThatDoNotExist) {
     EXPECT_EQ(nothing.err, "tallix-report: " + none + ": no file was verified\n");
 }
 
-// Lists cksfv and rhash write over hostile names verify here, and cksfv
-// verifies the list --sfv writes over them. rhash takes a backslash for a
-// separator, so it is given the names without one.
+// Lists cksfv and rhash write over hostile names verify here (rhash takes
+// a backslash for a separator, so it is given the names without one);
+// cksfv verifies the list --sfv writes over them, rhash those of tamer names.
 TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
     if (std::system("command -v cksfv >/dev/null && command -v rhash >/dev/null") != 0) {
         GTEST_SKIP() << "cksfv or rhash is not installed";
@@ -192,6 +192,58 @@ TEST_F(CheckCommandTest, AgreesWithOtherSfvTools) {
     args.insert(args.end(), names.begin(), names.end());
     ASSERT_EQ(Run(args, CliTest::OutputTo(dir_ + "/ours.sfv") + " </dev/null", inDir).status, 0);
     EXPECT_EQ(std::system((inDir + "cksfv -q -f ours.sfv >/dev/null 2>&1").c_str()), 0);
+    // rhash verifies the names that neither start nor end with a space and
+    // hold no backslash or control character but a tab.
+    std::vector<std::string> forRhash{"--sfv", "--"};
+    for (const std::size_t i : {2, 3, 4, 5, 6, 8}) {
+        forRhash.push_back(names[i]);
+    }
+    ASSERT_EQ(Run(forRhash, CliTest::OutputTo(dir_ + "/some.sfv") + " </dev/null", inDir).status,
+              0);
+    EXPECT_EQ(std::system((inDir + "rhash -c some.sfv >/dev/null 2>&1").c_str()), 0);
+}
+
+// Lists as Windows tools write them: UTF-16 (PowerShell's `>`), a code
+// page named with --list-encoding, backslashes between names.
+TEST_F(CheckCommandTest, ReadsListsInTheirEncodings) {
+    std::filesystem::create_directory(dir_ + "/sub");
+    Write("テスト.bin", "123456789");
+    Write("café", "");
+    Write("sub/d", "123456789");
+    const auto encoded = [&](const std::string& name, const std::string& text,
+                             const std::string& encoding) {
+        const std::string path = dir_ + "/" + name;
+        const std::string command =
+            "printf %s " + Quoted(text) + " | iconv -f UTF-8 -t " + encoding + " >" + Quoted(path);
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
+    };
+    const std::string lines = "sub\\d CBF43926\r\nテスト.bin CBF43926\r\n.\\sub\\d CBF43926\r\n";
+    const std::string at = dir_ + "/";  // each file is named as opened, from the list's directory
+    const std::string ok = at + "sub/d: OK\n" + at + "テスト.bin: OK\n" + at + "./sub/d: OK\n";
+    for (const std::string encoding : {"UTF-16", "UTF-16BE"}) {  // with a mark, without
+        const Result result = RunIn({"--check", encoded("list", lines, encoding)});
+        EXPECT_EQ(result.status, 0) << encoding << ": " << result.err;
+        EXPECT_EQ(result.out, ok) << encoding;
+    }
+    const std::string sjis = encoded("sjis", lines, "CP932");
+    const Result named = RunIn({"--check", "--list-encoding", "cp932", sjis});
+    EXPECT_EQ(named.out, ok) << named.err;
+    EXPECT_EQ(RunIn({"--check", sjis}).out,
+              at + "sub/d: OK\n" + at + "./sub/d: OK\n");  // bytes as they are
+    const Result latin = RunIn(
+        {"--check", "--list-encoding=CP1252", encoded("latin", "00000000  café\n", "CP1252")});
+    EXPECT_EQ(latin.out, at + "café: OK\n") << latin.err;
+
+    // What cannot be decoded ends the list there, naming the encoding; the
+    // lines before are checked, the line it cuts short is not read.
+    const std::string cut = encoded("cut", "CBF43926  sub/d\n00000000  café\n", "CP1252");
+    const Result bad = RunIn({"--check", "--list-encoding", "utf-8", cut});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, at + "sub/d: OK\n");
+    EXPECT_EQ(bad.err, "tallix-report: " + cut + ": not valid UTF-8 text\n" +
+                           "tallix-report: WARNING: 1 list could not be read\n");
+    EXPECT_EQ(RunIn({"--check", "--list-encoding", "bogus", sjis}).status, 2);
 }
 
 TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
@@ -207,6 +259,17 @@ TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
                               "tallix-report: " + list + ":3: improperly formatted line\n" +
                               "tallix-report: " + list + ":4: improperly formatted line\n" +
                               "tallix-report: WARNING: 3 lines are improperly formatted\n");
+
+    // Lines of no form before the first entry are known malformed only
+    // once it comes; a line too long to read keeps its number.
+    const std::string late =
+        Write("late", std::string(1 << 19, 'x') + "\nnot a list\ndigits CBF43926\n");
+    const Result held = RunIn({"--check", late});
+    EXPECT_EQ(held.out, dir_ + "/digits: OK\n");
+    EXPECT_EQ(held.err, "tallix-report: " + late +
+                            ":1: line longer than any path (more than 262144 bytes)\n" +
+                            "tallix-report: " + late + ":2: improperly formatted line\n" +
+                            "tallix-report: WARNING: 2 lines are improperly formatted\n");
 
     const std::string nothing = Write("nothing", "not a list\n; nor this\n");
     const Result none = RunIn({"--check", nothing});

@@ -3,19 +3,27 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <utility>
 
 #include "cli/escape.h"
+#include "platform/os/directory.h"
 
 namespace Cli {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
+// Lines of no form held back before a list's form is decided: more than an
+// archiver prints above its table.
+constexpr std::size_t kMostHeld = 64;
 
 bool IsHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 // `count` hex digits at the start of `text`, upper-cased.
@@ -30,7 +38,15 @@ std::optional<std::string> HexAt(std::string_view text, std::size_t count) {
     return digits;
 }
 
+// `text` when it is a CRC-32 and nothing else.
+std::optional<std::string> Crc32Of(std::string_view text) {
+    return text.size() == 8 ? HexAt(text, 8) : std::nullopt;
+}
+
 std::optional<std::int64_t> SizeOf(std::string_view digits) {
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit)) {
+        return std::nullopt;
+    }
     std::int64_t size = 0;
     for (const char c : digits) {
         const int digit = c - '0';
@@ -42,12 +58,41 @@ std::optional<std::int64_t> SizeOf(std::string_view digits) {
     return size;
 }
 
-ListLine Malformed() {
-    return {ListLine::Kind::kMalformed, {}};
+std::string_view Trimmed(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(kBlanks);
+    if (start == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(start, text.find_last_not_of(kBlanks) - start + 1);
 }
 
+// The words of `text`, separated by blanks, with where each starts.
+std::vector<std::pair<std::size_t, std::string_view>> Words(std::string_view text) {
+    std::vector<std::pair<std::size_t, std::string_view>> words;
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(kBlanks, at)) != std::string_view::npos) {
+        const std::size_t end = std::min(text.find_first_of(kBlanks, at), text.size());
+        words.emplace_back(at, text.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+ListLine Malformed() {
+    return {ListLine::Kind::kMalformed, {}, {}};
+}
+ListLine Ignored() {
+    return {ListLine::Kind::kIgnored, {}, {}};
+}
 ListLine Entry(ListEntry entry) {
-    return {ListLine::Kind::kEntry, std::move(entry)};
+    return {ListLine::Kind::kEntry, std::move(entry), {}};
 }
 
 // The line without the CRs before its '\n'.
@@ -58,9 +103,18 @@ std::string_view WithoutCarriageReturns(std::string_view line) {
     return line;
 }
 
-// Blank lines and ';' comments name no file.
-bool IsIgnored(std::string_view line) {
-    return line.find_first_not_of(kBlanks) == std::string_view::npos || line.front() == ';';
+bool IsBlankLine(std::string_view line) {
+    return line.find_first_not_of(kBlanks) == std::string_view::npos;
+}
+bool IsHashComment(std::string_view line) {
+    return line.starts_with('#') || line.starts_with("//");
+}
+
+// The name written after a line's leading backslash, or as it is.
+std::optional<std::string> NameOf(std::string_view written, bool escaped) {
+    std::optional<std::string> name =
+        escaped ? UnescapedName(written) : std::optional<std::string>(written);
+    return name && !name->empty() ? name : std::nullopt;
 }
 
 // "CRC32 CRC16 SIZE PATH", a leading backslash meaning PATH is escaped.
@@ -82,13 +136,54 @@ std::optional<ListLine> ParseBriefLine(std::string_view line) {
         return std::nullopt;
     }
     const auto size = SizeOf(rest.substr(0, digits));
-    const std::string_view written = rest.substr(digits + 1);
-    std::optional<std::string> path =
-        escaped ? UnescapedName(written) : std::optional<std::string>(written);
-    if (!size || !path || path->empty()) {
+    std::optional<std::string> path = NameOf(rest.substr(digits + 1), escaped);
+    if (!size || !path) {
         return Malformed();
     }
     return Entry({std::move(*path), *crc32, *crc16, *size, {}});
+}
+
+// "CRC32  PATH" or "CRC32 *PATH", as checksum tools write them, a leading
+// backslash meaning PATH is escaped. Nothing when `line` has another shape.
+std::optional<ListLine> ParseDigestLine(std::string_view line) {
+    const bool escaped = line.starts_with('\\');
+    const std::string_view body = escaped ? line.substr(1) : line;
+    const auto crc32 = HexAt(body, 8);
+    if (!crc32 || body.size() < 10 || body[8] != ' ' || (body[9] != ' ' && body[9] != '*')) {
+        return std::nullopt;
+    }
+    std::optional<std::string> path = NameOf(body.substr(10), escaped);
+    if (!path) {
+        return Malformed();
+    }
+    return Entry({std::move(*path), *crc32, std::nullopt, std::nullopt, {}});
+}
+
+// "CRC32 (PATH) = CRC32", blanks allowed after the CRC; a leading
+// backslash means PATH is escaped. Nothing when `line` has another shape.
+std::optional<ListLine> ParseTaggedLine(std::string_view line) {
+    const bool escaped = line.starts_with('\\');
+    std::string_view body = escaped ? line.substr(1) : line;
+    body = body.substr(0, body.find_last_not_of(kBlanks) + 1);
+    std::size_t tag = 0;
+    for (const std::string_view name : {"CRC32 (", "CRC32B ("}) {
+        tag = body.starts_with(name) ? name.size() : tag;
+    }
+    constexpr std::string_view kBetween = ") = ";
+    if (tag == 0 || body.size() < tag + kBetween.size() + 8) {
+        return std::nullopt;
+    }
+    const std::size_t crcAt = body.size() - 8;
+    const auto crc32 = Crc32Of(body.substr(crcAt));
+    if (!crc32 || body.substr(crcAt - kBetween.size(), kBetween.size()) != kBetween) {
+        return std::nullopt;
+    }
+    std::optional<std::string> path =
+        NameOf(body.substr(tag, crcAt - kBetween.size() - tag), escaped);
+    if (!path) {
+        return Malformed();
+    }
+    return Entry({std::move(*path), *crc32, std::nullopt, std::nullopt, {}});
 }
 
 // "PATH CRC32": eight hex digits after one space or tab, with spaces and
@@ -101,16 +196,49 @@ std::optional<ListLine> ParseSfvLine(std::string_view line) {
     }
     const std::size_t start = end - 7;
     const auto crc32 = HexAt(line.substr(start), 8);
-    if (!crc32 || kBlanks.find(line[start - 1]) == std::string_view::npos) {
+    if (!crc32 || !IsBlank(line[start - 1])) {
         return std::nullopt;
     }
     const std::string_view path = line.substr(0, start - 1);
-    if (path.empty()) {
-        return std::nullopt;
-    }
     const std::string_view trimmed = path.substr(0, path.find_last_not_of(kBlanks) + 1);
     return Entry({std::string(path), *crc32, std::nullopt, std::nullopt,
                   trimmed.size() == path.size() ? std::string() : std::string(trimmed)});
+}
+
+std::optional<ListLine> ParseAs(std::string_view line, ListKind kind) {
+    switch (kind) {
+        case ListKind::kBrief:
+            return ParseBriefLine(line);
+        case ListKind::kDigest:
+            return ParseDigestLine(line);
+        case ListKind::kTagged:
+            return ParseTaggedLine(line);
+        case ListKind::kSfv:
+            return ParseSfvLine(line);
+        default:
+            return std::nullopt;
+    }
+}
+
+// The file a list holding a CRC alone is about: the list's own name
+// without its last extension, in the list's directory; empty when that
+// leaves no name (standard input, a list without an extension).
+std::string CrcOnlyName(const std::string& listPath) {
+    const std::string name = listPath.substr(Platform::DirectoryPrefix(listPath).size());
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? std::string() : name.substr(0, dot);
+}
+
+// The columns' places of a rule of dashes: [start, end) of each run.
+std::vector<std::pair<std::size_t, std::size_t>> RuleRuns(std::string_view line) {
+    std::vector<std::pair<std::size_t, std::size_t>> runs;
+    if (line.find_first_not_of(" \t-") != std::string_view::npos) {
+        return runs;
+    }
+    for (const auto& [at, word] : Words(line)) {
+        runs.emplace_back(at, at + word.size());
+    }
+    return runs;
 }
 
 }  // namespace
@@ -131,41 +259,174 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 ListLine ParseListLine(std::string_view line, ListKind kind) {
     line = WithoutCarriageReturns(line);
-    if (IsIgnored(line)) {
-        return {ListLine::Kind::kIgnored, {}};
+    if (IsBlankLine(line) || line.front() == ';') {
+        return Ignored();
     }
     if (line.find('\0') != std::string_view::npos) {
         return Malformed();
     }
-    std::optional<ListLine> parsed =
-        kind == ListKind::kBrief ? ParseBriefLine(line) : ParseSfvLine(line);
+    std::optional<ListLine> parsed = ParseAs(line, kind);
     return parsed ? *std::move(parsed) : Malformed();
 }
 
-std::vector<ListLine> ParseList(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);  // the byte-order mark some editors put before UTF-8 text
+ListParser::ListParser(const std::string& listPath) : crcOnlyName_(CrcOnlyName(listPath)) {}
+
+ListLine ListParser::Parse(std::string_view line) {
+    ++number_;
+    line = WithoutCarriageReturns(line);
+    if (IsBlankLine(line) || line.front() == ';') {
+        sfvHeader_ = sfvHeader_ || (!kind_ && line.starts_with(';'));
+        return Ignored();
     }
-    std::vector<ListLine> parsed;
-    std::optional<ListKind> kind;
-    bool commented = false;
-    for (std::string_view line : SplitLines(text)) {
-        if (!kind) {
-            const std::string_view bare = WithoutCarriageReturns(line);
-            commented = commented || bare.starts_with(';');
-            if (!IsIgnored(bare) && bare.find('\0') == std::string_view::npos) {
-                const std::optional<ListLine> brief =
-                    commented ? std::nullopt : ParseBriefLine(bare);
-                if (brief && brief->kind == ListLine::Kind::kEntry) {
-                    kind = ListKind::kBrief;
-                } else if (ParseSfvLine(bare)) {
-                    kind = ListKind::kSfv;
-                }
-            }
+    if (kind_ == ListKind::kTable) {
+        return TableLine(line);
+    }
+    const bool hashComment = IsHashComment(line);
+    if (line.find('\0') != std::string_view::npos) {
+        return kind_ ? Malformed() : Hold();
+    }
+    if (!kind_) {
+        return Undecided(line, hashComment);
+    }
+    if (hashComment && kind_ != ListKind::kSfv) {
+        return Ignored();
+    }
+    ListLine parsed = Decided(line);
+    return hashComment && parsed.kind == ListLine::Kind::kMalformed ? Ignored() : parsed;
+}
+
+std::vector<std::uint64_t> ListParser::Finish() {
+    return std::exchange(held_, {});
+}
+
+// A line in a list of known form.
+ListLine ListParser::Decided(std::string_view line) {
+    if (kind_ == ListKind::kCrcOnly) {
+        return Malformed();  // the list holds one CRC, for one file
+    }
+    std::optional<ListLine> parsed = ParseAs(line, *kind_);
+    return parsed ? *std::move(parsed) : Malformed();
+}
+
+// A line before any named a file: the first entry decides the form, a
+// table header makes the list a table; other lines are held back.
+ListLine ListParser::Undecided(std::string_view line, bool hashComment) {
+    if (hashComment && !sfvHeader_) {
+        return Ignored();
+    }
+    const std::vector<std::pair<std::size_t, std::string_view>> words = Words(line);
+    const auto named = [&](std::string_view column) {
+        return std::find_if(words.begin(), words.end(),
+                            [&](const auto& word) { return SameWord(word.second, column); }) -
+               words.begin();
+    };
+    if (!sfvHeader_ && words.size() >= 3 && SameWord(words.back().second, "Name") &&
+        static_cast<std::size_t>(named("CRC32")) < words.size() &&
+        static_cast<std::size_t>(named("Size")) < words.size()) {
+        kind_ = ListKind::kTable;
+        for (const auto& word : words) {
+            table_.columns.emplace_back(word.second);
         }
-        parsed.push_back(kind ? ParseListLine(line, *kind) : ParseListLine(line, ListKind::kBrief));
+        table_.crcColumn = static_cast<std::size_t>(named("CRC32"));
+        table_.sizeColumn = static_cast<std::size_t>(named("Size"));
+        held_.clear();  // the text above the table
+        return Ignored();
     }
-    return parsed;
+    if (const auto crc = Crc32Of(Trimmed(line)); crc && !sfvHeader_ && !crcOnlyName_.empty()) {
+        kind_ = ListKind::kCrcOnly;
+        ListLine entry = Entry({crcOnlyName_, *crc, std::nullopt, std::nullopt, {}});
+        entry.malformedBefore = std::exchange(held_, {});
+        return entry;
+    }
+    const std::vector<ListKind> kinds =
+        sfvHeader_
+            ? std::vector{ListKind::kSfv}
+            : std::vector{ListKind::kBrief, ListKind::kDigest, ListKind::kTagged, ListKind::kSfv};
+    for (const ListKind kind : kinds) {
+        std::optional<ListLine> parsed = ParseAs(line, kind);
+        if (parsed && parsed->kind == ListLine::Kind::kEntry) {
+            kind_ = kind;
+            parsed->malformedBefore = std::exchange(held_, {});
+            return *std::move(parsed);
+        }
+    }
+    return hashComment ? Ignored() : Hold();
+}
+
+// The current line held back, or all held lines given up when there are
+// too many to be the text above a table.
+ListLine ListParser::Hold() {
+    if (!holding_) {
+        return Malformed();
+    }
+    held_.push_back(number_);
+    if (held_.size() <= kMostHeld) {
+        return Ignored();
+    }
+    holding_ = false;
+    held_.pop_back();
+    ListLine line = Malformed();
+    line.malformedBefore = std::exchange(held_, {});
+    return line;
+}
+
+// A line from a table's header on: its rule, its rows, its closing rule
+// and whatever follows that (totals and such).
+ListLine ListParser::TableLine(std::string_view line) {
+    if (table_.stage == Table::Stage::kAfter) {
+        return Ignored();
+    }
+    const auto runs = RuleRuns(line);
+    if (table_.stage == Table::Stage::kRule) {
+        if (runs.size() != table_.columns.size()) {
+            return Malformed();
+        }
+        table_.nameStart = runs.back().first;
+        table_.crcStart = runs[table_.crcColumn].first;
+        table_.crcEnd = runs[table_.crcColumn].second;
+        table_.stage = Table::Stage::kRows;
+        return Ignored();
+    }
+    if (!runs.empty()) {
+        table_.stage = Table::Stage::kAfter;
+        return Ignored();
+    }
+    if (IsHashComment(line)) {
+        return Ignored();
+    }
+    if (line.size() <= table_.nameStart || !IsBlank(line[table_.nameStart - 1]) ||
+        line.find('\0') != std::string_view::npos) {
+        return Malformed();
+    }
+    const auto fields = Words(line.substr(0, table_.nameStart));
+    if (fields.size() + 1 != table_.columns.size()) {
+        // A folder's row has no checksum.
+        const std::string_view crcPlace =
+            line.substr(table_.crcStart, table_.crcEnd - table_.crcStart);
+        return IsBlankLine(crcPlace) ? Ignored() : Malformed();
+    }
+    const auto crc32 = Crc32Of(fields[table_.crcColumn].second);
+    const auto size = SizeOf(fields[table_.sizeColumn].second);
+    if (!crc32 || !size) {
+        return Malformed();
+    }
+    return Entry({std::string(line.substr(table_.nameStart)), *crc32, std::nullopt, *size, {}});
+}
+
+std::vector<ListLine> ParseList(std::string_view text, const std::string& listPath) {
+    ListParser parser(listPath);
+    std::vector<ListLine> lines;
+    const auto markMalformed = [&lines](const std::vector<std::uint64_t>& numbers) {
+        for (const std::uint64_t number : numbers) {
+            lines[number - 1].kind = ListLine::Kind::kMalformed;
+        }
+    };
+    for (const std::string_view line : SplitLines(text)) {
+        lines.push_back(parser.Parse(line));
+        markMalformed(lines.back().malformedBefore);
+    }
+    markMalformed(parser.Finish());
+    return lines;
 }
 
 }  // namespace Cli

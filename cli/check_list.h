@@ -1,17 +1,28 @@
-// Checksum lists as `tallix-report --check` reads them. A list is of one of
-// two kinds, and every line of it is read as that kind:
-//   CRC32 CRC16 SIZE PATH   the lines `tallix-report --brief` writes; a line
-//                           starting with a backslash has an escaped PATH
-//   PATH CRC32              SFV: PATH, one space or tab, the CRC-32; PATH is
-//                           everything before that separator, spaces at its
-//                           ends included
-// The kind is decided by the list's first line that names a file: SFV when
-// a ';' comment came before it (the header SFV writers put first, which
-// --brief never writes) or when it has only the SFV shape; --brief
-// otherwise. Hexadecimal digits may be of either case. Blank lines and
-// lines starting with ';' are passed over; a line may end in CRs before
-// its '\n' (CR LF, or CR CR LF as some tools write it); a UTF-8 byte-order
-// mark before the first line is passed over.
+// Checksum lists as `tallix-report --check` reads them, a line at a time.
+// A list holds lines of one form, the first line naming a file deciding
+// which; a line of another form later on is malformed. The forms:
+//   CRC32 CRC16 SIZE PATH   the lines `tallix-report --brief` writes
+//   PATH CRC32              SFV: PATH is everything before the one space or
+//                           tab before the CRC, blanks at its ends included
+//   CRC32  PATH, CRC32 *PATH
+//                           what checksum tools write (text or binary mode)
+//   CRC32 (PATH) = CRC32    the BSD tag form
+//   a table                 a header naming CRC32, Size and Name columns, a
+//                           rule of dashes under it, a row a file and a
+//                           closing rule, as archivers' hash commands print;
+//                           the text around the table is passed over
+//   CRC32                   alone: the checksum of the file named like the
+//                           list without its last extension ("a.bin" for
+//                           "a.bin.crc32")
+// In the --brief, checksum-tool and tag forms a line starting with a
+// backslash has an escaped PATH. A list whose first line naming a file
+// follows a ';' comment (the header SFV writers put first) is SFV; the
+// forms are otherwise tried in the order above. Hexadecimal digits may be
+// of either case. Blank lines, lines starting with ';', '#' or "//" are
+// passed over (in SFV a '#' line shaped as an entry is one: a name may
+// start so); a line may end in CRs (CR LF, or CR CR LF as some tools write
+// it). The text comes decoded (cli/list_decoder.h), without a byte-order
+// mark.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +38,7 @@ struct ListEntry {
     std::string path;                  // as the list gives it, unescaped
     std::string crc32;                 // 8 upper-case hex digits
     std::optional<std::string> crc16;  // 4 upper-case hex digits; --brief lines only
-    std::optional<std::int64_t> size;  // --brief lines only
+    std::optional<std::int64_t> size;  // --brief lines and tables only
     // SFV: `path` without the spaces and tabs at its end, to be tried when
     // `path` does not exist (lists padded with several blanks before the
     // CRC); empty when it is `path` itself.
@@ -38,21 +49,70 @@ struct ListLine {
     enum class Kind { kEntry, kIgnored, kMalformed };
     Kind kind = Kind::kIgnored;
     ListEntry entry;  // for kEntry
+    // The numbers of earlier lines now known to be malformed: lines of no
+    // form before the list's form was decided are held back, as they may
+    // be the text an archiver prints above its table.
+    std::vector<std::uint64_t> malformedBefore;
 };
 
-enum class ListKind { kBrief, kSfv };
+// The forms a line of a list may have.
+enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTable, kCrcOnly };
 
 // The lines of `text`, without their '\n'. A last line without one is a
 // line too; nothing follows a final '\n'.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
-// What one line (without its '\n') of a list of `kind` says. An invalid
-// escape, a size beyond 64 bits or an empty path makes a line malformed,
-// as does a NUL byte anywhere.
+// What one line (without its '\n') says read as `kind`, one of the forms
+// that stand alone (--brief, SFV, checksum tool, tag). An invalid escape, a
+// size beyond 64 bits or an empty path makes a line malformed, as does a
+// NUL byte anywhere.
 ListLine ParseListLine(std::string_view line, ListKind kind);
 
-// Every line of the list `text`, in order (line N is element N - 1), each
-// read as the list's kind.
-std::vector<ListLine> ParseList(std::string_view text);
+// Reads the lines of one list in order, keeping only what the lines to
+// come need: the form decided, a table's columns, the lines held back.
+class ListParser {
+  public:
+    // `listPath` as given, to name the file of a list holding a CRC alone.
+    explicit ListParser(const std::string& listPath);
+
+    // What the list's next line (without its '\n') says.
+    ListLine Parse(std::string_view line);
+
+    // Passes over the list's next line, not read (too long to hold), so
+    // that the lines after it keep their numbers.
+    void Skip() { ++number_; }
+
+    // The lines still held back at the end of the list: malformed.
+    std::vector<std::uint64_t> Finish();
+
+  private:
+    struct Table {
+        std::vector<std::string> columns;  // the header's names, Name last
+        std::size_t crcColumn = 0;
+        std::size_t sizeColumn = 0;
+        std::size_t nameStart = 0;  // where a row's name starts
+        std::size_t crcStart = 0;   // the CRC column's place, from its rule
+        std::size_t crcEnd = 0;
+        enum class Stage { kRule, kRows, kAfter } stage = Stage::kRule;
+    };
+
+    ListLine Undecided(std::string_view line, bool hashComment);
+    ListLine Decided(std::string_view line);
+    ListLine TableLine(std::string_view line);
+    ListLine Hold();
+
+    std::uint64_t number_ = 0;  // of the line being read
+    std::optional<ListKind> kind_;
+    bool sfvHeader_ = false;  // a ';' comment came before the first entry
+    std::vector<std::uint64_t> held_;
+    bool holding_ = true;  // false once too many lines were held
+    std::string crcOnlyName_;
+    bool crcOnlyRead_ = false;
+    Table table_;
+};
+
+// Every line of the list `text` named `listPath`, in order (line N is
+// element N - 1); lines held back and found malformed are marked so.
+std::vector<ListLine> ParseList(std::string_view text, const std::string& listPath = {});
 
 }  // namespace Cli

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -115,10 +116,7 @@ TEST(CheckListTest, DecidesAListsKindOnce) {
     const std::string forged = "DEADBEEF CAFE 12 foo 3610A686";
     EXPECT_EQ(lines("; made by an SFV writer\r\n" + forged + "\r\n"),
               (Names{"-", "DEADBEEF CAFE 12 foo"}));
-    EXPECT_EQ(lines("\xEF\xBB\xBF"
-                    "plain 12345678\n" +
-                    forged),
-              (Names{"plain", "DEADBEEF CAFE 12 foo"}));
+    EXPECT_EQ(lines("plain 12345678\n" + forged), (Names{"plain", "DEADBEEF CAFE 12 foo"}));
     EXPECT_EQ(lines("bad line\n" + forged + "\nname 12345678\n"),
               (Names{"malformed", "foo 3610A686", "malformed"}));
 }
@@ -154,6 +152,7 @@ TEST(CheckListTest, RefusesMalformedLines) {
         "CBF43926 6F91 99999999999999999999 x",  // size beyond 64 bits
         "\\CBF43926 6F91 9 bad\\qescape",        // an escape it never writes
         "\\CBF43926 6F91 9 ends\\",              // a lone backslash
+        "CBF43926 6F91512 x",                    // the CRC-16 run into the size
         "digits CBF43926",                       // SFV in a --brief list
         std::string("CBF43926 6F91 9 a\0b", 19),
         "\\",
@@ -161,6 +160,76 @@ TEST(CheckListTest, RefusesMalformedLines) {
     for (const std::string& line : brief) {
         EXPECT_EQ(ParseListLine(line, ListKind::kBrief).kind, ListLine::Kind::kMalformed) << line;
     }
+}
+
+// Each form a list may have, as the tools that write it do: what every
+// line of a list reads as ("-" passed over).
+TEST(CheckListTest, ReadsEachForm) {
+    using Names = std::vector<std::string>;
+    const auto lines = [](std::string_view text, const std::string& listPath) {
+        Names shown;
+        for (const ListLine& line : Cli::ParseList(text, listPath)) {
+            const Cli::ListEntry& entry = line.entry;
+            if (line.kind != ListLine::Kind::kEntry) {
+                shown.emplace_back(line.kind == ListLine::Kind::kIgnored ? "-" : "malformed");
+                continue;
+            }
+            shown.push_back(std::string(1, '[').append(entry.path).append("] ") + entry.crc32);
+            if (entry.size) {
+                shown.back().append(" ").append(std::to_string(*entry.size));
+            }
+        }
+        return shown;
+    };
+    // An archiver's table: text above it, a folder's row without a CRC,
+    // totals below its closing rule.
+    const auto row = [](std::string crc, std::string size, std::string name) {
+        crc.resize(8, ' ');
+        return crc + "  " + std::string(13 - size.size(), ' ') + size + "  " + name + "\r\n";
+    };
+    const std::string rule = "--------  -------------  ------------\r\n";
+    const std::string table =
+        "\r\nArchiver 1.0 : (c) someone\r\n\r\nScanning\r\n"
+        "2 files, 9 bytes\r\n\r\nCRC32              Size  Name\r\n" +
+        rule + row("cbf43926", "9", " lead") + row("", "", "folder") + row("CBF43926", "x", "bad") +
+        row("00000000", "0", "sub\\e") + rule + row("CBF43926", "9", "") +
+        "\r\nCRC32 for data: CBF43926\r\n";
+    const struct {
+        std::string listPath, text;
+        Names lines;
+    } cases[] = {
+        {"l",
+         "cbf43926  a b\n\\CBF43926 *c\\nd\n0000000F  x 12345678\nname 12345678\n",
+         {"[a b] CBF43926", "[c\nd] CBF43926", "[x 12345678] 0000000F", "malformed"}},
+        {"l",
+         "CRC32 (a (1)) = cbf43926\n\\CRC32 (b\\\\c) = 00000000\nCRC32B (d) = 00000001 \n"
+         "ABCDEF01  x\n",
+         {"[a (1)] CBF43926", "[b\\c] 00000000", "[d] 00000001", "malformed"}},
+        {"l",
+         "# by hand\n// too\nbad line\nCBF43926 *a\n#x 00000000\n",
+         {"-", "-", "malformed", "[a] CBF43926", "-"}},
+        {"l",
+         "; SFV\nname\t\tCBF43926\n#x 00000000\n# comment\nCBF43926  y\n",
+         {"-", "[name\t] CBF43926", "[#x] 00000000", "-", "malformed"}},
+        {"dir/file.bin.crc32",
+         "\n cbf43926 \r\nCBF43926\n",
+         {"-", "[file.bin] CBF43926", "malformed"}},
+        {"-", "CBF43926\n", {"malformed"}},  // no list name to take the file's from
+        {"l.txt",
+         table,
+         {"-", "-", "-", "-", "-", "-", "-", "-", "[ lead] CBF43926 9", "-", "malformed",
+          "[sub\\e] 00000000 0", "-", "-", "-", "-"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(lines(c.text, c.listPath), c.lines) << c.text;
+    }
+    // Text of no form is held back for a table only so long.
+    std::string text;
+    for (int i = 0; i < 70; ++i) {
+        text += "no form\n";
+    }
+    const Names held = lines(text + "CRC32 Size Name\n", "l");
+    EXPECT_EQ(std::count(held.begin(), held.end(), "malformed"), 70);
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 
 namespace Cli {
 
-LineReader::LineReader(Platform::FileReader source, char separator)
-    : source_(std::move(source)), separator_(separator), piece_(kPieceBytes) {}
+LineReader::LineReader(Platform::FileReader source, char separator, ListDecoder decoder)
+    : source_(std::move(source)),
+      separator_(separator),
+      decoder_(std::move(decoder)),
+      piece_(kPieceBytes) {}
 
 bool LineReader::ReadPiece() {
     const std::size_t got = source_.Read(std::span(piece_));
@@ -17,7 +20,11 @@ bool LineReader::ReadPiece() {
         more ? decoder_.Feed({reinterpret_cast<const char*>(piece_.data()), got}, text_)
              : decoder_.Finish(text_);
     if (!decoded) {
-        throw Platform::PlatformError("read", source_.name(), decoder_.Error());
+        // The text ends with the last whole line decoded.
+        const std::size_t lineEnd = text_.rfind(separator_);
+        text_.erase(lineEnd == std::string::npos || lineEnd < start_ ? start_ : lineEnd + 1);
+        undecodable_ = decoder_.Error();
+        return false;
     }
     return more;
 }
@@ -36,6 +43,10 @@ std::optional<TextLine> LineReader::Next() {
             return TextLine{line, ++number_, false};
         }
         if (ended_) {
+            if (!undecodable_.empty()) {
+                throw Platform::PlatformError("read", source_.name(),
+                                              std::exchange(undecodable_, {}));
+            }
             return std::nullopt;
         }
         scanned_ = text_.size() - start_;

@@ -11,26 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/list_decoder.h"
 #include "platform/files/stream_read.h"
 
 namespace Cli {
-
-// Turns the bytes read into the text whose lines are split: each piece is
-// fed as it comes, and Finish() after the last. Both return false when the
-// bytes cannot be read as text, Error() then saying why. Bytes are taken
-// as they are.
-class TextDecoder {
-  public:
-    bool Feed(std::string_view bytes, std::string& out) {
-        out.append(bytes);
-        return true;
-    }
-    bool Finish(std::string&) { return true; }
-    const std::string& Error() const { return error_; }
-
-  private:
-    std::string error_;
-};
 
 struct TextLine {
     std::string_view text;  // without its separator; empty when too long
@@ -47,12 +31,14 @@ class LineReader {
     // How much is read at once.
     static constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
 
-    // Lines of `source` ending in `separator`.
-    LineReader(Platform::FileReader source, char separator);
+    // Lines of `source` ending in `separator`, its bytes turned into text
+    // by `decoder` as they are read.
+    LineReader(Platform::FileReader source, char separator, ListDecoder decoder);
 
     // The next line, valid until the next call; nothing after the last. A
     // last line without its separator is a line too. Throws PlatformError
-    // when a read fails or the bytes cannot be decoded.
+    // when a read fails, or once the lines before bytes that cannot be
+    // decoded were given out (the line they cut short is not one).
     std::optional<TextLine> Next();
 
   private:
@@ -61,7 +47,8 @@ class LineReader {
 
     Platform::FileReader source_;
     char separator_;
-    TextDecoder decoder_;
+    ListDecoder decoder_;
+    std::string undecodable_;  // the decoder's error, thrown once the lines before it are out
     std::vector<std::uint8_t> piece_;
     std::string text_;         // decoded, from `start_` on not yet given out
     std::size_t start_ = 0;    // where the next line starts in `text_`

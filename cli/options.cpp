@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/escape.h"
+#include "cli/list_decoder.h"
 #include "cli/system_help.h"
 
 namespace Cli {
@@ -13,7 +14,8 @@ namespace {
 // %MARK%s.
 constexpr std::string_view kUsage =
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
-    "  or:  tallix-report --check [--quiet] [--ignore-missing] LIST...\n"
+    "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
+    "               [--list-encoding NAME] LIST...\n"
     "  or:  tallix-report --crc16-family | --identify HEX | --appended[32] le|be\n"
     "               [--range OFFSET:LENGTH] FILE...\n"
     "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
@@ -30,9 +32,17 @@ constexpr std::string_view kUsage =
     "                    report the files named in FILE too, one a line (- for\n"
     "                    standard input; a name - there is a file)\n"
     "  --null            with --files-from, names end in a NUL byte, not a newline\n"
-    "  -c, --check       read each LIST (--brief lines, or SFV lines: PATH, a space\n"
-    "                    or tab, CRC32, with ';' comments; the first line naming a\n"
-    "                    file decides which) and print PATH: OK or PATH: FAILED\n"
+    "  --list-encoding NAME\n"
+    "                    read LISTs and the --files-from FILE as NAME (cp932,\n"
+    "                    cp1252, UTF-16LE...); by default UTF-8 or UTF-16 as a\n"
+    "                    byte-order mark or the NUL bytes show, other bytes as\n"
+    "                    they are (on Windows, in the ANSI code page)\n"
+    "  -c, --check       read each LIST (--brief lines; SFV lines: PATH, a space or\n"
+    "                    tab, CRC32; 'CRC32  PATH' or 'CRC32 *PATH'; 'CRC32 (PATH)\n"
+    "                    = CRC32'; a CRC32/Size/Name table; or a lone CRC32 for the\n"
+    "                    file named as the LIST without its extension; the first\n"
+    "                    line naming a file decides which; ';', '#' and '//'\n"
+    "                    start comments) and print PATH: OK or PATH: FAILED\n"
     "                    (what differed); a relative PATH is taken from the LIST's\n"
     "%LISTS%"
     "  --quiet           with --check, print only the files that failed\n"
@@ -81,6 +91,9 @@ std::optional<std::string> Conflict(const Options& options) {
     }
     if (!options.check && (options.quiet || options.ignoreMissing)) {
         return "--quiet and --ignore-missing apply only to --check";
+    }
+    if (!options.listEncoding.empty() && !options.check && !options.filesFrom) {
+        return "--list-encoding applies only to --check and --files-from";
     }
     if (options.nullSeparated && !options.filesFrom) {
         return "--null applies only to --files-from";
@@ -198,6 +211,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
     Options options;
     bool onlyNames = false;
     constexpr std::string_view kFilesFrom = "--files-from";
+    constexpr std::string_view kListEncoding = "--list-encoding";
     for (std::size_t at = 0; at < args.size(); ++at) {
         const std::string& arg = args[at];
         if (onlyNames || arg.size() < 2 || arg.front() != '-') {
@@ -226,6 +240,16 @@ Options ParseArguments(const std::vector<std::string>& args) {
                 throw UsageError("--files-from needs a FILE");
             }
             options.filesFrom = arg == kFilesFrom ? args[at] : arg.substr(kFilesFrom.size() + 1);
+        } else if (arg == kListEncoding || arg.starts_with(std::string(kListEncoding) + "=")) {
+            if (arg == kListEncoding && ++at == args.size()) {
+                throw UsageError("--list-encoding needs a NAME");
+            }
+            options.listEncoding =
+                arg == kListEncoding ? args[at] : arg.substr(kListEncoding.size() + 1);
+            if (!ListDecoder::KnowsEncoding(options.listEncoding)) {
+                throw UsageError("unknown encoding '" +
+                                 EscapedName(options.listEncoding, NameStyle::kTerminal) + "'");
+            }
         } else if (arg == "-j" || arg == "--jobs") {
             if (++at == args.size()) {
                 throw UsageError(arg + " needs a number");

@@ -40,9 +40,12 @@ struct Options {
     bool recursive = false;                // walk directories named as FILEs
     std::optional<std::string> filesFrom;  // more FILEs, one a line (or NUL-separated)
     bool nullSeparated = false;            // --null: names in filesFrom end in NUL
-    unsigned jobs = 0;                     // -j, --jobs: files read at once; 0 for the default
-    bool progress = true;                  // the progress line (--no-progress turns it off)
-    std::optional<ByteRange> range;        // --range: the part of each file checksummed
+    // --list-encoding: what lists and filesFrom are written in; guessed
+    // from their bytes when empty (cli/list_decoder.h).
+    std::string listEncoding;
+    unsigned jobs = 0;               // -j, --jobs: files read at once; 0 for the default
+    bool progress = true;            // the progress line (--no-progress turns it off)
+    std::optional<ByteRange> range;  // --range: the part of each file checksummed
     FamilyMode family = FamilyMode::kNone;
     std::uint32_t identify = 0;  // --identify: the value sought
     unsigned appendedBytes = 2;  // --appended: 2 (a CRC-16), --appended32: 4 (the CRC-32)

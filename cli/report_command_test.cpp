@@ -129,6 +129,8 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
                                                {"--files-from"},
                                                {"--files-from", "-", "-"},
                                                {"--sfv", "-"},
+                                               {"--list-encoding", "cp932", "f"},
+                                               {"--list-encoding=bogus", "-c", "l"},
                                                {"--range", "1:", "f"},
                                                {"--range", "-1:2", "f"},
                                                {"--range=9223372036854775807:1", "f"},
@@ -301,6 +303,18 @@ TEST_F(ReportCommandTest, ReadsNamesFromFilesFrom) {
     const Result lines = RunIn({"--brief", "--files-from=" + names});
     EXPECT_EQ(lines.out, "00000000 FFFF 0 " + dash + "\n00000000 FFFF 0 " + dash + "\n");
     EXPECT_EQ(RunIn({"--brief", "--files-from", dir_ + "/missing"}).status, 2);
+
+    // As Windows writes them: UTF-16 with a byte-order mark, CR LF (and a
+    // name that does end in a CR kept whole).
+    const std::string cr = Write("cr\r", "");
+    const std::string wide = dir_ + "/wide";
+    const std::string command = "printf '%s\\r\\n%s\\n' " + CliTest::Quoted(dash) + " " +
+                                CliTest::Quoted(cr) + " | iconv -t UTF-16 >" +
+                                CliTest::Quoted(wide);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const Result windows = RunIn({"--brief", "--files-from", wide});
+    EXPECT_EQ(windows.status, 0) << windows.err;
+    EXPECT_EQ(windows.out, "00000000 FFFF 0 " + dash + "\n\\00000000 FFFF 0 " + dir_ + "/cr\\r\n");
 }
 
 // In process: the first write that fails ends the run, so no later file is

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "cli/list_decoder.h"
 #include "platform/files/stream_read.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
@@ -59,6 +60,15 @@ std::optional<Found> FileWalk::Add(const std::string& name) {
     return Found{MeasureTarget{name, name}, {}, {}};
 }
 
+std::string FileWalk::WithoutLineEnd(std::string name) const {
+    if (options_.nullSeparated || !name.ends_with('\r') ||
+        Platform::KindOfPath(name) != Platform::PathKind::kMissing) {
+        return name;
+    }
+    const std::size_t end = name.find_last_not_of('\r');
+    return end == std::string::npos ? name : name.substr(0, end + 1);
+}
+
 std::optional<Found> FileWalk::Enter(const std::string& directory) {
     try {
         levels_.push_back({directory, Platform::ListWalkEntries(directory)});
@@ -76,7 +86,8 @@ std::optional<Found> FileWalk::NextNameRead() {
             names_.emplace(source == kStandardInput
                                ? Platform::FileReader::Stream(input_, source)
                                : Platform::FileReader::OpenFileOrFifo(source, isFifo),
-                           options_.nullSeparated ? '\0' : '\n');
+                           options_.nullSeparated ? '\0' : '\n',
+                           ListDecoder(options_.listEncoding, options_.nullSeparated));
         }
         for (;;) {
             const std::optional<TextLine> name = names_->Next();
@@ -95,7 +106,8 @@ std::optional<Found> FileWalk::NextNameRead() {
                              kSomeFailed};
             }
             if (!name->text.empty()) {
-                return Add(std::string(name->text));  // nothing when a directory was entered
+                // Nothing when a directory was entered.
+                return Add(WithoutLineEnd(std::string(name->text)));
             }
         }
     } catch (const Platform::PlatformError& error) {

@@ -56,6 +56,9 @@ class FileWalk {
     // What the next name of --files-from gives, opening it first; nothing
     // when a directory was entered or the names ended (namesEnded_).
     std::optional<Found> NextNameRead();
+    // A name of a file written with CR LF line ends (`dir /b > files.txt`)
+    // without its CRs, unless a file is named with them.
+    std::string WithoutLineEnd(std::string name) const;
 
     const Options& options_;
     Platform::InputStream input_;

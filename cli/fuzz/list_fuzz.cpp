@@ -1,7 +1,8 @@
-// Any bytes as a checksum list, and as a file name: reading the list never
-// crashes, never hangs and never gives a path the system would cut short
-// (a NUL); a name escaped in either style reads back as itself, and one
-// written on a --brief or SFV line is read back from the list.
+// Any bytes as a checksum list, and as a file name: decoding and reading the
+// list never crash, never hang and never give a path the system would cut
+// short (a NUL); the text decoded is the same however the bytes are cut; a
+// name escaped in either style reads back as itself, and one written on a
+// line of each form that names it is read back from the list.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "cli/check_list.h"
 #include "cli/escape.h"
+#include "cli/list_decoder.h"
 
 namespace {
 
@@ -24,10 +26,30 @@ bool IsUpperHex(std::string_view digits) {
     return digits.find_first_not_of("0123456789ABCDEF") == std::string_view::npos;
 }
 
-void CheckList(std::string_view text) {
-    const auto lines = Cli::ParseList(text);
-    const std::size_t bom = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    Require(lines.size() == Cli::SplitLines(text.substr(bom)).size(), "a line lost or added", text);
+// `bytes` decoded whole, and cut in two at `cut`: the same either way.
+std::string Decoded(std::string_view bytes, std::size_t cut, const std::string& encoding,
+                    bool nulSeparated) {
+    std::string whole;
+    Cli::ListDecoder one(encoding, nulSeparated);
+    const bool ok = one.Feed(bytes, whole) && one.Finish(whole);
+    std::string pieces;
+    Cli::ListDecoder two(encoding, nulSeparated);
+    const bool cutOk = two.Feed(bytes.substr(0, cut), pieces) &&
+                       two.Feed(bytes.substr(std::min(cut, bytes.size())), pieces) &&
+                       two.Finish(pieces);
+    Require(ok == cutOk && (!ok || whole == pieces), "decoded differently in pieces", bytes);
+    Require(ok || !one.Error().empty(), "a failure without a reason", bytes);
+    return whole;
+}
+
+void CheckList(std::string_view bytes) {
+    const std::size_t cut = bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]);
+    Decoded(bytes, cut, "UTF-16", false);
+    Decoded(bytes, cut, "UTF-8", false);
+    Decoded(bytes, cut, {}, true);
+    const std::string text = Decoded(bytes, cut, {}, false);
+    const auto lines = Cli::ParseList(text, "dir/file.bin.crc32");
+    Require(lines.size() == Cli::SplitLines(text).size(), "a line lost or added", text);
     for (const Cli::ListLine& line : lines) {
         if (line.kind != Cli::ListLine::Kind::kEntry) {
             continue;
@@ -46,7 +68,7 @@ void CheckList(std::string_view text) {
 std::string OnlyPath(std::string_view list) {
     std::string path;
     int entries = 0;
-    for (const Cli::ListLine& line : Cli::ParseList(list)) {
+    for (const Cli::ListLine& line : Cli::ParseList(list, "list")) {
         if (line.kind == Cli::ListLine::Kind::kEntry) {
             path = line.entry.path;
             ++entries;
@@ -74,9 +96,14 @@ void CheckName(std::string_view name) {
     if (name.empty() || name.find('\0') != std::string_view::npos) {
         return;  // no file has such a name
     }
-    const std::string brief =
-        std::string(Cli::LineStart(name)) + "CBF43926 6F91 9 " + Cli::EscapedName(name) + "\n";
-    Require(OnlyPath(brief) == name, "a --brief line does not read back", name);
+    const std::string start(Cli::LineStart(name));
+    const std::string escaped = Cli::EscapedName(name);
+    Require(OnlyPath(start + "CBF43926 6F91 9 " + escaped + "\n") == name,
+            "a --brief line does not read back", name);
+    Require(OnlyPath(start + "cbf43926 *" + escaped + "\n") == name,
+            "a checksum tool's line does not read back", name);
+    Require(OnlyPath(start + "CRC32 (" + escaped + ") = CBF43926\n") == name,
+            "a tag line does not read back", name);
     if (name.find('\n') == std::string_view::npos && !name.starts_with(';')) {
         const std::string sfv = "; header\n" + std::string(name) + " CBF43926\r\n";
         Require(OnlyPath(sfv) == name, "an SFV line does not read back", name);

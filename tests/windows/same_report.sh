@@ -77,5 +77,22 @@ done
 # The Windows program checks what it listed, and reads a list with CR LF.
 sed 's/$/\r/' windows.brief >crlf.list
 WINEDEBUG=-all wine "$windows" --check --quiet windows.brief crlf.list
+# And lists as Windows users have them: UTF-16 with a byte-order mark and
+# backslashes (PowerShell 5.1's `>`), the ANSI code page (cp1252 in the
+# locale set here), cp932 named, a path with its drive letter, and names
+# for --files-from in UTF-16.
+mkdir sub
+printf 123456789 >sub/d.txt
+printf '; made on Windows\r\nテスト.txt 8CDC1683\r\nsub\\d.txt CBF43926\r\n' |
+    iconv -t UTF-16 >powershell.sfv
+printf '00000000  caf\xe9\r\n' >ansi.list
+: >café
+printf 'テスト.txt 8CDC1683\r\n' | iconv -t CP932 >sjis.sfv
+printf 'digits.txt\r\nsub\\d.txt\r\n' | iconv -t UTF-16 >names.txt
+printf '%s CBF43926\r\n' "$(WINEDEBUG=-all winepath -w "$tree/digits.txt")" >drive.list
+LC_ALL=C.UTF-8 WINEDEBUG=-all wine "$windows" --check --quiet powershell.sfv ansi.list drive.list
+WINEDEBUG=-all wine "$windows" --check --quiet --list-encoding cp932 sjis.sfv
+WINEDEBUG=-all wine "$windows" --brief --files-from names.txt >names.brief
+printf 'CBF43926 6F91 9 digits.txt\nCBF43926 6F91 9 sub\\d.txt\n' | cmp - names.brief
 echo "tallix-report.exe under Wine: the same --brief lines, reports and CRC-16 family" \
-    "reports as on Linux"
+    "reports as on Linux; lists in UTF-16, cp1252 and cp932 read"
