@@ -130,6 +130,7 @@ TEST(ListDecoderTest, ReadsNamedEncodings) {
     }
     EXPECT_FALSE(Cli::ListDecoder::KnowsEncoding("no-such-encoding"));
     EXPECT_FALSE(Cli::ListDecoder::KnowsEncoding(""));
+    EXPECT_FALSE(Cli::ListDecoder::KnowsEncoding("UTF-8//IGNORE"));  // would drop bytes
 }
 
 }  // namespace

@@ -52,6 +52,12 @@ class IconvDecoder : public TextDecoder {
 }  // namespace
 
 std::unique_ptr<TextDecoder> DecoderFor(const std::string& name) {
+    // iconv reads "//IGNORE" and "//TRANSLIT" after a name as orders to drop
+    // or replace what it cannot convert: a name read so would not be the
+    // name in the list.
+    if (name.find('/') != std::string::npos) {
+        return nullptr;
+    }
     const iconv_t converter = ::iconv_open("UTF-8", name.c_str());
     if (converter == reinterpret_cast<iconv_t>(-1)) {
         return nullptr;
