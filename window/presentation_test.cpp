@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -59,12 +58,27 @@ TEST(IndentSpacesTest, ShallowLevelsStepEvenlyAndDeepOnesStayWithinAFixedWidth) 
     EXPECT_LE(Window::IndentSpaces(99, 100), Window::IndentSpaces(100, 100));
 }
 
+// The quoted names that follow `opening` in `text` (after blanks), and, when
+// `closing` is not empty, are followed by it.
+void AddQuotedAfter(const std::string& text, std::string_view opening, std::string_view closing,
+                    std::set<std::string>& names) {
+    for (std::size_t at = text.find(opening); at != std::string::npos;
+         at = text.find(opening, at + 1)) {
+        const std::size_t quote = text.find_first_not_of(" \t\n", at + opening.size());
+        if (quote == std::string::npos || text[quote] != '"') {
+            continue;
+        }
+        const std::size_t end = text.find('"', quote + 1);
+        if (end != std::string::npos && text.compare(end + 1, closing.size(), closing) == 0) {
+            names.insert(text.substr(quote + 1, end - quote - 1));
+        }
+    }
+}
+
 // The operation names the platform's and the window's sources throw (a
 // PlatformError, WindowsError or SystemError made with a literal name, or an
 // error entry returned as {"name", "", ...}), read from the sources.
 std::set<std::string> ThrownOperations() {
-    const std::regex thrown(R"re((?:PlatformError|WindowsError|SystemError)\(\s*"([^"]*)")re");
-    const std::regex entry(R"re(return \{"([^"]+)", "")re");
     std::set<std::string> names;
     for (const char* directory : {"/platform", "/window"}) {
         for (const auto& file : std::filesystem::recursive_directory_iterator(
@@ -75,14 +89,13 @@ std::set<std::string> ThrownOperations() {
             }
             std::ifstream in(file.path());
             const std::string text{std::istreambuf_iterator<char>(in), {}};
-            for (const std::regex* pattern : {&thrown, &entry}) {
-                for (std::sregex_iterator at(text.begin(), text.end(), *pattern), end; at != end;
-                     ++at) {
-                    names.insert((*at)[1]);
-                }
+            for (const char* error : {"PlatformError(", "WindowsError(", "SystemError("}) {
+                AddQuotedAfter(text, error, "", names);
             }
+            AddQuotedAfter(text, "return {", ", \"\"", names);
         }
     }
+    names.erase("");
     return names;
 }
 
