@@ -1,8 +1,9 @@
 #include "cli/list_decoder.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
+
+#include "platform/os/unicode_text.h"
 
 namespace Cli {
 namespace {
@@ -10,17 +11,6 @@ namespace {
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
-
-// `name` lower-cased, without '-' and '_': "UTF-16LE" and "utf16le" agree.
-std::string Folded(const std::string& name) {
-    std::string folded;
-    for (const char c : name) {
-        if (c != '-' && c != '_') {
-            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
-    return folded;
-}
 
 // The UTF-8 sequence at `at` of `text`: its length when whole and valid
 // (no overlong form, no surrogate, nothing beyond U+10FFFF), 0 when it is
@@ -59,30 +49,10 @@ int SequenceAt(std::string_view text, std::size_t at) {
     return length;
 }
 
-// Code point `point` in UTF-8; a lone surrogate half as its three bytes, as
-// Windows names that hold one are written.
-void AppendUtf8(std::string& text, unsigned long point) {
-    if (point < 0x80) {
-        text += static_cast<char>(point);
-    } else if (point < 0x800) {
-        text += static_cast<char>(0xC0 | (point >> 6));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        text += static_cast<char>(0xE0 | (point >> 12));
-        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (point >> 18));
-        text += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    }
-}
-
 }  // namespace
 
 bool ListDecoder::KnowsEncoding(const std::string& name) {
-    const std::string folded = Folded(name);
+    const std::string folded = Platform::FoldedEncodingName(name);
     return !name.empty() && (folded == "utf8" || folded == "utf16" || folded == "utf16le" ||
                              folded == "utf16be" || Platform::DecoderFor(name) != nullptr);
 }
@@ -92,7 +62,7 @@ ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
     if (encoding.empty()) {
         return;
     }
-    const std::string folded = Folded(encoding);
+    const std::string folded = Platform::FoldedEncodingName(encoding);
     if (folded == "utf8") {
         requested_ = Requested::kUtf8;  // its mark is still dropped
     } else if (folded == "utf16") {
@@ -342,12 +312,12 @@ bool ListDecoder::DecodeUtf16(std::string& out, bool atEnd) {
         if (high && at + 4 <= pending_.size()) {
             const unsigned long low = static_cast<unsigned long>(unitAt(at + 2));
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                Platform::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 at += 4;
                 continue;
             }
         }
-        AppendUtf8(out, unit);
+        Platform::AppendUtf8(out, unit);
         at += 2;
     }
     pending_.erase(0, at);

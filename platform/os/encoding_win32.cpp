@@ -1,13 +1,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <string>
 
 #include "platform/os/decimal_text.h"
 #include "platform/os/encoding.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/unicode_text.h"
 
 namespace Platform {
 namespace {
@@ -93,17 +93,6 @@ std::unique_ptr<TextDecoder> DecoderForCodePage(UINT codePage) {
     return std::make_unique<CodePageDecoder>(codePage, info.MaxCharSize);
 }
 
-// `name` lower-cased, without '-' and '_'.
-std::string Folded(const std::string& name) {
-    std::string folded;
-    for (const char c : name) {
-        if (c != '-' && c != '_') {
-            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-    }
-    return folded;
-}
-
 // The code page of an encoding's common name, or 0.
 UINT CodePageOf(const std::string& name) {
     static constexpr std::pair<std::string_view, UINT> kNames[] = {
@@ -112,7 +101,7 @@ UINT CodePageOf(const std::string& name) {
         {"big5", 950},     {"euckr", 51949},   {"koi8r", 20866},    {"koi8u", 21866},
         {"latin1", 28591}, {"ascii", 20127},   {"usascii", 20127},  {"utf8", CP_UTF8},
         {"utf7", CP_UTF7}, {"macroman", 10000}};
-    const std::string folded = Folded(name);
+    const std::string folded = FoldedEncodingName(name);
     for (const auto& [known, codePage] : kNames) {
         if (folded == known) {
             return codePage;

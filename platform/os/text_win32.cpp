@@ -5,6 +5,7 @@
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/text.h"
+#include "platform/os/unicode_text.h"
 #include "platform/os/windows_path.h"
 
 namespace Platform {
@@ -47,24 +48,6 @@ long DecodeSequence(const unsigned char* bytes, std::size_t length) {
         return -1;  // an overlong form or beyond Unicode
     }
     return point;
-}
-
-void AppendUtf8(std::string& text, unsigned long point) {
-    if (point < 0x80) {
-        text += static_cast<char>(point);
-    } else if (point < 0x800) {
-        text += static_cast<char>(0xC0 | (point >> 6));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        text += static_cast<char>(0xE0 | (point >> 12));
-        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (point >> 18));
-        text += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (point & 0x3F));
-    }
 }
 
 bool IsHighSurrogate(unsigned long unit) {
