@@ -16,6 +16,7 @@
 
 #include "platform/qt/error_box.h"
 #include "platform/qt/text.h"
+#include "window/list_choice.h"
 
 namespace Platform {
 
@@ -126,16 +127,7 @@ void QtDriveListBox::Choose(int index) {
         return;
     }
     const bool completed = RunEvent(this, [this, index] {
-        const int previous = std::exchange(chosen_, index);
-        try {
-            if (onChange) {
-                onChange();
-            }
-        } catch (...) {
-            chosen_ = previous;
-            Highlight(previous);
-            throw;
-        }
+        Window::ChangeChoice(chosen_, index, onChange, [this](int row) { Highlight(row); });
         ShowChosenInToolTip();
     });
     if (completed) {

@@ -8,6 +8,7 @@
 #include "platform/os/drives.h"
 #include "platform/win32/error_box.h"
 #include "platform/win32/text.h"
+#include "window/list_choice.h"
 
 namespace Platform {
 
@@ -74,16 +75,7 @@ void Win32DriveListBox::Choose(int index) {
         return;
     }
     const bool completed = RunEvent(Handle(), [this, index] {
-        const int previous = std::exchange(chosen_, index);
-        try {
-            if (onChange) {
-                onChange();
-            }
-        } catch (...) {
-            chosen_ = previous;
-            Highlight(previous);
-            throw;
-        }
+        Window::ChangeChoice(chosen_, index, onChange, [this](int row) { Highlight(row); });
     });
     if (completed) {
         position_.Settle(index);
