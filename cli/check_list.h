@@ -60,6 +60,8 @@ enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTable, kCrcOnly };
 
 // The lines of `text`, without their '\n'. A last line without one is a
 // line too; nothing follows a final '\n'.
+// (For tests and the fuzz target: the program reads lists through
+// LineReader, a piece at a time.)
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 // What one line (without its '\n') says read as `kind`, one of the forms
@@ -113,6 +115,8 @@ class ListParser {
 
 // Every line of the list `text` named `listPath`, in order (line N is
 // element N - 1); lines held back and found malformed are marked so.
+// (For tests and the fuzz target, which read a list whole; the program feeds
+// ListParser line by line.)
 std::vector<ListLine> ParseList(std::string_view text, const std::string& listPath = {});
 
 }  // namespace Cli
