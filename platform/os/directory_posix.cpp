@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cwchar>
+#include <cwctype>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "platform/os/error.h"
 
@@ -28,6 +31,98 @@ EntryKind KindOfMode(mode_t mode) {
         return EntryKind::kDirectory;
     }
     return S_ISREG(mode) ? EntryKind::kFile : EntryKind::kOther;
+}
+
+// A name as the file managers of the desktop order it: runs of digits by
+// the number they write, the text between them without regard to case and
+// in the collation of the user's locale. Bytes the locale cannot decode
+// order after every character, by their value.
+class NameOrderKey {
+  public:
+    explicit NameOrderKey(const std::string& name) {
+        std::mbstate_t state{};
+        std::wstring text;
+        for (std::size_t at = 0; at < name.size();) {
+            if (IsDigit(name[at])) {
+                AddText(text);
+                std::size_t end = at;
+                while (end < name.size() && IsDigit(name[end])) {
+                    ++end;
+                }
+                const std::size_t first = std::min(name.find_first_not_of('0', at), end - 1);
+                parts_.push_back({true, std::wstring(name.begin() + static_cast<long>(first),
+                                                     name.begin() + static_cast<long>(end))});
+                at = end;
+                continue;
+            }
+            wchar_t c = 0;
+            const std::size_t length = std::mbrtowc(&c, name.data() + at, name.size() - at, &state);
+            if (length == 0 || length > name.size() - at) {
+                state = {};
+                text += static_cast<wchar_t>(0x110000 + static_cast<unsigned char>(name[at]));
+                ++at;
+            } else {
+                text += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+                at += length;
+            }
+        }
+        AddText(text);
+    }
+
+    // <0, 0 or >0 as `a` comes before, with or after `b`; a number before
+    // text in the same place, as a digit comes before a letter.
+    static int Compare(const NameOrderKey& a, const NameOrderKey& b) {
+        const std::size_t common = std::min(a.parts_.size(), b.parts_.size());
+        for (std::size_t i = 0; i < common; ++i) {
+            const Part& x = a.parts_[i];
+            const Part& y = b.parts_[i];
+            if (x.number != y.number) {
+                return x.number ? -1 : 1;
+            }
+            if (x.number && x.key.size() != y.key.size()) {
+                return x.key.size() < y.key.size() ? -1 : 1;
+            }
+            if (const int order = x.key.compare(y.key); order != 0) {
+                return order;
+            }
+        }
+        return static_cast<int>(a.parts_.size()) - static_cast<int>(b.parts_.size());
+    }
+
+  private:
+    struct Part {
+        bool number;       // a run of digits, its leading zeros left out
+        std::wstring key;  // the digits, or the text's collation key
+    };
+
+    static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+    void AddText(std::wstring& text) {
+        if (!text.empty()) {
+            std::wstring key(std::wcsxfrm(nullptr, text.c_str(), 0) + 1, L'\0');
+            key.resize(std::wcsxfrm(key.data(), text.c_str(), key.size()));
+            parts_.push_back({false, std::move(key)});
+            text.clear();
+        }
+    }
+
+    std::vector<Part> parts_;
+};
+
+// `names` in the file managers' order; names alike in it by their bytes.
+void SortAsFileManagers(std::vector<std::string>& names) {
+    std::vector<std::pair<NameOrderKey, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) {
+        keyed.emplace_back(NameOrderKey(name), std::move(name));
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        const int order = NameOrderKey::Compare(a.first, b.first);
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = std::move(keyed[i].second);
+    }
 }
 
 // The names of the entries of `path` of kind `wanted` that are not hidden,
@@ -61,7 +156,7 @@ std::vector<std::string> ListEntries(const std::string& path, EntryKind wanted) 
     if (errno != 0) {
         throw SystemError("list", path, errno);
     }
-    std::sort(names.begin(), names.end());
+    SortAsFileManagers(names);
     return names;
 }
 
