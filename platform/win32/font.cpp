@@ -135,7 +135,9 @@ std::wstring FormFontFamily() {
     static const std::wstring family = [] {
         const std::wstring message = MessageFont().lfFaceName;
         const HDC dc = ::GetDC(nullptr);
-        const bool showsKatakana = ShowsReportText(dc, message) || LinksToKatakana(dc, message);
+        const bool showsKatakana =
+            ShowsReportText(dc, message) ||
+            (DrawsAll(dc, message, L"Aa0(-)") && LinksToKatakana(dc, message));
         ::ReleaseDC(nullptr, dc);
         return showsKatakana ? message : KatakanaFontFamily();
     }();

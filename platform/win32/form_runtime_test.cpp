@@ -151,6 +151,10 @@ TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
     EXPECT_EQ(file1.CurrentRow(), -1);
     EXPECT_EQ(file1.FileName(), "");
     EXPECT_EQ(Platform::DisplayText("a\r\nb\x1B\xE2\x80\xAE"), L"a\\r\\nb\\x1B\\u202E");
+    // A box's paragraph is wrapped by the box, its headings and blank lines kept.
+    EXPECT_EQ(
+        Platform::BoxParagraphs(L"Usage: x\nOpens it as a\nclick would\n(or not).\n\nPath: p\n"),
+        L"Usage: x\nOpens it as a click would (or not).\n\nPath: p\n");
 }
 
 TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes) {
