@@ -122,7 +122,8 @@ TEST_F(Win32FormTest, ListWithTheFocusShowsAFrameInTheHighlightColour) {
         return colour;
     };
     const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-    for (const Platform::Win32ListBox* focused : {&dir1, &file1}) {
+    const std::vector<const Platform::Win32ListBox*> lists{&dir1, &file1};
+    for (const Platform::Win32ListBox* focused : lists) {
         ::SetFocus(focused->Handle());
         ASSERT_EQ(::GetFocus(), focused->Handle());
         EXPECT_EQ(edge(dir1) == highlight, focused == &dir1);
