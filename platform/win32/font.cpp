@@ -129,8 +129,9 @@ std::wstring KatakanaFontFamily() {
 }
 
 // The message font's family when it shows katakana, itself or through the
-// fonts Windows links to it; otherwise (Wine, which links none) a family
-// that has them. Only in the latter may `\` show as a yen sign.
+// fonts Windows links to it; otherwise (Wine without a Japanese font linked
+// to its message font) a family that has them. Only in the latter may `\`
+// show as a yen sign.
 std::wstring FormFontFamily() {
     static const std::wstring family = [] {
         const std::wstring message = MessageFont().lfFaceName;
