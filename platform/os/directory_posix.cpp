@@ -36,9 +36,10 @@ EntryKind KindOfMode(mode_t mode) {
 // Names as the file managers of the desktop order them: runs of digits by
 // the number they write, the text between them without regard to case and
 // in the collation of the user's locale; names alike in that order by
-// their bytes. Bytes the locale cannot decode order after every character,
-// by their value. Each name's order key is made once, into one buffer for
-// all names, so sorting 100,000 names compares keys without allocating.
+// their bytes. A byte the locale cannot decode counts as a character of
+// its own, beyond Unicode. Each name's order key is made once, into one
+// buffer for all names, so sorting 100,000 names compares keys without
+// allocating.
 class NameOrder {
   public:
     explicit NameOrder(const std::vector<std::string>& names) : names_(names) {
