@@ -1,12 +1,14 @@
 # The portable Windows zip, tallix-VERSION-windows-x86_64.zip: the programs
 # (statically linked, so nothing else is needed beside them), the README
-# and the licence, in one folder named like the zip.
+# and the licence as .txt files, which Windows opens, in one folder named
+# like the zip.
 foreach(program tallix tallix-report)
     if(TARGET ${program})
         install(TARGETS ${program} RUNTIME DESTINATION .)
     endif()
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME tallix)

@@ -43,9 +43,10 @@ BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config
 # variant), Wine to run the tests, and GoogleTest's sources, which are
 # compiled with the cross compiler; librsvg and ImageMagick to draw
 # tallix.exe's icon; Xvfb, xdotool, ImageMagick and a Japanese font for the
-# tests that run the window; wixl to build the installer.
+# tests that run the window; wixl and msitools (msibuild, for its pages) to
+# build the installer.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
-    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic wixl)
+    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic wixl msitools)
 
 install_missing_packages() {
     local missing=()

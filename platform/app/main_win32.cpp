@@ -46,7 +46,7 @@ std::vector<std::string> Arguments() {
 // A box without a form, under the form's caption: the program has no
 // console to write to.
 void ShowStartBox(const std::wstring& text) {
-    ::MessageBoxW(nullptr, text.c_str(),
+    ::MessageBoxW(nullptr, Platform::BoxParagraphs(text).c_str(),
                   Platform::DisplayText(Window::Form1::kLayout.Caption).c_str(),
                   MB_OK | MB_ICONERROR);
 }

@@ -16,18 +16,19 @@ namespace Platform {
 extern const char kPathSeparator[];
 
 // The names of the subdirectories of `path` that are not hidden (on POSIX a
-// name starting with "."; on Windows the hidden attribute), sorted by name
-// (byte order of the UTF-8 names on Windows too). Throws PlatformError when the directory cannot be
-// read
-// ("list"), cannot be entered although its names can be read ("enter": a
-// directory the user may read but not search), or one of its entries cannot
-// be examined ("examine").
+// name starting with "."; on Windows the hidden attribute), sorted as the
+// system's file manager sorts names: without regard to case, numbers in
+// their order ("item2" before "item10"), on POSIX in the collation of the
+// user's locale, on Windows as Explorer does. Throws PlatformError when the
+// directory cannot be read ("list"), cannot be entered although its names
+// can be read ("enter": a directory the user may read but not search), or
+// one of its entries cannot be examined ("examine").
 std::vector<std::string> ListSubdirectories(const std::string& path);
 
 // The names of the ordinary files in `path`: regular files (or links to
 // them) that are not hidden (on Windows, neither hidden nor system files),
-// sorted by name (byte order). Throws PlatformError as ListSubdirectories
-// does.
+// sorted as ListSubdirectories sorts. Throws PlatformError as
+// ListSubdirectories does.
 std::vector<std::string> ListOrdinaryFiles(const std::string& path);
 
 // The process's current directory. Throws PlatformError when it is gone.
@@ -37,7 +38,9 @@ std::string CurrentDirectory();
 // resolved lexically, repeated separators folded and no trailing separator
 // except for the root. On Windows "/" counts as a separator too and is
 // written "\\", a drive alone ("C:", as the drive list names it) gives
-// its root ("C:\\"), and a name ending in a dot or space stays as it is.
+// its root ("C:\\"), a path in the verbatim form ("\\\\?\\C:\\a") is the
+// plain path it names ("C:\\a"), and a name ending in a dot or space stays
+// as it is.
 std::string NormalDirectoryPath(const std::string& path);
 
 // `path` with each separator written as this system writes it: on Windows

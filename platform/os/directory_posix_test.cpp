@@ -31,16 +31,23 @@ TEST_F(DirectoryTest, ListsVisibleSubdirectoriesAndOrdinaryFilesSortedWithRawNam
     Write("a.txt");
     Write(".hidden");
     Write("\xff\xfe raw");  // not valid UTF-8
+    Write("Item3");
+    Write("item10");
+    Write("item2");
+    Write("item02");
     fs::create_directory(dir_ + "/sub");
     fs::create_directory(dir_ + "/.git");
     fs::create_directory(dir_ + "/Alpha");
+    fs::create_directory(dir_ + "/beta");
     fs::create_symlink(dir_ + "/a.txt", dir_ + "/link-to-a");
     fs::create_symlink(dir_ + "/missing", dir_ + "/dangling");
     ASSERT_EQ(::mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
 
+    // As file managers sort: case aside, numbers by value, equals by bytes.
     EXPECT_EQ(Platform::ListOrdinaryFiles(dir_),
-              (Strings{"a.txt", "b.txt", "link-to-a", "\xff\xfe raw"}));
-    EXPECT_EQ(Platform::ListSubdirectories(dir_), (Strings{"Alpha", "sub"}));
+              (Strings{"a.txt", "b.txt", "item02", "item2", "Item3", "item10", "link-to-a",
+                       "\xff\xfe raw"}));
+    EXPECT_EQ(Platform::ListSubdirectories(dir_), (Strings{"Alpha", "beta", "sub"}));
 }
 
 TEST_F(DirectoryTest, UnlistableDirectoryIsAnErrorNamingIt) {

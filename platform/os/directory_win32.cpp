@@ -1,8 +1,10 @@
 // Listings and paths on Windows: drive roots such as "C:\", "\" between
 // names, UTF-16 names at the system and UTF-8 inside the program.
+#include <shlwapi.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
@@ -31,6 +33,19 @@ bool IsBareDrive(const std::string& path) {
     return path.size() == 2 && IsDriveLetter(path[0]) && path[1] == ':';
 }
 
+// A path in the system's verbatim form ("\\?\C:\a", "\\?\UNC\server\share")
+// as the plain path it names, which the lists show under its drive.
+std::string WithoutVerbatimPrefix(const std::string& path) {
+    if (path.starts_with("\\\\?\\UNC\\")) {
+        return "\\\\" + path.substr(8);
+    }
+    if (path.starts_with("\\\\?\\") && path.size() >= 6 && IsDriveLetter(path[4]) &&
+        path[5] == ':') {
+        return path.substr(4);
+    }
+    return path;
+}
+
 bool Wants(const WIN32_FIND_DATAW& entry, Wanted wanted) {
     const DWORD attributes = entry.dwFileAttributes;
     if ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0) {
@@ -43,14 +58,24 @@ bool Wants(const WIN32_FIND_DATAW& entry, Wanted wanted) {
     return wanted == Wanted::kFiles && (attributes & FILE_ATTRIBUTE_SYSTEM) == 0;
 }
 
+// In Explorer's order: without regard to case, numbers by their value;
+// names alike in it (in a folder that tells case apart) by their bytes.
 std::vector<std::string> ListEntries(const std::string& path, Wanted wanted) {
-    std::vector<std::string> names;
+    std::vector<std::pair<std::wstring, std::string>> entries;
     ForEachDirectoryEntry(path, [&](const WIN32_FIND_DATAW& entry) {
         if (Wants(entry, wanted)) {
-            names.push_back(Utf8Text(entry.cFileName));
+            entries.emplace_back(entry.cFileName, Utf8Text(entry.cFileName));
         }
     });
-    std::sort(names.begin(), names.end());
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const int order = ::StrCmpLogicalW(a.first.c_str(), b.first.c_str());
+        return order != 0 ? order < 0 : a.second < b.second;
+    });
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (auto& entry : entries) {
+        names.push_back(std::move(entry.second));
+    }
     return names;
 }
 
@@ -79,7 +104,8 @@ std::string CurrentDirectory() {
     }
 }
 
-std::string NormalDirectoryPath(const std::string& path) {
+std::string NormalDirectoryPath(const std::string& given) {
+    const std::string path = WithoutVerbatimPrefix(given);
     if (IsBareDrive(path)) {
         return path + kPathSeparator;  // a drive chosen in the drive list lands at its root
     }

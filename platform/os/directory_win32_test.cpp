@@ -48,6 +48,12 @@ TEST(DirectoryWin32PathTest, DriveRootsAndBackslashJoins) {
     EXPECT_EQ(Platform::NormalDirectoryPath("C:\\"), "C:\\");
     EXPECT_EQ(Platform::NormalDirectoryPath("C:/data//x/../y/"), "C:\\data\\y");
     EXPECT_EQ(Platform::NormalDirectoryPath("C:\\.."), "C:\\");
+    // The verbatim form names what the plain one does, on its drive.
+    EXPECT_EQ(Platform::NormalDirectoryPath("\\\\?\\C:\\data\\x."), "C:\\data\\x.");
+    EXPECT_EQ(Platform::NormalDirectoryPath("\\\\?\\d:"), "d:\\");
+    EXPECT_EQ(Platform::NormalDirectoryPath("\\\\?\\UNC\\server\\share\\a"),
+              "\\\\server\\share\\a");
+    EXPECT_EQ(Platform::DriveOf(Platform::NormalDirectoryPath("\\\\?\\c:\\a")), "C:");
 
     EXPECT_EQ(Platform::PathAndAncestors("C:\\"), (Strings{"C:\\"}));
     EXPECT_EQ(Platform::PathAndAncestors("C:\\data\\a"),
@@ -84,8 +90,12 @@ TEST_F(DirectoryWin32Test, ListsKatakanaNamesAndLeavesOutHiddenEntries) {
     const std::string katakana = "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88.txt";  // テスト.txt
     Create(katakana);
     Create("b.txt");
+    Create("Item3");
+    Create("item10");
+    Create("item2");
     const std::string hidden = Create("hidden.txt");
     MakeDirectory("sub");
+    MakeDirectory("Alpha");
     const std::string hiddenDir = MakeDirectory("hidden-dir");
     ASSERT_TRUE(::SetFileAttributesW(Platform::SystemPath(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(
@@ -95,8 +105,9 @@ TEST_F(DirectoryWin32Test, ListsKatakanaNamesAndLeavesOutHiddenEntries) {
     }
 
     const Strings files = Platform::ListOrdinaryFiles(dir_);
-    EXPECT_EQ(files, (Strings{"b.txt", katakana}));
-    EXPECT_EQ(Platform::ListSubdirectories(dir_), (Strings{"sub"}));
+    // In Explorer's order: case aside, numbers by value.
+    EXPECT_EQ(files, (Strings{"b.txt", "item2", "Item3", "item10", katakana}));
+    EXPECT_EQ(Platform::ListSubdirectories(dir_), (Strings{"Alpha", "sub"}));
     // The listed name opens the file it came from.
     const HANDLE file =
         ::CreateFileW(Platform::SystemPath(dir_ + "\\" + files[1]).c_str(), GENERIC_READ,

@@ -12,13 +12,43 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <string_view>
 #include <utility>
 
 #include "platform/qt/error_box.h"
+#include "platform/qt/native_list.h"
 #include "platform/qt/text.h"
 #include "window/list_choice.h"
 
 namespace Platform {
+namespace {
+
+// Whether `path` is `top` or lies in it.
+bool LiesIn(std::string_view path, std::string_view top) {
+    return path.starts_with(top) && (path.size() == top.size() || path[top.size()] == '/');
+}
+
+// Whether a mount is a place for the user's files, as file managers list
+// them: not one of the kernel's own file systems, nor one mounted in the
+// folders the system keeps for itself (devices, processes, run-time
+// state), save the removable media mounted under /run/media.
+bool HoldsUserFiles(std::string_view dir, std::string_view type) {
+    static constexpr std::array<std::string_view, 24> kKernelTypes{
+        "autofs",      "binfmt_misc", "bpf",        "cgroup",    "cgroup2", "configfs",
+        "debugfs",     "devpts",      "devtmpfs",   "efivarfs",  "fusectl", "fuse.gvfsd-fuse",
+        "fuse.portal", "hugetlbfs",   "mqueue",     "nsfs",      "proc",    "pstore",
+        "ramfs",       "rpc_pipefs",  "securityfs", "selinuxfs", "sysfs",   "tracefs"};
+    static constexpr std::array<std::string_view, 6> kSystemFolders{
+        "/dev", "/proc", "/sys", "/run", "/var/run", "/var/lock"};
+    if (std::find(kKernelTypes.begin(), kKernelTypes.end(), type) != kKernelTypes.end()) {
+        return false;
+    }
+    return LiesIn(dir, "/run/media") ||
+           std::none_of(kSystemFolders.begin(), kSystemFolders.end(),
+                        [dir](std::string_view folder) { return LiesIn(dir, folder); });
+}
+
+}  // namespace
 
 // The table is read with the C library, which undoes its escapes of
 // blanks and backslashes and keeps every other byte as it is.
@@ -34,7 +64,8 @@ std::vector<std::string> MountedDrives(const std::string& table) {
            nullptr) {
         // Containers bind-mount single files too; only directories are drives.
         std::error_code error;
-        if (std::filesystem::is_directory(entry.mnt_dir, error)) {
+        if (HoldsUserFiles(entry.mnt_dir, entry.mnt_type) &&
+            std::filesystem::is_directory(entry.mnt_dir, error)) {
             drives.emplace_back(entry.mnt_dir);
         }
     }
@@ -100,7 +131,8 @@ void QtDriveListBox::ShowChosenInToolTip() {
 }
 
 // The closed box shows the chosen mount point shortened in the middle to
-// its width, the end of its last name in view.
+// its width, the end of its last name in view, and the focus by the lists'
+// frame: the style draws its own only after a key has moved the focus.
 void QtDriveListBox::paintEvent(QPaintEvent* /*event*/) {
     QStylePainter painter(this);
     QStyleOptionComboBox option;
@@ -111,6 +143,10 @@ void QtDriveListBox::paintEvent(QPaintEvent* /*event*/) {
                                                   fontMetrics(), TextRoom() - 2);
     }
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    painter.end();
+    if (hasFocus()) {
+        DrawFocusFrame(*this);
+    }
 }
 
 std::string QtDriveListBox::Drive() const {

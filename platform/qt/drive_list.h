@@ -13,8 +13,10 @@
 
 namespace Platform {
 
-// The mount points in the mount table `table` that are directories, sorted,
-// as the native bytes of their names (valid UTF-8 or not).
+// The mount points in the mount table `table` that are directories where
+// users keep files (not the kernel's own file systems such as /proc or
+// /sys/fs/cgroup, nor mounts under /dev or /run but for /run/media),
+// sorted, as the native bytes of their names (valid UTF-8 or not).
 std::vector<std::string> MountedDrives(const std::string& table = "/proc/self/mounts");
 
 // The mount point of the file system that holds `path`: the longest of

@@ -70,6 +70,10 @@ void QtForm::ShowForm() {
         RunEvent(this, onLoad);
     }
     show();
+    // The keyboard comes to the window started, so the focused list shows
+    // its frame at once: a window manager would give it, and on an X
+    // server without one nothing else does.
+    activateWindow();
 }
 
 void QtForm::closeEvent(QCloseEvent* event) {

@@ -2,7 +2,6 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMimeData>
@@ -13,35 +12,6 @@
 #include "platform/qt/text.h"
 
 namespace Platform {
-namespace {
-
-// Qt draws the digits, blanks and dashes next to katakana in the font it
-// falls back to for the katakana, and those next to Latin letters in the
-// main font, so the timing line would mix two widths. A proportional font
-// with both kinds of letters draws every line in one.
-QFont OneFontForLatinAndKatakana(QFont font) {
-    const auto both = [](const QString& family) {
-        const QList<QFontDatabase::WritingSystem> systems = QFontDatabase::writingSystems(family);
-        return systems.contains(QFontDatabase::Japanese) && systems.contains(QFontDatabase::Latin);
-    };
-    if (both(font.family())) {
-        return font;
-    }
-    for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
-        // Proportional, as the Latin text around it is (fontconfig does
-        // not always mark a monospaced one as such).
-        const QFontMetrics metrics{QFont(family)};
-        const bool proportional = metrics.horizontalAdvance(QLatin1Char('i')) !=
-                                  metrics.horizontalAdvance(QLatin1Char('M'));
-        if (both(family) && proportional) {
-            font.setFamilies({family});
-            break;
-        }
-    }
-    return font;
-}
-
-}  // namespace
 
 QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     // Looks like a label: no frame, the form's background, text from the top
@@ -56,7 +26,6 @@ QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     document()->setDocumentMargin(0);
     setBackgroundVisible(false);
-    setFont(OneFontForLatinAndKatakana(font()));
     QPalette colours = palette();
     colours.setColor(QPalette::Base, colours.color(QPalette::Window));
     setPalette(colours);

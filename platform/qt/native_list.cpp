@@ -1,10 +1,12 @@
 #include "platform/qt/native_list.h"
 
+#include <QApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 
 #include <cmath>
@@ -27,13 +29,53 @@ int NativeListModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant NativeListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) {
+    if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
-    const std::string_view name = std::string_view(row.native).substr(row.nameStart);
-    return QString(row.indentSpaces, QLatin1Char(' ')) + VisibleText(DecodedText(name));
+    if (role == kIndentRole) {
+        return row.indentSpaces;
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    return VisibleText(DecodedText(std::string_view(row.native).substr(row.nameStart)));
 }
+
+namespace {
+
+// The room in front of a row's name, in pixels.
+int IndentWidth(const QModelIndex& index, const QFontMetrics& metrics) {
+    return index.data(NativeListModel::kIndentRole).toInt() *
+           metrics.horizontalAdvance(QLatin1Char(' '));
+}
+
+// Draws a row's highlight across the whole row and its text after the
+// row's indentation.
+class IndentingDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const int indent = IndentWidth(index, option.fontMetrics);
+        if (indent == 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem background = option;
+        initStyleOption(&background, index);
+        background.text.clear();
+        const QWidget* list = option.widget;
+        QStyle* style = list != nullptr ? list->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &background, painter, list);
+        QStyleOptionViewItem indented = option;
+        indented.rect.setLeft(option.rect.left() + indent);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+};
+
+}  // namespace
 
 NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
     // At a fractional scale (1.5) the frame's bottom line falls on the
@@ -44,6 +86,7 @@ NativeListView::NativeListView(QWidget* parent) : QListView(parent) {
         setViewportMargins(0, 0, 0, 1);
     }
     setModel(&model_);
+    setItemDelegate(new IndentingDelegate(this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -133,7 +176,7 @@ bool NativeListView::viewportEvent(QEvent* event) {
     switch (event->type()) {
         case QEvent::Paint:
             if (hasFocus()) {
-                DrawFocusFrame();
+                DrawFocusFrame(*viewport());
             }
             break;
         case QEvent::MouseButtonPress:
@@ -157,11 +200,13 @@ void NativeListView::ShowToolTip(const QHelpEvent& event) {
     const QModelIndex index = indexAt(event.pos());
     const QString text = index.data().toString();
     const QRect place = visualRect(index);
-    if (!index.isValid() || fontMetrics().horizontalAdvance(text) < place.width() - 8) {
+    if (!index.isValid() ||
+        IndentWidth(index, fontMetrics()) + fontMetrics().horizontalAdvance(text) <
+            place.width() - 8) {
         QToolTip::hideText();
         return;
     }
-    QToolTip::showText(event.globalPos(), ToolTipText(text.trimmed(), this), viewport(), place);
+    QToolTip::showText(event.globalPos(), ToolTipText(text, this), viewport(), place);
 }
 
 // Qt makes the first entry current when a list without one gains focus;
@@ -213,11 +258,10 @@ void NativeListView::keyPressEvent(QKeyEvent* event) {
     ApplyPendingHighlight(true);
 }
 
-// Along the inside of the list's edge, over the entries.
-void NativeListView::DrawFocusFrame() {
-    QPainter painter(viewport());
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
-    painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+void DrawFocusFrame(QWidget& surface) {
+    QPainter painter(&surface);
+    painter.setPen(QPen(surface.palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(surface.rect()).adjusted(1, 1, -1, -1));
 }
 
 void NativeListView::focusOutEvent(QFocusEvent* event) {

@@ -12,10 +12,19 @@
 
 namespace Platform {
 
+// The frame a list with the focus shows: along the inside of `surface`'s
+// edge, over what it holds, in the highlight colour.
+void DrawFocusFrame(QWidget& surface);
+
 // The rows of a list: each stands for native bytes (a name or a path) and
 // shows its name, indented.
 class NativeListModel : public QAbstractListModel {
   public:
+    // A row's indentation, in spaces of the list's font: drawn as room in
+    // front of the name, not as spaces in its text, where a name in
+    // another script would draw them in its own, wider, font.
+    static constexpr int kIndentRole = Qt::UserRole;
+
     struct Row {
         std::string native;     // what the row stands for
         std::size_t nameStart;  // where the name it shows starts in `native`
@@ -86,7 +95,6 @@ class NativeListView : public QListView {
     void ApplyPendingHighlight(bool finished);
     void ShowToolTip(const QHelpEvent& event);
     int FirstKeyboardRow(int key) const;
-    void DrawFocusFrame();
     NativeListModel model_;
     bool quiet_ = false;
     std::optional<int> pendingRow_;

@@ -64,7 +64,7 @@ class WaitCursor {
 void ShowBox(HWND form, const std::wstring& text, UINT type) {
     const std::wstring caption = form != nullptr ? WindowText(form) : std::wstring();
     centringHook = ::SetWindowsHookExW(WH_CBT, CentreOnOwner, nullptr, ::GetCurrentThreadId());
-    ::MessageBoxW(form, text.c_str(), caption.c_str(), MB_OK | type);
+    ::MessageBoxW(form, BoxParagraphs(text).c_str(), caption.c_str(), MB_OK | type);
     if (centringHook != nullptr) {
         ::UnhookWindowsHookEx(std::exchange(centringHook, nullptr));
     }

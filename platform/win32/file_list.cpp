@@ -9,9 +9,7 @@
 
 namespace Platform {
 
-Win32FileListBox::Win32FileListBox(HWND form) : Win32ListBox(form, 0) {
-    Subclass();
-}
+Win32FileListBox::Win32FileListBox(HWND form) : Win32ListBox(form, 0) {}
 
 // A mouse press or a keyboard move that highlights another file reports it.
 // The list notifies again when the button goes up; the highlight is then
@@ -65,7 +63,7 @@ std::optional<LRESULT> Win32FileListBox::OnMessage(UINT message, WPARAM wParam, 
         default:
             break;
     }
-    return std::nullopt;
+    return Win32ListBox::OnMessage(message, wParam, lParam);
 }
 
 int Win32FileListBox::FirstKeyboardRow(UINT key) const {

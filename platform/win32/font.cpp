@@ -38,10 +38,9 @@ std::vector<std::wstring> FontFamilies(HDC dc, BYTE charset) {
     return names;
 }
 
-// Whether the family `name` draws Latin letters, digits and katakana with
-// glyphs of its own (a fallback font may lack Latin letters, and a family
-// name may be missing altogether).
-bool ShowsReportText(HDC dc, const std::wstring& name) {
+// Whether the family `name` is on this machine and draws every character
+// of `sample` with glyphs of its own.
+bool DrawsAll(HDC dc, const std::wstring& name, const std::wstring& sample) {
     LOGFONTW wanted{};
     wanted.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
@@ -49,7 +48,6 @@ bool ShowsReportText(HDC dc, const std::wstring& name) {
     const HGDIOBJ previous = ::SelectObject(dc, font);
     wchar_t face[LF_FACESIZE]{};
     ::GetTextFaceW(dc, LF_FACESIZE, face);
-    const std::wstring sample = L"Aa0(-)バイトファ";  // バイトファ
     std::vector<WORD> glyphs(sample.size());
     const bool all =
         ::GetGlyphIndicesW(dc, sample.c_str(), static_cast<int>(sample.size()), glyphs.data(),
@@ -58,6 +56,53 @@ bool ShowsReportText(HDC dc, const std::wstring& name) {
     ::SelectObject(dc, previous);
     ::DeleteObject(font);
     return all && ::lstrcmpiW(face, name.c_str()) == 0;
+}
+
+// Katakana as the report writes it.
+constexpr wchar_t kKatakana[] = L"\u30D0\u30A4\u30C8\u30D5\u30A1";  // バイトファ
+
+// Whether the family `name` draws Latin letters, digits and katakana with
+// glyphs of its own (a fallback font may lack Latin letters, and a family
+// name may be missing altogether).
+bool ShowsReportText(HDC dc, const std::wstring& name) {
+    return DrawsAll(dc, name, std::wstring(L"Aa0(-)") + kKatakana);
+}
+
+// Whether Windows draws katakana in the family `name` through its font
+// linking: a family linked to it (FontLink\SystemLink, entries
+// "FILE,Family") is on this machine and has them.
+bool LinksToKatakana(HDC dc, const std::wstring& name) {
+    std::wstring links(4096, L'\0');
+    DWORD bytes = static_cast<DWORD>(links.size() * sizeof(wchar_t));
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE,
+                       L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
+                       name.c_str(), RRF_RT_REG_MULTI_SZ, nullptr, links.data(),
+                       &bytes) != ERROR_SUCCESS) {
+        return false;
+    }
+    links.resize(bytes / sizeof(wchar_t));
+    for (std::size_t at = 0; at < links.size() && links[at] != L'\0';) {
+        const std::size_t end = links.find(L'\0', at);
+        const std::wstring entry = links.substr(at, end - at);
+        at = end == std::wstring::npos ? links.size() : end + 1;
+        const std::size_t comma = entry.find(L',');
+        if (comma != std::wstring::npos) {
+            const std::wstring family =
+                entry.substr(comma + 1, entry.find(L',', comma + 1) - comma - 1);
+            if (DrawsAll(dc, family, kKatakana)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The system's message font, the one its dialogs and boxes write in.
+LOGFONTW MessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    return metrics.lfMessageFont;
 }
 
 // The user-interface families of Windows that show katakana, newest first;
@@ -78,10 +123,24 @@ std::wstring KatakanaFontFamily() {
         if (found != candidates.end()) {
             return *found;
         }
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        return std::wstring(metrics.lfMessageFont.lfFaceName);
+        return std::wstring(MessageFont().lfFaceName);
+    }();
+    return family;
+}
+
+// The message font's family when it shows katakana, itself or through the
+// fonts Windows links to it; otherwise (Wine without a Japanese font linked
+// to its message font) a family that has them. Only in the latter may `\`
+// show as a yen sign.
+std::wstring FormFontFamily() {
+    static const std::wstring family = [] {
+        const std::wstring message = MessageFont().lfFaceName;
+        const HDC dc = ::GetDC(nullptr);
+        const bool showsKatakana =
+            ShowsReportText(dc, message) ||
+            (DrawsAll(dc, message, L"Aa0(-)") && LinksToKatakana(dc, message));
+        ::ReleaseDC(nullptr, dc);
+        return showsKatakana ? message : KatakanaFontFamily();
     }();
     return family;
 }
@@ -94,7 +153,7 @@ HFONT CreateFormFont(unsigned dpi) {
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    ::lstrcpynW(font.lfFaceName, KatakanaFontFamily().c_str(), LF_FACESIZE);
+    ::lstrcpynW(font.lfFaceName, FormFontFamily().c_str(), LF_FACESIZE);
     return ::CreateFontIndirectW(&font);
 }
 

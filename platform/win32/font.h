@@ -1,5 +1,6 @@
-// The font of the form's controls: one that draws Latin letters, digits and
-// katakana with glyphs of its own, at the report's size.
+// The font of the form's controls: the system's message font, when it shows
+// katakana itself or through the fonts Windows links to it, at the report's
+// size; a family with katakana of its own only where it shows none.
 #pragma once
 
 #include <windows.h>

@@ -97,6 +97,40 @@ TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesInView) {
     EXPECT_EQ(dir1.CurrentRow(), static_cast<int>(names.size()) - 3);
 }
 
+// The list with the focus draws its edge in the highlight colour; the
+// other keeps the system's own.
+TEST_F(Win32FormTest, ListWithTheFocusShowsAFrameInTheHighlightColour) {
+    Platform::Win32DirListBox dir1(form_.Handle());
+    Platform::Win32FileListBox file1(form_.Handle());
+    form_.Add(dir1, {120, 240, 3255, 2820});
+    form_.Add(file1, {3480, 240, 3975, 3150});
+    const auto edge = [](const Platform::Win32ListBox& list) {
+        RECT place{};
+        ::GetWindowRect(list.Handle(), &place);
+        const HDC screen = ::GetDC(nullptr);
+        const HDC dc = ::CreateCompatibleDC(screen);
+        const HBITMAP image =
+            ::CreateCompatibleBitmap(screen, place.right - place.left, place.bottom - place.top);
+        const HGDIOBJ previous = ::SelectObject(dc, image);
+        ::SendMessageW(list.Handle(), WM_PRINT, reinterpret_cast<WPARAM>(dc),
+                       PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+        const COLORREF colour = ::GetPixel(dc, 0, (place.bottom - place.top) / 2);
+        ::SelectObject(dc, previous);
+        ::DeleteObject(image);
+        ::DeleteDC(dc);
+        ::ReleaseDC(nullptr, screen);
+        return colour;
+    };
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    const std::vector<const Platform::Win32ListBox*> lists{&dir1, &file1};
+    for (const Platform::Win32ListBox* focused : lists) {
+        ::SetFocus(focused->Handle());
+        ASSERT_EQ(::GetFocus(), focused->Handle());
+        EXPECT_EQ(edge(dir1) == highlight, focused == &dir1);
+        EXPECT_EQ(edge(file1) == highlight, focused == &file1);
+    }
+}
+
 // Files in name order, names that are not plain ASCII shown as they are and
 // control characters as escapes; no subdirectories.
 TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
@@ -118,6 +152,10 @@ TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
     EXPECT_EQ(file1.CurrentRow(), -1);
     EXPECT_EQ(file1.FileName(), "");
     EXPECT_EQ(Platform::DisplayText("a\r\nb\x1B\xE2\x80\xAE"), L"a\\r\\nb\\x1B\\u202E");
+    // A box's paragraph is wrapped by the box, its headings and blank lines kept.
+    EXPECT_EQ(
+        Platform::BoxParagraphs(L"Usage: x\nOpens it as a\nclick would\n(or not).\n\nPath: p\n"),
+        L"Usage: x\nOpens it as a click would (or not).\n\nPath: p\n");
 }
 
 TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes) {

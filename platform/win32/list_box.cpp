@@ -7,10 +7,58 @@
 
 namespace Platform {
 
+namespace {
+
+// The focus frame: over the list's sunken edge, as wide as it, in the
+// highlight colour.
+void DrawFocusFrame(HWND list, HDC dc) {
+    RECT frame{};
+    ::GetWindowRect(list, &frame);
+    ::OffsetRect(&frame, -frame.left, -frame.top);
+    const int edge = ::GetSystemMetrics(SM_CXEDGE);
+    for (int line = 0; line < edge; ++line) {
+        ::FrameRect(dc, &frame, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+        ::InflateRect(&frame, -1, -1);
+    }
+}
+
+}  // namespace
+
 Win32ListBox::Win32ListBox(HWND form, DWORD style)
     : Win32Control(form, WC_LISTBOXW,
                    LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | style,
-                   WS_EX_CLIENTEDGE) {}
+                   WS_EX_CLIENTEDGE) {
+    Subclass();
+}
+
+std::optional<LRESULT> Win32ListBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            const LRESULT result = Default(message, wParam, lParam);
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+            return result;
+        }
+        case WM_NCPAINT: {
+            const LRESULT result = Default(message, wParam, lParam);
+            if (::GetFocus() == Handle()) {
+                const HDC dc = ::GetWindowDC(Handle());
+                DrawFocusFrame(Handle(), dc);
+                ::ReleaseDC(Handle(), dc);
+            }
+            return result;
+        }
+        case WM_PRINT: {
+            const LRESULT result = Default(message, wParam, lParam);
+            if ((lParam & PRF_NONCLIENT) != 0 && ::GetFocus() == Handle()) {
+                DrawFocusFrame(Handle(), reinterpret_cast<HDC>(wParam));
+            }
+            return result;
+        }
+        default:
+            return std::nullopt;
+    }
+}
 
 int Win32ListBox::CurrentRow() const {
     return static_cast<int>(::SendMessageW(Handle(), LB_GETCURSEL, 0, 0));

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace Platform {
 
 // A list box whose rows each stand for a name or path of the program and
 // show its display text; refilled in one step without redrawing between.
+// While it has the focus its edge is drawn in the highlight colour.
 class Win32ListBox : public Win32Control {
   public:
     // The highlighted row, -1 when none.
@@ -30,6 +32,9 @@ class Win32ListBox : public Win32Control {
     void Highlight(int row);
 
     void OnFontChanged() override { FitScrollWidth(); }
+    // Draws the frame of the focus; a list that handles messages of its
+    // own leaves the others to this.
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     // Lets the list scroll sideways as far as its widest rows need, so a

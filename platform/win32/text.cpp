@@ -42,6 +42,19 @@ std::wstring ShortenedInTheMiddle(const std::wstring& text, std::size_t most) {
     return text.substr(0, head) + L"\u2026" + text.substr(text.size() - tail);
 }
 
+std::wstring BoxParagraphs(const std::wstring& text) {
+    std::wstring joined = text;
+    for (std::size_t at = joined.find(L'\n'); at != std::wstring::npos;
+         at = joined.find(L'\n', at + 1)) {
+        const wchar_t next = at + 1 < joined.size() ? joined[at + 1] : L'\n';
+        const bool continues = (next >= L'a' && next <= L'z') || next == L'(';
+        if (continues && at > 0 && joined[at - 1] != L'\n') {
+            joined[at] = L' ';
+        }
+    }
+    return joined;
+}
+
 std::wstring WindowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(

@@ -24,6 +24,11 @@ std::wstring DecodedText(std::string_view text);
 // characters.
 std::wstring ShortenedInTheMiddle(const std::wstring& text, std::size_t most);
 
+// `text` with a line that goes on with the sentence before it (it starts
+// with a small letter or a bracket) joined to that line, so a message box
+// wraps the paragraph to its own width instead of breaking it mid-sentence.
+std::wstring BoxParagraphs(const std::wstring& text);
+
 // The text of the window `hwnd`, such as a form's caption.
 std::wstring WindowText(HWND hwnd);
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine and Xvfb: installs an older version, then
-# this one over it, silently; checks the files, the shortcuts, the Explorer
-# verbs and the Installed apps entry; runs the verb's command line on a file
-# and on a folder and reads the window's report back (window_probe.exe);
-# uninstalls, and checks that nothing the installer added is left.
+# The Windows installer under Wine and Xvfb: installs an older version
+# silently, then this one over it through its pages; checks the files (the
+# text files with names Windows opens), each program's version and icon,
+# the shortcuts, the Explorer verbs and the Installed apps entry with its
+# install location; runs the verb's command line on a file and on a folder
+# and reads the window's report back (window_probe.exe); uninstalls, and
+# checks that nothing the installer added is left.
 #   msi_install.sh <tallix.msi> <older tallix.msi> <version> <window_probe.exe> <wine prefix>
 set -euo pipefail
 
@@ -44,6 +46,13 @@ value() {  # value <key> [<name>]: a registry value's data, or nothing
     wine reg query "$key" "${which[@]}" 2>/dev/null | tr -d '\r' |
         sed -n 's/^    [^ ].*    REG_[A-Z_]*    //p'
 }
+wait_for_page() {  # wait_for_page <title>: up to 30 s for the installer's page
+    for _ in $(seq 150); do
+        xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    return 1
+}
 # Everything the installer could touch: the files of drive C: and the
 # user's registry outside Windows Installer's and Wine's own bookkeeping,
 # and the Installed apps entries.
@@ -82,7 +91,17 @@ before=$(snapshot)
 
 msiexec /i "$older_msi"
 expect "older version installed" 0.9.0 "$(installed | cut -d' ' -f2)"
-msiexec /i "$msi"
+# Double-clicked, the installer shows its start page, its progress and the
+# page that ends it; Enter presses Install on the first and Finish on the
+# last.
+wine msiexec /i "$msi" >/dev/null 2>&1 &
+installer=$!
+wait_for_page "Tallix Setup" || fail "no start page"
+xdotool key Return
+wait_for_page "Tallix Setup: finished" || fail "no finish page"
+xdotool key Return
+wait "$installer" || fail "msiexec /i $msi through its pages: status $?"
+echo "ok: installed through its start, progress and finish pages"
 expect "one version installed after the upgrade" 1 "$(installed | wc -l)"
 read -r uninstall_key installed_version <<<"$(installed)"
 expect "its version" "$version" "$installed_version"
@@ -92,8 +111,14 @@ expect "uninstall command" "MsiExec.exe /X$product" "$(value "$uninstall_key" Un
 
 install_dir="$profile\\AppData\\Local\\Programs\\Tallix"
 unix_install_dir=$(winepath -u "$install_dir")
-expect "installed files" "LICENSE.txt README.md tallix-report.exe tallix.exe" \
+expect "installed files" "LICENSE.txt README.txt tallix-report.exe tallix.exe" \
     "$(ls "$unix_install_dir" | tr '\n' ' ' | sed 's/ $//')"
+expect "install location" "$install_dir\\" "$(value "$uninstall_key" InstallLocation)"
+# What Explorer's Properties and views show of each program.
+for program in tallix.exe tallix-report.exe; do
+    expect "$program's version and icon" "Tallix $version icons 1" \
+        "$(probe resources "$install_dir\\$program")"
+done
 for link in "Start Menu/Programs/Tallix.lnk" "SendTo/Tallix.lnk"; do
     shortcut="$unix_profile/AppData/Roaming/Microsoft/Windows/$link"
     [ -f "$shortcut" ] || fail "no shortcut $link"

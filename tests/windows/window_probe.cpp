@@ -22,6 +22,8 @@
 //   window_probe verb CLASS PATH   starts the command of the verb "Tallix" of
 //                                  CLASS (* or Directory) on PATH, as
 //                                  Explorer does, and prints its command line
+//   window_probe resources FILE    FILE's product name and version from its
+//                                  version resource, and how many icons it has
 // Text is written in UTF-8, one item a line. Exit status 1: not found.
 #include <windows.h>
 
@@ -152,10 +154,35 @@ int StartVerb(const std::wstring& file_class, const std::wstring& path) {
     return 0;
 }
 
+// What Explorer shows of a program: the version resource's product name
+// and file version, and the icons.
+int PrintResources(const std::wstring& file) {
+    DWORD ignored = 0;
+    std::vector<char> info(::GetFileVersionInfoSizeW(file.c_str(), &ignored));
+    const auto text = [&info](const wchar_t* name) {
+        void* value = nullptr;
+        UINT length = 0;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        return ::VerQueryValueW(info.data(), path.c_str(), &value, &length) && length > 0
+                   ? std::wstring(static_cast<const wchar_t*>(value))
+                   : std::wstring(L"-");
+    };
+    if (info.empty() ||
+        !::GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data())) {
+        return 1;
+    }
+    const UINT icons = ::ExtractIconExW(file.c_str(), -1, nullptr, nullptr, 0);
+    Print(text(L"ProductName") + L" " + text(L"FileVersion") + L" icons " + std::to_wstring(icons));
+    return 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
     const std::wstring command = args.empty() ? L"" : args[0];
     if (command == L"verb" && args.size() == 3) {
         return StartVerb(args[1], args[2]);
+    }
+    if (command == L"resources" && args.size() == 2) {
+        return PrintResources(args[1]);
     }
     if (command == L"lock" && args.size() == 3) {
         const HANDLE file = ::CreateFileW(args[1].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
