@@ -1,6 +1,6 @@
-// The program's start: reads the command line, creates the main form on
-// the path it names or on the current directory, and runs the event loop
-// until the form is closed.
+// The program's start: reads the command line, creates a main form on each
+// path it names or one on the current directory, and runs the event loop
+// until the last form is closed.
 #include <QApplication>
 #include <QtGlobal>
 

@@ -17,7 +17,9 @@ namespace {
 constexpr qsizetype kBoxLinesPerLine = 8;
 
 // Opens the box for an error once its form has shown, so that it carries the
-// form's caption and opens over it instead of at the screen's corner.
+// form's caption and opens over it instead of at the screen's corner. The
+// form's first paint, not its show event, is the sign: a window manager
+// places the form in between, and the box is centred on where it was put.
 class BoxOnceShown : public QObject {
   public:
     BoxOnceShown(QWidget* form, ErrorReportEntry error)
@@ -26,7 +28,7 @@ class BoxOnceShown : public QObject {
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == form_ && event->type() == QEvent::Show) {
+        if (watched == form_ && event->type() == QEvent::Paint) {
             form_->removeEventFilter(this);
             QMetaObject::invokeMethod(
                 form_, [form = form_, error = error_] { ErrorReportBox(form, error)->exec(); },
