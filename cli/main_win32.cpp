@@ -20,7 +20,8 @@ std::vector<Cli::FolderEntry> EntriesIn(const std::string& folder) {
     std::vector<Cli::FolderEntry> entries;
     try {
         for (Platform::WalkEntry& entry : Platform::ListWalkEntries(folder)) {
-            entries.push_back({std::move(entry.name), entry.kind != Platform::WalkEntry::Kind::kFile});
+            entries.push_back(
+                {std::move(entry.name), entry.kind != Platform::WalkEntry::Kind::kFile});
         }
     } catch (const Platform::PlatformError&) {
         entries.clear();

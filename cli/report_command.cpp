@@ -33,8 +33,7 @@ class TimerPeriod {
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     Platform::InputStream input, bool errTerminal,
-                     const NameExpansion& expand) {
+                     Platform::InputStream input, bool errTerminal, const NameExpansion& expand) {
     const TimerPeriod timerPeriod;
     Session session(out, err);
     Options options;

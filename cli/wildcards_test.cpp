@@ -35,19 +35,33 @@ TEST(WildcardsTest, ExpandsEachPatternInItsFolderInByteOrder) {
         const auto found = folders.find(folder);
         return found == folders.end() ? std::vector<Cli::FolderEntry>{} : found->second;
     };
-    const Strings names{"*.txt",  "sub/*.TXT", "?.txt",         "*.*",         "*.none",
-                        "s*/x.txt", "plain",   "only folders\\*", "\\\\?\\C:\\*.txt", "?"};
+    const Strings names{
+        "*.txt",           "sub/*.TXT",        "?.txt", "*.*", "*.none", "s*/x.txt", "plain",
+        "only folders\\*", "\\\\?\\C:\\*.txt", "?"};
     const std::string dash = std::string(".") + Platform::kPathSeparator + "-";
     EXPECT_EQ(Cli::ExpandWildcards(names, entriesIn, false),
-              (Strings{"A.TXT", "b.txt", "テ.txt", "テスト.txt",  // *.txt: files only
-                       "sub/x.txt", "sub/y.TxT",                  // in its folder
-                       "A.TXT", "b.txt", "テ.txt",                // ?: one character
-                       dash, "A.TXT", "b.txt", "c.bin", "noext", "テ.txt", "テスト.txt",
+              (Strings{"A.TXT",
+                       "b.txt",
+                       "テ.txt",
+                       "テスト.txt",  // *.txt: files only
+                       "sub/x.txt",
+                       "sub/y.TxT",  // in its folder
+                       "A.TXT",
+                       "b.txt",
+                       "テ.txt",  // ?: one character
+                       dash,
+                       "A.TXT",
+                       "b.txt",
+                       "c.bin",
+                       "noext",
+                       "テ.txt",
+                       "テスト.txt",
                        "*.none",           // no match: left to fail in the system's words
                        "s*/x.txt",         // a wildcard in the folder part
                        "plain",            // no wildcard
                        "only folders\\*",  // folders alone are no match
-                       "\\\\?\\C:\\z.txt", dash}));
+                       "\\\\?\\C:\\z.txt",
+                       dash}));
     EXPECT_EQ(asked,
               (Strings{".", "sub/.", ".", ".", ".", "only folders\\.", "\\\\?\\C:\\.", "."}));
     // Under -r the folders it matches are walked.

@@ -87,8 +87,7 @@ int main(int argc, char** argv) {
     // A window on each path, or one as usual. Started in a directory that is
     // gone, a window opens on the root and says why once it shows. The
     // program ends when the last window is closed.
-    const Platform::MainForm::Starts starts{CurrentDirectoryOrWhy,
-                                            [] { return std::string("/"); }};
+    const Platform::MainForm::Starts starts{CurrentDirectoryOrWhy, [] { return std::string("/"); }};
     std::vector<std::optional<std::string>> paths(arguments.paths.begin(), arguments.paths.end());
     if (paths.empty()) {
         paths.emplace_back();

@@ -44,9 +44,9 @@ void ShowStartBox(const std::wstring& text, UINT icon = MB_ICONERROR) {
 int RunMessageLoop(const std::vector<std::unique_ptr<Platform::MainForm>>& mainForms) {
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        const bool handled =
-            std::any_of(mainForms.begin(), mainForms.end(),
-                        [&](const auto& mainForm) { return mainForm->form().PreTranslate(message); });
+        const bool handled = std::any_of(
+            mainForms.begin(), mainForms.end(),
+            [&](const auto& mainForm) { return mainForm->form().PreTranslate(message); });
         if (!handled) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);

@@ -53,7 +53,8 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && (argument == "--help" || argument == "-?" || argument == "/?")) {
+        } else if (!optionsEnded &&
+                   (argument == "--help" || argument == "-?" || argument == "/?")) {
             return Shown(kUsage);
         } else if (!optionsEnded && argument == "--version") {
             return Shown("tallix " TALLIX_VERSION);

@@ -20,8 +20,8 @@ inline constexpr std::size_t kMostWindows = 15;
 
 struct WindowArguments {
     std::vector<std::string> paths;  // a window on each; none: one window as usual
-    std::string error;  // not empty: why the line cannot be taken, and its usage
-    std::string text;   // not empty: the usage or version asked for, instead of a window
+    std::string error;               // not empty: why the line cannot be taken, and its usage
+    std::string text;  // not empty: the usage or version asked for, instead of a window
     // Beyond kMostWindows paths: the first that opens no window, and why.
     struct LeftOut {
         std::string path;
