@@ -204,6 +204,7 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 grep -q "missing.txt" <<<"$box" || fail "box for a missing argument: $box"
+import -window root "$screenshots-start-error.png"
 probe closebox
 probe wait || fail "no form appeared after a missing argument"
 expect "files after a missing argument" "CON digits.txt locked.txt $katakana" \
