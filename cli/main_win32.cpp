@@ -1,11 +1,6 @@
 // tallix-report.exe: the file report on the command line, on Windows.
 #include <windows.h>
-// After windows.h, whose types it uses.
-#include <shellapi.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -14,50 +9,28 @@
 #include "cli/output_win32.h"
 #include "cli/report_command.h"
 #include "cli/wildcards.h"
+#include "platform/os/command_line.h"
 #include "platform/os/error.h"
-#include "platform/os/text_win32.h"
 #include "platform/os/walk.h"
 
 namespace {
 
-// The arguments after the program's name, from the UTF-16 command line,
-// as UTF-8, as the system splits them.
-std::vector<std::string> SystemArguments() {
-    int count = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::string> args;
-    for (int i = 1; wide != nullptr && i < count; ++i) {
-        args.push_back(Platform::Utf8Text(wide[i]));
-    }
-    ::LocalFree(wide);
-    return args;
-}
-
-// The names in `folder`, none when it cannot be read.
-std::vector<std::string> NamesIn(const std::string& folder) {
-    std::vector<std::string> names;
+// The entries of `folder`, none when it cannot be read.
+std::vector<Cli::FolderEntry> EntriesIn(const std::string& folder) {
+    std::vector<Cli::FolderEntry> entries;
     try {
-        for (const Platform::WalkEntry& entry : Platform::ListWalkEntries(folder)) {
-            names.push_back(entry.name);
+        for (Platform::WalkEntry& entry : Platform::ListWalkEntries(folder)) {
+            entries.push_back(
+                {std::move(entry.name), entry.kind != Platform::WalkEntry::Kind::kFile});
         }
     } catch (const Platform::PlatformError&) {
-        names.clear();
+        entries.clear();
     }
-    return names;
+    return entries;
 }
 
-// The arguments with their unquoted wildcards expanded (wildcards.h). Only
-// the raw command line tells what was quoted; should its split ever differ
-// from the system's, the system's arguments are taken as they are.
-std::vector<std::string> Arguments() {
-    const std::vector<std::string> args = SystemArguments();
-    const std::vector<Cli::CommandLineArgument> split =
-        Cli::SplitCommandLine(Platform::Utf8Text(::GetCommandLineW()));
-    const bool same = std::equal(args.begin(), args.end(), split.begin(), split.end(),
-                                 [](const std::string& arg, const Cli::CommandLineArgument& own) {
-                                     return arg == own.text;
-                                 });
-    return same ? Cli::ExpandWildcards(split, NamesIn) : args;
+std::vector<std::string> ExpandedNames(const std::vector<std::string>& names, bool walkFolders) {
+    return Cli::ExpandWildcards(names, EntriesIn, walkFolders);
 }
 
 // Standard error as a stream for the messages; a message that cannot be
@@ -90,10 +63,12 @@ int main() {
     MessageBuffer messageBuffer(errors);
     std::ostream err(&messageBuffer);
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    const std::vector<std::string> args = Platform::ProgramArguments();
     if (output == nullptr || output == INVALID_HANDLE_VALUE) {
         Cli::ClosedOutput closed;
-        return Cli::RunReportCommand(Arguments(), closed, err, Platform::StandardInput());
+        return Cli::RunReportCommand(args, closed, err, Platform::StandardInput(), false,
+                                     ExpandedNames);
     }
     Cli::HandleOutput out(output);
-    return Cli::RunReportCommand(Arguments(), out, err, Platform::StandardInput());
+    return Cli::RunReportCommand(args, out, err, Platform::StandardInput(), false, ExpandedNames);
 }

@@ -68,7 +68,7 @@ constexpr std::string_view kUsage =
     "                    in the member's own byte order, by residue\n"
     "  --appended32 le|be\n"
     "                    the same for a CRC-32 in the last four bytes\n"
-    "  --help            show this help and exit\n"
+    "  --help, -?, /?    show this help and exit\n"
     "  --version         show the version and exit\n"
     "  --                treat every later argument as a FILE or LIST\n"
     "\n"
@@ -214,7 +214,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     constexpr std::string_view kListEncoding = "--list-encoding";
     for (std::size_t at = 0; at < args.size(); ++at) {
         const std::string& arg = args[at];
-        if (onlyNames || arg.size() < 2 || arg.front() != '-') {
+        if (!onlyNames && (arg == "-?" || arg == "/?")) {
+            options.help = true;  // as Windows programs are asked
+        } else if (onlyNames || arg.size() < 2 || arg.front() != '-') {
             options.names.push_back(arg);
         } else if (arg == "--") {
             onlyNames = true;

@@ -33,7 +33,7 @@ class TimerPeriod {
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     Platform::InputStream input, bool errTerminal) {
+                     Platform::InputStream input, bool errTerminal, const NameExpansion& expand) {
     const TimerPeriod timerPeriod;
     Session session(out, err);
     Options options;
@@ -63,6 +63,9 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
     }
     int status = kSomeFailed;
     try {
+        if (expand) {
+            options.names = expand(options.names, options.recursive);
+        }
         status = options.check                         ? CheckLists(options, input, session)
                  : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
                                                        : ReportFiles(options, input, session);

@@ -109,6 +109,10 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
     const Result help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: tallix-report [--brief | --sfv]"), std::string::npos);
+    // As Windows programs are asked; after "--" these are names.
+    EXPECT_EQ(Run({"file", "-?"}).out, help.out);
+    EXPECT_EQ(Run({"/?"}).out, help.out);
+    EXPECT_EQ(Run({"--", "/?"}).status, 1);
     const Result version = Run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.out.starts_with("tallix-report ")) << version.out;

@@ -12,8 +12,10 @@ const char kListsFromHere[] =
     "                    or a pipe)\n";
 
 const char kNames[] =
-    "A FILE or LIST holding * or ? outside quotes stands for the names in its\n"
-    "folder that match it, in byte order; one that matches nothing is an error.\n"
+    "A FILE or LIST holding * or ? in its last name, quoted or not, stands for the\n"
+    "files in its folder that match it, in byte order, and for the folders too\n"
+    "with -r; one that matches none is an error. A quoted FILE ending in \\\n"
+    "(\"C:\\data\\\") is the folder it names.\n"
     "\n"
     "On a terminal, and in messages, a name holding a character a terminal would\n"
     "act on (\\u202E, \\u009B) or half a surrogate pair (\\xED\\xA0\\x80) is printed\n"

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 
+#include "cli/options.h"
+#include "platform/os/directory.h"
+
 namespace Cli {
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool IsWildcard(char c) {
     return c == '*' || c == '?';
@@ -74,67 +73,6 @@ std::size_t FolderPartLength(std::string_view path) {
 
 }  // namespace
 
-std::vector<CommandLineArgument> SplitCommandLine(std::string_view line) {
-    // The program's name ends at the next quote when it starts with one,
-    // else at the first blank; backslashes mean nothing in it.
-    std::size_t at = 0;
-    if (line.starts_with('"')) {
-        at = std::min(line.find('"', 1), line.size());
-        ++at;
-    } else {
-        while (at < line.size() && !IsBlank(line[at])) {
-            ++at;
-        }
-    }
-    std::vector<CommandLineArgument> args;
-    CommandLineArgument arg;
-    bool started = false;
-    int quotes = 0;  // 1 inside quotes; 2 just after a closing quote
-    std::size_t backslashes = 0;
-    for (; at < line.size(); ++at) {
-        const char c = line[at];
-        if (IsBlank(c) && quotes != 1) {
-            if (started) {
-                args.push_back(std::move(arg));
-                arg = {};
-                started = false;
-            }
-            quotes = 0;
-            backslashes = 0;
-            continue;
-        }
-        started = true;
-        if (quotes == 2 && c != '"') {
-            quotes = 0;
-        }
-        if (c == '\\') {
-            arg.text += c;
-            ++backslashes;
-            continue;
-        }
-        if (c != '"') {
-            arg.text += c;
-            arg.wild = arg.wild || (IsWildcard(c) && quotes != 1);
-            backslashes = 0;
-            continue;
-        }
-        arg.text.resize(arg.text.size() - backslashes / 2);
-        if (backslashes % 2 == 1) {
-            arg.text.back() = '"';  // the odd backslash: the quote is kept
-        } else if (quotes == 2) {
-            arg.text += '"';  // a quote right after a closing one is kept
-            quotes = 0;
-        } else {
-            quotes = quotes == 1 ? 2 : 1;
-        }
-        backslashes = 0;
-    }
-    if (started) {
-        args.push_back(std::move(arg));
-    }
-    return args;
-}
-
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
     if (Matches(Characters(name), Characters(pattern))) {
         return true;
@@ -143,29 +81,37 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
            Matches(Characters(name), Characters(pattern.substr(0, pattern.size() - 2)));
 }
 
-std::vector<std::string> ExpandWildcards(const std::vector<CommandLineArgument>& args,
-                                         const FolderNames& namesIn) {
+std::vector<std::string> ExpandWildcards(const std::vector<std::string>& names,
+                                         const FolderEntries& entriesIn, bool walkFolders) {
     std::vector<std::string> expanded;
-    for (const CommandLineArgument& arg : args) {
-        const std::string_view text = arg.text;
+    for (const std::string& text : names) {
         const std::size_t folderLength = FolderPartLength(text);
-        const std::string folder(text.substr(0, folderLength));
-        const std::string_view pattern = text.substr(folderLength);
-        if (!arg.wild || std::any_of(folder.begin(), folder.end(), IsWildcard) ||
+        const std::string folder = text.substr(0, folderLength);
+        const std::string_view pattern = std::string_view(text).substr(folderLength);
+        // The '?' of the "\\?\" prefix is no wildcard.
+        const std::size_t prefix = folder.starts_with("\\\\?\\") ? 4 : 0;
+        if (std::any_of(folder.begin() + static_cast<std::ptrdiff_t>(prefix), folder.end(),
+                        IsWildcard) ||
             std::none_of(pattern.begin(), pattern.end(), IsWildcard)) {
-            expanded.push_back(arg.text);
+            expanded.push_back(text);
             continue;
         }
-        std::vector<std::string> names = namesIn(folder.empty() ? "." : folder + ".");
-        std::erase_if(names,
-                      [&](const std::string& name) { return !MatchesWildcard(name, pattern); });
-        if (names.empty()) {
-            expanded.push_back(arg.text);
+        std::vector<std::string> matches;
+        for (FolderEntry& entry : entriesIn(folder.empty() ? "." : folder + ".")) {
+            if ((walkFolders || !entry.folder) && MatchesWildcard(entry.name, pattern)) {
+                matches.push_back(std::move(entry.name));
+            }
+        }
+        if (matches.empty()) {
+            expanded.push_back(text);
             continue;
         }
-        std::sort(names.begin(), names.end());
-        for (const std::string& name : names) {
-            expanded.push_back(folder + name);
+        std::sort(matches.begin(), matches.end());
+        for (const std::string& name : matches) {
+            // A file named "-" here is that file, not standard input.
+            const bool input = folder.empty() && name == kStandardInput;
+            expanded.push_back((input ? std::string(".") + Platform::kPathSeparator : folder) +
+                               name);
         }
     }
     return expanded;

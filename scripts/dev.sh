@@ -20,10 +20,11 @@ cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build}
 
 # Build tools and test framework; Qt Widgets for the window; Xvfb, xauth,
-# xdotool and ImageMagick for the smoke test that runs the real window; a
-# Japanese font for the katakana in the title and the report.
+# xdotool and ImageMagick for the smoke test that runs the real window, and
+# openbox for it to run under a window manager too; a Japanese font for the
+# katakana in the title and the report.
 PACKAGES=(cmake ninja-build g++ libgtest-dev qt6-base-dev
-    xvfb xauth xdotool imagemagick fonts-ipafont-gothic)
+    xvfb xauth xdotool imagemagick fonts-ipafont-gothic openbox)
 # Validators for the desktop entry, the AppStream metainfo and the Debian
 # package, and the tool that reads the package's library dependencies off
 # the binaries.

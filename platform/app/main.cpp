@@ -1,11 +1,12 @@
-// The program's start: reads the command line, creates the main form on
-// the path it names or on the current directory, and runs the event loop
-// until the form is closed.
+// The program's start: reads the command line, creates a main form on each
+// path it names or one on the current directory, and runs the event loop
+// until the last form is closed.
 #include <QApplication>
 #include <QtGlobal>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,6 +68,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", arguments.error.c_str());
         return Platform::kUsageExitStatus;
     }
+    if (!arguments.text.empty()) {
+        std::printf("%s\n", arguments.text.c_str());
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     // Qt finds a display through these; a Wayland session has a default.
     if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty() &&
         Environment("QT_QPA_PLATFORM").empty() && Environment("XDG_SESSION_TYPE") != "wayland") {
@@ -79,10 +84,26 @@ int main(int argc, char** argv) {
     QApplication application(qtArgc, argv);
     qInstallMessageHandler(qtHandler);
 
-    // Started in a directory that is gone, the window opens on the root and
-    // says why once it shows.
-    Platform::MainForm mainForm(arguments.path,
-                                {CurrentDirectoryOrWhy, [] { return std::string("/"); }});
-    mainForm.Show();
+    // A window on each path, or one as usual. Started in a directory that is
+    // gone, a window opens on the root and says why once it shows. The
+    // program ends when the last window is closed.
+    const Platform::MainForm::Starts starts{CurrentDirectoryOrWhy, [] { return std::string("/"); }};
+    std::vector<std::optional<std::string>> paths(arguments.paths.begin(), arguments.paths.end());
+    if (paths.empty()) {
+        paths.emplace_back();
+    }
+    std::vector<std::unique_ptr<Platform::MainForm>> mainForms;
+    for (const std::optional<std::string>& path : paths) {
+        mainForms.push_back(std::make_unique<Platform::MainForm>(path, starts));
+    }
+    if (arguments.leftOut) {
+        Platform::RunEvent(&mainForms.front()->form(), [&] {
+            throw Platform::PlatformError("open", arguments.leftOut->path,
+                                          arguments.leftOut->reason);
+        });
+    }
+    for (const auto& mainForm : mainForms) {
+        mainForm->Show();
+    }
     return QApplication::exec();
 }

@@ -1,16 +1,19 @@
-// The program's start on Windows: reads the command line, creates the main
-// form on the path it names or on the current directory, and runs the
-// message loop until the form is closed.
+// The program's start on Windows: reads the command line, creates a main
+// form on each path it names or one on the current directory, and runs the
+// message loop until the last form is closed.
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include <algorithm>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/app/main_form_win32.h"
 #include "platform/app/window_arguments.h"
+#include "platform/os/command_line.h"
 #include "platform/os/directory.h"
 #include "platform/os/drives.h"
 #include "platform/os/error.h"
@@ -30,25 +33,26 @@ std::string SystemDriveRoot() {
     return Platform::NormalDirectoryPath(Platform::DriveOf(directory));
 }
 
-// The program's arguments as UTF-8, its name left out, split as the C
-// runtime splits them (quotes, backslashes before quotes).
-std::vector<std::string> Arguments() {
-    int count = 0;
-    wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    std::vector<std::string> texts;
-    for (int i = 1; arguments != nullptr && i < count; ++i) {
-        texts.push_back(Platform::Utf8Text(arguments[i]));
-    }
-    ::LocalFree(arguments);
-    return texts;
-}
-
 // A box without a form, under the form's caption: the program has no
 // console to write to.
-void ShowStartBox(const std::wstring& text) {
+void ShowStartBox(const std::wstring& text, UINT icon = MB_ICONERROR) {
     ::MessageBoxW(nullptr, Platform::BoxParagraphs(text).c_str(),
-                  Platform::DisplayText(Window::Form1::kLayout.Caption).c_str(),
-                  MB_OK | MB_ICONERROR);
+                  Platform::DisplayText(Window::Form1::kLayout.Caption).c_str(), MB_OK | icon);
+}
+
+// Gives each message to the form it is for, until the last form is closed.
+int RunMessageLoop(const std::vector<std::unique_ptr<Platform::MainForm>>& mainForms) {
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        const bool handled = std::any_of(
+            mainForms.begin(), mainForms.end(),
+            [&](const auto& mainForm) { return mainForm->form().PreTranslate(message); });
+        if (!handled) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
 }
 
 }  // namespace
@@ -59,23 +63,40 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const Platform::WindowArguments arguments = Platform::ReadWindowArguments(Arguments());
+    const Platform::WindowArguments arguments =
+        Platform::ReadWindowArguments(Platform::ProgramArguments());
     if (!arguments.error.empty()) {
         ShowStartBox(Platform::DecodedText(arguments.error));
         return Platform::kUsageExitStatus;
     }
+    if (!arguments.text.empty()) {
+        ShowStartBox(Platform::DecodedText(arguments.text), MB_ICONINFORMATION);
+        return 0;
+    }
     try {
-        Platform::MainForm mainForm(arguments.path,
-                                    {Platform::CurrentDirectory, [] { return SystemDriveRoot(); }});
-        mainForm.Show(showCommand);
-        MSG message{};
-        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!mainForm.form().PreTranslate(message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
+        // A window on each path, or one as usual; the program ends when the
+        // last is closed.
+        const Platform::MainForm::Starts starts{Platform::CurrentDirectory,
+                                                [] { return SystemDriveRoot(); }};
+        std::vector<std::optional<std::string>> paths(arguments.paths.begin(),
+                                                      arguments.paths.end());
+        if (paths.empty()) {
+            paths.emplace_back();
         }
-        return static_cast<int>(message.wParam);
+        std::vector<std::unique_ptr<Platform::MainForm>> mainForms;
+        for (const std::optional<std::string>& path : paths) {
+            mainForms.push_back(std::make_unique<Platform::MainForm>(path, starts));
+        }
+        if (arguments.leftOut) {
+            Platform::RunEvent(mainForms.front()->form().Handle(), [&] {
+                throw Platform::PlatformError("open", arguments.leftOut->path,
+                                              arguments.leftOut->reason);
+            });
+        }
+        for (const auto& mainForm : mainForms) {
+            mainForm->Show(showCommand);
+        }
+        return RunMessageLoop(mainForms);
     } catch (const Platform::PlatformError& error) {
         // The form or a control could not be made: there is no form to
         // own the box.

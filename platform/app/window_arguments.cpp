@@ -2,13 +2,20 @@
 
 #include <cstdio>
 
+#ifndef TALLIX_VERSION
+#define TALLIX_VERSION "unknown"
+#endif
+
 namespace Platform {
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: tallix [[--] PATH]\n"
-    "Opens the window on the folder of PATH and reports the file PATH, as a click on it\n"
-    "would (a folder is opened). Without PATH the window opens on the current folder.";
+    "Usage: tallix [[--] PATH...]\n"
+    "Opens a window on the folder of each PATH (15 at most) and reports the file\n"
+    "PATH there, as a click on it would (a folder is opened). Without PATH one\n"
+    "window opens on the current folder.\n"
+    "  --help, -?, /?  show this help and exit\n"
+    "  --version       show the version and exit";
 
 // `text` with each control byte written as \xNN.
 std::string Visible(const std::string& text) {
@@ -27,33 +34,48 @@ std::string Visible(const std::string& text) {
 }
 
 WindowArguments Refused(const std::string& why) {
-    return {std::nullopt, "tallix: " + why + "\n" + kUsage};
+    WindowArguments refused;
+    refused.error = "tallix: " + why + "\n" + kUsage;
+    return refused;
+}
+
+WindowArguments Shown(std::string text) {
+    WindowArguments shown;
+    shown.text = std::move(text);
+    return shown;
 }
 
 }  // namespace
 
 WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
-    std::vector<std::string> paths;
+    WindowArguments read;
     bool optionsEnded = false;
     for (const std::string& argument : arguments) {
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded &&
+                   (argument == "--help" || argument == "-?" || argument == "/?")) {
+            return Shown(kUsage);
+        } else if (!optionsEnded && argument == "--version") {
+            return Shown("tallix " TALLIX_VERSION);
         } else if (!optionsEnded && argument.starts_with('-')) {
             return Refused("unknown option '" + Visible(argument) + "'");
+        } else if (argument.empty()) {
+            return Refused("an empty path names nothing");
         } else {
-            paths.push_back(argument);
+            read.paths.push_back(argument);
         }
     }
-    if (paths.size() > 1) {
-        return Refused("one path only, " + std::to_string(paths.size()) + " were given");
+    if (read.paths.size() > kMostWindows) {
+        const std::size_t given = read.paths.size();
+        read.leftOut = WindowArguments::LeftOut{
+            read.paths[kMostWindows],
+            std::to_string(given) + " paths were given and a window opens for the first " +
+                std::to_string(kMostWindows) + " only: this one and the " +
+                std::to_string(given - kMostWindows - 1) + " after it were left out"};
+        read.paths.resize(kMostWindows);
     }
-    if (paths.empty()) {
-        return {};
-    }
-    if (paths.front().empty()) {
-        return Refused("an empty path names nothing");
-    }
-    return {paths.front(), ""};
+    return read;
 }
 
 }  // namespace Platform

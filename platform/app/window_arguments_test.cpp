@@ -16,26 +16,51 @@ namespace {
 
 using Platform::ReadWindowArguments;
 
-TEST(WindowArgumentsTest, NoneOrOnePathOpensTheWindow) {
-    EXPECT_FALSE(ReadWindowArguments({}).path);
+TEST(WindowArgumentsTest, EachPathOpensAWindowUpToTheBound) {
+    EXPECT_TRUE(ReadWindowArguments({}).paths.empty());
     EXPECT_TRUE(ReadWindowArguments({}).error.empty());
     const std::string name = "a b/\xE3\x82\xAB\xE3\x82\xBF \xE3\x82\xAB\xE3\x83\x8A.txt";
-    EXPECT_EQ(ReadWindowArguments({name}).path, name);
+    EXPECT_EQ(ReadWindowArguments({name}).paths, std::vector<std::string>{name});
     // After "--" a name may start with "-"; "--" alone is no path.
-    EXPECT_EQ(ReadWindowArguments({"--", "-name"}).path, "-name");
-    EXPECT_FALSE(ReadWindowArguments({"--"}).path);
+    EXPECT_EQ(ReadWindowArguments({"a", "--", "-name", "--help"}).paths,
+              (std::vector<std::string>{"a", "-name", "--help"}));
+    EXPECT_TRUE(ReadWindowArguments({"--"}).paths.empty());
     EXPECT_TRUE(ReadWindowArguments({"--"}).error.empty());
+
+    std::vector<std::string> many;
+    for (std::size_t i = 1; i <= Platform::kMostWindows + 3; ++i) {
+        many.push_back(std::to_string(i));
+    }
+    EXPECT_FALSE(ReadWindowArguments({many.begin(), many.begin() + 15}).leftOut);
+    const Platform::WindowArguments read = ReadWindowArguments(many);
+    EXPECT_EQ(read.paths, (std::vector<std::string>{many.begin(), many.begin() + 15}));
+    ASSERT_TRUE(read.leftOut);
+    EXPECT_EQ(read.leftOut->path, "16");
+    EXPECT_EQ(read.leftOut->reason,
+              "18 paths were given and a window opens for the first 15 only: this one and the "
+              "2 after it were left out");
+    EXPECT_TRUE(read.error.empty());
 }
 
-TEST(WindowArgumentsTest, OptionsSeveralPathsAndAnEmptyOneAreRefusedWithTheUsage) {
+TEST(WindowArgumentsTest, HelpAndVersionAreShownInsteadOfAWindow) {
+    for (const char* asked : {"--help", "-?", "/?"}) {
+        const Platform::WindowArguments read = ReadWindowArguments({"a", asked});
+        EXPECT_TRUE(read.text.starts_with("Usage: tallix [[--] PATH...]\n")) << asked;
+        EXPECT_TRUE(read.error.empty()) << asked;
+    }
+    EXPECT_EQ(ReadWindowArguments({"--version"}).text.rfind("tallix ", 0), 0U);
+    EXPECT_TRUE(ReadWindowArguments({"--version"}).error.empty());
+}
+
+TEST(WindowArgumentsTest, OptionsAndAnEmptyPathAreRefusedWithTheUsage) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"-x"}, {"--help"}, {"-"}, {"a", "b"}, {"a", "--", "b"}, {""}, {"a", "-x"}}) {
+             {"-x"}, {"-"}, {""}, {"a", "", "b"}, {"a", "-x"}, {"--versions"}}) {
         const Platform::WindowArguments read = ReadWindowArguments(arguments);
-        EXPECT_FALSE(read.path) << arguments.front();
-        EXPECT_NE(read.error.find("Usage: tallix [[--] PATH]"), std::string::npos) << read.error;
+        EXPECT_TRUE(read.paths.empty()) << arguments.front();
+        EXPECT_TRUE(read.text.empty()) << arguments.front();
+        EXPECT_NE(read.error.find("Usage: tallix [[--] PATH...]"), std::string::npos) << read.error;
     }
     EXPECT_TRUE(ReadWindowArguments({"--x"}).error.starts_with("tallix: unknown option '--x'\n"));
-    EXPECT_TRUE(ReadWindowArguments({"a", "b"}).error.starts_with("tallix: one path only, 2 "));
     // A control character cannot move the message's lines.
     EXPECT_TRUE(ReadWindowArguments({"-\x1B[2J\n"})
                     .error.starts_with("tallix: unknown option '-\\x1B[2J\\x0A'\n"));

@@ -139,10 +139,11 @@ std::string SystemMessage(DWORD code) {
 
 PlatformError WindowsError(std::string operation, std::string path, DWORD code) {
     // No name holds a wildcard: such a path is a pattern that matched
-    // nothing, not a name spelt wrong.
+    // nothing, not a name spelt wrong, and cmd's own commands say the file
+    // is not found.
     const std::string name = LastName(path);
     if (code == ERROR_INVALID_NAME && name.find_first_of("*?") != std::string::npos) {
-        return PlatformError(std::move(operation), std::move(path), "No file matches the pattern");
+        code = ERROR_FILE_NOT_FOUND;
     }
     return PlatformError(std::move(operation), std::move(path), SystemMessage(code));
 }

@@ -42,8 +42,8 @@ std::string CurrentDirectoryOn(std::string_view drive);
 std::string SystemMessage(DWORD code);
 
 // A PlatformError for `operation` on `path` with the system's message; for
-// an invalid name holding a wildcard ('*', '?'), "No file matches the
-// pattern".
+// an invalid name holding a wildcard ('*', '?'), a pattern that matched
+// nothing, the message for a file not found.
 PlatformError WindowsError(std::string operation, std::string path, DWORD code);
 
 }  // namespace Platform

@@ -4,7 +4,9 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QStringList>
+#include <QTimer>
 
+#include <chrono>
 #include <utility>
 
 #include "platform/qt/text.h"
@@ -17,7 +19,11 @@ namespace {
 constexpr qsizetype kBoxLinesPerLine = 8;
 
 // Opens the box for an error once its form has shown, so that it carries the
-// form's caption and opens over it instead of at the screen's corner.
+// form's caption and opens over it instead of at the screen's corner. The
+// form's first paint, not its show event, is the sign: a window manager
+// places the form in between, and the box is centred on where it was put.
+// A form shown under other windows may not paint at once, so the box opens
+// at the latest a moment after the show.
 class BoxOnceShown : public QObject {
   public:
     BoxOnceShown(QWidget* form, ErrorReportEntry error)
@@ -27,18 +33,30 @@ class BoxOnceShown : public QObject {
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == form_ && event->type() == QEvent::Show) {
-            form_->removeEventFilter(this);
-            QMetaObject::invokeMethod(
-                form_, [form = form_, error = error_] { ErrorReportBox(form, error)->exec(); },
-                Qt::QueuedConnection);
-            deleteLater();
+            QTimer::singleShot(kLatestAfterShow, this, &BoxOnceShown::Open);
+        } else if (watched == form_ && event->type() == QEvent::Paint) {
+            Open();
         }
         return false;
     }
 
   private:
+    static constexpr std::chrono::milliseconds kLatestAfterShow{1000};
+
+    void Open() {
+        if (std::exchange(opened_, true)) {
+            return;
+        }
+        form_->removeEventFilter(this);
+        QMetaObject::invokeMethod(
+            form_, [form = form_, error = error_] { ErrorReportBox(form, error)->exec(); },
+            Qt::QueuedConnection);
+        deleteLater();
+    }
+
     QWidget* form_;
     ErrorReportEntry error_;
+    bool opened_ = false;
 };
 
 void ShowMessageBox(QWidget* form, const ErrorReportEntry& error) {

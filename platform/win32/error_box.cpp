@@ -1,6 +1,7 @@
 #include "platform/win32/error_box.h"
 
 #include <utility>
+#include <vector>
 
 #include "platform/win32/text.h"
 #include "window/presentation.h"
@@ -35,7 +36,41 @@ LRESULT CALLBACK CentreOnOwner(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The boxes for errors raised before their form first showed, each with
+// its form; a timer on the form shows them once it is visible, after it
+// has been drawn (a timer's turn comes after painting), so that they open
+// over it rather than alone.
+struct PendingBox {
+    HWND form;
+    std::wstring text;
+};
+std::vector<PendingBox> pendingBoxes;
+constexpr UINT_PTR kPendingBoxTimer = 0x7A11;
+
+void CALLBACK ShowPendingBoxes(HWND form, UINT, UINT_PTR timer, DWORD) {
+    if (!::IsWindowVisible(form)) {
+        return;  // the next turn of the timer looks again
+    }
+    ::KillTimer(form, timer);
+    std::vector<PendingBox> boxes;
+    std::erase_if(pendingBoxes, [&](PendingBox& box) {
+        if (box.form != form) {
+            return false;
+        }
+        boxes.push_back(std::move(box));
+        return true;
+    });
+    for (const PendingBox& box : boxes) {
+        ShowBox(form, box.text, MB_ICONERROR);
+    }
+}
+
 void ShowMessageBox(HWND form, const ErrorReportEntry& error) {
+    if (form != nullptr && !::IsWindowVisible(form) &&
+        ::SetTimer(form, kPendingBoxTimer, USER_TIMER_MINIMUM, ShowPendingBoxes) != 0) {
+        pendingBoxes.push_back({form, ErrorReportText(error)});
+        return;
+    }
     ShowBox(form, ErrorReportText(error), MB_ICONERROR);
 }
 

@@ -26,7 +26,8 @@ std::wstring ErrorReportText(const ErrorReportEntry& error);
 // Runs an event procedure at the boundary between the controls and the
 // window code, with the wait cursor showing until it returns: whatever it
 // throws is shown by the error report, owned by the form that holds
-// `control` (the wait cursor gone by then), and the program goes on.
+// `control` (the wait cursor gone by then; before the form first shows,
+// once it has shown), and the program goes on.
 // Returns whether the procedure completed. Processes no messages of its
 // own, so input that comes meanwhile waits for it.
 bool RunEvent(HWND control, const std::function<void()>& procedure);

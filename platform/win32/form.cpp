@@ -17,6 +17,9 @@ constexpr int kIconResource = 1;
 constexpr WORD kCopyCommand = 0x100;
 // Rows the open drive list shows.
 constexpr int kDriveListRows = 12;
+// The forms whose windows are open; the program's message loop ends when
+// the last one closes.
+int openForms = 0;
 
 }  // namespace
 
@@ -46,6 +49,7 @@ Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientH
     if (hwnd_ == nullptr) {
         throw WindowsError("create the window", "", ::GetLastError());
     }
+    ++openForms;
     ::DragAcceptFiles(hwnd_, TRUE);
     ACCEL copy{FCONTROL | FVIRTKEY, 'C', kCopyCommand};
     accelerators_ = ::CreateAcceleratorTableW(&copy, 1);
@@ -56,6 +60,7 @@ Win32Form::~Win32Form() {
     if (::IsWindow(hwnd_)) {
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
+        --openForms;
     }
     if (accelerators_ != nullptr) {
         ::DestroyAcceleratorTable(accelerators_);
@@ -120,6 +125,10 @@ void Win32Form::ShowForm(int showCommand) {
 }
 
 bool Win32Form::PreTranslate(MSG& message) {
+    // Another form's message is that form's to translate.
+    if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd)) {
+        return false;
+    }
     if (::TranslateAcceleratorW(hwnd_, accelerators_, &message)) {
         return true;
     }
@@ -210,7 +219,9 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Close();
             return 0;
         case WM_DESTROY:
-            ::PostQuitMessage(0);
+            if (--openForms == 0) {
+                ::PostQuitMessage(0);
+            }
             return 0;
         default:
             break;

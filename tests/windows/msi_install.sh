@@ -168,6 +168,10 @@ start_verb Directory "$folder/sub"
 # Opened on sub, not on the folder it was started in: sub, then inner.
 expect "folder opened" "sub inner" "$(probe dirs | tail -n 2 | sed 's/^ *//' | tr '\n' ' ' | sed 's/ $//')"
 close_window
+# A drive's root, "%1" being Z:\ before the closing quote.
+start_verb Directory /
+expect "drive root opened" 'Z:\' "$(probe dirs | head -n 1)"
+close_window
 
 msiexec /x "$msi"
 expect "installed after uninstalling" "" "$(installed)"

@@ -6,8 +6,9 @@
 #   - the full reports are the same bytes once the Linux build's line ends
 #     are made CR LF and the timings are set to 0: the katakana in UTF-8 and
 #     CR LF between the lines,
-#   - the --brief lines of the walked tree (-r) and of unquoted wildcards
-#     from cmd are the same but for the separator, "\" alone on Windows, and
+#   - the --brief lines of the walked tree (-r) and of wildcards and a
+#     quoted folder ending in "\" from cmd are the same but for the
+#     separator, "\" alone on Windows, and
 #   - --crc16-family, --identify, --appended and --range give the same
 #     output and exit status.
 # Usage: same_report.sh LINUX_TALLIX_REPORT WINDOWS_TALLIX_REPORT_EXE
@@ -52,12 +53,24 @@ if grep -q / windows.walk; then
     echo "tallix-report.exe -r wrote a '/':" && cat windows.walk && exit 1
 fi
 tr '\\' / <windows.walk | cmp linux.walk -
-# A quoted pattern stays as it is, and names no file.
-"$linux" --brief odd/*.txt odd/sub/* 'odd/*.txt' >linux.glob 2>/dev/null || true
-printf '@"%s" --brief odd\\*.txt odd/sub/* "odd\\*.txt"\r\n' "$(winepath -w "$windows")" >glob.bat
-WINEDEBUG=-all wine cmd /c glob.bat >windows.glob 2>windows.glob-err || true
+# Patterns, quoted or not, as cmd's own commands take them: files only,
+# the folders they match passed over without a word (walked under -r); a
+# quoted folder ending in a backslash as meant; a pattern that matches
+# nothing an error in the system's words.
+mapfile -t odd_files < <(find odd -maxdepth 1 -type f | LC_ALL=C sort)
+"$linux" --brief odd/*.txt "${odd_files[@]}" >linux.glob
+"$linux" --brief -r odd/sub/ digits.txt >>linux.glob
+printf '@"%s" --brief "odd\\*.txt" odd\\*\r\n@"%s" --brief -r "odd\\sub\\" digits.txt\r\n' \
+    "$(winepath -w "$windows")" "$(winepath -w "$windows")" >glob.bat
+printf '@"%s" --brief "odd\\*.none"\r\n@echo status %%errorlevel%%\r\n' \
+    "$(winepath -w "$windows")" >none.bat
+WINEDEBUG=-all wine cmd /c glob.bat >windows.glob
 tr '\\' / <windows.glob | cmp linux.glob -
-grep -qF 'odd\*.txt: ' windows.glob-err
+WINEDEBUG=-all wine cmd /c none.bat >windows.none 2>windows.none-err || true
+grep -q '^status 1' windows.none
+grep -qF 'odd\*.none: ' windows.none-err
+# Help as Windows programs are asked for it.
+WINEDEBUG=-all wine "$windows" /? | grep -q '^Usage: tallix-report'
 
 # The CRC-16 family's modes and --range: the same output and status.
 for mode in --crc16-family '--brief --range 1:-1' '--identify 6F91' '--appended le'; do

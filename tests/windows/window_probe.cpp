@@ -11,7 +11,9 @@
 //   window_probe label             the report label's text
 //   window_probe item NAME         screen position of NAME in the file list
 //   window_probe labelchar N       screen position of the label's character N
-//   window_probe box               the error box's caption and text
+//   window_probe forms             how many forms show
+//   window_probe box               the error box's caption and text, once
+//                                  it shows centred on the visible form
 //   window_probe closebox          presses the error box's OK button
 //   window_probe startbox          waits (up to 30 s) for a box the program
 //                                  shows without a form, writes its caption
@@ -139,7 +141,9 @@ int StartVerb(const std::wstring& file_class, const std::wstring& path) {
         return 1;
     }
     line.replace(argument, 2, path);
-    const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    // A drive's root ("C:\\") is its own folder.
+    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    folder += folder.ends_with(L':') ? L"\\" : L"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -221,6 +225,14 @@ int Run(const std::vector<std::wstring>& args) {
         }
         return 1;
     }
+    if (command == L"forms") {
+        int forms = 0;
+        for (HWND form = nullptr; (form = ::FindWindowExW(nullptr, form, kFormClass, nullptr));) {
+            forms += ::IsWindowVisible(form) ? 1 : 0;
+        }
+        Print(std::to_wstring(forms));
+        return 0;
+    }
     HWND form = Form();
     for (int tries = 0; command == L"wait" && tries < 300; ++tries) {
         if (form != nullptr && ::IsWindowVisible(form)) {
@@ -287,6 +299,15 @@ int Run(const std::vector<std::wstring>& args) {
         if (command == L"closebox") {
             ::PostMessageW(box, WM_COMMAND, IDOK, 0);
             return 0;
+        }
+        RECT boxRect{};
+        RECT formRect{};
+        ::GetWindowRect(box, &boxRect);
+        ::GetWindowRect(form, &formRect);
+        const LONG dx = (boxRect.left + boxRect.right) / 2 - (formRect.left + formRect.right) / 2;
+        const LONG dy = (boxRect.top + boxRect.bottom) / 2 - (formRect.top + formRect.bottom) / 2;
+        if (!::IsWindowVisible(form) || !::IsWindowVisible(box) || dx * dx + dy * dy > 40 * 40) {
+            return 1;
         }
         PrintBox(box);
     } else if (command == L"close") {

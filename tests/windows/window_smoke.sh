@@ -163,8 +163,8 @@ pid=
 
 # Started with a path, as Explorer's verb starts it ("tallix.exe "%1""): the
 # lists on its folder and the file highlighted and reported; a folder is
-# opened; a missing path is reported and the window opens as usual; a
-# locked file is reported as a click on it is; two paths are refused.
+# opened; a missing path is reported over the window once it shows; a
+# locked file is reported as a click on it is.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 start() {
     (cd "$work" && exec wine "$tallix" "$@") &
@@ -204,6 +204,7 @@ for _ in $(seq 50); do
     sleep 0.2
 done
 grep -q "missing.txt" <<<"$box" || fail "box for a missing argument: $box"
+import -window root "$screenshots-start-error.png"
 probe closebox
 probe wait || fail "no form appeared after a missing argument"
 expect "files after a missing argument" "CON digits.txt locked.txt $katakana" \
@@ -229,11 +230,27 @@ expect "highlight after a locked file argument" "" "$(probe selected)"
 probe close
 finish 0
 
-start one two
-box=$(probe startbox) || fail "no box for two arguments"
-expect "two arguments' box caption" "Tallixサンプル" "$(sed -n 1p <<<"$box")"
-grep -q "one path only" <<<"$box" || fail "box for two arguments: $box"
-finish 2
+# Two paths, as Send to passes a selection: a window each, the program
+# running until the last is closed.
+start "$(windows_path "$work/digits.txt")" "$(windows_path "$work/sub dir")"
+for _ in $(seq 50); do
+    [ "$(probe forms)" = 2 ] && break
+    sleep 0.2
+done
+expect "windows for two paths" 2 "$(probe forms)"
+probe close
+sleep 1
+expect "windows after closing one" 1 "$(probe forms)"
+kill -0 "$pid" || fail "tallix.exe ended with a window open"
+probe close
+finish 0
+
+# Help as Windows programs are asked for it: the usage in a box.
+start /?
+box=$(probe startbox) || fail "no box for /?"
+expect "usage box caption" "Tallixサンプル" "$(sed -n 1p <<<"$box")"
+grep -q "Usage: tallix" <<<"$box" || fail "usage box: $box"
+finish 0
 
 # At 150 % the window and its controls are laid out for 144 dots per inch.
 set_dpi() {
