@@ -1,22 +1,24 @@
 #include "cli/system_help.h"
 
+#include "platform/os/translation.h"
+
 namespace Cli::SystemHelp {
 
-const char kWalk[] =
+const char* const kWalk = Platform::TrLater(
     "                    in byte order, hidden ones included, \\ between names;\n"
     "                    links and junctions to directories found there are\n"
-    "                    passed over\n";
+    "                    passed over\n");
 
-const char kListsFromHere[] =
+const char* const kListsFromHere = Platform::TrLater(
     "                    directory (from the current directory when the LIST is -\n"
-    "                    or a pipe)\n";
+    "                    or a pipe)\n");
 
-const char kNames[] =
+const char* const kNames = Platform::TrLater(
     "A FILE or LIST holding * or ? outside quotes stands for the names in its\n"
     "folder that match it, in byte order; one that matches nothing is an error.\n"
     "\n"
     "On a terminal, and in messages, a name holding a character a terminal would\n"
     "act on (\\u202E, \\u009B) or half a surrogate pair (\\xED\\xA0\\x80) is printed\n"
-    "with escapes, every backslash doubled, on a line that starts with a backslash.\n";
+    "with escapes, every backslash doubled, on a line that starts with a backslash.\n");
 
 }  // namespace Cli::SystemHelp

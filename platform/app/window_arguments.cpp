@@ -2,13 +2,15 @@
 
 #include <cstdio>
 
+#include "platform/os/translation.h"
+
 namespace Platform {
 namespace {
 
-constexpr char kUsage[] =
+constexpr const char* kUsage = TrLater(
     "Usage: tallix [[--] PATH]\n"
     "Opens the window on the folder of PATH and reports the file PATH, as a click on it\n"
-    "would (a folder is opened). Without PATH the window opens on the current folder.";
+    "would (a folder is opened). Without PATH the window opens on the current folder.");
 
 // `text` with each control byte written as \xNN.
 std::string Visible(const std::string& text) {
@@ -27,7 +29,7 @@ std::string Visible(const std::string& text) {
 }
 
 WindowArguments Refused(const std::string& why) {
-    return {std::nullopt, "tallix: " + why + "\n" + kUsage};
+    return {std::nullopt, "tallix: " + why + "\n" + Tr(kUsage)};
 }
 
 }  // namespace
@@ -39,19 +41,21 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && argument.starts_with('-')) {
-            return Refused("unknown option '" + Visible(argument) + "'");
+            return Refused(Filled(Tr("unknown option '{1}'"), {Visible(argument)}));
         } else {
             paths.push_back(argument);
         }
     }
     if (paths.size() > 1) {
-        return Refused("one path only, " + std::to_string(paths.size()) + " were given");
+        return Refused(Filled(
+            TrCount("one path only, {1} was given", "one path only, {1} were given", paths.size()),
+            {std::to_string(paths.size())}));
     }
     if (paths.empty()) {
         return {};
     }
     if (paths.front().empty()) {
-        return Refused("an empty path names nothing");
+        return Refused(Tr("an empty path names nothing"));
     }
     return {paths.front(), ""};
 }

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 
@@ -113,7 +114,7 @@ std::string CurrentDirectory() {
     std::error_code error;
     const auto path = std::filesystem::current_path(error);
     if (error) {
-        throw PlatformError("find", "the current directory", error.message());
+        throw PlatformError("find", Tr("the current directory"), error.message());
     }
     return path.native();
 }

@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "platform/os/translation.h"
 #include "platform/qt/text.h"
 #include "window/presentation.h"
 
@@ -80,9 +81,9 @@ class WaitCursor {
 QStringList ErrorLines(const ErrorReportEntry& error) {
     QStringList lines{DisplayText(Window::ErrorHeadline(error.operation))};
     if (!error.path.empty()) {
-        lines << QString() << QStringLiteral("Path: ") + DisplayText(error.path);
+        lines << QString() << QString::fromUtf8(Tr("Path: ")) + DisplayText(error.path);
     }
-    lines << QStringLiteral("Reason: ") + DisplayText(error.reason);
+    lines << QString::fromUtf8(Tr("Reason: ")) + DisplayText(error.reason);
     return lines;
 }
 
