@@ -25,5 +25,14 @@ for po in po/*.po; do
         echo "$po: translate its fuzzy and untranslated messages" >&2
         status=1
     fi
+    # Each translation keeps the {N} the program fills and the %NAME% parts
+    # of --help, each as often as the English has it.
+    # shellcheck disable=SC2016
+    msgexec -i "$po" sh -c '
+        marks() { grep -o -e "{[1-9]}" -e "%[A-Z]*%" | sort | tr -d "\n"; }
+        [ -z "$MSGEXEC_MSGID" ] || [ "$(printf %s "$MSGEXEC_MSGID" | marks)" = "$(marks)" ] || {
+            echo "$MSGEXEC_LOCATION: the translation lost or added a mark of: $MSGEXEC_MSGID" >&2
+            exit 1
+        }' || status=1
 done
 exit $status
