@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/os/translation.h"
+
 namespace {
 
 using Platform::MessageCatalogue;
@@ -114,6 +116,14 @@ TEST(PluralIndexTest, AnExpressionItCannotReadGivesTheFirstForm) {
     for (const char* bad : {"", "n ==", "(n != 1", "n ? 1", "x", "n != 1)", "n % 0", "n / 0"}) {
         EXPECT_EQ(PluralIndex(bad, 7), 0U) << bad;
     }
+}
+
+TEST(FilledTest, PutsEachValueAtItsMarkInTheTranslationsOrder) {
+    EXPECT_EQ(Platform::Filled("{2} of {1}", {"a", "b"}), "b of a");
+    // Marks without a value, and braces that are no mark, stay as they are.
+    EXPECT_EQ(Platform::Filled("{1}{1} {3} {0} {x} {1", {"a"}), "aa {3} {0} {x} {1");
+    // A value is never read for marks.
+    EXPECT_EQ(Platform::Filled("{1}", {"{2}", "x"}), "{2}");
 }
 
 }  // namespace
