@@ -9,11 +9,12 @@ cd "$(dirname "$0")/.."
 template=${1:-po/tallix.pot}
 
 # The sources people's messages come from, tests left out, in a fixed
-# order so the template changes only when a message does.
+# order; a message's place is its file alone, not its line, so the template
+# changes only when a message does, not when code around it moves.
 mapfile -t sources < <(find cli platform window -name '*.cpp' -o -name '*.h' |
     grep -v -e '_test\.' -e '/fuzz/' | LC_ALL=C sort)
 xgettext --from-code=UTF-8 --language=C++ --keyword --keyword=Tr --keyword=TrCount:1,2 \
-    --keyword=TrLater --add-comments=Translators: --sort-by-file --no-wrap \
+    --keyword=TrLater --add-comments=Translators: --sort-by-file --no-wrap --add-location=file \
     --package-name=tallix --msgid-bugs-address=maintainers@tallix.invalid \
     --omit-header -o "$template" "${sources[@]}"
 # The header every .po starts from, without a date that would change the
@@ -33,5 +34,5 @@ mv "$template.new" "$template"
 [ $# -eq 0 ] || exit 0
 for po in po/*.po; do
     [ -e "$po" ] || continue
-    msgmerge --quiet --update --backup=none --no-wrap --sort-by-file "$po" "$template"
+    msgmerge --quiet --update --backup=none --no-wrap --sort-by-file --add-location=file "$po" "$template"
 done
