@@ -22,14 +22,17 @@ function(tallix_msi output version)
         COMMAND ${CMAKE_STRIP} -o ${staging}/tallix.exe $<TARGET_FILE:tallix>
         COMMAND ${CMAKE_STRIP} -o ${staging}/tallix-report.exe $<TARGET_FILE:tallix-report>
         COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md
-                ${PROJECT_SOURCE_DIR}/LICENSE ${TALLIX_ICON} ${staging}
+                ${PROJECT_SOURCE_DIR}/README.ja.md ${PROJECT_SOURCE_DIR}/LICENSE ${TALLIX_ICON}
+                ${staging}
         COMMAND ${TALLIX_WIXL} -a x64 -D Version=${version} -D ProductCode=${product_code}
                 -D UpgradeCode=${TALLIX_UPGRADE_CODE}
                 -D Tallix=tallix.exe -D TallixReport=tallix-report.exe -D Readme=README.md
+                -D ReadmeJa=README.ja.md
                 -D License=LICENSE -D Icon=tallix.ico -o ${output}
                 ${CMAKE_CURRENT_SOURCE_DIR}/tallix.wxs
         WORKING_DIRECTORY ${staging}
         DEPENDS tallix tallix-report tallix.wxs ${PROJECT_SOURCE_DIR}/README.md
+                ${PROJECT_SOURCE_DIR}/README.ja.md
                 ${PROJECT_SOURCE_DIR}/LICENSE
         COMMENT "Building ${output}"
         VERBATIM)

@@ -92,7 +92,7 @@ expect "uninstall command" "MsiExec.exe /X$product" "$(value "$uninstall_key" Un
 
 install_dir="$profile\\AppData\\Local\\Programs\\Tallix"
 unix_install_dir=$(winepath -u "$install_dir")
-expect "installed files" "LICENSE.txt README.md tallix-report.exe tallix.exe" \
+expect "installed files" "LICENSE.txt README.ja.md README.md tallix-report.exe tallix.exe" \
     "$(ls "$unix_install_dir" | tr '\n' ' ' | sed 's/ $//')"
 for link in "Start Menu/Programs/Tallix.lnk" "SendTo/Tallix.lnk"; do
     shortcut="$unix_profile/AppData/Roaming/Microsoft/Windows/$link"
