@@ -18,14 +18,25 @@ namespace {
 
 constexpr char kDomain[] = "tallix";
 
+// The messages' domain, bound at first use to this installation's
+// catalogues, so that another installation's, in the C library's default
+// folder, is never read.
+const char* Domain() {
+    static const char* const domain = [] {
+        ::bindtextdomain(kDomain, InstalledCatalogues().c_str());
+        return kDomain;
+    }();
+    return domain;
+}
+
 }  // namespace
 
 const char* Tr(const char* english) {
-    return ::dgettext(kDomain, english);
+    return ::dgettext(Domain(), english);
 }
 
 const char* TrCount(const char* one, const char* many, unsigned long count) {
-    return ::dngettext(kDomain, one, many, count);
+    return ::dngettext(Domain(), one, many, count);
 }
 
 void UseUserLanguage(const std::string& catalogues) {
@@ -34,7 +45,7 @@ void UseUserLanguage(const std::string& catalogues) {
     // rely on. A locale that is not installed leaves English.
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
-    ::bindtextdomain(kDomain, catalogues.c_str());
+    ::bindtextdomain(Domain(), catalogues.c_str());
 }
 
 std::string InstalledCatalogues() {
