@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/streamed_checksums.h"
 #include "platform/os/decimal_text.h"
+#include "platform/os/translation.h"
 
 namespace Cli {
 namespace {
@@ -50,13 +51,14 @@ std::string RangeText(const ByteRange& range) {
 }
 
 [[noreturn]] void NotHeld(const ByteRange& range, const std::string& size) {
-    throw std::runtime_error("the range " + RangeText(range) + " lies outside the file's " + size +
-                             " bytes");
+    throw std::runtime_error(Platform::Filled(
+        Platform::Tr("the range {1} lies outside the file's {2} bytes"), {RangeText(range), size}));
 }
 
 [[noreturn]] void TooShortForTail(std::size_t tail) {
-    throw std::runtime_error("the range holds fewer than the " + std::to_string(tail) +
-                             " bytes of an appended CRC");
+    throw std::runtime_error(Platform::Filled(
+        Platform::Tr("the range holds fewer than the {1} bytes of an appended CRC"),
+        {std::to_string(tail)}));
 }
 
 // A file taken at its size: the range is checked before anything is read.
@@ -76,7 +78,7 @@ std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, cons
     const auto read = [&](std::int64_t at, std::size_t count) {
         const std::span<std::uint8_t> into = std::span(buffer).first(count);
         if (count != 0 && reader.ReadAt(at, into) != count) {
-            throw std::runtime_error("the file changed while it was being read");
+            throw std::runtime_error(Platform::Tr("the file changed while it was being read"));
         }
         if (counter != nullptr) {
             counter->fetch_add(static_cast<std::int64_t>(count), std::memory_order_relaxed);
@@ -158,8 +160,10 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
             std::clamp<std::int64_t>(range.offset - seen, 0, static_cast<std::int64_t>(got));
         held.Add(std::span(buffer).first(got).subspan(static_cast<std::size_t>(skip)));
         if (leftOut > kMostHeldBack && held.held() > kMostHeldBack) {
-            throw std::runtime_error("a stream's last " + Platform::DecimalText(range.count) +
-                                     " bytes are more than can be held back to leave them out");
+            throw std::runtime_error(Platform::Filled(
+                Platform::Tr("a stream's last {1} bytes are more than can be held back to leave "
+                             "them out"),
+                {Platform::DecimalText(range.count)}));
         }
         seen += static_cast<std::int64_t>(got);
     }
@@ -182,9 +186,10 @@ ByteRange ParseRange(std::string_view text) {
                                                   ? std::nullopt
                                                   : Number(text.substr(colon + (fromEnd ? 2 : 1)));
     if (!offset || !count || (!fromEnd && *count > kMost - *offset)) {
-        throw UsageError("invalid range '" + EscapedName(text, NameStyle::kTerminal) +
-                         "' (OFFSET:LENGTH, whole numbers within 2^63, LENGTH -N for all "
-                         "but the last N bytes)");
+        throw UsageError(Platform::Filled(
+            Platform::Tr("invalid range '{1}' (OFFSET:LENGTH, whole numbers within 2^63, LENGTH "
+                         "-N for all but the last N bytes)"),
+            {EscapedName(text, NameStyle::kTerminal)}));
     }
     return {*offset, *count, fromEnd};
 }

@@ -18,6 +18,7 @@
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
 #include "platform/os/streams.h"
+#include "platform/os/translation.h"
 #include "platform/os/walk.h"
 
 namespace Cli {
@@ -54,35 +55,53 @@ struct CheckCounts {
     bool unverifiedList = false;  // --ignore-missing: a list none of whose files was found
 };
 
-std::string Counted(std::int64_t count, std::string_view one, std::string_view many,
-                    std::string_view what) {
-    return Platform::DecimalText(count) + " " + std::string(count == 1 ? one : many) + " " +
-           std::string(what);
+// The number of things a part of the summary counts.
+unsigned long Things(std::int64_t count) {
+    return static_cast<unsigned long>(count);
+}
+
+// `text` with `count` at its {1}.
+std::string Counted(std::int64_t count, const char* text) {
+    return Platform::Filled(text, {Platform::DecimalText(count)});
 }
 
 std::string Summary(const CheckCounts& counts) {
     std::vector<std::string> parts;
     if (counts.failed > 0) {
-        parts.push_back(Counted(counts.failed, "listed file", "listed files", "did NOT match"));
+        parts.push_back(Counted(counts.failed, Platform::TrCount("{1} listed file did NOT match",
+                                                                 "{1} listed files did NOT match",
+                                                                 Things(counts.failed))));
     }
     if (counts.unreadable > 0) {
-        parts.push_back(
-            Counted(counts.unreadable, "listed file", "listed files", "could not be read"));
+        parts.push_back(Counted(
+            counts.unreadable,
+            Platform::TrCount("{1} listed file could not be read",
+                              "{1} listed files could not be read", Things(counts.unreadable))));
     }
     if (counts.malformed > 0) {
-        parts.push_back(Counted(counts.malformed, "line is", "lines are", "improperly formatted"));
+        parts.push_back(Counted(
+            counts.malformed,
+            Platform::TrCount("{1} line is improperly formatted",
+                              "{1} lines are improperly formatted", Things(counts.malformed))));
     }
     if (counts.unreadableLists > 0) {
-        parts.push_back(Counted(counts.unreadableLists, "list", "lists", "could not be read"));
+        parts.push_back(
+            Counted(counts.unreadableLists,
+                    Platform::TrCount("{1} list could not be read", "{1} lists could not be read",
+                                      Things(counts.unreadableLists))));
     }
     if (counts.emptyLists > 0) {
-        parts.push_back(Counted(counts.emptyLists, "list has", "lists have", "no checksum line"));
+        parts.push_back(Counted(
+            counts.emptyLists,
+            Platform::TrCount("{1} list has no checksum line", "{1} lists have no checksum line",
+                              Things(counts.emptyLists))));
     }
     std::string summary;
     for (const std::string& part : parts) {
-        summary += (summary.empty() ? "WARNING: " : ", ") + part;
+        // Translators: between the parts of the summary of --check.
+        summary += (summary.empty() ? "" : Platform::Tr(", ")) + part;
     }
-    return summary;
+    return summary.empty() ? summary : Platform::Filled(Platform::Tr("WARNING: {1}"), {summary});
 }
 
 // What of `report` differs from `entry`, as "size, CRC-32, CRC-16" or a
@@ -181,7 +200,7 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
     };
     const auto malformedAll = [&](const std::vector<std::uint64_t>& numbers) {
         for (const std::uint64_t number : numbers) {
-            malformed(number, "improperly formatted line");
+            malformed(number, Platform::Tr("improperly formatted line"));
         }
     };
     const auto verdict = [&](const ListEntry& entry, const MeasureTarget& target,
@@ -219,15 +238,16 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
             parser.Skip();
             malformed(
                 static_cast<std::uint64_t>(line->number),
-                "line longer than any path (more than " +
-                    Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine)) +
-                    " bytes)");
+                Platform::Filled(
+                    Platform::Tr("line longer than any path (more than {1} bytes)"),
+                    {Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine))}));
             return true;
         }
         ListLine parsed = parser.Parse(line->text);
         malformedAll(parsed.malformedBefore);
         if (parsed.kind == ListLine::Kind::kMalformed) {
-            malformed(static_cast<std::uint64_t>(line->number), "improperly formatted line");
+            malformed(static_cast<std::uint64_t>(line->number),
+                      Platform::Tr("improperly formatted line"));
         } else if (parsed.kind == ListLine::Kind::kEntry) {
             ++entries;
             MeasureTarget target = TargetOf(parsed.entry, directory);
@@ -261,10 +281,10 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         return true;
     }
     if (entries == 0) {
-        session.Complain(list, "no checksum line found");
+        session.Complain(list, Platform::Tr("no checksum line found"));
         ++counts.emptyLists;
     } else if (verified == 0) {
-        session.Complain(list, "no file was verified");
+        session.Complain(list, Platform::Tr("no file was verified"));
         counts.unverifiedList = true;
     }
     return true;

@@ -16,6 +16,7 @@
 #include "platform/os/error.h"
 #include "platform/os/hardware.h"
 #include "platform/os/ordered_jobs.h"
+#include "platform/os/translation.h"
 
 namespace Cli {
 namespace {
@@ -205,12 +206,14 @@ std::string AppendedText(const std::string& name, const Sums& sums, const Option
 std::string AppendedMismatch(const Sums& sums, const Options& options) {
     const bool crc32 = options.appendedBytes == 4;
     const std::uint32_t stored = StoredValue(sums.tail, options.appendedBigEndian);
-    return "the appended " +
-           (crc32 ? "CRC-32 " + Tallix::CRC32Text(stored)
-                  : "CRC-16 " + Tallix::CRC16Text(static_cast<std::uint16_t>(stored))) +
-           " (read " + (options.appendedBigEndian ? "big" : "little") + "-endian) is not the " +
-           (crc32 ? "CRC-32" : "CRC of any member of the family") + " of the " +
-           Platform::DecimalText(sums.crc16.length) + " bytes before it";
+    return Platform::Filled(
+        crc32 ? Platform::Tr("the appended CRC-32 {1} (read {2}) is not the CRC-32 of the {3} "
+                             "bytes before it")
+              : Platform::Tr("the appended CRC-16 {1} (read {2}) is not the CRC of any member "
+                             "of the family of the {3} bytes before it"),
+        {crc32 ? Tallix::CRC32Text(stored) : Tallix::CRC16Text(static_cast<std::uint16_t>(stored)),
+         options.appendedBigEndian ? Platform::Tr("big-endian") : Platform::Tr("little-endian"),
+         Platform::DecimalText(sums.crc16.length)});
 }
 
 // What one file gives in the mode `options` asks for: the text to print,
@@ -232,8 +235,10 @@ Outcome FileOutcome(const std::string& name, const Sums& sums, const Options& op
                     options.identify > 0xFFFF
                         ? Tallix::CRC32Text(options.identify)
                         : Tallix::CRC16Text(static_cast<std::uint16_t>(options.identify));
-                outcome.complaint = "no CRC-16 of the family nor the CRC-32 gives " + sought +
-                                    ", in either byte order";
+                outcome.complaint = Platform::Filled(
+                    Platform::Tr("no CRC-16 of the family nor the CRC-32 gives {1}, in either "
+                                 "byte order"),
+                    {sought});
             }
             break;
         case FamilyMode::kAppended:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/os/translation.h"
 #include "platform/os/unicode_text.h"
 
 namespace Cli {
@@ -74,7 +75,8 @@ ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
         requested_ = Requested::kSystem;
         Decide(Mode::kSystem, encoding);
     } else {
-        throw std::invalid_argument("unknown encoding '" + encoding + "'");
+        throw std::invalid_argument(
+            Platform::Filled(Platform::Tr("unknown encoding '{1}'"), {encoding}));
     }
 }
 
@@ -158,7 +160,7 @@ void ListDecoder::DecideFromStart(bool atEnd) {
 }
 
 bool ListDecoder::Fail() {
-    error_ = "not valid " + name_ + " text";
+    error_ = Platform::Filled(Platform::Tr("not valid {1} text"), {name_});
     pending_.clear();
     return false;
 }

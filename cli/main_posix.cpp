@@ -14,6 +14,7 @@
 #include "cli/output_posix.h"
 #include "cli/report_command.h"
 #include "platform/os/streams.h"
+#include "platform/os/translation.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ void FitThreadsInLittleAddressSpace() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    Platform::UseUserLanguage(Platform::InstalledCatalogues());
     FitThreadsInLittleAddressSpace();
     const int outputMode = AccessMode(STDOUT_FILENO);
     const bool outputOpen = outputMode == O_WRONLY || outputMode == O_RDWR;

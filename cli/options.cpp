@@ -6,13 +6,14 @@
 #include "cli/escape.h"
 #include "cli/list_decoder.h"
 #include "cli/system_help.h"
+#include "platform/os/translation.h"
 
 namespace Cli {
 namespace {
 
 // The parts that differ between systems (system_help.h) stand at their
 // %MARK%s.
-constexpr std::string_view kUsage =
+constexpr const char* kUsage = Platform::TrLater(
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
     "               [--list-encoding NAME] LIST...\n"
@@ -79,45 +80,47 @@ constexpr std::string_view kUsage =
     "was found with --ignore-missing, no CRC gave the --identify HEX or matched an\n"
     "appended one, or output could not be written; 2 for a usage error (a --range\n"
     "beyond 2^63 too), a LIST or --files-from FILE that cannot be read, or a\n"
-    "LIST that holds no checksum line.\n";
+    "LIST that holds no checksum line.\n");
 
 // Why `options` cannot run together, or nothing.
 std::optional<std::string> Conflict(const Options& options) {
     if (options.check && options.format != Format::kFull) {
-        return "--check cannot be used with --brief or --sfv";
+        return Platform::Tr("--check cannot be used with --brief or --sfv");
     }
     if (options.check && (options.recursive || options.filesFrom)) {
-        return "--recursive and --files-from apply only to reports, not to --check";
+        return Platform::Tr("--recursive and --files-from apply only to reports, not to --check");
     }
     if (!options.check && (options.quiet || options.ignoreMissing)) {
-        return "--quiet and --ignore-missing apply only to --check";
+        return Platform::Tr("--quiet and --ignore-missing apply only to --check");
     }
     if (!options.listEncoding.empty() && !options.check && !options.filesFrom) {
-        return "--list-encoding applies only to --check and --files-from";
+        return Platform::Tr("--list-encoding applies only to --check and --files-from");
     }
     if (options.nullSeparated && !options.filesFrom) {
-        return "--null applies only to --files-from";
+        return Platform::Tr("--null applies only to --files-from");
     }
     if (options.family != FamilyMode::kNone && (options.check || options.format != Format::kFull)) {
-        return "--crc16-family, --identify and --appended cannot be used with --brief, --sfv or "
-               "--check";
+        return Platform::Tr(
+            "--crc16-family, --identify and --appended cannot be used with --brief, --sfv or "
+            "--check");
     }
     if (options.range && (options.check || options.format == Format::kSfv)) {
-        return "--range cannot be used with --check or --sfv: their lists are of whole files";
+        return Platform::Tr(
+            "--range cannot be used with --check or --sfv: their lists are of whole files");
     }
     if (options.names.empty() && !options.filesFrom) {
-        return options.check ? "no list named" : "no file named";
+        return options.check ? Platform::Tr("no list named") : Platform::Tr("no file named");
     }
     const auto readsInput = std::count(options.names.begin(), options.names.end(), kStandardInput) +
                             (options.filesFrom == kStandardInput ? 1 : 0);
     if (readsInput > 1) {
-        return "standard input ('-') can be read only once";
+        return Platform::Tr("standard input ('-') can be read only once");
     }
     if (options.format == Format::kSfv &&
         std::count(options.names.begin(), options.names.end(), kStandardInput) > 0) {
         // A line "- CRC" would be checked against a file of that name. (The
         // names --files-from reads there are files.)
-        return "standard input ('-') has no name to give it in an SFV list";
+        return Platform::Tr("standard input ('-') has no name to give it in an SFV list");
     }
     return std::nullopt;
 }
@@ -135,8 +138,9 @@ unsigned JobCount(const std::string& text) {
         count = count * 10 + static_cast<unsigned>(digit - '0');
     }
     if (count < 1 || count > kMostJobs) {
-        throw UsageError("invalid number of jobs '" + EscapedName(text, NameStyle::kTerminal) +
-                         "' (1 to " + std::to_string(kMostJobs) + ")");
+        throw UsageError(
+            Platform::Filled(Platform::Tr("invalid number of jobs '{1}' (1 to {2})"),
+                             {EscapedName(text, NameStyle::kTerminal), std::to_string(kMostJobs)}));
     }
     return count;
 }
@@ -144,7 +148,7 @@ unsigned JobCount(const std::string& text) {
 // Sets `format`, refusing a second, different one.
 void SetFormat(Options& options, Format format) {
     if (options.format != Format::kFull && options.format != format) {
-        throw UsageError("--brief and --sfv cannot be used together");
+        throw UsageError(Platform::Tr("--brief and --sfv cannot be used together"));
     }
     options.format = format;
 }
@@ -152,7 +156,8 @@ void SetFormat(Options& options, Format format) {
 // Sets the family mode, refusing a second one.
 void SetFamily(Options& options, FamilyMode mode) {
     if (options.family != FamilyMode::kNone) {
-        throw UsageError("only one of --crc16-family, --identify and --appended can be used");
+        throw UsageError(
+            Platform::Tr("only one of --crc16-family, --identify and --appended can be used"));
     }
     options.family = mode;
 }
@@ -164,7 +169,7 @@ std::optional<std::string> ValueOf(std::string_view option, const std::vector<st
     const std::string& arg = args[at];
     if (arg == option) {
         if (++at == args.size()) {
-            throw UsageError(std::string(option) + " needs a value");
+            throw UsageError(Platform::Filled(Platform::Tr("{1} needs a value"), {option}));
         }
         return args[at];
     }
@@ -189,16 +194,17 @@ std::uint32_t SoughtValue(std::string_view text) {
                            return digit >= 0;
                        });
     if (!valid) {
-        throw UsageError("invalid checksum '" + EscapedName(text, NameStyle::kTerminal) +
-                         "' for --identify (1 to 8 hex digits)");
+        throw UsageError(Platform::Filled(
+            Platform::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
+            {EscapedName(text, NameStyle::kTerminal)}));
     }
     return value;
 }
 
 void SetAppended(Options& options, const std::string& order, unsigned bytes) {
     if (order != "le" && order != "be") {
-        throw UsageError("invalid byte order '" + EscapedName(order, NameStyle::kTerminal) +
-                         "' (le or be)");
+        throw UsageError(Platform::Filled(Platform::Tr("invalid byte order '{1}' (le or be)"),
+                                          {EscapedName(order, NameStyle::kTerminal)}));
     }
     SetFamily(options, FamilyMode::kAppended);
     options.appendedBytes = bytes;
@@ -236,25 +242,26 @@ Options ParseArguments(const std::vector<std::string>& args) {
             options.nullSeparated = true;
         } else if (arg == kFilesFrom || arg.starts_with(std::string(kFilesFrom) + "=")) {
             if (options.filesFrom) {
-                throw UsageError("--files-from can be given only once");
+                throw UsageError(Platform::Tr("--files-from can be given only once"));
             }
             if (arg == kFilesFrom && ++at == args.size()) {
-                throw UsageError("--files-from needs a FILE");
+                throw UsageError(Platform::Tr("--files-from needs a FILE"));
             }
             options.filesFrom = arg == kFilesFrom ? args[at] : arg.substr(kFilesFrom.size() + 1);
         } else if (arg == kListEncoding || arg.starts_with(std::string(kListEncoding) + "=")) {
             if (arg == kListEncoding && ++at == args.size()) {
-                throw UsageError("--list-encoding needs a NAME");
+                throw UsageError(Platform::Tr("--list-encoding needs a NAME"));
             }
             options.listEncoding =
                 arg == kListEncoding ? args[at] : arg.substr(kListEncoding.size() + 1);
             if (!ListDecoder::KnowsEncoding(options.listEncoding)) {
-                throw UsageError("unknown encoding '" +
-                                 EscapedName(options.listEncoding, NameStyle::kTerminal) + "'");
+                throw UsageError(
+                    Platform::Filled(Platform::Tr("unknown encoding '{1}'"),
+                                     {EscapedName(options.listEncoding, NameStyle::kTerminal)}));
             }
         } else if (arg == "-j" || arg == "--jobs") {
             if (++at == args.size()) {
-                throw UsageError(arg + " needs a number");
+                throw UsageError(Platform::Filled(Platform::Tr("{1} needs a number"), {arg}));
             }
             options.jobs = JobCount(args[at]);
         } else if (arg.starts_with("--jobs=") ||
@@ -278,8 +285,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--version") {
             options.version = true;
         } else {
-            throw UsageError("unrecognised option '" + EscapedName(arg, NameStyle::kTerminal) +
-                             "'");
+            throw UsageError(Platform::Filled(Platform::Tr("unrecognised option '{1}'"),
+                                              {EscapedName(arg, NameStyle::kTerminal)}));
         }
     }
     if (options.help || options.version) {
@@ -293,12 +300,15 @@ Options ParseArguments(const std::vector<std::string>& args) {
 
 std::string_view UsageText() {
     static const std::string text = [] {
-        std::string usage(kUsage);
+        std::string usage(Platform::Tr(kUsage));
         for (const auto& [mark, part] : {std::pair{"%WALK%", SystemHelp::kWalk},
                                          std::pair{"%LISTS%", SystemHelp::kListsFromHere},
                                          std::pair{"%NAMES%", SystemHelp::kNames}}) {
+            // A translation that lost a mark goes without that part.
             const std::size_t at = usage.find(mark);
-            usage.replace(at, std::string_view(mark).size(), part);
+            if (at != std::string::npos) {
+                usage.replace(at, std::string_view(mark).size(), Platform::Tr(part));
+            }
         }
         return usage;
     }();

@@ -1,4 +1,5 @@
 #include "cli/progress.h"
+#include "platform/os/translation.h"
 
 #include <array>
 #include <cstdio>
@@ -84,8 +85,10 @@ std::string Progress::Line(std::chrono::steady_clock::duration elapsed) const {
     const double seconds = std::chrono::duration<double>(elapsed).count();
     const auto done = static_cast<double>(bytes.load());
     const std::int64_t count = files.load();
-    return std::to_string(count) + (count == 1 ? " file, " : " files, ") + Quantity(done, "B") +
-           ", " + Quantity(done / seconds, "B/s");
+    return Platform::Filled(
+        Platform::TrCount("{1} file, {2}, {3}", "{1} files, {2}, {3}",
+                          static_cast<unsigned long>(count)),
+        {std::to_string(count), Quantity(done, "B"), Quantity(done / seconds, "B/s")});
 }
 
 void Progress::EraseLocked() {

@@ -11,6 +11,7 @@
 #include "cli/report_formats.h"
 #include "platform/os/clock.h"
 #include "platform/os/interrupt.h"
+#include "platform/os/translation.h"
 
 #ifndef TALLIX_VERSION
 #define TALLIX_VERSION "unknown"
@@ -41,7 +42,7 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         options = ParseArguments(args);
     } catch (const UsageError& error) {
         session.Warn(error.what());
-        err << "Try 'tallix-report --help' for more information.\n";
+        err << Platform::Tr("Try 'tallix-report --help' for more information.") << "\n";
         return kUsageError;
     }
     // Nothing is read when nothing could be written; --check may have
@@ -70,7 +71,7 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
                  : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
                                                        : ReportFiles(options, input, session);
     } catch (const std::bad_alloc&) {
-        session.Warn("out of memory");
+        session.Warn(Platform::Tr("out of memory"));
     } catch (const std::exception& error) {
         session.Warn(error.what());
     }

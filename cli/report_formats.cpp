@@ -7,6 +7,7 @@
 #include "cli/walk.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/text.h"
+#include "platform/os/translation.h"
 
 namespace Cli {
 namespace {
@@ -58,10 +59,10 @@ std::string BriefLine(const Window::FileReport& report, NameStyle style) {
 
 std::optional<std::string> SfvRefusal(std::string_view name) {
     if (name.find('\n') != std::string_view::npos) {
-        return "an SFV list cannot hold a name with a newline";
+        return Platform::Tr("an SFV list cannot hold a name with a newline");
     }
     if (name.starts_with(';')) {
-        return "an SFV list cannot hold a name starting with ';'";
+        return Platform::Tr("an SFV list cannot hold a name starting with ';'");
     }
     return std::nullopt;
 }

@@ -1,4 +1,5 @@
 #include "cli/session.h"
+#include "platform/os/translation.h"
 
 #include <cerrno>
 #include <cstring>
@@ -54,7 +55,7 @@ void Session::Warn(std::string_view message) {
 }
 
 void Session::WriteError(int error) {
-    WriteMessage(std::string("write error: ") + std::strerror(error));
+    WriteMessage(Platform::Filled(Platform::Tr("write error: {1}"), {std::strerror(error)}));
 }
 
 void Session::WriteMessage(const std::string& text) {

@@ -7,10 +7,10 @@ namespace Cli::SystemHelp {
 
 // The end of --recursive's description: how walked names are written and
 // what the walk passes over.
-extern const char kWalk[];
+extern const char* const kWalk;
 // When --check takes a LIST's relative paths from the current directory.
-extern const char kListsFromHere[];
+extern const char* const kListsFromHere;
 // How names are written, and on Windows how wildcards are taken.
-extern const char kNames[];
+extern const char* const kNames;
 
 }  // namespace Cli::SystemHelp

@@ -8,6 +8,7 @@
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Cli {
 
@@ -98,12 +99,13 @@ std::optional<Found> FileWalk::NextNameRead() {
             }
             const std::string where = source + ":" + Platform::DecimalText(name->number);
             if (name->tooLong) {
-                return Found{std::nullopt, where, "a name longer than any path", kSomeFailed};
+                return Found{std::nullopt, where, Platform::Tr("a name longer than any path"),
+                             kSomeFailed};
             }
             if (name->text.find('\0') != std::string_view::npos) {
                 // The system would read only the part before it.
-                return Found{std::nullopt, where, "a file name cannot hold a NUL byte",
-                             kSomeFailed};
+                return Found{std::nullopt, where,
+                             Platform::Tr("a file name cannot hold a NUL byte"), kSomeFailed};
             }
             if (!name->text.empty()) {
                 // Nothing when a directory was entered.

@@ -42,17 +42,19 @@ function(tallix_msi output version)
         COMMAND ${CMAKE_STRIP} -o ${staging}/tallix.exe $<TARGET_FILE:tallix>
         COMMAND ${CMAKE_STRIP} -o ${staging}/tallix-report.exe $<TARGET_FILE:tallix-report>
         COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${staging}/README.txt
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.ja.md ${staging}/README.ja.txt
         COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/LICENSE ${staging}/LICENSE.txt
         COMMAND ${CMAKE_COMMAND} -E copy ${TALLIX_ICON} ${staging}
         COMMAND ${TALLIX_WIXL} -a x64 -D Version=${version} -D ProductCode=${product_code}
                 -D UpgradeCode=${TALLIX_UPGRADE_CODE}
                 -D Tallix=tallix.exe -D TallixReport=tallix-report.exe -D Readme=README.txt
-                -D License=LICENSE.txt -D Icon=tallix.ico -o ${output}
+                -D ReadmeJa=README.ja.txt -D License=LICENSE.txt -D Icon=tallix.ico -o ${output}
                 ${CMAKE_CURRENT_SOURCE_DIR}/tallix.wxs
         COMMAND ${TALLIX_MSIBUILD} ${output} ${TALLIX_MSI_UI_IMPORTS} ${TALLIX_MSI_UI_SEQUENCE}
         WORKING_DIRECTORY ${staging}
         DEPENDS tallix tallix-report tallix.wxs ${PROJECT_SOURCE_DIR}/README.md
-                ${PROJECT_SOURCE_DIR}/LICENSE ${TALLIX_MSI_UI_FILES}
+                ${PROJECT_SOURCE_DIR}/README.ja.md ${PROJECT_SOURCE_DIR}/LICENSE
+                ${TALLIX_MSI_UI_FILES}
         COMMENT "Building ${output}"
         VERBATIM)
 endfunction()

@@ -8,6 +8,7 @@ foreach(program tallix tallix-report)
     endif()
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/README.ja.md DESTINATION . RENAME README.ja.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 
 set(CPACK_GENERATOR ZIP)

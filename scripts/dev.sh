@@ -32,6 +32,10 @@ PACKAGES+=(desktop-file-utils appstream lintian dpkg-dev)
 # Two other SFV tools, whose lists tallix-report --check must read and which
 # must read the lists tallix-report --sfv writes.
 PACKAGES+=(cksfv rhash)
+# The messages in other languages: gettext's tools to extract and compile
+# the catalogues, Qt's own translations, and the Japanese locale the tests
+# run in (made from the locales package's definitions).
+PACKAGES+=(gettext qt6-translations-l10n locales)
 # Only for `fuzz` (libFuzzer comes with clang's runtime) and `bench` (the
 # public CRC code the kernels are measured against, and the X library the
 # window is timed with); never linked into the program.
@@ -45,9 +49,9 @@ BENCH_PACKAGES=(libbenchmark-dev libisal-dev libboost-dev zlib1g-dev pkg-config
 # compiled with the cross compiler; librsvg and ImageMagick to draw
 # tallix.exe's icon; Xvfb, xdotool, ImageMagick and a Japanese font for the
 # tests that run the window; wixl and msitools (msibuild, for its pages) to
-# build the installer.
+# build the installer; msgfmt to compile the catalogues the programs carry.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest
-    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic wixl msitools)
+    librsvg2-bin imagemagick xvfb xauth xdotool fonts-ipafont-gothic wixl msitools gettext)
 
 install_missing_packages() {
     local missing=()

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/os/translation.h"
+
 namespace Window {
 namespace {
 
@@ -64,18 +66,21 @@ ChecksumComparison CompareChecksum(std::string_view clipboard, const ReportCheck
     const std::optional<std::string> value = HexChecksumIn(clipboard);
     if (!value) {
         return {ChecksumMatch::kNoChecksum,
-                "The clipboard holds no checksum to compare: a CRC-32 is 8 hexadecimal digits, "
-                "a CRC-16 4."};
+                Platform::Tr("The clipboard holds no checksum to compare: a CRC-32 is 8 "
+                             "hexadecimal digits, a CRC-16 4.")};
     }
     if (*value == report.crc32) {
-        return {ChecksumMatch::kCRC32, "Match: " + *value + " is this file's CRC-32."};
+        return {ChecksumMatch::kCRC32,
+                Platform::Filled(Platform::Tr("Match: {1} is this file's CRC-32."), {*value})};
     }
     if (*value == report.crc16) {
-        return {ChecksumMatch::kCRC16, "Match: " + *value + " is this file's CRC-16."};
+        return {ChecksumMatch::kCRC16,
+                Platform::Filled(Platform::Tr("Match: {1} is this file's CRC-16."), {*value})};
     }
-    return {ChecksumMatch::kNeither, "NO MATCH: " + *value +
-                                         " matches neither this file's CRC-32 (" + report.crc32 +
-                                         ") nor its CRC-16 (" + report.crc16 + ")."};
+    return {ChecksumMatch::kNeither,
+            Platform::Filled(Platform::Tr("NO MATCH: {1} matches neither this file's CRC-32 ({2}) "
+                                          "nor its CRC-16 ({3})."),
+                             {*value, report.crc32, report.crc16})};
 }
 
 }  // namespace Window

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Window {
 
@@ -13,11 +14,11 @@ ErrorReportEntry EntryForCurrentException() {
     } catch (const Platform::PlatformError& error) {
         return {error.operation(), error.path(), error.reason()};
     } catch (const std::bad_alloc&) {
-        return {"allocate memory", "", "not enough memory"};
+        return {"allocate memory", "", Platform::Tr("not enough memory")};
     } catch (const std::exception& error) {
         return {"run the event", "", error.what()};
     } catch (...) {
-        return {"run the event", "", "unknown error"};
+        return {"run the event", "", Platform::Tr("unknown error")};
     }
 }
 

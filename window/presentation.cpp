@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/os/translation.h"
+
 namespace Window {
 namespace {
 
@@ -84,29 +86,29 @@ int IndentSpaces(int depth, int deepest) {
 std::string ErrorHeadline(std::string_view operation) {
     // What each operation the platform names was doing; a new one needs its
     // line here (a test reads every name the platform code throws).
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kObjects{{
-        {"open", "open the file"},
-        {"read", "read the file"},
-        {"size of", "find the file's size"},
-        {"list", "list the directory's entries"},
-        {"enter", "enter the directory"},
-        {"examine", "examine the directory entry"},
-        {"find", "find the directory the program was started in"},
-        {"run the event", "run the event"},
-        {"allocate memory", "allocate memory"},
-        {"create a control", "create a control"},
-        {"create the window", "create the window"},
-        {"register the window class", "register the window class"},
-        {"show the report", "show the report"},
-        {"copy the report", "copy the report"},
-        {"read the clipboard", "read the clipboard"},
+    static constexpr std::array<std::pair<std::string_view, const char*>, 15> kHeadlines{{
+        {"open", Platform::TrLater("Could not open the file.")},
+        {"read", Platform::TrLater("Could not read the file.")},
+        {"size of", Platform::TrLater("Could not find the file's size.")},
+        {"list", Platform::TrLater("Could not list the directory's entries.")},
+        {"enter", Platform::TrLater("Could not enter the directory.")},
+        {"examine", Platform::TrLater("Could not examine the directory entry.")},
+        {"find", Platform::TrLater("Could not find the directory the program was started in.")},
+        {"run the event", Platform::TrLater("Could not run the event.")},
+        {"allocate memory", Platform::TrLater("Could not allocate memory.")},
+        {"create a control", Platform::TrLater("Could not create a control.")},
+        {"create the window", Platform::TrLater("Could not create the window.")},
+        {"register the window class", Platform::TrLater("Could not register the window class.")},
+        {"show the report", Platform::TrLater("Could not show the report.")},
+        {"copy the report", Platform::TrLater("Could not copy the report.")},
+        {"read the clipboard", Platform::TrLater("Could not read the clipboard.")},
     }};
-    for (const auto& [name, object] : kObjects) {
+    for (const auto& [name, headline] : kHeadlines) {
         if (operation == name) {
-            return "Could not " + std::string(object) + ".";
+            return Platform::Tr(headline);
         }
     }
-    return "Something failed (" + std::string(operation) + ").";
+    return Platform::Filled(Platform::Tr("Something failed ({1})."), {operation});
 }
 
 std::string ShownEscapeFor(char32_t c) {

@@ -17,6 +17,7 @@
 
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 #include "window/form1.h"
 
 namespace Platform {
@@ -109,8 +110,8 @@ class MainFormWiring {
         if (!name.empty() && !file1_.ClickFile(name)) {
             run_([&] {
                 throw PlatformError("open", JoinPath(dir1_.Path(), kPathSeparator, name),
-                                    "the file list does not show it (hidden, a system file or "
-                                    "not an ordinary file)");
+                                    Tr("the file list does not show it (hidden, a system file "
+                                       "or not an ordinary file)"));
             });
         }
     }

@@ -15,6 +15,8 @@
 #include "platform/app/window_arguments.h"
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
+#include "platform/qt/qt_language.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ std::string Environment(const char* variable) {
 }
 
 [[noreturn]] void ExitForNoDisplay(const char* why) {
-    std::fprintf(stderr, "tallix: cannot open the window: %s\n", why);
+    std::fprintf(stderr, "tallix: %s\n",
+                 Platform::Filled(Platform::Tr("cannot open the window: {1}"), {why}).c_str());
     std::_Exit(kNoDisplayExitStatus);
 }
 
@@ -40,7 +43,8 @@ void EndWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const 
     if (type == QtFatalMsg) {
         const std::string where = "DISPLAY=" + Environment("DISPLAY") +
                                   " WAYLAND_DISPLAY=" + Environment("WAYLAND_DISPLAY");
-        ExitForNoDisplay(("no display could be reached (" + where + ")").c_str());
+        ExitForNoDisplay(
+            Platform::Filled(Platform::Tr("no display could be reached ({1})"), {where}).c_str());
     }
     if (qtHandler != nullptr) {
         qtHandler(type, context, message);
@@ -62,6 +66,7 @@ std::string CurrentDirectoryOrWhy() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    Platform::UseUserLanguage(Platform::InstalledCatalogues());
     const Platform::WindowArguments arguments =
         Platform::ReadWindowArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!arguments.error.empty()) {
@@ -75,7 +80,8 @@ int main(int argc, char** argv) {
     // Qt finds a display through these; a Wayland session has a default.
     if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty() &&
         Environment("QT_QPA_PLATFORM").empty() && Environment("XDG_SESSION_TYPE") != "wayland") {
-        ExitForNoDisplay("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+        ExitForNoDisplay(
+            Platform::Tr("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"));
     }
     // Qt sees the program's name only: the arguments are the window's, none
     // of them Qt's options.
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
     qtHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(qtArgc, argv);
     qInstallMessageHandler(qtHandler);
+    Platform::UseQtTranslations(application);
 
     // A window on each path, or one as usual. Started in a directory that is
     // gone, a window opens on the root and says why once it shows. The

@@ -6,16 +6,18 @@
 #define TALLIX_VERSION "unknown"
 #endif
 
+#include "platform/os/translation.h"
+
 namespace Platform {
 namespace {
 
-constexpr char kUsage[] =
+constexpr const char* kUsage = TrLater(
     "Usage: tallix [[--] PATH...]\n"
     "Opens a window on the folder of each PATH (15 at most) and reports the file\n"
     "PATH there, as a click on it would (a folder is opened). Without PATH one\n"
     "window opens on the current folder.\n"
     "  --help, -?, /?  show this help and exit\n"
-    "  --version       show the version and exit";
+    "  --version       show the version and exit");
 
 // `text` with each control byte written as \xNN.
 std::string Visible(const std::string& text) {
@@ -35,7 +37,7 @@ std::string Visible(const std::string& text) {
 
 WindowArguments Refused(const std::string& why) {
     WindowArguments refused;
-    refused.error = "tallix: " + why + "\n" + kUsage;
+    refused.error = "tallix: " + why + "\n" + Tr(kUsage);
     return refused;
 }
 
@@ -55,13 +57,13 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
             optionsEnded = true;
         } else if (!optionsEnded &&
                    (argument == "--help" || argument == "-?" || argument == "/?")) {
-            return Shown(kUsage);
+            return Shown(Tr(kUsage));
         } else if (!optionsEnded && argument == "--version") {
             return Shown("tallix " TALLIX_VERSION);
         } else if (!optionsEnded && argument.starts_with('-')) {
-            return Refused("unknown option '" + Visible(argument) + "'");
+            return Refused(Filled(Tr("unknown option '{1}'"), {Visible(argument)}));
         } else if (argument.empty()) {
-            return Refused("an empty path names nothing");
+            return Refused(Tr("an empty path names nothing"));
         } else {
             read.paths.push_back(argument);
         }
@@ -70,9 +72,10 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
         const std::size_t given = read.paths.size();
         read.leftOut = WindowArguments::LeftOut{
             read.paths[kMostWindows],
-            std::to_string(given) + " paths were given and a window opens for the first " +
-                std::to_string(kMostWindows) + " only: this one and the " +
-                std::to_string(given - kMostWindows - 1) + " after it were left out"};
+            Filled(Tr("{1} paths were given and a window opens for the first {2} only: this "
+                      "one and the {3} after it were left out"),
+                   {std::to_string(given), std::to_string(kMostWindows),
+                    std::to_string(given - kMostWindows - 1)})};
         read.paths.resize(kMostWindows);
     }
     return read;

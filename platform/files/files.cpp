@@ -9,6 +9,7 @@
 #include "platform/files/memory_check.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 
@@ -30,8 +31,9 @@ ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length, ByteBuff
     try {
         return ByteBuffer(static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
-        throw PlatformError("read", path,
-                            "not enough memory to hold its " + DecimalText(length) + " bytes");
+        throw PlatformError(
+            "read", path,
+            Filled(Tr("not enough memory to hold its {1} bytes"), {DecimalText(length)}));
     }
 }
 
@@ -41,8 +43,8 @@ ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer) {
         larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
     } catch (const PlatformError&) {
         throw PlatformError("read", name,
-                            "not enough memory to read past its first " +
-                                DecimalText(static_cast<std::int64_t>(buffer.size())) + " bytes");
+                            Filled(Tr("not enough memory to read past its first {1} bytes"),
+                                   {DecimalText(static_cast<std::int64_t>(buffer.size()))}));
     }
     std::memcpy(larger.data(), buffer.data(), buffer.size());
     return larger;

@@ -17,6 +17,7 @@
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory_posix.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 namespace Posix {
@@ -25,10 +26,10 @@ namespace Posix {
 // device may never end.
 void RequireRegularFile(const struct stat& info, const std::string& path) {
     if (S_ISDIR(info.st_mode)) {
-        throw PlatformError("read", path, "Is a directory");
+        throw PlatformError("read", path, Tr("Is a directory"));
     }
     if (!S_ISREG(info.st_mode)) {
-        throw PlatformError("read", path, "not a regular file");
+        throw PlatformError("read", path, Tr("not a regular file"));
     }
 }
 
@@ -149,13 +150,13 @@ std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::si
 }
 
 PlatformError FileChanged(const std::string& path) {
-    return PlatformError("read", path, "the file changed while it was being read");
+    return PlatformError("read", path, Tr("the file changed while it was being read"));
 }
 
 PlatformError PseudoFileTooLarge(const std::string& path) {
     return PlatformError("read", path,
-                         "a generated kernel file of more than " +
-                             DecimalText(kPseudoFileCap >> 20) + " MiB is not read");
+                         Filled(Tr("a generated kernel file of more than {1} MiB is not read"),
+                                {DecimalText(kPseudoFileCap >> 20)}));
 }
 
 // Waits until `fd`, which may be non-blocking, has data or its end to read.
@@ -208,7 +209,7 @@ std::int64_t QueryFileLength(const std::string& path) {
 
 ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
     if (length < 0) {
-        throw PlatformError("read", path, "invalid length " + DecimalText(length));
+        throw PlatformError("read", path, Filled(Tr("invalid length {1}"), {DecimalText(length)}));
     }
     if (length == 0) {
         return {};

@@ -17,6 +17,7 @@
 #include "platform/os/directory.h"
 #include "platform/os/error.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 namespace Win32 {
@@ -35,7 +36,7 @@ FileHandle OpenForReading(const std::string& path) {
 // in a file's place could wait for ever.
 void RequireDiskFile(HANDLE file, const std::string& path) {
     if (::GetFileType(file) != FILE_TYPE_DISK) {
-        throw PlatformError("read", path, "not a regular file");
+        throw PlatformError("read", path, Tr("not a regular file"));
     }
 }
 
@@ -73,7 +74,7 @@ std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, st
 }
 
 PlatformError FileChanged(const std::string& path) {
-    return PlatformError("read", path, "the file changed while it was being read");
+    return PlatformError("read", path, Tr("the file changed while it was being read"));
 }
 
 }  // namespace Win32
@@ -119,14 +120,14 @@ std::int64_t QueryFileLength(const std::string& path) {
         throw WindowsError("size of", path, ::GetLastError());
     }
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw PlatformError("read", path, "Is a directory");
+        throw PlatformError("read", path, Tr("Is a directory"));
     }
     return static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
 }
 
 ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
     if (length < 0) {
-        throw PlatformError("read", path, "invalid length " + DecimalText(length));
+        throw PlatformError("read", path, Filled(Tr("invalid length {1}"), {DecimalText(length)}));
     }
     if (length == 0) {
         return {};

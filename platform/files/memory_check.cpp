@@ -4,6 +4,7 @@
 
 #include "platform/os/decimal_text.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 
@@ -19,8 +20,8 @@ void RequireMemoryFor(const std::string& path, std::int64_t length,
     const std::int64_t room = headroom.Bytes();
     if (room >= 0 && length > room) {
         throw PlatformError("read", path,
-                            "the file is " + ByteSizeText(length) +
-                                ", more than the memory available, " + ByteSizeText(room));
+                            Filled(Tr("the file is {1}, more than the memory available, {2}"),
+                                   {ByteSizeText(length), ByteSizeText(room)}));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/files/files_posix.h"
 #include "platform/files/stream_read.h"
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 
@@ -50,10 +51,10 @@ FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
     }
     isFifo = S_ISFIFO(info.st_mode);
     if (S_ISDIR(info.st_mode)) {
-        throw PlatformError("read", path, "Is a directory");
+        throw PlatformError("read", path, Tr("Is a directory"));
     }
     if (!S_ISREG(info.st_mode) && !isFifo) {
-        throw PlatformError("read", path, "not a regular file or FIFO");
+        throw PlatformError("read", path, Tr("not a regular file or FIFO"));
     }
     if (isFifo) {
         WaitUntilReadable(file.get(), path);  // before a writer comes, a read finds the end

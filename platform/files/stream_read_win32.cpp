@@ -10,6 +10,7 @@
 #include "platform/files/files_win32.h"
 #include "platform/files/stream_read.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 
@@ -33,13 +34,13 @@ FileReader FileReader::Open(const std::string& path) {
 FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
     const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw PlatformError("read", path, "Is a directory");
+        throw PlatformError("read", path, Tr("Is a directory"));
     }
     FileHandle file = OpenForReading(path);
     const DWORD type = ::GetFileType(file.get());
     isFifo = type == FILE_TYPE_PIPE;
     if (type != FILE_TYPE_DISK && !isFifo) {
-        throw PlatformError("read", path, "not a regular file or FIFO");
+        throw PlatformError("read", path, Tr("not a regular file or FIFO"));
     }
     FileReader reader(reinterpret_cast<std::intptr_t>(file.release()), true, path, -1, false);
     reader.wait_ = true;

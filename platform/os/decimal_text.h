@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/os/translation.h"
+
 namespace Platform {
 
 // Decimal digits with "-" in front when negative; no spaces, no group separators.
@@ -22,7 +24,7 @@ inline std::string DecimalText(std::int64_t value) {
 // 1 KiB only the bytes ("512 bytes").
 inline std::string ByteSizeText(std::int64_t bytes) {
     static constexpr std::array<const char*, 6> kUnits{"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
-    const std::string exact = DecimalText(bytes) + " bytes";
+    const std::string exact = Filled(Tr("{1} bytes"), {DecimalText(bytes)});
     if (bytes < 1024) {
         return exact;
     }

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/os/error.h"
+#include "platform/os/translation.h"
 
 namespace Platform {
 
@@ -261,7 +262,7 @@ std::string CurrentDirectory() {
     std::error_code error;
     const auto path = std::filesystem::current_path(error);
     if (error) {
-        throw PlatformError("find", "the current directory", error.message());
+        throw PlatformError("find", Tr("the current directory"), error.message());
     }
     return path.native();
 }

@@ -10,6 +10,7 @@
 #include "platform/os/error.h"
 #include "platform/os/find_win32.h"
 #include "platform/os/text_win32.h"
+#include "platform/os/translation.h"
 #include "platform/os/windows_path.h"
 
 namespace Platform {
@@ -94,7 +95,7 @@ std::string CurrentDirectory() {
     for (;;) {
         const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data());
         if (length == 0) {
-            throw WindowsError("find", "the current directory", ::GetLastError());
+            throw WindowsError("find", Tr("the current directory"), ::GetLastError());
         }
         if (length < path.size()) {
             path.resize(length);

@@ -5,6 +5,7 @@
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
 #include "platform/os/text.h"
+#include "platform/os/translation.h"
 #include "platform/os/unicode_text.h"
 #include "platform/os/windows_path.h"
 
@@ -68,7 +69,7 @@ std::wstring WideText(std::string_view text) {
         const long point =
             length == 0 || at + length > text.size() ? -1 : DecodeSequence(bytes + at, length);
         if (point < 0) {
-            throw PlatformError("open", std::string(text), "the name is not valid UTF-8");
+            throw PlatformError("open", std::string(text), Tr("the name is not valid UTF-8"));
         }
         if (point >= 0x10000) {
             wide += static_cast<wchar_t>(0xD800 + ((point - 0x10000) >> 10));
@@ -109,7 +110,7 @@ std::string CurrentDirectoryOn(std::string_view drive) {
     const DWORD length =
         needed == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) {
-        throw WindowsError("find", "the current directory", ::GetLastError());
+        throw WindowsError("find", Tr("the current directory"), ::GetLastError());
     }
     full.resize(length);
     return Utf8Text(full);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/os/translation.h"
 #include "platform/qt/text.h"
 #include "window/presentation.h"
 
@@ -98,9 +99,9 @@ class WaitCursor {
 QStringList ErrorLines(const ErrorReportEntry& error) {
     QStringList lines{DisplayText(Window::ErrorHeadline(error.operation))};
     if (!error.path.empty()) {
-        lines << QString() << QStringLiteral("Path: ") + DisplayText(error.path);
+        lines << QString() << QString::fromUtf8(Tr("Path: ")) + DisplayText(error.path);
     }
-    lines << QStringLiteral("Reason: ") + DisplayText(error.reason);
+    lines << QString::fromUtf8(Tr("Reason: ")) + DisplayText(error.reason);
     return lines;
 }
 

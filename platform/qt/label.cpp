@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/os/translation.h"
 #include "platform/qt/text.h"
 
 namespace Platform {
@@ -119,7 +120,7 @@ std::optional<Window::ChecksumComparison> QtLabel::CompareWithClipboard() const 
 std::unique_ptr<QMenu> QtLabel::ContextMenu() {
     std::unique_ptr<QMenu> menu(createStandardContextMenu());
     menu->addSeparator();
-    QAction* compare = menu->addAction(QStringLiteral("Compare with clipboard"));
+    QAction* compare = menu->addAction(QString::fromUtf8(Tr("Compare with clipboard")));
     compare->setEnabled(Window::ChecksumsOfReport(caption_, literalLength_).has_value());
     connect(compare, &QAction::triggered, this, [this] { ShowComparison(); });
     return menu;

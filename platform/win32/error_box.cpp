@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/os/text_win32.h"
+#include "platform/os/translation.h"
 #include "platform/win32/text.h"
 #include "window/presentation.h"
 
@@ -112,9 +114,11 @@ ErrorReport SetErrorReport(ErrorReport report) {
 std::wstring ErrorReportText(const ErrorReportEntry& error) {
     std::wstring text = DisplayText(Window::ErrorHeadline(error.operation));
     if (!error.path.empty()) {
-        text += L"\n\nPath: " + ShortenedInTheMiddle(DisplayText(error.path), kMostBoxCharacters);
+        text += L"\n\n" + WideText(Tr("Path: ")) +
+                ShortenedInTheMiddle(DisplayText(error.path), kMostBoxCharacters);
     }
-    text += L"\nReason: " + ShortenedInTheMiddle(DisplayText(error.reason), kMostBoxCharacters);
+    text += L"\n" + WideText(Tr("Reason: ")) +
+            ShortenedInTheMiddle(DisplayText(error.reason), kMostBoxCharacters);
     return text;
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/os/text_win32.h"
+#include "platform/os/translation.h"
 #include "platform/win32/error_box.h"
 #include "platform/win32/text.h"
 #include "window/checksum_compare.h"
@@ -179,12 +180,14 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
             enum : UINT { kCopy = 1, kSelectAll, kCompare };
             const HMENU menu = ::CreatePopupMenu();
             const UINT whenReport = caption_.empty() ? MF_GRAYED : MF_ENABLED;
-            ::AppendMenuW(menu, MF_STRING | whenReport, kCopy, L"&Copy\tCtrl+C");
-            ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll, L"Select &All");
+            ::AppendMenuW(menu, MF_STRING | whenReport, kCopy,
+                          WideText(Tr("&Copy\tCtrl+C")).c_str());
+            ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll,
+                          WideText(Tr("Select &All")).c_str());
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             const bool report = Window::ChecksumsOfReport(caption_, literalLength_).has_value();
             ::AppendMenuW(menu, MF_STRING | (report ? MF_ENABLED : MF_GRAYED), kCompare,
-                          L"Compare with clipboard");
+                          WideText(Tr("Compare with clipboard")).c_str());
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (at.x == -1 && at.y == -1) {
                 at = {0, 0};

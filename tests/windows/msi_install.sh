@@ -111,7 +111,7 @@ expect "uninstall command" "MsiExec.exe /X$product" "$(value "$uninstall_key" Un
 
 install_dir="$profile\\AppData\\Local\\Programs\\Tallix"
 unix_install_dir=$(winepath -u "$install_dir")
-expect "installed files" "LICENSE.txt README.txt tallix-report.exe tallix.exe" \
+expect "installed files" "LICENSE.txt README.ja.txt README.txt tallix-report.exe tallix.exe" \
     "$(ls "$unix_install_dir" | tr '\n' ' ' | sed 's/ $//')"
 expect "install location" "$install_dir\\" "$(value "$uninstall_key" InstallLocation)"
 # What Explorer's Properties and views show of each program.
