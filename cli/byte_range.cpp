@@ -54,14 +54,16 @@ std::string RangeText(const ByteRange& range) {
                              " bytes");
 }
 
-[[noreturn]] void TooShortForTail(std::size_t tail) {
-    throw std::runtime_error("the range holds fewer than the " + std::to_string(tail) +
+// `ranged` when --range chose the bytes: then the range is what is short.
+[[noreturn]] void TooShortForTail(std::size_t tail, bool ranged) {
+    throw std::runtime_error(std::string(ranged ? "the range" : "the file") +
+                             " holds fewer than the " + std::to_string(tail) +
                              " bytes of an appended CRC");
 }
 
 // A file taken at its size: the range is checked before anything is read.
 std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, const ByteRange& range,
-                                        std::size_t tail, const ByteSink& body,
+                                        bool ranged, std::size_t tail, const ByteSink& body,
                                         std::atomic<std::int64_t>* counter) {
     const std::int64_t size = reader.length();
     const std::int64_t begin = range.offset;
@@ -70,7 +72,7 @@ std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, cons
         NotHeld(range, Platform::DecimalText(size));
     }
     if (end - begin < static_cast<std::int64_t>(tail)) {
-        TooShortForTail(tail);
+        TooShortForTail(tail, ranged);
     }
     std::vector<std::uint8_t> buffer(kStreamChunkBytes);
     const auto read = [&](std::int64_t at, std::size_t count) {
@@ -137,7 +139,7 @@ class HoldBack {
 };
 
 std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteRange& range,
-                                       std::size_t tail, const ByteSink& body,
+                                       bool ranged, std::size_t tail, const ByteSink& body,
                                        std::atomic<std::int64_t>* counter) {
     const std::size_t leftOut = range.fromEnd ? static_cast<std::size_t>(range.count) : 0;
     HoldBack held(leftOut + tail, body);
@@ -167,7 +169,7 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
         NotHeld(range, Platform::DecimalText(seen));
     }
     if (held.held() < leftOut + tail) {
-        TooShortForTail(tail);
+        TooShortForTail(tail, ranged);
     }
     return held.Finish(tail, leftOut);
 }
@@ -193,8 +195,9 @@ std::vector<std::uint8_t> ReadRange(Platform::FileReader& reader,
                                     const std::optional<ByteRange>& range, std::size_t tail,
                                     const ByteSink& body, std::atomic<std::int64_t>* counter) {
     const ByteRange taken = range.value_or(ByteRange{});
-    return reader.length() >= 0 ? ReadAtItsSize(reader, taken, tail, body, counter)
-                                : ReadToItsEnd(reader, taken, tail, body, counter);
+    return reader.length() >= 0
+               ? ReadAtItsSize(reader, taken, range.has_value(), tail, body, counter)
+               : ReadToItsEnd(reader, taken, range.has_value(), tail, body, counter);
 }
 
 }  // namespace Cli

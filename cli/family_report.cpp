@@ -83,10 +83,14 @@ std::string NameOnLine(const std::string& name, NameStyle style) {
 std::string ListText(const std::string& name, const Sums& sums, NameStyle style, bool first) {
     std::string text = first ? "" : "\n";
     text += NameOnLine(name, style) + " (" + Platform::DecimalText(sums.crc16.length) + " bytes)\n";
+    std::size_t longest = 0;
+    for (const CRC16Variant& variant : Tallix::CRC16Family()) {
+        longest = std::max(longest, variant.name.size());
+    }
     for (const CRC16Variant& variant : Tallix::CRC16Family()) {
         const std::uint16_t value = Tallix::CRC16VariantValue(variant, sums.crc16);
         std::string label = "CRC-16/" + std::string(variant.name);
-        label.resize(std::max<std::size_t>(label.size(), 20), ' ');
+        label.resize(std::string_view("CRC-16/").size() + longest + 2, ' ');
         text += "  " + label + Tallix::CRC16Text(value) + "  swapped " +
                 Tallix::CRC16Text(Swapped(value)) +
                 (variant.alias.empty() ? "" : "  (" + std::string(variant.alias) + ")") + "\n";
