@@ -216,7 +216,7 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
             return false;
         }
         if (line->tooLong) {
-            parser.Skip();
+            malformedAll(parser.Skip());
             malformed(
                 static_cast<std::uint64_t>(line->number),
                 "line longer than any path (more than " +
@@ -289,7 +289,9 @@ int CheckLists(const Options& options, Platform::InputStream input, Session& ses
     if (counts.unreadableLists > 0 || counts.emptyLists > 0) {
         return kUsageError;
     }
-    const bool allMatched = counts.failed == 0 && counts.unreadable == 0 && !counts.unverifiedList;
+    // A line not read is a file not checked.
+    const bool allMatched = counts.failed == 0 && counts.unreadable == 0 && counts.malformed == 0 &&
+                            !counts.unverifiedList;
     return allMatched ? kAllReported : kSomeFailed;
 }
 

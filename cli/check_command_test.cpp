@@ -252,13 +252,11 @@ TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
         Write("list", std::string("digits CBF43926\n") + "digits CBF4392\n" + kDigitsCrcs +
                           " digits\n" + "\\CBF43926 6F91 9 bad\\qescape\n");
     const Result result = RunIn({"--check", list});
-    EXPECT_EQ(result.status, 0);  // every file listed matched
-    EXPECT_EQ(result.out, dir_ + "/digits: OK\n");
-    // A --brief line in a list the first line made SFV is malformed too.
+    EXPECT_EQ(result.status, 1);  // every file listed matched, but a line was not read
+    EXPECT_EQ(result.out, dir_ + "/digits: OK\n" + dir_ + "/digits: OK\n");
     EXPECT_EQ(result.err, "tallix-report: " + list + ":2: improperly formatted line\n" +
-                              "tallix-report: " + list + ":3: improperly formatted line\n" +
                               "tallix-report: " + list + ":4: improperly formatted line\n" +
-                              "tallix-report: WARNING: 3 lines are improperly formatted\n");
+                              "tallix-report: WARNING: 2 lines are improperly formatted\n");
 
     // Lines of no form before the first entry are known malformed only
     // once it comes; a line too long to read keeps its number.
@@ -278,6 +276,33 @@ TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
                             "tallix-report: " + nothing + ": no checksum line found\n" +
                             "tallix-report: WARNING: 1 line is improperly formatted, " +
                             "1 list has no checksum line\n");
+}
+
+// Lists appended to one another: a --brief list, then SFV and checksum-tool
+// lines, then two archivers' tables with text between them. A corrupted
+// or missing file in any part fails the run.
+TEST_F(CheckCommandTest, ChecksEveryPartOfAListInSeveralForms) {
+    Write("digits", "123456789");
+    Write("bad", "123456780");
+    const auto table = [](const std::string& row) {
+        return "Archiver 1.0\n\nCRC32              Size  Name\n"
+               "--------  -------------  ------------\n" +
+               row + "\n--------  -------------  ------------\nCBF43926              9\n\n" +
+               "CRC32  for data:   CBF43926\n\nEverything is Ok\n";
+    };
+    const std::string list = Write(
+        "list", std::string(kDigitsCrcs) + " digits\nbad CBF43926\nCBF43926  bad\n" +
+                    table("CBF43926              9  digits") +
+                    table("CBF43926              9  gone") + table("CBF43926              9  bad"));
+    const Result result = RunIn({"--check", list});
+    EXPECT_EQ(result.status, 1);
+    const std::string at = dir_ + "/";
+    EXPECT_EQ(result.out, at + "digits: OK\n" + at + "bad: FAILED (CRC-32)\n" + at +
+                              "bad: FAILED (CRC-32)\n" + at + "digits: OK\n" + at +
+                              "bad: FAILED (CRC-32)\n");
+    EXPECT_EQ(result.err, "tallix-report: " + at + "gone: No such file or directory\n" +
+                              "tallix-report: WARNING: 3 listed files did NOT match, 1 listed "
+                              "file could not be read\n");
 }
 
 TEST_F(CheckCommandTest, ListsThatCannotBeUsed) {
