@@ -226,6 +226,13 @@ TEST_F(CheckCommandTest, ReadsListsInTheirEncodings) {
         EXPECT_EQ(result.status, 0) << encoding << ": " << result.err;
         EXPECT_EQ(result.out, ok) << encoding;
     }
+    // Lists joined with cat, each with its byte-order mark.
+    const std::string twice =
+        Write("twice", CliTest::ReadText(encoded("list", lines, "UTF-16")) +
+                           CliTest::ReadText(encoded("list", lines, "UTF-16")));
+    EXPECT_EQ(RunIn({"--check", twice}).out, ok + ok);
+    const std::string marked = Write("marked", "\xEF\xBB\xBF" + lines + "\xEF\xBB\xBF" + lines);
+    EXPECT_EQ(RunIn({"--check", marked}).out, ok + ok);
     const std::string sjis = encoded("sjis", lines, "CP932");
     const Result named = RunIn({"--check", "--list-encoding", "cp932", sjis});
     EXPECT_EQ(named.out, ok) << named.err;
@@ -300,9 +307,30 @@ TEST_F(CheckCommandTest, ChecksEveryPartOfAListInSeveralForms) {
     EXPECT_EQ(result.out, at + "digits: OK\n" + at + "bad: FAILED (CRC-32)\n" + at +
                               "bad: FAILED (CRC-32)\n" + at + "digits: OK\n" + at +
                               "bad: FAILED (CRC-32)\n");
-    EXPECT_EQ(result.err, "tallix-report: " + at + "gone: No such file or directory\n" +
+    EXPECT_EQ(result.err, "tallix-report: " + at +
+                              "gone: No such file or directory (nor gone from the current "
+                              "directory)\n" +
                               "tallix-report: WARNING: 3 listed files did NOT match, 1 listed "
                               "file could not be read\n");
+}
+
+// A list written in the current directory of files in a subdirectory, then
+// moved there: its names are found from the current directory when they
+// are not beside the list.
+TEST_F(CheckCommandTest, FindsNamesFromTheCurrentDirectoryWhenNotBesideTheList) {
+    std::filesystem::create_directories(dir_ + "/sub/sub");
+    Write("sub/a", "123456789");
+    Write("sub/b", "123456789");
+    Write("sub/sub/b", "123456780");  // beside the list: found first
+    Write("sub/list", "sub/a CBF43926\nsub/b CBF43926\nsub/gone CBF43926\n");
+    const Result result = Run({"--check", "sub/list"}, "", "cd " + Quoted(dir_) + " &&");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "sub/a: OK\nsub/sub/b: FAILED (CRC-32)\n");
+    EXPECT_EQ(result.err,
+              "tallix-report: sub/sub/gone: No such file or directory (nor sub/gone from the "
+              "current directory)\n"
+              "tallix-report: WARNING: 1 listed file did NOT match, 1 listed file could not be "
+              "read\n");
 }
 
 TEST_F(CheckCommandTest, ListsThatCannotBeUsed) {
@@ -396,6 +424,24 @@ TEST_F(CheckCommandTest, HostileLists) {
                               ": File name too long\n" +
                               "tallix-report: WARNING: 1 listed file could not be read, " +
                               "2 lines are improperly formatted\n");
+}
+
+// The longest line is the same wherever it falls in the pieces read: a
+// comment of exactly that length is passed over, one byte more is too long.
+TEST_F(CheckCommandTest, KeepsTheLongestLineWhereverItFalls) {
+    Write("digits", "123456789");
+    constexpr std::size_t kLongest = 262144;
+    for (const std::size_t before : {0, 1000, 40000, 65535}) {
+        const std::string list =
+            Write("list", std::string(before, ';') + "\n;" + std::string(kLongest - 1, 'x') +
+                              "\n;" + std::string(kLongest, 'x') + "\ndigits CBF43926\n");
+        const Result result = RunIn({"--check", list});
+        EXPECT_EQ(result.out, dir_ + "/digits: OK\n") << before;
+        EXPECT_EQ(result.err, "tallix-report: " + list +
+                                  ":3: line longer than any path (more than 262144 bytes)\n" +
+                                  "tallix-report: WARNING: 1 line is improperly formatted\n")
+            << before;
+    }
 }
 
 TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {

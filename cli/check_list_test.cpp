@@ -23,8 +23,8 @@ TEST(EscapeTest, EscapesOnlyNamesThatNeedItAndReadsThemBack) {
     EXPECT_EQ(Cli::EscapedName(plain, NameStyle::kTerminal), "plain name\\t\\x1B[31m\\xFF.bin");
     EXPECT_EQ(Cli::EscapedName("a\\b\nc\rd"), "a\\\\b\\nc\\rd");
     // Direction marks and C1 controls by code point; other UTF-8 as it is.
-    EXPECT_EQ(Cli::EscapedName("\u202Egpj.exe \u0085 é 日本\x7F", NameStyle::kTerminal),
-              "\\u202Egpj.exe \\u0085 é 日本\\x7F");
+    EXPECT_EQ(Cli::EscapedName("\u202Egpj.exe \u0085 é 日本\x7F\uFEFF\u200B", NameStyle::kTerminal),
+              "\\u202Egpj.exe \\u0085 é 日本\\x7F\\uFEFF\\u200B");
     // Bytes that are not UTF-8: a stray continuation, an overlong form, a
     // surrogate, a sequence cut short.
     EXPECT_EQ(Cli::EscapedName("\x80\xC0\xAF\xED\xA0\x80\xE6\x97", NameStyle::kTerminal),
