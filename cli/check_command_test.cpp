@@ -356,6 +356,10 @@ TEST_F(CheckCommandTest, ReadsStandardInputAsTheList) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "digits: OK\n-: OK\n");
 
+    const Result unnamed = Run({"--check"}, CliTest::OutputTo(dir_ + "/.stdout"),
+                               "cd " + Quoted(dir_) + " && printf 'digits CBF43926\\n' |");
+    EXPECT_EQ(unnamed.out, "digits: OK\n") << unnamed.err;  // no LIST: standard input
+
     EXPECT_EQ(RunIn({"--check", "-", "-"}).status, 2);  // read once only
     EXPECT_EQ(RunIn({"--check", "-"}, "\n\n").status, 2);
 }

@@ -186,6 +186,16 @@ std::optional<ListLine> ParseTaggedLine(std::string_view line) {
     return Entry({std::move(*path), *crc32, std::nullopt, std::nullopt, {}});
 }
 
+// "CRC32<TAB>PATH", as Debian's crc32 writes it. Nothing when `line` has
+// another shape.
+std::optional<ListLine> ParseTabbedLine(std::string_view line) {
+    const auto crc32 = HexAt(line, 8);
+    if (!crc32 || line.size() < 10 || line[8] != '\t') {
+        return std::nullopt;
+    }
+    return Entry({std::string(line.substr(9)), *crc32, std::nullopt, std::nullopt, {}});
+}
+
 // "PATH CRC32": eight hex digits after one space or tab, with spaces and
 // tabs after them allowed, as hand-written lists have them. Nothing when
 // `line` does not have that shape.
@@ -213,6 +223,8 @@ std::optional<ListLine> ParseAs(std::string_view line, ListKind kind) {
             return ParseDigestLine(line);
         case ListKind::kTagged:
             return ParseTaggedLine(line);
+        case ListKind::kTabbed:
+            return ParseTabbedLine(line);
         case ListKind::kSfv:
             return ParseSfvLine(line);
         default:
@@ -317,7 +329,7 @@ std::optional<ListLine> ListParser::EntryOf(std::string_view line, bool hashComm
         return Entry({crcOnlyName_, *crc, std::nullopt, std::nullopt, {}});
     }
     std::vector<ListKind> kinds{ListKind::kBrief, ListKind::kDigest, ListKind::kTagged,
-                                ListKind::kSfv};
+                                ListKind::kTabbed, ListKind::kSfv};
     if (hashComment) {
         kinds = {ListKind::kSfv};
     } else if (preferred_ && std::find(kinds.begin(), kinds.end(), *preferred_) != kinds.end()) {

@@ -5,6 +5,7 @@
 //   CRC32  PATH, CRC32 *PATH
 //                           what checksum tools write (text or binary mode)
 //   CRC32 (PATH) = CRC32    the BSD tag form
+//   CRC32<TAB>PATH          what Debian's crc32 writes
 //   PATH CRC32              SFV: PATH is everything before the one space or
 //                           tab before the CRC, blanks at its ends included
 //   a table                 a header naming CRC32, Size and Name columns, a
@@ -60,7 +61,7 @@ struct ListLine {
 };
 
 // The forms a line of a list may have.
-enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTable, kCrcOnly };
+enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTabbed, kTable, kCrcOnly };
 
 // The lines of `text`, without their '\n'. A last line without one is a
 // line too; nothing follows a final '\n'.
@@ -69,7 +70,7 @@ enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTable, kCrcOnly };
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 // What one line (without its '\n') says read as `kind`, one of the forms
-// that stand alone (--brief, SFV, checksum tool, tag). An invalid escape, a
+// that stand alone (--brief, SFV, checksum tool, tag, tab). An invalid escape, a
 // size beyond 64 bits or an empty path makes a line malformed, as does a
 // NUL byte anywhere.
 ListLine ParseListLine(std::string_view line, ListKind kind);

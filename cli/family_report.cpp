@@ -38,9 +38,7 @@ struct Measured {
 Measured Measure(const MeasureTarget& target, Platform::InputStream input, const Options& options,
                  std::atomic<std::int64_t>* counter) {
     try {
-        Platform::FileReader reader = target.standardInput
-                                          ? Platform::FileReader::Stream(input, target.name)
-                                          : Platform::FileReader::Open(target.path);
+        Platform::FileReader reader = OpenTarget(target, input);
         Sums sums;
         const std::size_t tail =
             options.family == FamilyMode::kAppended ? options.appendedBytes : 0;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,13 +18,23 @@
 namespace Cli {
 namespace {
 
-// The report of `range` of one target: read into memory and timed as the
-// full report reads a file, or streamed.
-Window::FileReport RangeReport(const MeasureTarget& target, Platform::InputStream input,
+// A FIFO or pipe at `path` opened to be read to its end, or nothing for
+// anything else.
+std::optional<Platform::FileReader> OpenedPipe(const std::string& path) {
+    try {
+        bool isFifo = false;
+        Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(path, isFifo);
+        return isFifo ? std::optional(std::move(reader)) : std::nullopt;
+    } catch (const Platform::PlatformError&) {
+        return std::nullopt;
+    }
+}
+
+// The report of `range` (the whole when there is none) of what `reader`
+// reads: read into memory and timed as the full report reads a file, or
+// streamed.
+Window::FileReport RangeReport(const MeasureTarget& target, Platform::FileReader& reader,
                                const MeasureSettings& settings, std::atomic<std::int64_t>* bytes) {
-    Platform::FileReader reader = target.standardInput
-                                      ? Platform::FileReader::Stream(input, target.name)
-                                      : Platform::FileReader::Open(target.path);
     if (settings.timed) {
         return Window::MeasureRead(target.name, [&] {
             std::vector<std::uint8_t> held;
@@ -57,7 +68,8 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
                           const MeasureSettings& settings, unsigned parts,
                           std::atomic<std::int64_t>* bytes, Platform::ReportArray& array) {
     if (settings.range) {
-        return RangeReport(target, input, settings, bytes);
+        Platform::FileReader reader = OpenTarget(target, input);
+        return RangeReport(target, reader, settings, bytes);
     }
     if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
@@ -71,13 +83,11 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
                                 : ChecksumFile(target.path, parts, bytes);
 }
 
-Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
-                       const MeasureSettings& settings, unsigned parts,
-                       Platform::ReportArray& array) {
-    std::atomic<std::int64_t>* const bytes =
-        settings.progress != nullptr ? &settings.progress->bytes : nullptr;
+// What `measure` gives, named as `target`, or the reason it failed.
+template <typename Measure>
+Measurement Measured(const MeasureTarget& target, const Measure& measure) {
     try {
-        Window::FileReport report = Report(target, input, settings, parts, bytes, array);
+        Window::FileReport report = measure();
         report.filename = target.name;
         return {std::move(report), {}};
     } catch (const Platform::PlatformError& error) {
@@ -87,7 +97,40 @@ Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
     }
 }
 
+Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
+                       const MeasureSettings& settings, unsigned parts,
+                       Platform::ReportArray& array) {
+    std::atomic<std::int64_t>* const bytes =
+        settings.progress != nullptr ? &settings.progress->bytes : nullptr;
+    Measurement measurement =
+        Measured(target, [&] { return Report(target, input, settings, parts, bytes, array); });
+    // A FIFO or pipe is looked for only once a file's open refused the path,
+    // so files cost nothing more. (A range opens pipes itself.)
+    if (!measurement.report && target.pipeAllowed && !settings.range) {
+        if (std::optional<Platform::FileReader> pipe = OpenedPipe(target.path)) {
+            return Measured(target, [&] { return RangeReport(target, *pipe, settings, bytes); });
+        }
+    }
+    return measurement;
+}
+
 }  // namespace
+
+Platform::FileReader OpenTarget(const MeasureTarget& target, Platform::InputStream input) {
+    if (target.standardInput) {
+        return Platform::FileReader::Stream(input, target.name);
+    }
+    try {
+        return Platform::FileReader::Open(target.path);
+    } catch (const Platform::PlatformError&) {
+        std::optional<Platform::FileReader> pipe =
+            target.pipeAllowed ? OpenedPipe(target.path) : std::nullopt;
+        if (!pipe) {
+            throw;
+        }
+        return *std::move(pipe);
+    }
+}
 
 MeasureSettings SettingsFor(const Options& options, const Session& session) {
     return {options.format == Format::kFull && !options.check, options.jobs, options.range,

@@ -14,6 +14,7 @@
 #include "cli/progress.h"
 #include "cli/session.h"
 #include "platform/files/input_stream.h"
+#include "platform/files/stream_read.h"
 #include "window/report.h"
 
 namespace Cli {
@@ -23,7 +24,15 @@ struct MeasureTarget {
     std::string name;            // as the report shows it
     std::string path;            // as it is opened; unused for standard input
     bool standardInput = false;  // read the run's standard input to its end
+    // Named as a FILE: a FIFO or pipe there (`<(...)`) is read to its end,
+    // as standard input is. A listed file must be a regular file.
+    bool pipeAllowed = false;
 };
+
+// The reader of `target`: standard input read from `input`, the regular
+// file at its path, or a FIFO or pipe there when it allows one. Throws
+// PlatformError as FileReader::Open does.
+Platform::FileReader OpenTarget(const MeasureTarget& target, Platform::InputStream input);
 
 // What measuring one target gave: its report, or why there is none.
 struct Measurement {

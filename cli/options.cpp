@@ -107,7 +107,7 @@ std::optional<std::string> Conflict(const Options& options) {
         return "--range cannot be used with --check or --sfv: their lists are of whole files";
     }
     if (options.names.empty() && !options.filesFrom) {
-        return options.check ? "no list named" : "no file named";
+        return "no file named";
     }
     const auto readsInput = std::count(options.names.begin(), options.names.end(), kStandardInput) +
                             (options.filesFrom == kStandardInput ? 1 : 0);
@@ -283,6 +283,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     }
     if (options.help || options.version) {
         return options;
+    }
+    if (options.check && options.names.empty()) {
+        options.names.emplace_back(kStandardInput);  // a list piped in, as checksum tools read it
     }
     if (const std::optional<std::string> conflict = Conflict(options)) {
         throw UsageError(*conflict);

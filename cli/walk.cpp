@@ -57,7 +57,7 @@ std::optional<Found> FileWalk::Add(const std::string& name) {
     if (options_.recursive && Platform::KindOfPath(name) == Platform::PathKind::kDirectory) {
         return Enter(Platform::WithSystemSeparators(name));
     }
-    return Found{MeasureTarget{name, name}, {}, {}};
+    return Found{MeasureTarget{name, name, false, true}, {}, {}};
 }
 
 std::string FileWalk::WithoutLineEnd(std::string name) const {
