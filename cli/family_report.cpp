@@ -258,9 +258,10 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
     FileWalk walk(options, input);
     // The first thing found chooses the jobs; then the rest as they are found.
     std::optional<Found> ahead = walk.Next();
-    const unsigned jobs = options.jobs != 0        ? options.jobs
-                          : ahead && ahead->target ? DefaultJobs(*ahead->target)
-                                                   : Platform::UsableCPUs();
+    const unsigned jobs =
+        Platform::JobsTheMemoryAllows(options.jobs != 0        ? options.jobs
+                                      : ahead && ahead->target ? DefaultJobs(*ahead->target)
+                                                               : Platform::UsableCPUs());
     const auto next = [&] { return ahead ? std::exchange(ahead, std::nullopt) : walk.Next(); };
     int status = kAllReported;
     Progress* const progress = session.progress();

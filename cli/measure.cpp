@@ -83,6 +83,19 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
                                 : ChecksumFile(target.path, parts, bytes);
 }
 
+// Whether `target` is a file that would be split between jobs were it
+// the only one.
+bool LargeEnoughToSplit(const MeasureTarget& target) {
+    if (target.standardInput) {
+        return false;
+    }
+    try {
+        return Platform::QueryFileLength(target.path) >= 2 * kSplitFileBytes;
+    } catch (const Platform::PlatformError&) {
+        return false;  // its error is told when it is measured
+    }
+}
+
 // What `measure` gives, named as `target`, or the reason it failed.
 template <typename Measure>
 Measurement Measured(const MeasureTarget& target, const Measure& measure) {
@@ -169,11 +182,16 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
     }
     // The timed report keeps to one file at a time, so its timings are those
     // of a report alone, as in the window.
-    const unsigned jobs = settings.timed       ? 1
-                          : settings.jobs != 0 ? settings.jobs
-                                               : DefaultJobs(*first->target);
-    std::optional<Step> second = jobs > 1 ? next() : std::nullopt;
-    if (jobs > 1 && !second) {
+    const unsigned jobs =
+        Platform::JobsTheMemoryAllows(settings.timed       ? 1
+                                      : settings.jobs != 0 ? settings.jobs
+                                                           : DefaultJobs(*first->target));
+    // Only a first file large enough to split looks for a second step
+    // before it is measured: through a pipe the next line may be long in
+    // coming, and each verdict is written once its own line is checked.
+    const bool splittable = jobs > 1 && LargeEnoughToSplit(*first->target);
+    std::optional<Step> second = splittable ? next() : std::nullopt;
+    if (splittable && !second) {
         return report(std::move(*first), measure(*first, jobs));  // a lone file, split
     }
     // The two steps taken, then the rest.

@@ -1,10 +1,13 @@
 #include <fcntl.h>
+#include <malloc.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -77,6 +80,35 @@ bool ReadsWouldSeek(const std::string& path) {
     const bool cached = AllCached(fd, info);
     ::close(fd);
     return !cached;
+}
+
+unsigned JobsTheMemoryAllows(unsigned jobs) {
+    rlimit space{};
+    if (::getrlimit(RLIMIT_AS, &space) != 0 || space.rlim_cur == RLIM_INFINITY) {
+        return jobs;
+    }
+    // The address space in use: the first field of statm, in pages.
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    if (!(statm >> pages)) {
+        return jobs;
+    }
+    const std::uint64_t used = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    // A thread's stack is as large as the stack limit says (8 MiB when it
+    // says nothing), and each job reads through buffers of its own.
+    rlimit stack{};
+    const std::uint64_t stackBytes =
+        ::getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY
+            ? std::max<std::uint64_t>(stack.rlim_cur, std::uint64_t{64} << 10)
+            : std::uint64_t{8} << 20;
+    const std::uint64_t perJob = stackBytes + (std::uint64_t{2} << 20);
+#ifdef M_ARENA_MAX
+    // glibc reserves 64 MiB of address space for each thread's own heap:
+    // under a limit the threads share one instead.
+    ::mallopt(M_ARENA_MAX, 1);
+#endif
+    const std::uint64_t room = space.rlim_cur > used ? (space.rlim_cur - used) / 2 : 0;
+    return static_cast<unsigned>(std::clamp<std::uint64_t>(room / perJob, 1, jobs));
 }
 
 }  // namespace Platform
