@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <malloc.h>
+#include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -94,17 +95,21 @@ unsigned JobsTheMemoryAllows(unsigned jobs) {
         return jobs;
     }
     const std::uint64_t used = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    // A thread's stack is as large as the stack limit says (8 MiB when it
-    // says nothing), and each job reads through buffers of its own.
-    rlimit stack{};
-    const std::uint64_t stackBytes =
-        ::getrlimit(RLIMIT_STACK, &stack) == 0 && stack.rlim_cur != RLIM_INFINITY
-            ? std::max<std::uint64_t>(stack.rlim_cur, std::uint64_t{64} << 10)
-            : std::uint64_t{8} << 20;
+    // Each job has a thread's stack, as large as threads are given by
+    // default, and reads through buffers of its own.
+    std::uint64_t stackBytes = std::uint64_t{8} << 20;
+    pthread_attr_t defaults;
+    if (::pthread_getattr_default_np(&defaults) == 0) {
+        std::size_t size = 0;
+        if (::pthread_attr_getstacksize(&defaults, &size) == 0 && size > 0) {
+            stackBytes = size;
+        }
+        ::pthread_attr_destroy(&defaults);
+    }
     const std::uint64_t perJob = stackBytes + (std::uint64_t{2} << 20);
 #ifdef M_ARENA_MAX
-    // glibc reserves 64 MiB of address space for each thread's own heap:
-    // under a limit the threads share one instead.
+    // glibc reserves 64 MiB of address space for each heap it adds for
+    // threads: under a limit the threads share the main one instead.
     ::mallopt(M_ARENA_MAX, 1);
 #endif
     const std::uint64_t room = space.rlim_cur > used ? (space.rlim_cur - used) / 2 : 0;
