@@ -289,7 +289,8 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         pending.pop_front();
         return step;
     };
-    if (!MeasureEach(next, input, SettingsFor(options, session))) {
+    const StepsReady ready = [&] { return !pending.empty() || ended || lines->LineReady(); };
+    if (!MeasureEach(next, input, SettingsFor(options, session), ready)) {
         return false;
     }
     if (unreadable) {

@@ -294,7 +294,8 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
             }
             first = first && outcome.text.empty();
             return outcome.text.empty() || session.Print(outcome.text);
-        });
+        },
+        Platform::StartThread, [&] { return ahead.has_value() || walk.Ready(); });
     if (!written || !session.Finish()) {
         return kSomeFailed;
     }

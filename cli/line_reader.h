@@ -43,6 +43,12 @@ class LineReader {
     // decoded were given out (the line they cut short is not one).
     std::optional<TextLine> Next();
 
+    // Whether Next() has its line without reading (a line read in already,
+    // or the end).
+    bool LineReady() const {
+        return ended_ || text_.find(separator_, start_ + scanned_) != std::string::npos;
+    }
+
     // How the text read so far was decoded.
     const ListDecoder& decoder() const { return decoder_; }
 

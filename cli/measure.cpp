@@ -156,7 +156,7 @@ unsigned DefaultJobs(const MeasureTarget& first) {
 }
 
 bool MeasureEach(const StepSource& next, Platform::InputStream input,
-                 const MeasureSettings& settings) {
+                 const MeasureSettings& settings, const StepsReady& ready) {
     // Every timed report reads into this one array, kept from file to file.
     Platform::ReportArray array;
     const auto measure = [&](const Step& step, unsigned parts) {
@@ -205,8 +205,10 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
         }
         return next();
     };
+    const auto stepReady = [&] { return (given < 2 && held[given].has_value()) || ready(); };
     return Platform::RunInOrder(
-        jobs, steps, [&](Step& step) { return measure(step, 1); }, report);
+        jobs, steps, [&](Step& step) { return measure(step, 1); }, report, Platform::StartThread,
+        stepReady);
 }
 
 }  // namespace Cli

@@ -77,12 +77,17 @@ struct Step {
 // Gives the run's steps one at a time; nothing when there are no more.
 using StepSource = std::function<std::optional<Step>()>;
 
+// Whether the source has its next step without waiting (the names of the
+// command line, the lines of a list read in already): steps are then taken
+// several at a time, not handed between threads one by one.
+using StepsReady = std::function<bool()>;
+
 // Measures the target of each step `next` gives as `settings` say,
 // standard input read from `input`, and reports each step in order,
 // whatever the jobs, as soon as it and those before it are done: the steps
 // are taken as they come, a bounded number ahead. A lone file is split
 // between the jobs instead. Returns false when a report stopped it.
 bool MeasureEach(const StepSource& next, Platform::InputStream input,
-                 const MeasureSettings& settings);
+                 const MeasureSettings& settings, const StepsReady& ready);
 
 }  // namespace Cli

@@ -53,6 +53,10 @@ std::optional<Found> FileWalk::Next() {
     }
 }
 
+bool FileWalk::Ready() const {
+    return !levels_.empty() || argument_ < options_.names.size() || (names_ && names_->LineReady());
+}
+
 std::optional<Found> FileWalk::Add(const std::string& name) {
     if (options_.recursive && Platform::KindOfPath(name) == Platform::PathKind::kDirectory) {
         return Enter(Platform::WithSystemSeparators(name));
