@@ -195,6 +195,15 @@ TEST(CheckListTest, ReadsEachForm) {
         rule + row("cbf43926", "9", " lead") + row("", "", "folder") + row("CBF43926", "x", "bad") +
         row("00000000", "0", "sub\\e") + rule + row("CBF43926", "9", "") +
         "\r\nCRC32 for data: CBF43926\r\n";
+    const Names tableLines{"-", "-",         "-",
+                           "-", "-",         "-",
+                           "-", "-",         "[ lead] CBF43926 9",
+                           "-", "malformed", "[sub\\e] 00000000 0",
+                           "-", "-",         "-",
+                           "-"};
+    Names twoTables = tableLines;
+    twoTables.insert(twoTables.end(), tableLines.begin(), tableLines.end());
+    twoTables.insert(twoTables.end(), {"[z] CBF43926", "malformed", "[w] CBF43926"});
     const struct {
         std::string listPath, text;
         Names lines;
@@ -220,48 +229,9 @@ TEST(CheckListTest, ReadsEachForm) {
          "\n cbf43926 \r\nCBF43926\n",
          {"-", "[file.bin] CBF43926", "malformed"}},
         {"-", "CBF43926\n", {"malformed"}},  // no list name to take the file's from
-        {"l.txt",
-         table,
-         {"-", "-", "-", "-", "-", "-", "-", "-", "[ lead] CBF43926 9", "-", "malformed",
-          "[sub\\e] 00000000 0", "-", "-", "-", "-"}},
+        {"l.txt", table, tableLines},
         // Two tables, then the lines of another tool; a header no rule follows.
-        {"l.txt",
-         table + table + "CBF43926  z\nCRC32 Size Name\nCBF43926  w\n",
-         {"-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "[ lead] CBF43926 9",
-          "-",
-          "malformed",
-          "[sub\\e] 00000000 0",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "-",
-          "[ lead] CBF43926 9",
-          "-",
-          "malformed",
-          "[sub\\e] 00000000 0",
-          "-",
-          "-",
-          "-",
-          "-",
-          "[z] CBF43926",
-          "malformed",
-          "[w] CBF43926"}},
+        {"l.txt", table + table + "CBF43926  z\nCRC32 Size Name\nCBF43926  w\n", twoTables},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(lines(c.text, c.listPath), c.lines) << c.text;
