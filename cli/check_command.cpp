@@ -154,13 +154,15 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
             }
         }
     }
-    for (const std::string& base : {directory, std::string()}) {
-        if (!base.empty() || fromCurrent) {
-            for (const std::string& name : names) {
-                MeasureTarget other = placed(base, name);
-                if (!name.empty() && other.path != target.path && exists(other)) {
-                    return {other, {}};
-                }
+    std::vector<std::string> bases{directory};
+    if (fromCurrent) {
+        bases.emplace_back();
+    }
+    for (const std::string& base : bases) {
+        for (const std::string& name : names) {
+            MeasureTarget other = placed(base, name);
+            if (!name.empty() && other.path != target.path && exists(other)) {
+                return {other, {}};
             }
         }
     }

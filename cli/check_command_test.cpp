@@ -331,6 +331,9 @@ TEST_F(CheckCommandTest, FindsNamesFromTheCurrentDirectoryWhenNotBesideTheList) 
               "current directory)\n"
               "tallix-report: WARNING: 1 listed file did NOT match, 1 listed file could not be "
               "read\n");
+    // A list in the current directory: its names as written on Windows.
+    Write("here", "sub\\a CBF43926\n");
+    EXPECT_EQ(Run({"--check", "here"}, "", "cd " + Quoted(dir_) + " &&").out, "sub/a: OK\n");
 }
 
 TEST_F(CheckCommandTest, ListsThatCannotBeUsed) {
