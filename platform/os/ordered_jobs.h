@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -37,8 +38,11 @@ struct MayWait {
     bool operator()() const { return false; }
 };
 
-// Items a thread takes from the source at once, when they are ready.
+// Items a thread takes from the source at once, when they are ready, and
+// how long a result done may wait to be told of while the rest of its batch
+// is worked on.
 inline constexpr std::size_t kBatch = 32;
+inline constexpr std::chrono::microseconds kPatience{500};
 
 // Takes items from next() (an empty optional ends them) and calls
 // work(item) for each on up to `jobs` threads, and deliver(item, result)
@@ -47,14 +51,13 @@ inline constexpr std::size_t kBatch = 32;
 // delivered as soon as it and those before it are done, even while next()
 // waits for more. A thread takes up to kBatch items at once while ready()
 // says the next is there without waiting (names already read), so that
-// items are not handed between threads one by one; it hands each result
-// on as soon as it is done. `work` must not throw (it runs on threads of
-// its own); what next() or deliver() throws is rethrown here once the
-// threads have ended. When deliver returns false no more items are taken,
-// the work running finishes and its results are dropped, and RunInOrder
-// returns false. With one job everything runs on the calling thread; a
-// thread that cannot start leaves the work to those that did, or to the
-// calling thread when none did.
+// items are not handed between threads one by one; each result is handed
+// on when its batch is done, or kPatience after the one before it. `work` must not throw (it runs
+// on threads of its own); what next() or deliver() throws is rethrown here once the threads have
+// ended. When deliver returns false no more items are taken, the work running finishes and its
+// results are dropped, and RunInOrder returns false. With one job everything runs on the calling
+// thread; a thread that cannot start leaves the work to those that did, or to the calling thread
+// when none did.
 template <typename Next, typename Work, typename Deliver, typename Ready = MayWait>
 bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
                 const ThreadStarter& start = StartThread, Ready&& ready = Ready()) {
@@ -125,6 +128,10 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
             }
             lock.unlock();
             pulling.unlock();
+            // Each result is put in its slot as it is done, but the calling
+            // thread is woken for it only at the batch's end or once a
+            // moment has passed: small files do not wake it one by one.
+            auto told = std::chrono::steady_clock::now();
             for (std::size_t i = 0; i < count; ++i) {
                 // The item's place is left empty before its result is in:
                 // once delivered, the place is another item's.
@@ -132,10 +139,13 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
                 Result result = work(*item);
                 Done finished{std::move(*item), std::move(result)};
                 item.reset();
+                const auto now = std::chrono::steady_clock::now();
+                const bool tell = i + 1 == count || now - told >= kPatience;
                 lock.lock();
                 slots[(first + i) % ahead].emplace(std::move(finished));
-                if (first + i == delivered) {
+                if (tell) {
                     done.notify_one();
+                    told = now;
                 }
                 lock.unlock();
             }
