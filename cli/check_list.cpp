@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -328,18 +329,30 @@ std::optional<ListLine> ListParser::EntryOf(std::string_view line, bool hashComm
         preferred_ = ListKind::kCrcOnly;  // the list holds one CRC, for one file
         return Entry({crcOnlyName_, *crc, std::nullopt, std::nullopt, {}});
     }
-    std::vector<ListKind> kinds{ListKind::kBrief, ListKind::kDigest, ListKind::kTagged,
-                                ListKind::kTabbed, ListKind::kSfv};
-    if (hashComment) {
-        kinds = {ListKind::kSfv};
-    } else if (preferred_ && std::find(kinds.begin(), kinds.end(), *preferred_) != kinds.end()) {
-        kinds.insert(kinds.begin(), *preferred_);
-    }
-    for (const ListKind kind : kinds) {
+    // The form used last first, then the others in their order.
+    constexpr ListKind kOrder[] = {ListKind::kBrief, ListKind::kDigest, ListKind::kTagged,
+                                   ListKind::kTabbed, ListKind::kSfv};
+    const bool standsAlone = preferred_ && std::find(std::begin(kOrder), std::end(kOrder),
+                                                     *preferred_) != std::end(kOrder);
+    const auto tried = [&](ListKind kind) -> std::optional<ListLine> {
         std::optional<ListLine> parsed = ParseAs(line, kind);
-        if (parsed && parsed->kind == ListLine::Kind::kEntry) {
-            preferred_ = kind;
-            return parsed;
+        if (!parsed || parsed->kind != ListLine::Kind::kEntry) {
+            return std::nullopt;
+        }
+        preferred_ = kind;
+        return parsed;
+    };
+    if (hashComment) {
+        return tried(ListKind::kSfv);
+    }
+    if (standsAlone) {
+        if (std::optional<ListLine> entry = tried(*preferred_)) {
+            return entry;
+        }
+    }
+    for (const ListKind kind : kOrder) {
+        if (std::optional<ListLine> entry = tried(kind)) {
+            return entry;
         }
     }
     return std::nullopt;
