@@ -385,6 +385,12 @@ ListLine ListParser::FreeLine(std::string_view line) {
 // Starts a table when `line` is a header naming CRC32, Size and Name
 // columns, Name last.
 bool ListParser::StartTable(std::string_view line) {
+    constexpr std::string_view kName = "Name";
+    const std::string_view trimmed = Trimmed(line);
+    if (trimmed.size() < kName.size() ||
+        !SameWord(trimmed.substr(trimmed.size() - kName.size()), kName)) {
+        return false;  // most lines: not split into words
+    }
     const std::vector<std::pair<std::size_t, std::string_view>> words = Words(line);
     const auto named = [&](std::string_view column) {
         return static_cast<std::size_t>(
