@@ -85,8 +85,9 @@ using StepsReady = std::function<bool()>;
 // Measures the target of each step `next` gives as `settings` say,
 // standard input read from `input`, and reports each step in order,
 // whatever the jobs, as soon as it and those before it are done: the steps
-// are taken as they come, a bounded number ahead. A lone file is split
-// between the jobs instead. Returns false when a report stopped it.
+// are taken as they come, a bounded number ahead, several at once while
+// `ready` says so. A lone large file is split between the jobs instead.
+// Returns false when a report stopped it.
 bool MeasureEach(const StepSource& next, Platform::InputStream input,
                  const MeasureSettings& settings, const StepsReady& ready);
 
