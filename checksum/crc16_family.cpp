@@ -14,8 +14,8 @@
 // a register multiply it by exactly that).
 //
 // The reflected members (MCRF4XX, IBM-SDLC alias X-25, KERMIT, RIELLO,
-// TMS37157) all come from the MCRF4XX pass, s = FFFF. The others (IBM-3740,
-// SPI-FUJITSU, XMODEM, GENIBUS) read bits the other way, which no change of
+// TMS37157, ISO-IEC-14443-3-A) all come from the MCRF4XX pass, s = FFFF. The
+// others (IBM-3740, SPI-FUJITSU, XMODEM, GENIBUS, GSM) read bits the other way, which no change of
 // start or final XOR undoes, so they get a pass of their own from s = 0
 // (XMODEM). Their multiplication by x^(8n) is the same polynomial product
 // written with the bits in the other order, so it runs through the reflected
@@ -41,16 +41,18 @@
 namespace Tallix {
 namespace {
 
-constexpr std::array<CRC16Variant, 9> kFamily{{
+constexpr std::array<CRC16Variant, 11> kFamily{{
     {"MCRF4XX", "", 0xFFFF, true, 0x0000, 0x6F91},
     {"IBM-SDLC", "X-25", 0xFFFF, true, 0xFFFF, 0x906E},
     {"KERMIT", "", 0x0000, true, 0x0000, 0x2189},
     {"RIELLO", "", 0xB2AA, true, 0x0000, 0x63D0},
     {"TMS37157", "", 0x89EC, true, 0x0000, 0x26B1},
+    {"ISO-IEC-14443-3-A", "CRC-A", 0xC6C6, true, 0x0000, 0xBF05},
     {"IBM-3740", "CCITT-FALSE", 0xFFFF, false, 0x0000, 0x29B1},
     {"SPI-FUJITSU", "AUG-CCITT", 0x1D0F, false, 0x0000, 0xE5CC},
     {"XMODEM", "", 0x0000, false, 0x0000, 0x31C3},
     {"GENIBUS", "", 0xFFFF, false, 0xFFFF, 0xD64E},
+    {"GSM", "", 0x0000, false, 0xFFFF, 0xCE3C},
 }};
 
 constexpr std::uint16_t kMCRF4XXStart = 0xFFFF;

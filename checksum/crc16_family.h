@@ -22,8 +22,8 @@ struct CRC16Variant {
     std::uint16_t check;  // the CRC of the ASCII digits "123456789"
 };
 
-// MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157 (reflected), then IBM-3740,
-// SPI-FUJITSU, XMODEM, GENIBUS.
+// MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157, ISO-IEC-14443-3-A
+// (reflected), then IBM-3740, SPI-FUJITSU, XMODEM, GENIBUS, GSM.
 std::span<const CRC16Variant> CRC16Family();
 
 // The two registers every variant follows from, over the bytes seen so far.

@@ -55,15 +55,17 @@ std::string RangeText(const ByteRange& range) {
         Platform::Tr("the range {1} lies outside the file's {2} bytes"), {RangeText(range), size}));
 }
 
-[[noreturn]] void TooShortForTail(std::size_t tail) {
-    throw std::runtime_error(Platform::Filled(
-        Platform::Tr("the range holds fewer than the {1} bytes of an appended CRC"),
-        {std::to_string(tail)}));
+// `ranged` when --range chose the bytes: then the range is what is short.
+[[noreturn]] void TooShortForTail(std::size_t tail, bool ranged) {
+    const char* const text =
+        ranged ? Platform::Tr("the range holds fewer than the {1} bytes of an appended CRC")
+               : Platform::Tr("the file holds fewer than the {1} bytes of an appended CRC");
+    throw std::runtime_error(Platform::Filled(text, {std::to_string(tail)}));
 }
 
 // A file taken at its size: the range is checked before anything is read.
 std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, const ByteRange& range,
-                                        std::size_t tail, const ByteSink& body,
+                                        bool ranged, std::size_t tail, const ByteSink& body,
                                         std::atomic<std::int64_t>* counter) {
     const std::int64_t size = reader.length();
     const std::int64_t begin = range.offset;
@@ -72,7 +74,7 @@ std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, cons
         NotHeld(range, Platform::DecimalText(size));
     }
     if (end - begin < static_cast<std::int64_t>(tail)) {
-        TooShortForTail(tail);
+        TooShortForTail(tail, ranged);
     }
     std::vector<std::uint8_t> buffer(kStreamChunkBytes);
     const auto read = [&](std::int64_t at, std::size_t count) {
@@ -139,7 +141,7 @@ class HoldBack {
 };
 
 std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteRange& range,
-                                       std::size_t tail, const ByteSink& body,
+                                       bool ranged, std::size_t tail, const ByteSink& body,
                                        std::atomic<std::int64_t>* counter) {
     const std::size_t leftOut = range.fromEnd ? static_cast<std::size_t>(range.count) : 0;
     HoldBack held(leftOut + tail, body);
@@ -171,7 +173,7 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
         NotHeld(range, Platform::DecimalText(seen));
     }
     if (held.held() < leftOut + tail) {
-        TooShortForTail(tail);
+        TooShortForTail(tail, ranged);
     }
     return held.Finish(tail, leftOut);
 }
@@ -198,8 +200,9 @@ std::vector<std::uint8_t> ReadRange(Platform::FileReader& reader,
                                     const std::optional<ByteRange>& range, std::size_t tail,
                                     const ByteSink& body, std::atomic<std::int64_t>* counter) {
     const ByteRange taken = range.value_or(ByteRange{});
-    return reader.length() >= 0 ? ReadAtItsSize(reader, taken, tail, body, counter)
-                                : ReadToItsEnd(reader, taken, tail, body, counter);
+    return reader.length() >= 0
+               ? ReadAtItsSize(reader, taken, range.has_value(), tail, body, counter)
+               : ReadToItsEnd(reader, taken, range.has_value(), tail, body, counter);
 }
 
 }  // namespace Cli

@@ -16,6 +16,7 @@
 #include "platform/files/stream_read.h"
 #include "platform/os/decimal_text.h"
 #include "platform/os/directory.h"
+#include "platform/os/encoding.h"
 #include "platform/os/error.h"
 #include "platform/os/streams.h"
 #include "platform/os/translation.h"
@@ -123,15 +124,25 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
     return differences;
 }
 
+// The file to check for an entry, and the other path looked for when
+// neither exists.
+struct CheckTarget {
+    MeasureTarget target;
+    std::string alsoTried;  // empty when there was no other, or the target exists
+};
+
 // The file to check for `entry` of a list whose names start at `directory`,
 // named as it is opened (so that lists in two directories naming the same
-// name are told apart). A name that does not exist as written is tried
-// without the blanks an SFV line padded it with before the CRC, and with
-// '/' for each backslash (a list written on Windows; where the backslash
-// separates names this changes nothing).
-MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
-    const auto placed = [&directory](const std::string& name) {
-        const std::string path = Platform::IsAbsolutePath(name) ? name : directory + name;
+// name are told apart). A relative name is looked for beside the list, then
+// from the current directory (lists written there of files in a
+// subdirectory, as other tools find them). A name that does not exist as
+// written is tried without the blanks an SFV line padded it with before the
+// CRC, with '/' for each backslash (a list written on Windows; where the
+// backslash separates names this changes nothing), and, for a list read in
+// the legacy code page, as its bytes read in the console's (`dir /b > list`).
+CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool legacyText) {
+    const auto placed = [](const std::string& base, const std::string& name) {
+        const std::string path = Platform::IsAbsolutePath(name) ? name : base + name;
         return MeasureTarget{path, path};
     };
     const auto exists = [](const MeasureTarget& target) {
@@ -141,21 +152,40 @@ MeasureTarget TargetOf(const ListEntry& entry, const std::string& directory) {
         std::replace(name.begin(), name.end(), '\\', '/');
         return name;
     };
-    MeasureTarget target = placed(entry.path);  // "-" is a file here, never standard input
-    if ((entry.trimmedPath.empty() && entry.path.find('\\') == std::string::npos) ||
-        exists(target)) {
-        return target;
+    MeasureTarget target =
+        placed(directory, entry.path);  // "-" is a file here, never standard input
+    const bool fromCurrent = !directory.empty() && !Platform::IsAbsolutePath(entry.path);
+    const bool variants =
+        !entry.trimmedPath.empty() || entry.path.find('\\') != std::string::npos || legacyText;
+    if ((!variants && !fromCurrent) || exists(target)) {
+        return {target, {}};
     }
+    std::vector<std::string> names{entry.path};
     for (const std::string& name :
          {entry.trimmedPath, withSlashes(entry.path), withSlashes(entry.trimmedPath)}) {
-        if (!name.empty() && name != entry.path) {
-            MeasureTarget other = placed(name);
-            if (exists(other)) {
-                return other;
+        names.push_back(name);
+    }
+    if (legacyText) {
+        for (const std::string& name : {entry.path, entry.trimmedPath}) {
+            if (const auto console = Platform::InConsoleCodePage(name)) {
+                names.push_back(*console);
+                names.push_back(withSlashes(*console));
             }
         }
     }
-    return target;
+    std::vector<std::string> bases{directory};
+    if (fromCurrent) {
+        bases.emplace_back();
+    }
+    for (const std::string& base : bases) {
+        for (const std::string& name : names) {
+            MeasureTarget other = placed(base, name);
+            if (!name.empty() && other.path != target.path && exists(other)) {
+                return {other, {}};
+            }
+        }
+    }
+    return {target, fromCurrent ? entry.path : std::string()};
 }
 
 // The line of output for a file checked: "NAME: OK" or "NAME: FAILED (...)".
@@ -203,10 +233,17 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
             malformed(number, Platform::Tr("improperly formatted line"));
         }
     };
-    const auto verdict = [&](const ListEntry& entry, const MeasureTarget& target,
+    const auto verdict = [&](const ListEntry& entry, const CheckTarget& checked,
                              Measurement measurement) {
+        const MeasureTarget& target = checked.target;
         if (!measurement.report) {
-            session.Complain(target.path, measurement.error);
+            session.Complain(
+                target.path,
+                checked.alsoTried.empty()
+                    ? measurement.error
+                    : measurement.error +
+                          Platform::Filled(Platform::Tr(" (nor {1} from the current directory)"),
+                                           {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
             ++counts.unreadable;
             return true;
         }
@@ -235,7 +272,7 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
             return false;
         }
         if (line->tooLong) {
-            parser.Skip();
+            malformedAll(parser.Skip());
             malformed(
                 static_cast<std::uint64_t>(line->number),
                 Platform::Filled(
@@ -250,12 +287,13 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
                       Platform::Tr("improperly formatted line"));
         } else if (parsed.kind == ListLine::Kind::kEntry) {
             ++entries;
-            MeasureTarget target = TargetOf(parsed.entry, directory);
+            CheckTarget target =
+                TargetOf(parsed.entry, directory, lines->decoder().ReadInLegacyCodePage());
             if (!options.ignoreMissing ||
-                Platform::KindOfPath(target.path) != Platform::PathKind::kMissing) {
+                Platform::KindOfPath(target.target.path) != Platform::PathKind::kMissing) {
                 ++verified;
-                pending.push_back(Step{target, [&verdict, entry = std::move(parsed.entry),
-                                                target](Measurement measurement) {
+                pending.push_back(Step{target.target, [&verdict, entry = std::move(parsed.entry),
+                                                       target](Measurement measurement) {
                                            return verdict(entry, target, std::move(measurement));
                                        }});
             }
@@ -274,7 +312,8 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         pending.pop_front();
         return step;
     };
-    if (!MeasureEach(next, input, SettingsFor(options, session))) {
+    const StepsReady ready = [&] { return !pending.empty() || ended || lines->LineReady(); };
+    if (!MeasureEach(next, input, SettingsFor(options, session), ready)) {
         return false;
     }
     if (unreadable) {
@@ -309,7 +348,9 @@ int CheckLists(const Options& options, Platform::InputStream input, Session& ses
     if (counts.unreadableLists > 0 || counts.emptyLists > 0) {
         return kUsageError;
     }
-    const bool allMatched = counts.failed == 0 && counts.unreadable == 0 && !counts.unverifiedList;
+    // A line not read is a file not checked.
+    const bool allMatched = counts.failed == 0 && counts.unreadable == 0 && counts.malformed == 0 &&
+                            !counts.unverifiedList;
     return allMatched ? kAllReported : kSomeFailed;
 }
 

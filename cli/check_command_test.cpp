@@ -226,6 +226,13 @@ TEST_F(CheckCommandTest, ReadsListsInTheirEncodings) {
         EXPECT_EQ(result.status, 0) << encoding << ": " << result.err;
         EXPECT_EQ(result.out, ok) << encoding;
     }
+    // Lists joined with cat, each with its byte-order mark.
+    const std::string twice =
+        Write("twice", CliTest::ReadText(encoded("list", lines, "UTF-16")) +
+                           CliTest::ReadText(encoded("list", lines, "UTF-16")));
+    EXPECT_EQ(RunIn({"--check", twice}).out, ok + ok);
+    const std::string marked = Write("marked", "\xEF\xBB\xBF" + lines + "\xEF\xBB\xBF" + lines);
+    EXPECT_EQ(RunIn({"--check", marked}).out, ok + ok);
     const std::string sjis = encoded("sjis", lines, "CP932");
     const Result named = RunIn({"--check", "--list-encoding", "cp932", sjis});
     EXPECT_EQ(named.out, ok) << named.err;
@@ -252,13 +259,11 @@ TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
         Write("list", std::string("digits CBF43926\n") + "digits CBF4392\n" + kDigitsCrcs +
                           " digits\n" + "\\CBF43926 6F91 9 bad\\qescape\n");
     const Result result = RunIn({"--check", list});
-    EXPECT_EQ(result.status, 0);  // every file listed matched
-    EXPECT_EQ(result.out, dir_ + "/digits: OK\n");
-    // A --brief line in a list the first line made SFV is malformed too.
+    EXPECT_EQ(result.status, 1);  // every file listed matched, but a line was not read
+    EXPECT_EQ(result.out, dir_ + "/digits: OK\n" + dir_ + "/digits: OK\n");
     EXPECT_EQ(result.err, "tallix-report: " + list + ":2: improperly formatted line\n" +
-                              "tallix-report: " + list + ":3: improperly formatted line\n" +
                               "tallix-report: " + list + ":4: improperly formatted line\n" +
-                              "tallix-report: WARNING: 3 lines are improperly formatted\n");
+                              "tallix-report: WARNING: 2 lines are improperly formatted\n");
 
     // Lines of no form before the first entry are known malformed only
     // once it comes; a line too long to read keeps its number.
@@ -278,6 +283,57 @@ TEST_F(CheckCommandTest, CountsMalformedLinesWithoutStopping) {
                             "tallix-report: " + nothing + ": no checksum line found\n" +
                             "tallix-report: WARNING: 1 line is improperly formatted, " +
                             "1 list has no checksum line\n");
+}
+
+// Lists appended to one another: a --brief list, then SFV and checksum-tool
+// lines, then two archivers' tables with text between them. A corrupted
+// or missing file in any part fails the run.
+TEST_F(CheckCommandTest, ChecksEveryPartOfAListInSeveralForms) {
+    Write("digits", "123456789");
+    Write("bad", "123456780");
+    const auto table = [](const std::string& row) {
+        return "Archiver 1.0\n\nCRC32              Size  Name\n"
+               "--------  -------------  ------------\n" +
+               row + "\n--------  -------------  ------------\nCBF43926              9\n\n" +
+               "CRC32  for data:   CBF43926\n\nEverything is Ok\n";
+    };
+    const std::string list = Write(
+        "list", std::string(kDigitsCrcs) + " digits\nbad CBF43926\nCBF43926  bad\n" +
+                    table("CBF43926              9  digits") +
+                    table("CBF43926              9  gone") + table("CBF43926              9  bad"));
+    const Result result = RunIn({"--check", list});
+    EXPECT_EQ(result.status, 1);
+    const std::string at = dir_ + "/";
+    EXPECT_EQ(result.out, at + "digits: OK\n" + at + "bad: FAILED (CRC-32)\n" + at +
+                              "bad: FAILED (CRC-32)\n" + at + "digits: OK\n" + at +
+                              "bad: FAILED (CRC-32)\n");
+    EXPECT_EQ(result.err, "tallix-report: " + at +
+                              "gone: No such file or directory (nor gone from the current "
+                              "directory)\n" +
+                              "tallix-report: WARNING: 3 listed files did NOT match, 1 listed "
+                              "file could not be read\n");
+}
+
+// A list written in the current directory of files in a subdirectory, then
+// moved there: its names are found from the current directory when they
+// are not beside the list.
+TEST_F(CheckCommandTest, FindsNamesFromTheCurrentDirectoryWhenNotBesideTheList) {
+    std::filesystem::create_directories(dir_ + "/sub/sub");
+    Write("sub/a", "123456789");
+    Write("sub/b", "123456789");
+    Write("sub/sub/b", "123456780");  // beside the list: found first
+    Write("sub/list", "sub/a CBF43926\nsub/b CBF43926\nsub/gone CBF43926\n");
+    const Result result = Run({"--check", "sub/list"}, "", "cd " + Quoted(dir_) + " &&");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "sub/a: OK\nsub/sub/b: FAILED (CRC-32)\n");
+    EXPECT_EQ(result.err,
+              "tallix-report: sub/sub/gone: No such file or directory (nor sub/gone from the "
+              "current directory)\n"
+              "tallix-report: WARNING: 1 listed file did NOT match, 1 listed file could not be "
+              "read\n");
+    // A list in the current directory: its names as written on Windows.
+    Write("here", "sub\\a CBF43926\n");
+    EXPECT_EQ(Run({"--check", "here"}, "", "cd " + Quoted(dir_) + " &&").out, "sub/a: OK\n");
 }
 
 TEST_F(CheckCommandTest, ListsThatCannotBeUsed) {
@@ -302,6 +358,10 @@ TEST_F(CheckCommandTest, ReadsStandardInputAsTheList) {
                               "cd " + Quoted(dir_) + " && printf 'digits CBF43926\\n- 00000000' |");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "digits: OK\n-: OK\n");
+
+    const Result unnamed = Run({"--check"}, CliTest::OutputTo(dir_ + "/.stdout"),
+                               "cd " + Quoted(dir_) + " && printf 'digits CBF43926\\n' |");
+    EXPECT_EQ(unnamed.out, "digits: OK\n") << unnamed.err;  // no LIST: standard input
 
     EXPECT_EQ(RunIn({"--check", "-", "-"}).status, 2);  // read once only
     EXPECT_EQ(RunIn({"--check", "-"}, "\n\n").status, 2);
@@ -373,6 +433,24 @@ TEST_F(CheckCommandTest, HostileLists) {
                               "2 lines are improperly formatted\n");
 }
 
+// The longest line is the same wherever it falls in the pieces read: a
+// comment of exactly that length is passed over, one byte more is too long.
+TEST_F(CheckCommandTest, KeepsTheLongestLineWhereverItFalls) {
+    Write("digits", "123456789");
+    constexpr std::size_t kLongest = 262144;
+    for (const std::size_t before : {0, 1000, 40000, 65535}) {
+        const std::string list =
+            Write("list", std::string(before, ';') + "\n;" + std::string(kLongest - 1, 'x') +
+                              "\n;" + std::string(kLongest, 'x') + "\ndigits CBF43926\n");
+        const Result result = RunIn({"--check", list});
+        EXPECT_EQ(result.out, dir_ + "/digits: OK\n") << before;
+        EXPECT_EQ(result.err, "tallix-report: " + list +
+                                  ":3: line longer than any path (more than 262144 bytes)\n" +
+                                  "tallix-report: WARNING: 1 line is improperly formatted\n")
+            << before;
+    }
+}
+
 TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     Write("digits", "123456789");
     const std::string list = Write("list", "digits CBF43926\nmissing CBF43926\n");
@@ -418,9 +496,9 @@ TEST_F(CheckCommandTest, NamesFilesAsOpenedFromTheCurrentDirectory) {
     EXPECT_EQ(result.out, "L1/f: OK\nL2/f: FAILED (CRC-32)\n");
 }
 
-// A list still being written is checked as it comes: the first verdicts are
-// out while the writer waits for them before ending the list. The same for
-// the names of --files-from.
+// A list still being written is checked as it comes: each line's verdict
+// is out while the writer waits for it before writing the next. The same
+// for the names of --files-from.
 TEST_F(CheckCommandTest, ReportsEachLineBeforeTheListEnds) {
     const std::string digits = Write("digits", "123456789");
     for (const auto& [args, lines] :
@@ -449,18 +527,22 @@ TEST_F(CheckCommandTest, ReportsEachLineBeforeTheListEnds) {
         }
         ::close(in[0]);
         ::close(out[1]);
-        ASSERT_EQ(::write(in[1], lines, std::strlen(lines)),
-                  static_cast<ssize_t>(std::strlen(lines)));
         std::string seen;
-        pollfd ready{out[0], POLLIN, 0};
-        while (std::count(seen.begin(), seen.end(), '\n') < 2 &&
-               ::poll(&ready, 1, 60000) == 1) {  // a guard against a hang, not a timing
-            char text[256];
-            const ssize_t got = ::read(out[0], text, sizeof text);
-            if (got <= 0) {
-                break;
+        const std::string_view line(lines, std::strlen(lines) / 2);
+        for (const long verdicts : {1, 2}) {
+            ASSERT_EQ(::write(in[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+            pollfd ready{out[0], POLLIN, 0};
+            while (std::count(seen.begin(), seen.end(), '\n') < verdicts &&
+                   ::poll(&ready, 1, 30000) == 1) {  // a guard against a hang, not a timing
+                char text[256];
+                const ssize_t got = ::read(out[0], text, sizeof text);
+                if (got <= 0) {
+                    break;
+                }
+                seen.append(text, static_cast<std::size_t>(got));
             }
-            seen.append(text, static_cast<std::size_t>(got));
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), '\n'), verdicts)
+                << args[0] << ": " << seen;
         }
         ::close(in[1]);  // only now does the list end
         int status = 0;
@@ -471,22 +553,24 @@ TEST_F(CheckCommandTest, ReportsEachLineBeforeTheListEnds) {
     }
 }
 
-// Memory stays bounded whatever the list's size, and a thread the system
-// will not start is done without: under an address-space limit that 64
-// threads' stacks exceed, a list of four million lines is checked.
+// Memory stays bounded whatever the list's size, and the jobs are fewer
+// where the address space would not hold them: under a limit that 1024
+// threads with their read buffers far exceed, a list of four million
+// lines, ten thousand of them naming a file of 300 kB, is checked to its end.
 TEST_F(CheckCommandTest, ChecksAHugeListUnderAMemoryLimit) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers reserve terabytes of address space for their shadow";
 #endif
-    Write("digits", "123456789");
+    const std::string crc =
+        RunIn({"--brief", Write("big", std::string(300000, 'x'))}).out.substr(0, 8);
     const std::string out = dir_ + "/.stdout";
     const std::string command =
-        "cd " + Quoted(dir_) +
-        " && { echo 'digits CBF43926'; head -c 4194304 /dev/zero | tr '\\0' '\\n';"
-        " echo 'digits CBF43926'; } | (ulimit -v 262144 && exec timeout 60 " +
-        Quoted(TALLIX_REPORT_BINARY) + " --check -j 64 - >" + Quoted(out) + ")";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(CliTest::ReadText(out), "digits: OK\ndigits: OK\n");
+        "cd " + Quoted(dir_) + " && { yes " + Quoted("big " + crc) +
+        " | head -n 10000; head -c 4194304 /dev/zero | tr '\\0' '\\n'; echo 'big 00000000'; } | "
+        "(ulimit -v 262144 && exec timeout 60 " +
+        Quoted(TALLIX_REPORT_BINARY) + " --check --quiet -j 1024 - >" + Quoted(out) + ")";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+    EXPECT_EQ(CliTest::ReadText(out), "big: FAILED (CRC-32)\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -186,6 +187,16 @@ std::optional<ListLine> ParseTaggedLine(std::string_view line) {
     return Entry({std::move(*path), *crc32, std::nullopt, std::nullopt, {}});
 }
 
+// "CRC32<TAB>PATH", as Debian's crc32 writes it. Nothing when `line` has
+// another shape.
+std::optional<ListLine> ParseTabbedLine(std::string_view line) {
+    const auto crc32 = HexAt(line, 8);
+    if (!crc32 || line.size() < 10 || line[8] != '\t') {
+        return std::nullopt;
+    }
+    return Entry({std::string(line.substr(9)), *crc32, std::nullopt, std::nullopt, {}});
+}
+
 // "PATH CRC32": eight hex digits after one space or tab, with spaces and
 // tabs after them allowed, as hand-written lists have them. Nothing when
 // `line` does not have that shape.
@@ -213,6 +224,8 @@ std::optional<ListLine> ParseAs(std::string_view line, ListKind kind) {
             return ParseDigestLine(line);
         case ListKind::kTagged:
             return ParseTaggedLine(line);
+        case ListKind::kTabbed:
+            return ParseTabbedLine(line);
         case ListKind::kSfv:
             return ParseSfvLine(line);
         default:
@@ -275,82 +288,144 @@ ListLine ListParser::Parse(std::string_view line) {
     ++number_;
     line = WithoutCarriageReturns(line);
     if (IsBlankLine(line) || line.front() == ';') {
-        sfvHeader_ = sfvHeader_ || (!kind_ && line.starts_with(';'));
+        if (line.starts_with(';') && !InTable()) {
+            preferred_ = ListKind::kSfv;  // the header an SFV writer puts first
+        }
         return Ignored();
     }
-    if (kind_ == ListKind::kTable) {
+    if (InTable()) {
         return TableLine(line);
     }
-    const bool hashComment = IsHashComment(line);
-    if (line.find('\0') != std::string_view::npos) {
-        return kind_ ? Malformed() : Hold();
-    }
-    if (!kind_) {
-        return Undecided(line, hashComment);
-    }
-    if (hashComment && kind_ != ListKind::kSfv) {
-        return Ignored();
-    }
-    ListLine parsed = Decided(line);
-    return hashComment && parsed.kind == ListLine::Kind::kMalformed ? Ignored() : parsed;
+    return FreeLine(line);
 }
 
-std::vector<std::uint64_t> ListParser::Finish() {
+std::vector<std::uint64_t> ListParser::Skip() {
+    ++number_;
     return std::exchange(held_, {});
 }
 
-// A line in a list of known form.
-ListLine ListParser::Decided(std::string_view line) {
-    if (kind_ == ListKind::kCrcOnly) {
-        return Malformed();  // the list holds one CRC, for one file
+std::vector<std::uint64_t> ListParser::Finish() {
+    if (table_ && table_->stage == Table::Stage::kRule) {
+        held_.push_back(table_->header);  // a header no rule followed
     }
-    std::optional<ListLine> parsed = ParseAs(line, *kind_);
-    return parsed ? *std::move(parsed) : Malformed();
+    table_.reset();
+    return std::exchange(held_, {});
 }
 
-// A line before any named a file: the first entry decides the form, a
-// table header makes the list a table; other lines are held back.
-ListLine ListParser::Undecided(std::string_view line, bool hashComment) {
-    if (hashComment && !sfvHeader_) {
+bool ListParser::InTable() const {
+    return table_ && table_->stage != Table::Stage::kAfter;
+}
+
+// The entry `line` is in the form the list used last or, failing that, in
+// the first of the forms in their order that reads it; nothing when none
+// does. A '#' line is an entry only in an SFV list, where a name may start
+// so.
+std::optional<ListLine> ListParser::EntryOf(std::string_view line, bool hashComment) {
+    if (hashComment && preferred_ != ListKind::kSfv) {
+        return std::nullopt;
+    }
+    if (const auto crc = Crc32Of(Trimmed(line));
+        crc && !hashComment && !entries_ && !crcOnlyName_.empty() && !preferred_) {
+        preferred_ = ListKind::kCrcOnly;  // the list holds one CRC, for one file
+        return Entry({crcOnlyName_, *crc, std::nullopt, std::nullopt, {}});
+    }
+    // The form used last first, then the others in their order.
+    constexpr ListKind kOrder[] = {ListKind::kBrief, ListKind::kDigest, ListKind::kTagged,
+                                   ListKind::kTabbed, ListKind::kSfv};
+    const bool standsAlone = preferred_ && std::find(std::begin(kOrder), std::end(kOrder),
+                                                     *preferred_) != std::end(kOrder);
+    const auto tried = [&](ListKind kind) -> std::optional<ListLine> {
+        std::optional<ListLine> parsed = ParseAs(line, kind);
+        if (!parsed || parsed->kind != ListLine::Kind::kEntry) {
+            return std::nullopt;
+        }
+        preferred_ = kind;
+        return parsed;
+    };
+    if (hashComment) {
+        return tried(ListKind::kSfv);
+    }
+    if (standsAlone) {
+        if (std::optional<ListLine> entry = tried(*preferred_)) {
+            return entry;
+        }
+    }
+    for (const ListKind kind : kOrder) {
+        if (std::optional<ListLine> entry = tried(kind)) {
+            return entry;
+        }
+    }
+    return std::nullopt;
+}
+
+// A line outside a table's rows: an entry in any form, the header of a
+// table, a comment, the text closing a table, or a line of no form.
+ListLine ListParser::FreeLine(std::string_view line) {
+    const bool hashComment = IsHashComment(line);
+    const bool closingText = table_.has_value();
+    if (line.find('\0') != std::string_view::npos) {
+        return hashComment || closingText ? Ignored() : Hold();
+    }
+    if (!hashComment && StartTable(line)) {
         return Ignored();
+    }
+    if (closingText && IsTableSum(line)) {
+        return Ignored();
+    }
+    if (std::optional<ListLine> entry = EntryOf(line, hashComment)) {
+        entries_ = true;
+        table_.reset();
+        holding_ = true;
+        entry->malformedBefore = std::exchange(held_, {});
+        return *std::move(entry);
+    }
+    return hashComment || closingText ? Ignored() : Hold();
+}
+
+// Starts a table when `line` is a header naming CRC32, Size and Name
+// columns, Name last.
+bool ListParser::StartTable(std::string_view line) {
+    constexpr std::string_view kName = "Name";
+    const std::string_view trimmed = Trimmed(line);
+    if (trimmed.size() < kName.size() ||
+        !SameWord(trimmed.substr(trimmed.size() - kName.size()), kName)) {
+        return false;  // most lines: not split into words
     }
     const std::vector<std::pair<std::size_t, std::string_view>> words = Words(line);
     const auto named = [&](std::string_view column) {
-        return std::find_if(words.begin(), words.end(),
-                            [&](const auto& word) { return SameWord(word.second, column); }) -
-               words.begin();
+        return static_cast<std::size_t>(
+            std::find_if(words.begin(), words.end(),
+                         [&](const auto& word) { return SameWord(word.second, column); }) -
+            words.begin());
     };
-    if (!sfvHeader_ && words.size() >= 3 && SameWord(words.back().second, "Name") &&
-        static_cast<std::size_t>(named("CRC32")) < words.size() &&
-        static_cast<std::size_t>(named("Size")) < words.size()) {
-        kind_ = ListKind::kTable;
-        for (const auto& word : words) {
-            table_.columns.emplace_back(word.second);
-        }
-        table_.crcColumn = static_cast<std::size_t>(named("CRC32"));
-        table_.sizeColumn = static_cast<std::size_t>(named("Size"));
-        held_.clear();  // the text above the table
-        return Ignored();
+    if (words.size() < 3 || !SameWord(words.back().second, "Name") ||
+        named("CRC32") == words.size() || named("Size") == words.size()) {
+        return false;
     }
-    if (const auto crc = Crc32Of(Trimmed(line)); crc && !sfvHeader_ && !crcOnlyName_.empty()) {
-        kind_ = ListKind::kCrcOnly;
-        ListLine entry = Entry({crcOnlyName_, *crc, std::nullopt, std::nullopt, {}});
-        entry.malformedBefore = std::exchange(held_, {});
-        return entry;
+    Table table;
+    for (const auto& word : words) {
+        table.columns.emplace_back(word.second);
     }
-    const std::vector<ListKind> kinds =
-        sfvHeader_
-            ? std::vector{ListKind::kSfv}
-            : std::vector{ListKind::kBrief, ListKind::kDigest, ListKind::kTagged, ListKind::kSfv};
-    for (const ListKind kind : kinds) {
-        std::optional<ListLine> parsed = ParseAs(line, kind);
-        if (parsed && parsed->kind == ListLine::Kind::kEntry) {
-            kind_ = kind;
-            parsed->malformedBefore = std::exchange(held_, {});
-            return *std::move(parsed);
-        }
+    table.crcColumn = named("CRC32");
+    table.sizeColumn = named("Size");
+    table.header = number_;
+    table_ = std::move(table);
+    return true;
+}
+
+// What an archiver prints under a table's closing rule about the table as
+// a whole: the row of totals, without a name, and lines starting with the
+// CRC column's name ("CRC32  for data: ...").
+bool ListParser::IsTableSum(std::string_view line) const {
+    const std::vector<std::pair<std::size_t, std::string_view>> words = Words(line);
+    if (!words.empty() && SameWord(words.front().second, table_->columns[table_->crcColumn]) &&
+        !ParseTaggedLine(line)) {
+        return true;
     }
-    return hashComment ? Ignored() : Hold();
+    const std::size_t nameStart = std::min(line.size(), table_->nameStart);
+    const auto fields = Words(line.substr(0, nameStart));
+    return fields.size() + 1 == table_->columns.size() && IsBlankLine(line.substr(nameStart)) &&
+           Crc32Of(fields[table_->crcColumn].second) && SizeOf(fields[table_->sizeColumn].second);
 }
 
 // The current line held back, or all held lines given up when there are
@@ -370,47 +445,59 @@ ListLine ListParser::Hold() {
     return line;
 }
 
-// A line from a table's header on: its rule, its rows, its closing rule
-// and whatever follows that (totals and such).
+// A line from a table's header on: its rule, then its rows up to its
+// closing rule. A header no rule follows was not one.
 ListLine ListParser::TableLine(std::string_view line) {
-    if (table_.stage == Table::Stage::kAfter) {
-        return Ignored();
-    }
+    Table& table = *table_;
     const auto runs = RuleRuns(line);
-    if (table_.stage == Table::Stage::kRule) {
-        if (runs.size() != table_.columns.size()) {
-            return Malformed();
+    if (table.stage == Table::Stage::kRule) {
+        if (runs.size() != table.columns.size()) {
+            // The header was a line of no form, held back or malformed.
+            const std::uint64_t header = table.header;
+            table_.reset();
+            const bool held = holding_;
+            if (held) {
+                held_.push_back(header);
+            }
+            ListLine parsed = FreeLine(line);
+            if (!held) {
+                parsed.malformedBefore.insert(parsed.malformedBefore.begin(), header);
+            }
+            return parsed;
         }
-        table_.nameStart = runs.back().first;
-        table_.crcStart = runs[table_.crcColumn].first;
-        table_.crcEnd = runs[table_.crcColumn].second;
-        table_.stage = Table::Stage::kRows;
+        table.nameStart = runs.back().first;
+        table.crcStart = runs[table.crcColumn].first;
+        table.crcEnd = runs[table.crcColumn].second;
+        table.stage = Table::Stage::kRows;
+        held_.clear();  // the text above the table
+        holding_ = true;
         return Ignored();
     }
     if (!runs.empty()) {
-        table_.stage = Table::Stage::kAfter;
+        table.stage = Table::Stage::kAfter;
         return Ignored();
     }
     if (IsHashComment(line)) {
         return Ignored();
     }
-    if (line.size() <= table_.nameStart || !IsBlank(line[table_.nameStart - 1]) ||
+    if (line.size() <= table.nameStart || !IsBlank(line[table.nameStart - 1]) ||
         line.find('\0') != std::string_view::npos) {
         return Malformed();
     }
-    const auto fields = Words(line.substr(0, table_.nameStart));
-    if (fields.size() + 1 != table_.columns.size()) {
+    const auto fields = Words(line.substr(0, table.nameStart));
+    if (fields.size() + 1 != table.columns.size()) {
         // A folder's row has no checksum.
         const std::string_view crcPlace =
-            line.substr(table_.crcStart, table_.crcEnd - table_.crcStart);
+            line.substr(table.crcStart, table.crcEnd - table.crcStart);
         return IsBlankLine(crcPlace) ? Ignored() : Malformed();
     }
-    const auto crc32 = Crc32Of(fields[table_.crcColumn].second);
-    const auto size = SizeOf(fields[table_.sizeColumn].second);
+    const auto crc32 = Crc32Of(fields[table.crcColumn].second);
+    const auto size = SizeOf(fields[table.sizeColumn].second);
     if (!crc32 || !size) {
         return Malformed();
     }
-    return Entry({std::string(line.substr(table_.nameStart)), *crc32, std::nullopt, *size, {}});
+    entries_ = true;
+    return Entry({std::string(line.substr(table.nameStart)), *crc32, std::nullopt, *size, {}});
 }
 
 std::vector<ListLine> ParseList(std::string_view text, const std::string& listPath) {

@@ -1,28 +1,33 @@
 // Checksum lists as `tallix-report --check` reads them, a line at a time.
-// A list holds lines of one form, the first line naming a file deciding
-// which; a line of another form later on is malformed. The forms:
+// Each line is read in its own form, whatever the lines before it had, so
+// that lists appended to one another are read whole. The forms:
 //   CRC32 CRC16 SIZE PATH   the lines `tallix-report --brief` writes
-//   PATH CRC32              SFV: PATH is everything before the one space or
-//                           tab before the CRC, blanks at its ends included
 //   CRC32  PATH, CRC32 *PATH
 //                           what checksum tools write (text or binary mode)
 //   CRC32 (PATH) = CRC32    the BSD tag form
+//   CRC32<TAB>PATH          what Debian's crc32 writes
+//   PATH CRC32              SFV: PATH is everything before the one space or
+//                           tab before the CRC, blanks at its ends included
 //   a table                 a header naming CRC32, Size and Name columns, a
 //                           rule of dashes under it, a row a file and a
 //                           closing rule, as archivers' hash commands print;
-//                           the text around the table is passed over
-//   CRC32                   alone: the checksum of the file named like the
-//                           list without its last extension ("a.bin" for
-//                           "a.bin.crc32")
+//                           the text around tables (the totals under the
+//                           closing rule, the banner above the header) is
+//                           passed over
+//   CRC32                   alone, as the first line naming a file: the
+//                           checksum of the file named like the list without
+//                           its last extension ("a.bin" for "a.bin.crc32")
 // In the --brief, checksum-tool and tag forms a line starting with a
-// backslash has an escaped PATH. A list whose first line naming a file
-// follows a ';' comment (the header SFV writers put first) is SFV; the
-// forms are otherwise tried in the order above. Hexadecimal digits may be
-// of either case. Blank lines, lines starting with ';', '#' or "//" are
-// passed over (in SFV a '#' line shaped as an entry is one: a name may
-// start so); a line may end in CRs (CR LF, or CR CR LF as some tools write
-// it). The text comes decoded (cli/list_decoder.h), without a byte-order
-// mark.
+// backslash has an escaped PATH. A line that reads in two forms is read in
+// the form of the last line that named a file, else in the first form of
+// the order above; after a ';' comment (the header SFV writers put first)
+// SFV comes first. Hexadecimal digits may be of either case. Blank lines,
+// lines starting with ';', '#' or "//" are passed over (in SFV a '#' line
+// shaped as an entry is one: a name may start so); a line may end in CRs
+// (CR LF, or CR CR LF as some tools write it). A line of no form is
+// malformed, known so once a line naming a file (or the list's end) shows
+// it was not the text above a table. The text comes decoded
+// (cli/list_decoder.h), without byte-order marks.
 #pragma once
 
 #include <cstdint>
@@ -56,7 +61,7 @@ struct ListLine {
 };
 
 // The forms a line of a list may have.
-enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTable, kCrcOnly };
+enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTabbed, kTable, kCrcOnly };
 
 // The lines of `text`, without their '\n'. A last line without one is a
 // line too; nothing follows a final '\n'.
@@ -65,13 +70,13 @@ enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTable, kCrcOnly };
 std::vector<std::string_view> SplitLines(std::string_view text);
 
 // What one line (without its '\n') says read as `kind`, one of the forms
-// that stand alone (--brief, SFV, checksum tool, tag). An invalid escape, a
+// that stand alone (--brief, SFV, checksum tool, tag, tab). An invalid escape, a
 // size beyond 64 bits or an empty path makes a line malformed, as does a
 // NUL byte anywhere.
 ListLine ParseListLine(std::string_view line, ListKind kind);
 
 // Reads the lines of one list in order, keeping only what the lines to
-// come need: the form decided, a table's columns, the lines held back.
+// come need: the form used last, a table's columns, the lines held back.
 class ListParser {
   public:
     // `listPath` as given, to name the file of a list holding a CRC alone.
@@ -81,8 +86,9 @@ class ListParser {
     ListLine Parse(std::string_view line);
 
     // Passes over the list's next line, not read (too long to hold), so
-    // that the lines after it keep their numbers.
-    void Skip() { ++number_; }
+    // that the lines after it keep their numbers; returns the lines held
+    // back before it, now known malformed.
+    std::vector<std::uint64_t> Skip();
 
     // The lines still held back at the end of the list: malformed.
     std::vector<std::uint64_t> Finish();
@@ -92,25 +98,29 @@ class ListParser {
         std::vector<std::string> columns;  // the header's names, Name last
         std::size_t crcColumn = 0;
         std::size_t sizeColumn = 0;
+        std::uint64_t header = 0;   // the header's line number
         std::size_t nameStart = 0;  // where a row's name starts
         std::size_t crcStart = 0;   // the CRC column's place, from its rule
         std::size_t crcEnd = 0;
+        // kAfter: past the closing rule, in the text that follows a table.
         enum class Stage { kRule, kRows, kAfter } stage = Stage::kRule;
     };
 
-    ListLine Undecided(std::string_view line, bool hashComment);
-    ListLine Decided(std::string_view line);
+    bool InTable() const;
+    std::optional<ListLine> EntryOf(std::string_view line, bool hashComment);
+    ListLine FreeLine(std::string_view line);
+    bool StartTable(std::string_view line);
+    bool IsTableSum(std::string_view line) const;
     ListLine TableLine(std::string_view line);
     ListLine Hold();
 
-    std::uint64_t number_ = 0;  // of the line being read
-    std::optional<ListKind> kind_;
-    bool sfvHeader_ = false;  // a ';' comment came before the first entry
+    std::uint64_t number_ = 0;           // of the line being read
+    std::optional<ListKind> preferred_;  // the form of the last entry, or SFV after a ';' line
+    bool entries_ = false;               // a line named a file
     std::vector<std::uint64_t> held_;
     bool holding_ = true;  // false once too many lines were held
     std::string crcOnlyName_;
-    bool crcOnlyRead_ = false;
-    Table table_;
+    std::optional<Table> table_;  // from a table's header to the next entry of another form
 };
 
 // Every line of the list `text` named `listPath`, in order (line N is

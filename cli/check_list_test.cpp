@@ -23,8 +23,8 @@ TEST(EscapeTest, EscapesOnlyNamesThatNeedItAndReadsThemBack) {
     EXPECT_EQ(Cli::EscapedName(plain, NameStyle::kTerminal), "plain name\\t\\x1B[31m\\xFF.bin");
     EXPECT_EQ(Cli::EscapedName("a\\b\nc\rd"), "a\\\\b\\nc\\rd");
     // Direction marks and C1 controls by code point; other UTF-8 as it is.
-    EXPECT_EQ(Cli::EscapedName("\u202Egpj.exe \u0085 é 日本\x7F", NameStyle::kTerminal),
-              "\\u202Egpj.exe \\u0085 é 日本\\x7F");
+    EXPECT_EQ(Cli::EscapedName("\u202Egpj.exe \u0085 é 日本\x7F\uFEFF\u200B", NameStyle::kTerminal),
+              "\\u202Egpj.exe \\u0085 é 日本\\x7F\\uFEFF\\u200B");
     // Bytes that are not UTF-8: a stray continuation, an overlong form, a
     // surrogate, a sequence cut short.
     EXPECT_EQ(Cli::EscapedName("\x80\xC0\xAF\xED\xA0\x80\xE6\x97", NameStyle::kTerminal),
@@ -100,9 +100,10 @@ TEST(CheckListTest, ReadsSfvLines) {
     EXPECT_EQ(path("CBF43926 6F91 9 x 0000000F"), "CBF43926 6F91 9 x");
 }
 
-// A list is read as the kind its first line naming a file decides: a name
-// shaped like a --brief line in an SFV list is a name.
-TEST(CheckListTest, DecidesAListsKindOnce) {
+// Each line is read in its own form; one that reads in two is read in the
+// form of the last line naming a file: a name shaped like a --brief line in
+// an SFV list is a name.
+TEST(CheckListTest, ReadsALineInTheFormUsedLast) {
     const auto lines = [](std::string_view text) {
         std::vector<std::string> shown;
         for (const ListLine& line : Cli::ParseList(text)) {
@@ -117,8 +118,8 @@ TEST(CheckListTest, DecidesAListsKindOnce) {
     EXPECT_EQ(lines("; made by an SFV writer\r\n" + forged + "\r\n"),
               (Names{"-", "DEADBEEF CAFE 12 foo"}));
     EXPECT_EQ(lines("plain 12345678\n" + forged), (Names{"plain", "DEADBEEF CAFE 12 foo"}));
-    EXPECT_EQ(lines("bad line\n" + forged + "\nname 12345678\n"),
-              (Names{"malformed", "foo 3610A686", "malformed"}));
+    EXPECT_EQ(lines("bad line\n" + forged + "\nname 12345678\n" + forged),
+              (Names{"malformed", "foo 3610A686", "name", "DEADBEEF CAFE 12 foo"}));
 }
 
 TEST(CheckListTest, PassesOverCommentsAndBlankLines) {
@@ -194,31 +195,43 @@ TEST(CheckListTest, ReadsEachForm) {
         rule + row("cbf43926", "9", " lead") + row("", "", "folder") + row("CBF43926", "x", "bad") +
         row("00000000", "0", "sub\\e") + rule + row("CBF43926", "9", "") +
         "\r\nCRC32 for data: CBF43926\r\n";
+    const Names tableLines{"-", "-",         "-",
+                           "-", "-",         "-",
+                           "-", "-",         "[ lead] CBF43926 9",
+                           "-", "malformed", "[sub\\e] 00000000 0",
+                           "-", "-",         "-",
+                           "-"};
+    Names twoTables = tableLines;
+    twoTables.insert(twoTables.end(), tableLines.begin(), tableLines.end());
+    twoTables.insert(twoTables.end(), {"[z] CBF43926", "malformed", "[w] CBF43926"});
     const struct {
         std::string listPath, text;
         Names lines;
     } cases[] = {
         {"l",
-         "cbf43926  a b\n\\CBF43926 *c\\nd\n0000000F  x 12345678\nname 12345678\n",
-         {"[a b] CBF43926", "[c\nd] CBF43926", "[x 12345678] 0000000F", "malformed"}},
+         "cbf43926  a b\n\\CBF43926 *c\\nd\n0000000F  x 12345678\nname 12345678\nno form\n",
+         {"[a b] CBF43926", "[c\nd] CBF43926", "[x 12345678] 0000000F", "[name] 12345678",
+          "malformed"}},
         {"l",
          "CRC32 (a (1)) = cbf43926\n\\CRC32 (b\\\\c) = 00000000\nCRC32B (d) = 00000001 \n"
          "ABCDEF01  x\n",
-         {"[a (1)] CBF43926", "[b\\c] 00000000", "[d] 00000001", "malformed"}},
+         {"[a (1)] CBF43926", "[b\\c] 00000000", "[d] 00000001", "[x] ABCDEF01"}},
+        {"l",
+         "cbf43926\tdir/a b \n00000000\tABCDEF01\n",
+         {"[dir/a b ] CBF43926", "[ABCDEF01] 00000000"}},
         {"l",
          "# by hand\n// too\nbad line\nCBF43926 *a\n#x 00000000\n",
          {"-", "-", "malformed", "[a] CBF43926", "-"}},
         {"l",
          "; SFV\nname\t\tCBF43926\n#x 00000000\n# comment\nCBF43926  y\n",
-         {"-", "[name\t] CBF43926", "[#x] 00000000", "-", "malformed"}},
+         {"-", "[name\t] CBF43926", "[#x] 00000000", "-", "[y] CBF43926"}},
         {"dir/file.bin.crc32",
          "\n cbf43926 \r\nCBF43926\n",
          {"-", "[file.bin] CBF43926", "malformed"}},
         {"-", "CBF43926\n", {"malformed"}},  // no list name to take the file's from
-        {"l.txt",
-         table,
-         {"-", "-", "-", "-", "-", "-", "-", "-", "[ lead] CBF43926 9", "-", "malformed",
-          "[sub\\e] 00000000 0", "-", "-", "-", "-"}},
+        {"l.txt", table, tableLines},
+        // Two tables, then the lines of another tool; a header no rule follows.
+        {"l.txt", table + table + "CBF43926  z\nCRC32 Size Name\nCBF43926  w\n", twoTables},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(lines(c.text, c.listPath), c.lines) << c.text;
@@ -228,7 +241,7 @@ TEST(CheckListTest, ReadsEachForm) {
     for (int i = 0; i < 70; ++i) {
         text += "no form\n";
     }
-    const Names held = lines(text + "CRC32 Size Name\n", "l");
+    const Names held = lines(text + "CRC32 Size Name\n----- ---- ----\n", "l");
     EXPECT_EQ(std::count(held.begin(), held.end(), "malformed"), 70);
 }
 

@@ -45,11 +45,14 @@ Character CharacterAt(std::string_view text) {
 }
 
 // Characters the window escapes too: controls, separators and direction
-// marks, which a terminal acts on or which make text read otherwise.
+// marks, which a terminal acts on or which make text read otherwise; and
+// the invisible ones (zero-width space, word joiner, byte-order mark) that
+// would leave two names looking the same.
 bool ActsOnTerminal(char32_t code) {
     return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029 ||
            (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069) ||
-           code == 0x200E || code == 0x200F || code == 0x061C;
+           code == 0x200E || code == 0x200F || code == 0x061C || code == 0x200B ||
+           (code >= 0x2060 && code <= 0x2064) || code == 0xFEFF;
 }
 
 // The escape for `c` in `style`, or nothing when it is written as it is.

@@ -39,9 +39,7 @@ struct Measured {
 Measured Measure(const MeasureTarget& target, Platform::InputStream input, const Options& options,
                  std::atomic<std::int64_t>* counter) {
     try {
-        Platform::FileReader reader = target.standardInput
-                                          ? Platform::FileReader::Stream(input, target.name)
-                                          : Platform::FileReader::Open(target.path);
+        Platform::FileReader reader = OpenTarget(target, input);
         Sums sums;
         const std::size_t tail =
             options.family == FamilyMode::kAppended ? options.appendedBytes : 0;
@@ -84,10 +82,14 @@ std::string NameOnLine(const std::string& name, NameStyle style) {
 std::string ListText(const std::string& name, const Sums& sums, NameStyle style, bool first) {
     std::string text = first ? "" : "\n";
     text += NameOnLine(name, style) + " (" + Platform::DecimalText(sums.crc16.length) + " bytes)\n";
+    std::size_t longest = 0;
+    for (const CRC16Variant& variant : Tallix::CRC16Family()) {
+        longest = std::max(longest, variant.name.size());
+    }
     for (const CRC16Variant& variant : Tallix::CRC16Family()) {
         const std::uint16_t value = Tallix::CRC16VariantValue(variant, sums.crc16);
         std::string label = "CRC-16/" + std::string(variant.name);
-        label.resize(std::max<std::size_t>(label.size(), 20), ' ');
+        label.resize(std::string_view("CRC-16/").size() + longest + 2, ' ');
         text += "  " + label + Tallix::CRC16Text(value) + "  swapped " +
                 Tallix::CRC16Text(Swapped(value)) +
                 (variant.alias.empty() ? "" : "  (" + std::string(variant.alias) + ")") + "\n";
@@ -261,9 +263,10 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
     FileWalk walk(options, input);
     // The first thing found chooses the jobs; then the rest as they are found.
     std::optional<Found> ahead = walk.Next();
-    const unsigned jobs = options.jobs != 0        ? options.jobs
-                          : ahead && ahead->target ? DefaultJobs(*ahead->target)
-                                                   : Platform::UsableCPUs();
+    const unsigned jobs =
+        Platform::JobsTheMemoryAllows(options.jobs != 0        ? options.jobs
+                                      : ahead && ahead->target ? DefaultJobs(*ahead->target)
+                                                               : Platform::UsableCPUs());
     const auto next = [&] { return ahead ? std::exchange(ahead, std::nullopt) : walk.Next(); };
     int status = kAllReported;
     Progress* const progress = session.progress();
@@ -296,7 +299,8 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
             }
             first = first && outcome.text.empty();
             return outcome.text.empty() || session.Print(outcome.text);
-        });
+        },
+        Platform::StartThread, [&] { return ahead.has_value() || walk.Ready(); });
     if (!written || !session.Finish()) {
         return kSomeFailed;
     }

@@ -21,9 +21,17 @@ struct Check {
     std::string swapped;
 };
 const std::vector<Check> kCatalogue = {
-    {"MCRF4XX", "6F91", "916F"},     {"IBM-SDLC", "906E", "6E90"}, {"KERMIT", "2189", "8921"},
-    {"RIELLO", "63D0", "D063"},      {"TMS37157", "26B1", "B126"}, {"IBM-3740", "29B1", "B129"},
-    {"SPI-FUJITSU", "E5CC", "CCE5"}, {"XMODEM", "31C3", "C331"},   {"GENIBUS", "D64E", "4ED6"},
+    {"MCRF4XX", "6F91", "916F"},
+    {"IBM-SDLC", "906E", "6E90"},
+    {"KERMIT", "2189", "8921"},
+    {"RIELLO", "63D0", "D063"},
+    {"TMS37157", "26B1", "B126"},
+    {"IBM-3740", "29B1", "B129"},
+    {"SPI-FUJITSU", "E5CC", "CCE5"},
+    {"XMODEM", "31C3", "C331"},
+    {"GENIBUS", "D64E", "4ED6"},
+    {"GSM", "CE3C", "3CCE"},
+    {"ISO-IEC-14443-3-A", "BF05", "05BF"},
 };
 
 class FamilyReportTest : public CliTest::CommandTest {
@@ -45,13 +53,13 @@ TEST_F(FamilyReportTest, ListsEveryCatalogueMemberInBothByteOrders) {
     EXPECT_NE(result.out.find("\n\n" + path + " (9 bytes)\n"), std::string::npos) << result.out;
     for (const Check& check : kCatalogue) {
         std::string label = "  CRC-16/" + check.name;
-        label.resize(22, ' ');
+        label.resize(28, ' ');
         EXPECT_NE(result.out.find(label + check.value + "  swapped " + check.swapped),
                   std::string::npos)
             << check.name << "\n"
             << result.out;
     }
-    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 21);
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 25);
 }
 
 TEST_F(FamilyReportTest, IdentifiesEachMemberInEitherOrderAndSaysWhenNoneFits) {
@@ -107,6 +115,13 @@ TEST_F(FamilyReportTest, ChecksAppendedCRCsByValueAndResidue) {
         xmodem.out.find(": CRC-16/XMODEM OK: stored 31C3 big-endian, by value and by residue"),
         std::string::npos)
         << xmodem.out;
+    // NFC Type A frames: the CRC_A of 12 34 is CF26, stored little-endian.
+    const Result nfc =
+        RunIn({"--appended", "le", Write("nfc", With("", {0x12, 0x34, 0x26, 0xCF}))});
+    EXPECT_NE(nfc.out.find(": CRC-16/ISO-IEC-14443-3-A (CRC-A) OK: stored CF26 little-endian, by "
+                           "value and by residue"),
+              std::string::npos)
+        << nfc.out;
     const Result crc32 = check({"--appended32", "le"}, {0x26, 0x39, 0xF4, 0xCB});
     EXPECT_NE(crc32.out.find(": CRC-32 OK: stored CBF43926 little-endian, by value and by residue"),
               std::string::npos)
@@ -120,7 +135,11 @@ TEST_F(FamilyReportTest, ChecksAppendedCRCsByValueAndResidue) {
               std::string::npos)
         << swapped.err;
     EXPECT_EQ(check({"--appended32", "be"}, {0x26, 0x39, 0xF4, 0xCB}).status, 1);
-    EXPECT_EQ(RunIn({"--appended32", "le", Write("short", "abc")}).status, 1);
+    const Result shortFile = RunIn({"--appended32", "le", Write("short", "abc")});
+    EXPECT_EQ(shortFile.status, 1);
+    EXPECT_NE(shortFile.err.find("the file holds fewer than the 4 bytes of an appended CRC"),
+              std::string::npos)
+        << shortFile.err;
 }
 
 // The range's edges, on a file taken at its size and on the same bytes

@@ -6,6 +6,11 @@
 #include "platform/os/error.h"
 
 namespace Cli {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // U+FEFF in UTF-8
+
+}  // namespace
 
 LineReader::LineReader(Platform::FileReader source, char separator, ListDecoder decoder)
     : source_(std::move(source)),
@@ -34,11 +39,17 @@ std::optional<TextLine> LineReader::Next() {
         const std::size_t end = text_.find(separator_, start_ + scanned_);
         if (end != std::string::npos || (ended_ && start_ < text_.size())) {
             const std::size_t stop = end == std::string::npos ? text_.size() : end;
-            const std::string_view line(text_.data() + start_, stop - start_);
+            std::string_view line(text_.data() + start_, stop - start_);
             start_ = end == std::string::npos ? text_.size() : end + 1;
             scanned_ = 0;
             if (std::exchange(passingOver_, false)) {
                 continue;  // the end of a line already reported
+            }
+            if (line.size() > kLongestLine) {
+                return TextLine{{}, ++number_, true};  // whole in the text held, but too long
+            }
+            if (line.starts_with(kByteOrderMark)) {
+                line.remove_prefix(kByteOrderMark.size());  // texts joined, each with its mark
             }
             return TextLine{line, ++number_, false};
         }

@@ -25,8 +25,9 @@ struct TextLine {
 class LineReader {
   public:
     // Longer than any path can be, escaped or not (Windows allows 32,767
-    // UTF-16 units, at most 98,301 bytes of UTF-8): a line beyond it is
-    // reported as too long and passed over, never held.
+    // UTF-16 units, at most 98,301 bytes of UTF-8): a line of more bytes
+    // (decoded, its separator not counted) is reported as too long and
+    // passed over, never held whole, wherever it falls in the pieces read.
     static constexpr std::size_t kLongestLine = std::size_t{256} << 10;
     // How much is read at once.
     static constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
@@ -36,10 +37,20 @@ class LineReader {
     LineReader(Platform::FileReader source, char separator, ListDecoder decoder);
 
     // The next line, valid until the next call; nothing after the last. A
-    // last line without its separator is a line too. Throws PlatformError
+    // last line without its separator is a line too. A byte-order mark at a
+    // line's start is dropped. Throws PlatformError
     // when a read fails, or once the lines before bytes that cannot be
     // decoded were given out (the line they cut short is not one).
     std::optional<TextLine> Next();
+
+    // Whether Next() has its line without reading (a line read in already,
+    // or the end).
+    bool LineReady() const {
+        return ended_ || text_.find(separator_, start_ + scanned_) != std::string::npos;
+    }
+
+    // How the text read so far was decoded.
+    const ListDecoder& decoder() const { return decoder_; }
 
   private:
     // Reads and decodes the next piece; false at the end.

@@ -50,12 +50,61 @@ int SequenceAt(std::string_view text, std::size_t at) {
     return length;
 }
 
+// How many of the first bytes of a text tell whether it is UTF-16: up to
+// the first line end of UTF-16 of either order ("0A 00" at an even place,
+// "00 0A" at an odd one), or kSample bytes, or the end; npos while more
+// bytes may change that. Once a line end of text without NULs has come,
+// the bytes there are decide, so that a first line is never held back
+// waiting for the next to be written.
+std::size_t SampleEnd(std::string_view start, bool atEnd) {
+    constexpr std::size_t kSample = 4096;
+    bool nul = false;
+    bool lineEnded = false;  // a line feed with no NUL before it
+    for (std::size_t at = 0; at < std::min(start.size(), kSample); ++at) {
+        if (start[at] == '\0') {
+            nul = true;
+            continue;
+        }
+        if (start[at] != '\n') {
+            continue;
+        }
+        if (at % 2 == 1 && start[at - 1] == '\0') {
+            return at + 1;
+        }
+        if (at % 2 == 0 && at + 1 == start.size() && !atEnd) {
+            // Its other half may be a NUL still to come.
+            return nul ? std::string_view::npos : at;
+        }
+        if (at % 2 == 0 && at + 1 < start.size() && start[at + 1] == '\0') {
+            return at + 2;
+        }
+        lineEnded = lineEnded || !nul;
+    }
+    return atEnd || lineEnded || start.size() >= kSample ? std::min(start.size(), kSample)
+                                                         : std::string_view::npos;
+}
+
+// The name the system knows an encoding by. The Shift_JIS family is read
+// as code page 932, whose 0x5C is the backslash of the paths in lists
+// written on Windows (strict Shift_JIS makes it a yen sign).
+std::string SystemEncodingName(const std::string& encoding) {
+    const std::string folded = Platform::FoldedEncodingName(encoding);
+    for (const std::string_view name :
+         {"shiftjis", "sjis", "mskanji", "csshiftjis", "windows31j", "cp932"}) {
+        if (folded == name) {
+            return "CP932";
+        }
+    }
+    return encoding;
+}
+
 }  // namespace
 
 bool ListDecoder::KnowsEncoding(const std::string& name) {
     const std::string folded = Platform::FoldedEncodingName(name);
-    return !name.empty() && (folded == "utf8" || folded == "utf16" || folded == "utf16le" ||
-                             folded == "utf16be" || Platform::DecoderFor(name) != nullptr);
+    return !name.empty() &&
+           (folded == "utf8" || folded == "utf16" || folded == "utf16le" || folded == "utf16be" ||
+            Platform::DecoderFor(SystemEncodingName(name)) != nullptr);
 }
 
 ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
@@ -71,7 +120,7 @@ ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
     } else if (folded == "utf16le" || folded == "utf16be") {
         bigEndian_ = folded == "utf16be";
         requested_ = bigEndian_ ? Requested::kUtf16Be : Requested::kUtf16Le;
-    } else if ((system_ = Platform::DecoderFor(encoding))) {
+    } else if ((system_ = Platform::DecoderFor(SystemEncodingName(encoding)))) {
         requested_ = Requested::kSystem;
         Decide(Mode::kSystem, encoding);
     } else {
@@ -127,28 +176,25 @@ void ListDecoder::DecideFromStart(bool atEnd) {
         return;
     }
     if (!guessing || !nulSeparated_) {
-        // The first line's ASCII characters (its CRC, at least) as UTF-16:
-        // a NUL beside each, on the side of the order. Text ending names in
-        // NULs shows no such pattern.
-        constexpr std::size_t kSample = 512;
-        if (!atEnd && start.size() < kSample && start.find('\n') == std::string_view::npos) {
-            return;
+        const std::size_t end = SampleEnd(start, atEnd);
+        if (end == std::string_view::npos) {
+            return;  // the bytes so far cannot tell
         }
-        // Up to the first line feed, so that how the bytes came in pieces
-        // changes nothing.
-        const std::size_t pairs = std::min({start.size(), start.find('\n'), kSample}) / 2;
-        std::size_t lowFirst = 0;  // ASCII units in little-endian order
+        // Each NUL byte is the high half of a UTF-16 unit below U+0100 (the
+        // CRC's digits, blanks, the line end) or the low half of one at a
+        // multiple of U+0100: most are on the side of the text's order,
+        // whatever the script of its names.
+        std::size_t highLast = 0;  // NULs at odd places: little-endian
         std::size_t highFirst = 0;
-        for (std::size_t pair = 0; pair < pairs; ++pair) {
-            const bool first = start[2 * pair] != '\0';
-            const bool second = start[2 * pair + 1] != '\0';
-            lowFirst += first && !second ? 1 : 0;
-            highFirst += !first && second ? 1 : 0;
+        for (std::size_t at = 0; at < end; ++at) {
+            if (start[at] == '\0') {
+                ++(at % 2 == 1 ? highLast : highFirst);
+            }
         }
-        if (lowFirst * 3 >= pairs && lowFirst > highFirst) {
+        if (highLast >= 2 && highLast > highFirst) {
             return Decide(Mode::kUtf16, "UTF-16LE");
         }
-        if (highFirst * 3 >= pairs && highFirst > lowFirst) {
+        if (highFirst >= 2 && highFirst > highLast) {
             bigEndian_ = true;
             return Decide(Mode::kUtf16, "UTF-16BE");
         }

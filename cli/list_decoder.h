@@ -1,12 +1,13 @@
 // The bytes of a checksum list or a --files-from file, turned into text
 // piece by piece as they arrive. Without a named encoding the text tells
 // its own: a byte-order mark (UTF-8, UTF-16LE or UTF-16BE) is read and
-// dropped; text whose first line has a NUL on one side of many of its
-// characters is UTF-16 of that order (unless NULs end names); the rest is
+// dropped; text whose first line has most of its NUL bytes on one side of
+// its byte pairs is UTF-16 of that order (unless NULs end names); the rest is
 // UTF-8, where text that is not UTF-8 is read in the system's legacy code
 // page when it has one (Windows) and kept as the bytes it is otherwise
 // (POSIX, where names are bytes). UTF-16 is read here; other named
-// encodings are the system's (Platform::DecoderFor).
+// encodings are the system's (Platform::DecoderFor), Shift_JIS by any of its
+// names as code page 932.
 #pragma once
 
 #include <memory>
@@ -39,6 +40,10 @@ class ListDecoder {
 
     // "not valid NAME text", naming the encoding read.
     const std::string& Error() const { return error_; }
+
+    // Whether the text read so far was not UTF-8 and was read in the
+    // system's legacy code page, unasked.
+    bool ReadInLegacyCodePage() const { return mode_ == Mode::kSystem && !legacyName_.empty(); }
 
   private:
     enum class Mode {

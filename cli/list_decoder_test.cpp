@@ -64,6 +64,31 @@ TEST(ListDecoderTest, TellsTheEncodingFromTheText) {
         }
     }
     EXPECT_EQ(Decode(std::string("\xA2\x30 \0a\0\n\0", 8)).text, "ア a\n");  // ASCII later
+    // A first name of katakana far longer than its CRC, a line end of
+    // either order cut between pieces.
+    std::string katakana;
+    std::string name;
+    for (int i = 0; i < 40; ++i) {
+        katakana += "\xA2\x30";
+        name += "ア";
+    }
+    const std::string crc(
+        "1\0"
+        "2\0"
+        "3\0"
+        "4\0"
+        "5\0"
+        "6\0"
+        "7\0"
+        "8\0",
+        16);
+    const std::string little = katakana + std::string(" \0", 2) + crc + std::string("\n\0", 2);
+    EXPECT_EQ(Decode(little).text, name + " 12345678\n");
+    std::string big = little;
+    for (std::size_t at = 0; at < big.size(); at += 2) {
+        std::swap(big[at], big[at + 1]);
+    }
+    EXPECT_EQ(Decode(big + big).text, name + " 12345678\n" + name + " 12345678\n");
     EXPECT_EQ(Decode("\xEF\xBB\xBF" + text).text, text);
     EXPECT_EQ(Decode(text).text, text);
     EXPECT_EQ(Decode("x").text, "x");
@@ -127,6 +152,12 @@ TEST(ListDecoderTest, ReadsNamedEncodings) {
         const Decoded decoded = Decode(bytes, encoding);
         EXPECT_FALSE(decoded.ok) << encoding << " " << bytes;
         EXPECT_EQ(decoded.error, "not valid " + encoding + " text");
+    }
+    // Shift_JIS by each of its names: 0x5C is the backslash of Windows paths.
+    for (const std::string name :
+         {"Shift_JIS", "SJIS", "MS_Kanji", "csShiftJIS", "Windows-31J", "cp932"}) {
+        const Decoded decoded = Decode("sub\\\x83\x65.bin 12345678\n", name);
+        EXPECT_EQ(decoded.text, "sub\\テ.bin 12345678\n") << name << ": " << decoded.error;
     }
     EXPECT_FALSE(Cli::ListDecoder::KnowsEncoding("no-such-encoding"));
     EXPECT_FALSE(Cli::ListDecoder::KnowsEncoding(""));

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,13 +18,23 @@
 namespace Cli {
 namespace {
 
-// The report of `range` of one target: read into memory and timed as the
-// full report reads a file, or streamed.
-Window::FileReport RangeReport(const MeasureTarget& target, Platform::InputStream input,
+// A FIFO or pipe at `path` opened to be read to its end, or nothing for
+// anything else.
+std::optional<Platform::FileReader> OpenedPipe(const std::string& path) {
+    try {
+        bool isFifo = false;
+        Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(path, isFifo);
+        return isFifo ? std::optional(std::move(reader)) : std::nullopt;
+    } catch (const Platform::PlatformError&) {
+        return std::nullopt;
+    }
+}
+
+// The report of `range` (the whole when there is none) of what `reader`
+// reads: read into memory and timed as the full report reads a file, or
+// streamed.
+Window::FileReport RangeReport(const MeasureTarget& target, Platform::FileReader& reader,
                                const MeasureSettings& settings, std::atomic<std::int64_t>* bytes) {
-    Platform::FileReader reader = target.standardInput
-                                      ? Platform::FileReader::Stream(input, target.name)
-                                      : Platform::FileReader::Open(target.path);
     if (settings.timed) {
         return Window::MeasureRead(target.name, [&] {
             std::vector<std::uint8_t> held;
@@ -57,7 +68,8 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
                           const MeasureSettings& settings, unsigned parts,
                           std::atomic<std::int64_t>* bytes, Platform::ReportArray& array) {
     if (settings.range) {
-        return RangeReport(target, input, settings, bytes);
+        Platform::FileReader reader = OpenTarget(target, input);
+        return RangeReport(target, reader, settings, bytes);
     }
     if (settings.timed) {
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
@@ -71,13 +83,24 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
                                 : ChecksumFile(target.path, parts, bytes);
 }
 
-Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
-                       const MeasureSettings& settings, unsigned parts,
-                       Platform::ReportArray& array) {
-    std::atomic<std::int64_t>* const bytes =
-        settings.progress != nullptr ? &settings.progress->bytes : nullptr;
+// Whether `target` is a file that would be split between jobs were it
+// the only one.
+bool LargeEnoughToSplit(const MeasureTarget& target) {
+    if (target.standardInput) {
+        return false;
+    }
     try {
-        Window::FileReport report = Report(target, input, settings, parts, bytes, array);
+        return Platform::QueryFileLength(target.path) >= 2 * kSplitFileBytes;
+    } catch (const Platform::PlatformError&) {
+        return false;  // its error is told when it is measured
+    }
+}
+
+// What `measure` gives, named as `target`, or the reason it failed.
+template <typename Measure>
+Measurement Measured(const MeasureTarget& target, const Measure& measure) {
+    try {
+        Window::FileReport report = measure();
         report.filename = target.name;
         return {std::move(report), {}};
     } catch (const Platform::PlatformError& error) {
@@ -87,7 +110,40 @@ Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
     }
 }
 
+Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
+                       const MeasureSettings& settings, unsigned parts,
+                       Platform::ReportArray& array) {
+    std::atomic<std::int64_t>* const bytes =
+        settings.progress != nullptr ? &settings.progress->bytes : nullptr;
+    Measurement measurement =
+        Measured(target, [&] { return Report(target, input, settings, parts, bytes, array); });
+    // A FIFO or pipe is looked for only once a file's open refused the path,
+    // so files cost nothing more. (A range opens pipes itself.)
+    if (!measurement.report && target.pipeAllowed && !settings.range) {
+        if (std::optional<Platform::FileReader> pipe = OpenedPipe(target.path)) {
+            return Measured(target, [&] { return RangeReport(target, *pipe, settings, bytes); });
+        }
+    }
+    return measurement;
+}
+
 }  // namespace
+
+Platform::FileReader OpenTarget(const MeasureTarget& target, Platform::InputStream input) {
+    if (target.standardInput) {
+        return Platform::FileReader::Stream(input, target.name);
+    }
+    try {
+        return Platform::FileReader::Open(target.path);
+    } catch (const Platform::PlatformError&) {
+        std::optional<Platform::FileReader> pipe =
+            target.pipeAllowed ? OpenedPipe(target.path) : std::nullopt;
+        if (!pipe) {
+            throw;
+        }
+        return *std::move(pipe);
+    }
+}
 
 MeasureSettings SettingsFor(const Options& options, const Session& session) {
     return {options.format == Format::kFull && !options.check, options.jobs, options.range,
@@ -100,7 +156,7 @@ unsigned DefaultJobs(const MeasureTarget& first) {
 }
 
 bool MeasureEach(const StepSource& next, Platform::InputStream input,
-                 const MeasureSettings& settings) {
+                 const MeasureSettings& settings, const StepsReady& ready) {
     // Every timed report reads into this one array, kept from file to file.
     Platform::ReportArray array;
     const auto measure = [&](const Step& step, unsigned parts) {
@@ -126,11 +182,16 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
     }
     // The timed report keeps to one file at a time, so its timings are those
     // of a report alone, as in the window.
-    const unsigned jobs = settings.timed       ? 1
-                          : settings.jobs != 0 ? settings.jobs
-                                               : DefaultJobs(*first->target);
-    std::optional<Step> second = jobs > 1 ? next() : std::nullopt;
-    if (jobs > 1 && !second) {
+    const unsigned jobs =
+        Platform::JobsTheMemoryAllows(settings.timed       ? 1
+                                      : settings.jobs != 0 ? settings.jobs
+                                                           : DefaultJobs(*first->target));
+    // Only a first file large enough to split looks for a second step
+    // before it is measured: through a pipe the next line may be long in
+    // coming, and each verdict is written once its own line is checked.
+    const bool splittable = jobs > 1 && LargeEnoughToSplit(*first->target);
+    std::optional<Step> second = splittable ? next() : std::nullopt;
+    if (splittable && !second) {
         return report(std::move(*first), measure(*first, jobs));  // a lone file, split
     }
     // The two steps taken, then the rest.
@@ -144,8 +205,10 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
         }
         return next();
     };
+    const auto stepReady = [&] { return (given < 2 && held[given].has_value()) || ready(); };
     return Platform::RunInOrder(
-        jobs, steps, [&](Step& step) { return measure(step, 1); }, report);
+        jobs, steps, [&](Step& step) { return measure(step, 1); }, report, Platform::StartThread,
+        stepReady);
 }
 
 }  // namespace Cli

@@ -14,6 +14,7 @@
 #include "cli/progress.h"
 #include "cli/session.h"
 #include "platform/files/input_stream.h"
+#include "platform/files/stream_read.h"
 #include "window/report.h"
 
 namespace Cli {
@@ -23,7 +24,15 @@ struct MeasureTarget {
     std::string name;            // as the report shows it
     std::string path;            // as it is opened; unused for standard input
     bool standardInput = false;  // read the run's standard input to its end
+    // Named as a FILE: a FIFO or pipe there (`<(...)`) is read to its end,
+    // as standard input is. A listed file must be a regular file.
+    bool pipeAllowed = false;
 };
+
+// The reader of `target`: standard input read from `input`, the regular
+// file at its path, or a FIFO or pipe there when it allows one. Throws
+// PlatformError as FileReader::Open does.
+Platform::FileReader OpenTarget(const MeasureTarget& target, Platform::InputStream input);
 
 // What measuring one target gave: its report, or why there is none.
 struct Measurement {
@@ -68,12 +77,18 @@ struct Step {
 // Gives the run's steps one at a time; nothing when there are no more.
 using StepSource = std::function<std::optional<Step>()>;
 
+// Whether the source has its next step without waiting (the names of the
+// command line, the lines of a list read in already): steps are then taken
+// several at a time, not handed between threads one by one.
+using StepsReady = std::function<bool()>;
+
 // Measures the target of each step `next` gives as `settings` say,
 // standard input read from `input`, and reports each step in order,
 // whatever the jobs, as soon as it and those before it are done: the steps
-// are taken as they come, a bounded number ahead. A lone file is split
-// between the jobs instead. Returns false when a report stopped it.
+// are taken as they come, a bounded number ahead, several at once while
+// `ready` says so. A lone large file is split between the jobs instead.
+// Returns false when a report stopped it.
 bool MeasureEach(const StepSource& next, Platform::InputStream input,
-                 const MeasureSettings& settings);
+                 const MeasureSettings& settings, const StepsReady& ready);
 
 }  // namespace Cli

@@ -16,12 +16,13 @@ namespace {
 constexpr const char* kUsage = Platform::TrLater(
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
-    "               [--list-encoding NAME] LIST...\n"
+    "               [--list-encoding NAME] [LIST...]\n"
     "  or:  tallix-report --crc16-family | --identify HEX | --appended[32] le|be\n"
     "               [--range OFFSET:LENGTH] FILE...\n"
     "Print the CRC-32 and CRC-16 of each FILE, read whole, with the time each stage\n"
     "took; or check the files named in each LIST against the checksums it gives.\n"
-    "A FILE or LIST of - is standard input, read to its end (once a run).\n"
+    "A FILE or LIST of - is standard input, read to its end (once a run), as is a\n"
+    "FILE that is a FIFO or pipe.\n"
     "\n"
     "  --brief           one line a file: CRC32 CRC16 SIZE PATH, without timings\n"
     "  --sfv             an SFV list: a ';' comment, then one line a file: PATH CRC32\n"
@@ -34,17 +35,27 @@ constexpr const char* kUsage = Platform::TrLater(
     "                    standard input; a name - there is a file)\n"
     "  --null            with --files-from, names end in a NUL byte, not a newline\n"
     "  --list-encoding NAME\n"
-    "                    read LISTs and the --files-from FILE as NAME (cp932,\n"
-    "                    cp1252, UTF-16LE...); by default UTF-8 or UTF-16 as a\n"
-    "                    byte-order mark or the NUL bytes show, other bytes as\n"
-    "                    they are (on Windows, in the ANSI code page)\n"
-    "  -c, --check       read each LIST (--brief lines; SFV lines: PATH, a space or\n"
-    "                    tab, CRC32; 'CRC32  PATH' or 'CRC32 *PATH'; 'CRC32 (PATH)\n"
-    "                    = CRC32'; a CRC32/Size/Name table; or a lone CRC32 for the\n"
-    "                    file named as the LIST without its extension; the first\n"
-    "                    line naming a file decides which; ';', '#' and '//'\n"
-    "                    start comments) and print PATH: OK or PATH: FAILED\n"
-    "                    (what differed); a relative PATH is taken from the LIST's\n"
+    "                    read LISTs and the --files-from FILE as NAME (cp1252,\n"
+    "                    UTF-16LE...; Shift_JIS, SJIS, MS_Kanji, Windows-31J as\n"
+    "                    cp932); by default UTF-8 or UTF-16 as a byte-order mark\n"
+    "                    or the NUL bytes show, other bytes as they are (on\n"
+    "                    Windows, in the ANSI code page, then in the OEM one for a\n"
+    "                    name not found); a byte-order mark starting a line is\n"
+    "                    dropped\n"
+    "  -c, --check       read each LIST (standard input when none is named) and\n"
+    "                    print PATH: OK or PATH: FAILED (what differed) for each\n"
+    "                    line naming a file, each line in its own form: --brief\n"
+    "                    lines; 'CRC32  PATH' or 'CRC32 *PATH'; 'CRC32 (PATH) =\n"
+    "                    CRC32'; 'CRC32<TAB>PATH'; SFV lines: PATH, a space or\n"
+    "                    tab, CRC32; CRC32/Size/Name tables, the text around\n"
+    "                    them passed over; or, first, a lone CRC32 for the file\n"
+    "                    named as the LIST without its extension. A line that\n"
+    "                    reads in two forms takes the form of the last line\n"
+    "                    naming a file. Blank lines and lines starting with ';',\n"
+    "                    '#' or '//' are comments; a line of no form or longer\n"
+    "                    than 262144 bytes is reported and fails the run. A\n"
+    "                    relative PATH is looked for in the current directory\n"
+    "                    when it is not in the LIST's\n"
     "%LISTS%"
     "  --quiet           with --check, print only the files that failed\n"
     "  --ignore-missing  with --check, pass over listed files that do not exist\n"
@@ -52,7 +63,8 @@ constexpr const char* kUsage = Platform::TrLater(
     "                    single large file in N parts); the output is the same\n"
     "                    whatever N. Default: the CPUs the run may use, or 1 when\n"
     "                    the first file lies on a rotational disk and is not all\n"
-    "                    in memory. The full report reads one file at a time\n"
+    "                    in memory; fewer where an address-space limit would not\n"
+    "                    hold N. The full report reads one file at a time\n"
     "  --no-progress     no progress line on standard error (shown only when it is\n"
     "                    a terminal and the run has taken a second)\n"
     "  --range OFFSET:LENGTH\n"
@@ -60,8 +72,9 @@ constexpr const char* kUsage = Platform::TrLater(
     "                    hex); a LENGTH of -N takes all but the last N bytes. A\n"
     "                    file that does not hold the range is an error for it\n"
     "  --crc16-family    each CRC-16 of polynomial 0x1021 in the public catalogue\n"
-    "                    (MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157, IBM-3740,\n"
-    "                    SPI-FUJITSU, XMODEM, GENIBUS), also with its bytes swapped\n"
+    "                    (MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157,\n"
+    "                    ISO-IEC-14443-3-A, IBM-3740, SPI-FUJITSU, XMODEM, GENIBUS,\n"
+    "                    GSM), also with its bytes swapped\n"
     "  --identify HEX    name each of those, and the CRC-32, that gives HEX, as it\n"
     "                    is or with its bytes swapped\n"
     "  --appended le|be  the last two bytes, little- or big-endian, hold a CRC-16\n"
@@ -76,11 +89,12 @@ constexpr const char* kUsage = Platform::TrLater(
     "%NAMES%"
     "\n"
     "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
-    "failed or could not be read, a directory could not be walked, no listed file\n"
-    "was found with --ignore-missing, no CRC gave the --identify HEX or matched an\n"
-    "appended one, or output could not be written; 2 for a usage error (a --range\n"
-    "beyond 2^63 too), a LIST or --files-from FILE that cannot be read, or a\n"
-    "LIST that holds no checksum line.\n");
+    "failed or could not be read, a line of a LIST could not be read, a directory\n"
+    "could not be walked, no listed file was found with --ignore-missing, no CRC\n"
+    "gave the --identify HEX or matched an appended one, or output could not be\n"
+    "written; 2 for a usage error (a --range beyond 2^63 too), a LIST or\n"
+    "--files-from FILE that cannot be read to its end, or a LIST that holds no\n"
+    "checksum line.\n");
 
 // Why `options` cannot run together, or nothing.
 std::optional<std::string> Conflict(const Options& options) {
@@ -109,7 +123,7 @@ std::optional<std::string> Conflict(const Options& options) {
             "--range cannot be used with --check or --sfv: their lists are of whole files");
     }
     if (options.names.empty() && !options.filesFrom) {
-        return options.check ? Platform::Tr("no list named") : Platform::Tr("no file named");
+        return Platform::Tr("no file named");
     }
     const auto readsInput = std::count(options.names.begin(), options.names.end(), kStandardInput) +
                             (options.filesFrom == kStandardInput ? 1 : 0);
@@ -291,6 +305,9 @@ Options ParseArguments(const std::vector<std::string>& args) {
     }
     if (options.help || options.version) {
         return options;
+    }
+    if (options.check && options.names.empty()) {
+        options.names.emplace_back(kStandardInput);  // a list piped in, as checksum tools read it
     }
     if (const std::optional<std::string> conflict = Conflict(options)) {
         throw UsageError(*conflict);

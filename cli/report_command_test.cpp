@@ -88,15 +88,20 @@ TEST_F(ReportCommandTest, ReportsTheOtherFilesWhenOneIsMissing) {
                   "(0バイト)\nCRC32 - 00000000\nCRC16 - FFFF\n" + kTimings);
 }
 
-TEST_F(ReportCommandTest, RefusesDirectoriesFifosAndDevicesWithoutOpeningThem) {
+// A FIFO named as a FILE is read as standard input is, in every mode, once
+// its writer comes; directories and devices are refused without opening.
+TEST_F(ReportCommandTest, ReadsFifosAndRefusesDirectoriesAndDevices) {
     const std::string fifo = dir_ + "/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const Result result = Run({"--brief", fifo, dir_, "/dev/zero"});
-    EXPECT_EQ(result.status, 1);  // not 124: it did not wait for a writer
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tallix-report: " + fifo + ": not a regular file\n" +
-                              "tallix-report: " + dir_ + ": Is a directory\n" +
+    const std::string writer = "(timeout 60 printf 123456789 >" + CliTest::Quoted(fifo) + ") & ";
+    const Result result = Run({"--brief", fifo, dir_, "/dev/zero"}, "", writer);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "CBF43926 6F91 9 " + fifo + "\n");
+    EXPECT_EQ(result.err, "tallix-report: " + dir_ + ": Is a directory\n" +
                               "tallix-report: /dev/zero: not a regular file\n");
+    EXPECT_TRUE(Run({fifo}, "", writer).out.starts_with(fifo + "(9バイト)\nCRC32 - CBF43926\n"));
+    EXPECT_EQ(Run({"--identify", "6F91", fifo}, "", writer).out,
+              fifo + ": CRC-16/MCRF4XX = 6F91\n");
 }
 
 TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
@@ -124,7 +129,6 @@ TEST_F(ReportCommandTest, UsageErrorsHelpAndVersion) {
          std::vector<std::vector<std::string>>{{"--brief", "--check", "list"},
                                                {"--quiet", "file"},
                                                {"-", "--brief", "-"},
-                                               {"--check"},
                                                {"--bogus\nforged line"},
                                                {"--sfv", "--brief", "file"},
                                                {"--check", "-r", "list"},
@@ -307,6 +311,9 @@ TEST_F(ReportCommandTest, ReadsNamesFromFilesFrom) {
     const Result lines = RunIn({"--brief", "--files-from=" + names});
     EXPECT_EQ(lines.out, "00000000 FFFF 0 " + dash + "\n00000000 FFFF 0 " + dash + "\n");
     EXPECT_EQ(RunIn({"--brief", "--files-from", dir_ + "/missing"}).status, 2);
+    const Result none = RunIn({"--brief", "--files-from", "/dev/null"});
+    EXPECT_EQ(none.status, 0) << none.err;  // an empty list
+    EXPECT_EQ(none.out + none.err, "");
 
     // As Windows writes them: UTF-16 with a byte-order mark, CR LF (and a
     // name that does end in a CR kept whole).

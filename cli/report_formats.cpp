@@ -114,7 +114,8 @@ int ReportFiles(const Options& options, Platform::InputStream input, Session& se
                         return report(name, std::move(measurement));
                     }};
     };
-    const bool written = MeasureEach(next, input, SettingsFor(options, session));
+    const bool written =
+        MeasureEach(next, input, SettingsFor(options, session), [&] { return walk.Ready(); });
     if (!written || !session.Finish()) {
         return kSomeFailed;
     }

@@ -54,11 +54,15 @@ std::optional<Found> FileWalk::Next() {
     }
 }
 
+bool FileWalk::Ready() const {
+    return !levels_.empty() || argument_ < options_.names.size() || (names_ && names_->LineReady());
+}
+
 std::optional<Found> FileWalk::Add(const std::string& name) {
     if (options_.recursive && Platform::KindOfPath(name) == Platform::PathKind::kDirectory) {
         return Enter(Platform::WithSystemSeparators(name));
     }
-    return Found{MeasureTarget{name, name}, {}, {}};
+    return Found{MeasureTarget{name, name, false, true}, {}, {}};
 }
 
 std::string FileWalk::WithoutLineEnd(std::string name) const {

@@ -40,6 +40,9 @@ class FileWalk {
     // The next file or complaint; nothing after the last.
     std::optional<Found> Next();
 
+    // Whether Next() gives it without waiting for a name to be written.
+    bool Ready() const;
+
   private:
     // A directory being walked: its entries, and the next one to take.
     struct Level {

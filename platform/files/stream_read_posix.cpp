@@ -53,7 +53,11 @@ FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
     if (S_ISDIR(info.st_mode)) {
         throw PlatformError("read", path, Tr("Is a directory"));
     }
-    if (!S_ISREG(info.st_mode) && !isFifo) {
+    // The null device is an empty text (`--files-from /dev/null`).
+    struct stat null {};
+    const bool isNull = S_ISCHR(info.st_mode) && ::stat("/dev/null", &null) == 0 &&
+                        S_ISCHR(null.st_mode) && null.st_rdev == info.st_rdev;
+    if (!S_ISREG(info.st_mode) && !isFifo && !isNull) {
         throw PlatformError("read", path, Tr("not a regular file or FIFO"));
     }
     if (isFifo) {

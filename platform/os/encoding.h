@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,11 @@ struct LegacyEncoding {
     std::unique_ptr<TextDecoder> decoder;
 };
 LegacyEncoding SystemLegacyEncoding();
+
+// `text`, read from bytes in the legacy code page, as those same bytes read
+// in the console's code page (Windows' OEM code page, which `dir > list`
+// writes); nothing where that reading is no other, or where there is no
+// such pair of code pages (POSIX).
+std::optional<std::string> InConsoleCodePage(const std::string& text);
 
 }  // namespace Platform

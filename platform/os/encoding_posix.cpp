@@ -69,4 +69,8 @@ LegacyEncoding SystemLegacyEncoding() {
     return {};  // names are bytes here: whatever is not UTF-8 stays as it is
 }
 
+std::optional<std::string> InConsoleCodePage(const std::string&) {
+    return std::nullopt;  // names are bytes, read as they are
+}
+
 }  // namespace Platform

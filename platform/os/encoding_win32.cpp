@@ -143,4 +143,40 @@ LegacyEncoding SystemLegacyEncoding() {
     return {"cp" + DecimalText(codePage), DecoderForCodePage(codePage)};
 }
 
+std::optional<std::string> InConsoleCodePage(const std::string& text) {
+    const UINT ansi = ::GetACP();
+    const UINT oem = ::GetOEMCP();
+    if (ansi == oem || ansi == CP_UTF8 || oem == CP_UTF8) {
+        return std::nullopt;
+    }
+    std::wstring wide;
+    try {
+        wide = WideText(text);
+    } catch (const PlatformError&) {
+        return std::nullopt;
+    }
+    if (wide.empty()) {
+        return std::nullopt;
+    }
+    // Back to the bytes the ANSI code page read: only when each character
+    // has its own byte there (no best fit, no default character).
+    const int size = static_cast<int>(wide.size());
+    BOOL defaulted = FALSE;
+    const int length = ::WideCharToMultiByte(ansi, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
+                                             0, nullptr, &defaulted);
+    if (length <= 0 || defaulted) {
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(ansi, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length,
+                          nullptr, &defaulted);
+    const std::unique_ptr<TextDecoder> decoder = DecoderForCodePage(oem);
+    std::string console;
+    if (defaulted || !decoder || !decoder->Decode(bytes, console) || !decoder->Finish() ||
+        console == text) {
+        return std::nullopt;
+    }
+    return console;
+}
+
 }  // namespace Platform

@@ -18,4 +18,11 @@ unsigned UsableCPUs();
 // that cannot say what is cached is taken as not cached.
 bool ReadsWouldSeek(const std::string& path);
 
+// At most `jobs`, fewer when the process's address-space limit (ulimit -v)
+// leaves no room for that many threads' stacks and read buffers beside
+// the rest of the run: the threads then take half of what is left (and
+// share one heap, where the C library would reserve one a thread), so the
+// run never ends for want of memory with lines unread. At least 1.
+unsigned JobsTheMemoryAllows(unsigned jobs);
+
 }  // namespace Platform

@@ -1,10 +1,14 @@
 #include <fcntl.h>
+#include <malloc.h>
+#include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -77,6 +81,39 @@ bool ReadsWouldSeek(const std::string& path) {
     const bool cached = AllCached(fd, info);
     ::close(fd);
     return !cached;
+}
+
+unsigned JobsTheMemoryAllows(unsigned jobs) {
+    rlimit space{};
+    if (::getrlimit(RLIMIT_AS, &space) != 0 || space.rlim_cur == RLIM_INFINITY) {
+        return jobs;
+    }
+    // The address space in use: the first field of statm, in pages.
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    if (!(statm >> pages)) {
+        return jobs;
+    }
+    const std::uint64_t used = pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    // Each job has a thread's stack, as large as threads are given by
+    // default, and reads through buffers of its own.
+    std::uint64_t stackBytes = std::uint64_t{8} << 20;
+    pthread_attr_t defaults;
+    if (::pthread_getattr_default_np(&defaults) == 0) {
+        std::size_t size = 0;
+        if (::pthread_attr_getstacksize(&defaults, &size) == 0 && size > 0) {
+            stackBytes = size;
+        }
+        ::pthread_attr_destroy(&defaults);
+    }
+    const std::uint64_t perJob = stackBytes + (std::uint64_t{2} << 20);
+#ifdef M_ARENA_MAX
+    // glibc reserves 64 MiB of address space for each heap it adds for
+    // threads: under a limit the threads share the main one instead.
+    ::mallopt(M_ARENA_MAX, 1);
+#endif
+    const std::uint64_t room = space.rlim_cur > used ? (space.rlim_cur - used) / 2 : 0;
+    return static_cast<unsigned>(std::clamp<std::uint64_t>(room / perJob, 1, jobs));
 }
 
 }  // namespace Platform

@@ -66,4 +66,8 @@ bool ReadsWouldSeek(const std::string& path) {
     return asked && returned >= sizeof answer && answer.IncursSeekPenalty;
 }
 
+unsigned JobsTheMemoryAllows(unsigned jobs) {
+    return jobs;  // no address-space limit here: a thread that cannot start is done without
+}
+
 }  // namespace Platform

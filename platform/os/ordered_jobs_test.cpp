@@ -23,21 +23,26 @@ struct Counter {
 };
 
 // Items that finish out of order (later ones sooner) still arrive in order,
-// each once; a stop delivers nothing more and takes little more from the
-// source.
+// each once, whether taken one at a time or in batches (a source that is
+// always ready); a stop delivers nothing more and takes little more from
+// the source.
 TEST(RunInOrder, DeliversInOrderAndStopsWhenTold) {
-    for (const unsigned jobs : {1u, 4u}) {
+    for (const auto& [jobs, ready] :
+         {std::pair{1u, false}, std::pair{4u, false}, std::pair{4u, true}}) {
+        const auto isReady = [ready = ready] { return ready; };
         const auto work = [&](std::size_t i) {
             std::this_thread::sleep_for(std::chrono::microseconds((i % 7) * 300));
             return i * 3;
         };
         std::vector<std::size_t> delivered;
-        const bool completed =
-            Platform::RunInOrder(jobs, Counter{300}, work, [&](std::size_t i, std::size_t r) {
+        const bool completed = Platform::RunInOrder(
+            jobs, Counter{300}, work,
+            [&](std::size_t i, std::size_t r) {
                 EXPECT_EQ(r, i * 3);
                 delivered.push_back(i);
                 return true;
-            });
+            },
+            Platform::StartThread, isReady);
         EXPECT_TRUE(completed);
         ASSERT_EQ(delivered.size(), 300u) << jobs;
         for (std::size_t i = 0; i < delivered.size(); ++i) {
@@ -51,7 +56,8 @@ TEST(RunInOrder, DeliversInOrderAndStopsWhenTold) {
             [&](std::size_t i, std::size_t) {
                 delivered.push_back(i);
                 return i < 9;
-            });
+            },
+            Platform::StartThread, isReady);
         EXPECT_FALSE(stopped);
         EXPECT_EQ(delivered.size(), 10u) << jobs;
         EXPECT_LE(source.given, 10 + Platform::kAheadPerJob * jobs) << jobs;
@@ -101,18 +107,24 @@ TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
         EXPECT_TRUE(completed) << startable;
         EXPECT_EQ(next, 500u) << startable;
     }
-    std::size_t given = 0;
-    const auto failing = [&]() -> std::optional<std::size_t> {
-        if (given == 100) {
-            throw std::runtime_error("source failed");
-        }
-        return given++;
-    };
-    std::size_t delivered = 0;
-    EXPECT_THROW(Platform::RunInOrder(
-                     4, failing, [](std::size_t i) { return i; },
-                     [&](std::size_t, std::size_t) { return ++delivered > 0; }),
-                 std::runtime_error);
+    // The items taken before the source failed are still delivered, in a
+    // batch or not.
+    for (const bool ready : {false, true}) {
+        std::size_t given = 0;
+        const auto failing = [&]() -> std::optional<std::size_t> {
+            if (given == 100) {
+                throw std::runtime_error("source failed");
+            }
+            return given++;
+        };
+        std::size_t delivered = 0;
+        EXPECT_THROW(Platform::RunInOrder(
+                         4, failing, [](std::size_t i) { return i; },
+                         [&](std::size_t i, std::size_t) { return i == delivered++; },
+                         Platform::StartThread, [ready] { return ready; }),
+                     std::runtime_error);
+        EXPECT_EQ(delivered, 100u) << ready;
+    }
 }
 
 }  // namespace

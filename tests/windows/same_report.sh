@@ -105,7 +105,18 @@ printf 'digits.txt\r\nsub\\d.txt\r\n' | iconv -t UTF-16 >names.txt
 printf '%s CBF43926\r\n' "$(WINEDEBUG=-all winepath -w "$tree/digits.txt")" >drive.list
 LC_ALL=C.UTF-8 WINEDEBUG=-all wine "$windows" --check --quiet powershell.sfv ansi.list drive.list
 WINEDEBUG=-all wine "$windows" --check --quiet --list-encoding cp932 sjis.sfv
+# Shift_JIS by its other names, 0x5C a path's backslash; a list as `dir /b >`
+# writes it, in the console's OEM code page (437 here), read as ANSI first;
+# a list written elsewhere, its names found from the current directory.
+printf 'sub\\d.txt CBF43926\r\nテスト.txt 8CDC1683\r\n' | iconv -t CP932 >sjis-path.sfv
+for name in Shift_JIS SJIS MS_Kanji csShiftJIS Windows-31J; do
+    WINEDEBUG=-all wine "$windows" --check --quiet --list-encoding "$name" sjis-path.sfv
+done
+printf '00000000  caf\x82\r\n' >oem.list
+LC_ALL=C.UTF-8 WINEDEBUG=-all wine "$windows" --check --quiet oem.list
+printf 'sub\\d.txt CBF43926\r\n' >sub/moved.sfv
+WINEDEBUG=-all wine "$windows" --check --quiet 'sub\moved.sfv'
 WINEDEBUG=-all wine "$windows" --brief --files-from names.txt >names.brief
 printf 'CBF43926 6F91 9 digits.txt\nCBF43926 6F91 9 sub\\d.txt\n' | cmp - names.brief
 echo "tallix-report.exe under Wine: the same --brief lines, reports and CRC-16 family" \
-    "reports as on Linux; lists in UTF-16, cp1252 and cp932 read"
+    "reports as on Linux; lists in UTF-16, cp1252, the OEM code page and cp932 read"
