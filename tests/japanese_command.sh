@@ -67,5 +67,5 @@ check "--help has no mark left" bash -c '! grep -q "%[A-Z]*%" help.txt'
 LANG=$ja "$report" --bogus 2>errors.txt
 check "messages in a file are whole UTF-8" iconv -f UTF-8 -t UTF-8 -o /dev/null errors.txt
 check "the window's command line in Japanese" grep -qF \
-    "tallix: パスは一つだけ指定できます (2 個指定されました)" <(errors $ja "$work/usr/bin/tallix" a b)
+    "tallix: 不明なオプション '--bogus' です" <(errors $ja "$work/usr/bin/tallix" --bogus)
 exit $failed
