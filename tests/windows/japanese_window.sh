@@ -80,12 +80,12 @@ probe close
 wait "$pid" || fail "tallix.exe ended with status $?"
 pid=
 
-# Two paths: the usage box, in Japanese.
-(cd "$work" && exec wine "$tallix" one two) &
+# An unknown option: the usage box, in Japanese.
+(cd "$work" && exec wine "$tallix" --bogus) &
 pid=$!
-box=$(probe startbox) || fail "no box for two arguments"
-expect_in "usage box" "パスは一つだけ指定できます (2 個指定されました)" "$box"
-expect_in "its usage" "使い方: tallix [[--] PATH]" "$box"
+box=$(probe startbox) || fail "no box for an unknown option"
+expect_in "usage box" "不明なオプション '--bogus' です" "$box"
+expect_in "its usage" "使い方: tallix [[--] PATH...]" "$box"
 status=0
 wait "$pid" || status=$?
 pid=

@@ -47,7 +47,14 @@ void Print(const std::wstring& text) {
     std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
+// The form, a visible one first: a form being closed may be hidden a while
+// before it is gone.
 HWND Form() {
+    for (HWND form = nullptr; (form = ::FindWindowExW(nullptr, form, kFormClass, nullptr));) {
+        if (::IsWindowVisible(form)) {
+            return form;
+        }
+    }
     return ::FindWindowW(kFormClass, nullptr);
 }
 
