@@ -95,12 +95,8 @@ int main(int argc, char** argv) {
     // gone, a window opens on the root and says why once it shows. The
     // program ends when the last window is closed.
     const Platform::MainForm::Starts starts{CurrentDirectoryOrWhy, [] { return std::string("/"); }};
-    std::vector<std::optional<std::string>> paths(arguments.paths.begin(), arguments.paths.end());
-    if (paths.empty()) {
-        paths.emplace_back();
-    }
     std::vector<std::unique_ptr<Platform::MainForm>> mainForms;
-    for (const std::optional<std::string>& path : paths) {
+    for (const std::optional<std::string>& path : Platform::WindowStarts(arguments)) {
         mainForms.push_back(std::make_unique<Platform::MainForm>(path, starts));
     }
     if (arguments.leftOut) {

@@ -78,13 +78,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         // last is closed.
         const Platform::MainForm::Starts starts{Platform::CurrentDirectory,
                                                 [] { return SystemDriveRoot(); }};
-        std::vector<std::optional<std::string>> paths(arguments.paths.begin(),
-                                                      arguments.paths.end());
-        if (paths.empty()) {
-            paths.emplace_back();
-        }
         std::vector<std::unique_ptr<Platform::MainForm>> mainForms;
-        for (const std::optional<std::string>& path : paths) {
+        for (const std::optional<std::string>& path : Platform::WindowStarts(arguments)) {
             mainForms.push_back(std::make_unique<Platform::MainForm>(path, starts));
         }
         if (arguments.leftOut) {

@@ -81,4 +81,11 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
     return read;
 }
 
+std::vector<std::optional<std::string>> WindowStarts(const WindowArguments& arguments) {
+    if (arguments.paths.empty()) {
+        return {std::nullopt};
+    }
+    return {arguments.paths.begin(), arguments.paths.end()};
+}
+
 }  // namespace Platform

@@ -37,4 +37,8 @@ struct WindowArguments {
 // escaped, so it shows on one line whatever it holds.
 WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments);
 
+// Where each window opens: on each path given, or, when none was, one
+// window where the program starts (no path).
+std::vector<std::optional<std::string>> WindowStarts(const WindowArguments& arguments);
+
 }  // namespace Platform

@@ -17,8 +17,12 @@ namespace {
 using Platform::ReadWindowArguments;
 
 TEST(WindowArgumentsTest, EachPathOpensAWindowUpToTheBound) {
-    EXPECT_TRUE(ReadWindowArguments({}).paths.empty());
     EXPECT_TRUE(ReadWindowArguments({}).error.empty());
+    // No path: one window where the program starts.
+    EXPECT_EQ(WindowStarts(ReadWindowArguments({})),
+              std::vector<std::optional<std::string>>{std::nullopt});
+    EXPECT_EQ(WindowStarts(ReadWindowArguments({"a", "b"})),
+              (std::vector<std::optional<std::string>>{"a", "b"}));
     const std::string name = "a b/\xE3\x82\xAB\xE3\x82\xBF \xE3\x82\xAB\xE3\x83\x8A.txt";
     EXPECT_EQ(ReadWindowArguments({name}).paths, std::vector<std::string>{name});
     // After "--" a name may start with "-"; "--" alone is no path.
