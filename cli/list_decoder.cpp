@@ -53,13 +53,12 @@ int SequenceAt(std::string_view text, std::size_t at) {
 // How many of the first bytes of a text tell whether it is UTF-16: up to
 // the first line end of UTF-16 of either order ("0A 00" at an even place,
 // "00 0A" at an odd one), or kSample bytes, or the end; npos while more
-// bytes may change that. Once a line end of text without NULs has come,
-// the bytes there are decide, so that a first line is never held back
-// waiting for the next to be written.
+// bytes may change that. A line feed with no NUL before it ends the sample
+// there, so that a first line is never held back waiting for the next to
+// be written, and the text is told the same however it is cut.
 std::size_t SampleEnd(std::string_view start, bool atEnd) {
     constexpr std::size_t kSample = 4096;
     bool nul = false;
-    bool lineEnded = false;  // a line feed with no NUL before it
     for (std::size_t at = 0; at < std::min(start.size(), kSample); ++at) {
         if (start[at] == '\0') {
             nul = true;
@@ -78,10 +77,12 @@ std::size_t SampleEnd(std::string_view start, bool atEnd) {
         if (at % 2 == 0 && at + 1 < start.size() && start[at + 1] == '\0') {
             return at + 2;
         }
-        lineEnded = lineEnded || !nul;
+        if (!nul) {
+            return at + 1;
+        }
     }
-    return atEnd || lineEnded || start.size() >= kSample ? std::min(start.size(), kSample)
-                                                         : std::string_view::npos;
+    return atEnd || start.size() >= kSample ? std::min(start.size(), kSample)
+                                            : std::string_view::npos;
 }
 
 // The name the system knows an encoding by. The Shift_JIS family is read

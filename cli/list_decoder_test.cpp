@@ -92,6 +92,9 @@ TEST(ListDecoderTest, TellsTheEncodingFromTheText) {
     EXPECT_EQ(Decode("\xEF\xBB\xBF" + text).text, text);
     EXPECT_EQ(Decode(text).text, text);
     EXPECT_EQ(Decode("x").text, "x");
+    // A first line without NULs tells UTF-8 before the NULs after it come.
+    const std::string nulsAfterLines("\n\n\n\n\0\0\0\0\0\0\0", 11);
+    EXPECT_EQ(Decode(nulsAfterLines).text, nulsAfterLines);
     EXPECT_EQ(Decode("").text, "");
     // NULs that end names say nothing of UTF-16.
     EXPECT_EQ(Decode(std::string("a\0b\0", 4), {}, true).text, std::string("a\0b\0", 4));
