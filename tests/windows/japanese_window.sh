@@ -6,20 +6,8 @@
 #   japanese_window.sh <tallix.exe> <window_probe.exe> <screenshot prefix> <wine prefix>
 set -euo pipefail
 
-tallix=$1
-probe=$2
-screenshots=$3
-prefix=$4
-
-if [ -z "${TALLIX_IN_XVFB:-}" ]; then
-    for tool in xdotool import; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "skipped: $tool is not installed"
-            exit 77
-        fi
-    done
-    exec "$(dirname "$0")/wine_desktop.sh" "$prefix" --command "$0" "$@"
-fi
+# shellcheck source=tests/windows/window_test_start.sh
+source "$(dirname "$0")/window_test_start.sh"
 export LANG=ja_JP.UTF-8 LC_ALL='' LANGUAGE=''
 # Wine has none of the fonts a Japanese Windows draws its boxes and menus
 # with; the host's IPA Gothic stands in for them.
@@ -35,12 +23,6 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() {
-    echo "FAILED: $*"
-    import -window root "$screenshots-failure.png" || true
-    exit 1
-}
-probe() { wine "$probe" "$@" | tr -d '\r'; }
 expect_in() {  # expect_in <what> <text expected> <actual>
     grep -qF -- "$2" <<<"$3" || fail "$1: no '$2' in '$3'"
     echo "ok: $1: $2"

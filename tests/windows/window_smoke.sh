@@ -7,20 +7,8 @@
 #   window_smoke.sh <tallix.exe> <window_probe.exe> <screenshot prefix> <wine prefix>
 set -euo pipefail
 
-tallix=$1
-probe=$2
-screenshots=$3
-prefix=$4
-
-if [ -z "${TALLIX_IN_XVFB:-}" ]; then
-    for tool in xdotool import; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "skipped: $tool is not installed"
-            exit 77
-        fi
-    done
-    exec "$(dirname "$0")/wine_desktop.sh" "$prefix" --command "$0" "$@"
-fi
+# shellcheck source=tests/windows/window_test_start.sh
+source "$(dirname "$0")/window_test_start.sh"
 
 work=$(mktemp -d)
 pid=
@@ -34,12 +22,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "FAILED: $*"
-    import -window root "$screenshots-failure.png" || true
-    exit 1
-}
-probe() { wine "$probe" "$@" | tr -d '\r'; }
 expect() {  # expect <what> <expected> <actual>
     [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
     echo "ok: $1: $3"
