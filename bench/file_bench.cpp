@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "checksum/tallix.h"
-#include "platform/files/files.h"
+#include "platform/system/files/files.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <exception>
 
 #include "checksum/tallix.h"
-#include "platform/files/files.h"
+#include "platform/system/files/files.h"
 
 namespace {
 

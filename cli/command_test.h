@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/output.h"
+#include "cli/output/output.h"
 #include "cli/report_command.h"
 #include "tests/support/temp_dir_test.h"
 

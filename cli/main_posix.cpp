@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/output_posix.h"
+#include "cli/output/output_posix.h"
 #include "cli/report_command.h"
-#include "platform/os/streams.h"
-#include "platform/os/translation.h"
+#include "platform/system/os/streams.h"
+#include "platform/system/os/translation.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/output_win32.h"
+#include "cli/output/output_win32.h"
 #include "cli/report_command.h"
-#include "cli/wildcards.h"
-#include "platform/os/command_line.h"
-#include "platform/os/error.h"
-#include "platform/os/walk.h"
+#include "cli/walk/wildcards.h"
+#include "platform/system/os/command_line.h"
+#include "platform/system/os/error.h"
+#include "platform/system/os/walk.h"
 
 namespace {
 

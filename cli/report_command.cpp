@@ -4,14 +4,14 @@
 #include <new>
 #include <optional>
 
-#include "cli/check_command.h"
-#include "cli/family_report.h"
-#include "cli/options.h"
-#include "cli/progress.h"
-#include "cli/report_formats.h"
-#include "platform/os/clock.h"
-#include "platform/os/interrupt.h"
-#include "platform/os/translation.h"
+#include "cli/check/check_command.h"
+#include "cli/family/family_report.h"
+#include "cli/options/options.h"
+#include "cli/output/progress.h"
+#include "cli/formats/report_formats.h"
+#include "platform/system/os/clock.h"
+#include "platform/system/os/interrupt.h"
+#include "platform/system/os/translation.h"
 
 #ifndef TALLIX_VERSION
 #define TALLIX_VERSION "unknown"

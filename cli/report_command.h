@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/output.h"
-#include "cli/session.h"
-#include "platform/files/input_stream.h"
+#include "cli/output/output.h"
+#include "cli/output/session.h"
+#include "platform/system/files/input_stream.h"
 
 namespace Cli {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/command_test.h"
-#include "platform/files/files.h"
+#include "platform/system/files/files.h"
 #include "tests/support/unprivileged.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <cstdlib>
 
 #include "platform/app/main_form.h"
-#include "platform/os/translation.h"
-#include "platform/qt/qt_language.h"
+#include "platform/system/os/translation.h"
+#include "platform/ui/qt/qt_language.h"
 #include "tests/support/temp_dir_test.h"
 
 void PrintTo(const QString& text, std::ostream* out) {

@@ -34,8 +34,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/os/clock.h"
-#include "platform/os/directory.h"
+#include "platform/system/os/clock.h"
+#include "platform/system/os/directory.h"
 #include "tests/support/temp_dir_test.h"
 
 // Texts in failure messages as text.

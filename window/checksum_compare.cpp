@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/os/translation.h"
+#include "platform/system/os/translation.h"
 
 namespace Window {
 namespace {

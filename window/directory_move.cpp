@@ -1,6 +1,6 @@
 #include "window/directory_move.h"
 
-#include "platform/os/directory.h"
+#include "platform/system/os/directory.h"
 
 namespace Window {
 

@@ -3,8 +3,8 @@
 #include <exception>
 #include <new>
 
-#include "platform/os/error.h"
-#include "platform/os/translation.h"
+#include "platform/system/os/error.h"
+#include "platform/system/os/translation.h"
 
 namespace Window {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "platform/files/files.h"
-#include "platform/os/clock.h"
-#include "platform/os/directory.h"
+#include "platform/system/files/files.h"
+#include "platform/system/os/clock.h"
+#include "platform/system/os/directory.h"
 #include "window/report.h"
 
 namespace Window {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files/files.h"
+#include "platform/system/files/files.h"
 #include "window/controls.h"
 
 namespace Window {

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/files/files.h"
+#include "platform/system/files/files.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/os/translation.h"
+#include "platform/system/os/translation.h"
 
 namespace Window {
 namespace {

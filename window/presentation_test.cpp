@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os/directory.h"
+#include "platform/system/os/directory.h"
 #include "tests/support/temp_dir_test.h"
 #include "window/checksum_compare.h"
 #include "window/directory_move.h"

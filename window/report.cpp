@@ -1,8 +1,8 @@
 #include "window/report.h"
 
 #include "checksum/tallix.h"
-#include "platform/files/files.h"
-#include "platform/os/decimal_text.h"
+#include "platform/system/files/files.h"
+#include "platform/system/os/decimal_text.h"
 
 namespace Window {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/files/files.h"
-#include "platform/files/input_stream.h"
-#include "platform/os/clock.h"
+#include "platform/system/files/files.h"
+#include "platform/system/files/input_stream.h"
+#include "platform/system/os/clock.h"
 
 namespace Window {
 

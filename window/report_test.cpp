@@ -17,9 +17,9 @@
 
 #include "checksum/tallix.h"
 #include "checksum/testing.h"
-#include "platform/files/files.h"
-#include "platform/files/stream_read.h"
-#include "platform/os/error.h"
+#include "platform/system/files/files.h"
+#include "platform/system/files/stream_read.h"
+#include "platform/system/os/error.h"
 #include "tests/support/temp_dir_test.h"
 #include "tests/support/unprivileged.h"
 

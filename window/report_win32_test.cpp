@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/os/text_win32.h"
+#include "platform/system/os/text_win32.h"
 #include "tests/support/temp_dir_test.h"
 #include "window/report.h"
 

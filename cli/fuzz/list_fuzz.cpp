@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/check_list.h"
-#include "cli/escape.h"
-#include "cli/list_decoder.h"
+#include "cli/lists/check_list.h"
+#include "cli/output/escape.h"
+#include "cli/lists/list_decoder.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "platform/app/form_wiring.h"
 
-#include "platform/os/entry_type.h"
+#include "platform/system/os/entry_type.h"
 
 namespace Platform {
 

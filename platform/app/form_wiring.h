@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/os/directory.h"
-#include "platform/os/error.h"
-#include "platform/os/translation.h"
+#include "platform/system/os/directory.h"
+#include "platform/system/os/error.h"
+#include "platform/system/os/translation.h"
 #include "window/form1.h"
 
 namespace Platform {

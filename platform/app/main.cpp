@@ -13,10 +13,10 @@
 
 #include "platform/app/main_form.h"
 #include "platform/app/window_arguments.h"
-#include "platform/os/directory.h"
-#include "platform/os/error.h"
-#include "platform/os/translation.h"
-#include "platform/qt/qt_language.h"
+#include "platform/system/os/directory.h"
+#include "platform/system/os/error.h"
+#include "platform/system/os/translation.h"
+#include "platform/ui/qt/qt_language.h"
 
 namespace {
 

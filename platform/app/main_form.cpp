@@ -2,7 +2,7 @@
 
 #include <QAction>
 
-#include "platform/os/directory.h"
+#include "platform/system/os/directory.h"
 
 namespace Platform {
 namespace {

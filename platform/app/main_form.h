@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/app/form_wiring.h"
-#include "platform/qt/form_runtime.h"
+#include "platform/ui/qt/form_runtime.h"
 #include "window/form1.h"
 
 namespace Platform {

@@ -1,6 +1,6 @@
 #include "platform/app/main_form_win32.h"
 
-#include "platform/os/directory.h"
+#include "platform/system/os/directory.h"
 
 namespace Platform {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/app/form_wiring.h"
-#include "platform/win32/form_runtime.h"
+#include "platform/ui/win32/form_runtime.h"
 #include "window/form1.h"
 
 namespace Platform {

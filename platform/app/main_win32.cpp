@@ -13,12 +13,12 @@
 
 #include "platform/app/main_form_win32.h"
 #include "platform/app/window_arguments.h"
-#include "platform/os/command_line.h"
-#include "platform/os/directory.h"
-#include "platform/os/drives.h"
-#include "platform/os/error.h"
-#include "platform/os/text_win32.h"
-#include "platform/win32/form_runtime.h"
+#include "platform/system/os/command_line.h"
+#include "platform/system/os/directory.h"
+#include "platform/system/os/drives.h"
+#include "platform/system/os/error.h"
+#include "platform/system/os/text_win32.h"
+#include "platform/ui/win32/form_runtime.h"
 #include "window/form1.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #define TALLIX_VERSION "unknown"
 #endif
 
-#include "platform/os/translation.h"
+#include "platform/system/os/translation.h"
 
 namespace Platform {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/app/form_wiring.h"
-#include "platform/os/directory.h"
-#include "platform/os/error.h"
+#include "platform/system/os/directory.h"
+#include "platform/system/os/error.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {

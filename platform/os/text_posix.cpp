@@ -1,7 +1,0 @@
-#include "platform/os/text.h"
-
-namespace Platform {
-
-const char kLineEnd[] = "\n";
-
-}  // namespace Platform

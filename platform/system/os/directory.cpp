@@ -1,0 +1,14 @@
+#include "platform/system/os/directory.h"
+
+namespace Platform {
+
+std::string JoinPath(const std::string& directory, std::string_view separator,
+                     const std::string& name) {
+    std::string path = directory;
+    if (!path.ends_with(separator)) {
+        path += separator;
+    }
+    return path + name;
+}
+
+}  // namespace Platform

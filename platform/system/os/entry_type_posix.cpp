@@ -1,0 +1,18 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/system/os/entry_type.h"
+#include "platform/system/os/error.h"
+
+namespace Platform {
+
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        throw SystemError("open", path, errno);
+    }
+    return S_ISDIR(status.st_mode);
+}
+
+}  // namespace Platform

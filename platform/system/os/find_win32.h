@@ -1,0 +1,26 @@
+// The one loop over a directory's entries that the Windows listings share
+// (the window's lists and the walk of tallix-report --recursive).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/system/os/walk.h"
+
+namespace Platform {
+
+// Calls `visit` with each entry of the directory `path` but "." and "..",
+// in the order the system gives them. Throws PlatformError("list", path)
+// with the system's reason when the directory cannot be read; a drive's
+// root with nothing in it has no entries.
+void ForEachDirectoryEntry(const std::string& path,
+                           const std::function<void(const WIN32_FIND_DATAW&)>& visit);
+
+// How the walk takes an entry with `attributes` and, for a reparse point,
+// `reparseTag`: a directory reached through a link (a name surrogate:
+// symbolic link, junction) is passed over; any other directory is walked.
+WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag);
+
+}  // namespace Platform

@@ -1,0 +1,41 @@
+// The file list: the ordinary files of the current directory.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+
+#include "platform/ui/qt/native_list.h"
+#include "window/controls.h"
+
+namespace Platform {
+
+class QtFileListBox : public NativeListView, public Window::FileListBox {
+  public:
+    explicit QtFileListBox(QWidget* parent);
+
+    // Raised when a mouse click or a keyboard move selects a file. When it
+    // fails, the highlight goes back to the file selected before (or none).
+    std::function<void()> onClick;
+
+    std::string Path() const override { return path_; }
+    void SetPath(const std::string& path) override;
+    std::string FileName() const override;
+
+    // Highlights the file `name` and raises the click event, as a click on
+    // it would; does nothing and returns false when the list does not hold
+    // it.
+    bool ClickFile(const std::string& name);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    void Click();
+    std::string path_;
+    int highlighted_ = -1;  // the file the last completed click selected
+    int keyboardBeforePress_ = -1;
+};
+
+}  // namespace Platform
