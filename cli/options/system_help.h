@@ -1,6 +1,7 @@
 // The parts of tallix-report's --help that describe the system it runs on
-// (system_help_posix.cpp, system_help_win32.cpp); options.cpp puts them in
-// their places.
+// (system_help_posix.cpp, system_help_win32.cpp). The option table puts the
+// ends of options' descriptions, a line each, after their own lines;
+// options.cpp puts kNames after the options.
 #pragma once
 
 namespace Cli::SystemHelp {

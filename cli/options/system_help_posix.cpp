@@ -5,12 +5,12 @@
 namespace Cli::SystemHelp {
 
 const char* const kWalk = Platform::TrLater(
-    "                    in byte order, hidden ones included; links to directories,\n"
-    "                    FIFOs, sockets and devices found there are passed over\n");
+    "in byte order, hidden ones included; links to directories,\n"
+    "FIFOs, sockets and devices found there are passed over\n");
 
 const char* const kListsFromHere = Platform::TrLater(
-    "                    directory (from the current directory when the LIST is -,\n"
-    "                    a FIFO, /dev/stdin, /dev/fd/N or /proc/self/fd/N)\n");
+    "directory (from the current directory when the LIST is -,\n"
+    "a FIFO, /dev/stdin, /dev/fd/N or /proc/self/fd/N)\n");
 
 const char* const kNames = Platform::TrLater(
     "A name holding a backslash, newline or carriage return is printed with \\\\, \\n\n"

@@ -5,13 +5,13 @@
 namespace Cli::SystemHelp {
 
 const char* const kWalk = Platform::TrLater(
-    "                    in byte order, hidden ones included, \\ between names;\n"
-    "                    links and junctions to directories found there are\n"
-    "                    passed over\n");
+    "in byte order, hidden ones included, \\ between names;\n"
+    "links and junctions to directories found there are\n"
+    "passed over\n");
 
 const char* const kListsFromHere = Platform::TrLater(
-    "                    directory (from the current directory when the LIST is -\n"
-    "                    or a pipe)\n");
+    "directory (from the current directory when the LIST is -\n"
+    "or a pipe)\n");
 
 const char* const kNames = Platform::TrLater(
     "A FILE or LIST holding * or ? in its last name, quoted or not, stands for the\n"
