@@ -9,14 +9,17 @@
 #include <span>
 
 #include "checksum/kernels/crc_fold.h"
+#include "checksum/tallix.h"
 
 namespace Tallix {
 
 // The CRC registers' starting values and the CRC-32's final inversion
-// (the CRC-16 has none).
+// (the CRC-16 has none), which make the checksums of no bytes at all.
 inline constexpr std::uint32_t kCRC32Initial = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kCRC32FinalXor = 0xFFFFFFFFu;
 inline constexpr std::uint16_t kCRC16Initial = 0xFFFFu;
+static_assert((kCRC32Initial ^ kCRC32FinalXor) == kCRC32OfNothing);
+static_assert(kCRC16Initial == kCRC16OfNothing);
 
 // The instruction-set extensions the kernels are chosen by. All false on
 // CPUs the folding kernels are not built for.
