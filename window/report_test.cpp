@@ -34,7 +34,7 @@ class ReportTest : public TestSupport::TempDirTest {
   protected:
     // The report with its timings set to 0, so the text is fixed.
     static std::string UntimedReportText(FileReport report) {
-        report.Elapsed = {0, 0, 0};
+        report.elapsed = {0, 0, 0};
         return ReportText(report);
     }
 };
@@ -85,13 +85,13 @@ std::string StageSpansOf(const std::string& path, Measure measure) {
     };
     const FileReport report = measure(clock);
     std::ostringstream wrong;
-    if (report.FileLength != 9 || report.crc32 != "CBF43926" || report.crc16 != "6F91") {
-        wrong << "read outside the file stage: " << report.FileLength << " " << report.crc32 << " "
+    if (report.fileLength != 9 || report.crc32 != "CBF43926" || report.crc16 != "6F91") {
+        wrong << "read outside the file stage: " << report.fileLength << " " << report.crc32 << " "
               << report.crc16 << "; ";
     }
-    if (report.Elapsed != std::array<std::uint32_t, 3>{1, 4, 16}) {
-        wrong << "elapsed " << report.Elapsed[0] << " " << report.Elapsed[1] << " "
-              << report.Elapsed[2] << "; ";
+    if (report.elapsed != std::array<std::uint32_t, 3>{1, 4, 16}) {
+        wrong << "elapsed " << report.elapsed[0] << " " << report.elapsed[1] << " "
+              << report.elapsed[2] << "; ";
     }
     // Tens count CRC-32 fills, units CRC-16 fills, at each of the 6 readings.
     if (fills != std::vector<std::size_t>{0, 0, 0, 10, 10, 11}) {
@@ -137,7 +137,7 @@ TEST_F(ReportTest, AStreamIsMeasuredUnderItsNameLikeAFile) {
     ::close(fds[1]);
     const FileReport empty = MeasureStream({fds[0]}, "-");
     ::close(fds[0]);
-    EXPECT_EQ(empty.FileLength, 0);
+    EXPECT_EQ(empty.fileLength, 0);
     EXPECT_EQ(empty.crc32 + " " + empty.crc16, "00000000 FFFF");
 }
 
@@ -149,11 +149,11 @@ TEST_F(ReportTest, SizesOf2GiBAndMoreAreShownWhole) {
 TEST_F(ReportTest, MeasuresTheWholeFileAndTimesEachStage) {
     std::string content(1234567, 'x');
     const FileReport report = MeasureFile(Write("big", content));
-    EXPECT_EQ(report.FileLength, 1234567);
+    EXPECT_EQ(report.fileLength, 1234567);
     EXPECT_EQ(report.crc32.size(), 8u);
     EXPECT_EQ(report.crc16.size(), 4u);
     // Each stage took well under a minute; a wrong sign would show as ~4e9.
-    for (const std::uint32_t ms : report.Elapsed) {
+    for (const std::uint32_t ms : report.elapsed) {
         EXPECT_LT(ms, 60000u);
     }
 }
@@ -200,7 +200,7 @@ TEST_F(ReportTest, PseudoFileReportsTheBytesReadFromIt) {
     const std::string copy = Write("version", expected);
     const FileReport pseudo = MeasureFile("/proc/version");
     const FileReport plain = MeasureFile(copy);
-    EXPECT_EQ(pseudo.FileLength, static_cast<std::int64_t>(expected.size()));
+    EXPECT_EQ(pseudo.fileLength, static_cast<std::int64_t>(expected.size()));
     EXPECT_EQ(pseudo.crc32 + " " + pseudo.crc16, plain.crc32 + " " + plain.crc16);
     EXPECT_NE(pseudo.crc32, "00000000");
 }
@@ -226,7 +226,7 @@ TEST_F(ReportTest, ShortReadsGiveTheWholeFileAndAReadErrorGivesItsReason) {
     });
     const FileReport pieces = MeasureFile(path);
     EXPECT_GT(requests, 70);
-    EXPECT_EQ(pieces.FileLength, whole.FileLength);
+    EXPECT_EQ(pieces.fileLength, whole.fileLength);
     EXPECT_EQ(pieces.crc32 + " " + pieces.crc16, whole.crc32 + " " + whole.crc16);
 
     Platform::Testing::SetReadRequestHook([&](std::size_t) { return -std::int64_t{EIO}; });
@@ -254,7 +254,7 @@ TEST_F(ReportTest, ChangesToTheFileDuringTheChecksumsDoNotTouchTheReport) {
         return 0;
     };
     const FileReport during = MeasureFile(path, clock);
-    EXPECT_EQ(during.FileLength, before.FileLength);
+    EXPECT_EQ(during.fileLength, before.fileLength);
     EXPECT_EQ(during.crc32 + " " + during.crc16, before.crc32 + " " + before.crc16);
 }
 
