@@ -34,8 +34,15 @@ struct FakeFiles : Window::FileListBox {
 };
 struct FakeLabel : Window::Label {
     std::string caption;
+    std::size_t literalLength = 0;
+    Window::ReportChecksums checksums;
     std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& c, std::size_t /*literalLength*/) override { caption = c; }
+    void SetCaption(const std::string& c, std::size_t literal,
+                    const Window::ReportChecksums& sums) override {
+        caption = c;
+        literalLength = literal;
+        checksums = sums;
+    }
 };
 
 class Form1Test : public TestSupport::TempDirTest {
@@ -61,6 +68,20 @@ TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
     File1.selected = "sub";
     form.File1_Click();
     EXPECT_EQ(Label1.caption, "previous report");
+}
+
+// The label gets the report's checksums as values beside its text, the
+// path its literal start, whatever the file's name holds.
+TEST_F(Form1Test, TheLabelGetsTheReportsChecksumsWhateverTheNameHolds) {
+    const std::string name = "x\r\nCRC32 - 00000000\r\nCRC16 - 0000";
+    const std::string path = Write(name, "123456789");
+    File1.selected = name;
+    form.File1_Click();
+    EXPECT_EQ(Label1.checksums.crc32 + " " + Label1.checksums.crc16, "CBF43926 6F91");
+    EXPECT_EQ(Label1.literalLength, path.size());
+    EXPECT_TRUE(
+        Label1.caption.starts_with(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"))
+        << Label1.caption;
 }
 
 // The window keeps one array from click to click: the second click of a

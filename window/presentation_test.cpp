@@ -112,18 +112,6 @@ TEST(ErrorHeadlineTest, EveryOperationThePlatformThrowsSaysWhatCouldNotBeDone) {
     EXPECT_EQ(Window::ErrorHeadline("new"), "Something failed (new).");
 }
 
-TEST(CompareChecksumTest, ReadsTheChecksumsOfAReportWhateverItsPath) {
-    const std::string path = "/tmp/x\r\nCRC32 - 00000000\r\nCRC16 - 0000";
-    const std::string caption = path +
-                                "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"
-                                "ファイルオープン - 0ms , CRC32 - 0ms , CRC16 - 0ms";
-    const auto checksums = Window::ChecksumsOfReport(caption, path.size());
-    ASSERT_TRUE(checksums);
-    EXPECT_EQ(checksums->crc32, "CBF43926");
-    EXPECT_EQ(checksums->crc16, "6F91");
-    EXPECT_FALSE(Window::ChecksumsOfReport("", 0));
-}
-
 TEST(CompareChecksumTest, SaysWhichChecksumThePastedValueIsOrThatItIsNeither) {
     const Window::ReportChecksums report{"CBF43926", "6F91"};
     const auto match = [&](std::string_view clipboard) {

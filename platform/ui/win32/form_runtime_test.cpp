@@ -240,7 +240,7 @@ TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
     form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\a\r\nb.txt";
     const std::string caption = path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms";
-    label1.SetCaption(caption, path.size());
+    label1.SetCaption(caption, path.size(), {"CBF43926", "6F91"});
 
     EXPECT_EQ(label1.Caption(), caption);
     EXPECT_EQ(::SendMessageW(label1.Handle(), EM_GETLINECOUNT, 0, 0), 4);
@@ -256,7 +256,8 @@ TEST_F(Win32FormTest, LabelShortensALongPathInTheMiddleAndCopiesItWhole) {
     Platform::Win32Label label1(form_.Handle());
     form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\" + std::string(300, 'd') + "\\name.txt";
-    label1.SetCaption(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms", path.size());
+    label1.SetCaption(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms", path.size(),
+                      {"CBF43926", "6F91"});
 
     wchar_t first[400]{};
     first[0] = 400;

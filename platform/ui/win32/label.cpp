@@ -39,7 +39,8 @@ Win32Label::Win32Label(HWND form)
     Subclass();
 }
 
-void Win32Label::SetCaption(const std::string& caption, std::size_t literalLength) {
+void Win32Label::SetCaption(const std::string& caption, std::size_t literalLength,
+                            const Window::ReportChecksums& checksums) {
     const std::string_view text(caption);
     const std::size_t literal = std::min(literalLength, text.size());
     std::wstring whole = DisplayText(text.substr(0, literal));
@@ -62,7 +63,7 @@ void Win32Label::SetCaption(const std::string& caption, std::size_t literalLengt
         throw WindowsError("show the report", "", error);
     }
     caption_ = caption;
-    literalLength_ = literal;
+    checksums_ = checksums;
 }
 
 bool Win32Label::Show() {
@@ -141,14 +142,12 @@ void Win32Label::Copy() const {
 
 // The answer in a box of its own, so it cannot be missed.
 void Win32Label::CompareWithClipboard() const {
-    const std::optional<Window::ReportChecksums> report =
-        Window::ChecksumsOfReport(caption_, literalLength_);
-    if (!report) {
+    if (!checksums_) {
         return;
     }
     const HWND form = ::GetAncestor(Handle(), GA_ROOT);
     const Window::ChecksumComparison comparison =
-        Window::CompareChecksum(ClipboardText(form), *report);
+        Window::CompareChecksum(ClipboardText(form), *checksums_);
     const bool matched = comparison.match == Window::ChecksumMatch::kCRC32 ||
                          comparison.match == Window::ChecksumMatch::kCRC16;
     ShowBox(form, DisplayText(comparison.message), matched ? MB_ICONINFORMATION : MB_ICONWARNING);
@@ -185,8 +184,7 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
             ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll,
                           WideText(Tr("Select &All")).c_str());
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            const bool report = Window::ChecksumsOfReport(caption_, literalLength_).has_value();
-            ::AppendMenuW(menu, MF_STRING | (report ? MF_ENABLED : MF_GRAYED), kCompare,
+            ::AppendMenuW(menu, MF_STRING | (checksums_ ? MF_ENABLED : MF_GRAYED), kCompare,
                           WideText(Tr("Compare with clipboard")).c_str());
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (at.x == -1 && at.y == -1) {
