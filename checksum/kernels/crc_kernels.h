@@ -53,6 +53,13 @@ struct CRCKernel {
 std::uint32_t CRC32ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> bytes);
 
+// The byte loop's tables as they stand: all zero until the first checksum
+// of their kind (whichever kernel computes it) fills them, the same for the
+// rest of the run after. So they show whether the engine has computed a
+// checksum of that kind in this process.
+std::span<const std::uint32_t, 256> CRC32ByteLoopTable();
+std::span<const std::uint32_t, 256> CRC16ByteLoopTable();
+
 // All kernels built in, slowest first; the byte loop is always the first.
 std::span<const CRCKernel> CRCKernels();
 

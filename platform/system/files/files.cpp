@@ -60,17 +60,18 @@ KeepOnFailure::~KeepOnFailure() {
     }
 }
 
-ByteBuffer ReadFileContent(const std::string& path) {
-    return ReadFileContent(path, nullptr);
+ByteBuffer ReadFileContent(const std::string& path, const ReadRequestSize& requests) {
+    return ReadFileContent(path, nullptr, requests);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
-    return ReadWholeFile(path, length, nullptr);
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length,
+                         const ReadRequestSize& requests) {
+    return ReadWholeFile(path, length, nullptr, requests);
 }
 
 std::span<const std::uint8_t> ReportArray::Read(const std::string& path) {
     Discard();
-    content_ = ReadFileContent(path, &kept_);
+    content_ = ReadFileContent(path, &kept_, requests_);
     return content_.bytes();
 }
 
@@ -87,15 +88,6 @@ void ReportArray::Discard() noexcept {
 void ReportArray::Release() noexcept {
     content_ = ByteBuffer();
     kept_ = ByteBuffer();
-}
-
-Testing::ReadRequestHook& ReadRequestHookForTesting() {
-    static Testing::ReadRequestHook hook;
-    return hook;
-}
-
-void Testing::SetReadRequestHook(ReadRequestHook hook) {
-    ReadRequestHookForTesting() = std::move(hook);
 }
 
 }  // namespace Platform

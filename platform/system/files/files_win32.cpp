@@ -40,11 +40,11 @@ void RequireDiskFile(HANDLE file, const std::string& path) {
     }
 }
 
-std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out,
-                        std::size_t count) {
+std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out, std::size_t count,
+                        const ReadRequestSize& requests) {
     count = std::min(count, kLargestReadRequest);
-    if (const Testing::ReadRequestHook& hook = ReadRequestHookForTesting()) {
-        const std::int64_t asked = hook(count);
+    if (requests) {
+        const std::int64_t asked = requests(count);
         if (asked < 0) {
             throw SystemError("read", name, static_cast<int>(-asked));
         }
@@ -61,10 +61,11 @@ std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out,
     return got;
 }
 
-std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, std::size_t count) {
+std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, std::size_t count,
+                     const ReadRequestSize& requests) {
     std::size_t done = 0;
     while (done < count) {
-        const std::size_t got = ReadRequest(file, path, out + done, count - done);
+        const std::size_t got = ReadRequest(file, path, out + done, count - done, requests);
         if (got == 0) {
             break;
         }
@@ -125,7 +126,8 @@ std::int64_t QueryFileLength(const std::string& path) {
     return static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept,
+                         const ReadRequestSize& requests) {
     if (length < 0) {
         throw PlatformError("read", path, Filled(Tr("invalid length {1}"), {DecimalText(length)}));
     }
@@ -136,14 +138,15 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffe
     const KeepOnFailure keep(buffer, kept);
     const FileHandle file = OpenForReading(path);
     RequireDiskFile(file.get(), path);
-    if (ReadUpTo(file.get(), path, buffer.data(), buffer.size()) < buffer.size()) {
+    if (ReadUpTo(file.get(), path, buffer.data(), buffer.size(), requests) < buffer.size()) {
         throw FileChanged(path);
     }
     return buffer;
 }
 
-ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept) {
-    return ReadWholeFile(path, QueryFileLength(path), kept);
+ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept,
+                           const ReadRequestSize& requests) {
+    return ReadWholeFile(path, QueryFileLength(path), kept, requests);
 }
 
 InputStream StandardInput() {

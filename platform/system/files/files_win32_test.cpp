@@ -26,8 +26,6 @@ namespace {
 
 class FilesWin32Test : public TestSupport::TempDirTest {
   protected:
-    ~FilesWin32Test() override { Platform::Testing::SetReadRequestHook({}); }
-
     std::string Create(const std::string& name, const std::string& content,
                        DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
         const std::string path = dir_ + "\\" + name;
@@ -60,17 +58,17 @@ TEST_F(FilesWin32Test, ReadsWholeInAsManyRequestsAsItTakesAndRefusesAShrunkFile)
     const std::string path = Create("digits.txt", "123456789");
     EXPECT_EQ(Platform::QueryFileLength(path), 9);
     std::vector<std::size_t> requests;
-    Platform::Testing::SetReadRequestHook([&](std::size_t count) {
+    const auto fourAtATime = [&](std::size_t count) {
         requests.push_back(count);
         return static_cast<std::int64_t>(std::min<std::size_t>(count, 4));
-    });
-    EXPECT_EQ(Text(Platform::ReadFileContent(path)), "123456789");
+    };
+    EXPECT_EQ(Text(Platform::ReadFileContent(path, fourAtATime)), "123456789");
     EXPECT_EQ(requests, (std::vector<std::size_t>{9, 5, 1}));
 
     const auto shrunk = ErrorOf([&] { Platform::ReadWholeFile(path, 10); });
     EXPECT_EQ(shrunk.reason(), "the file changed while it was being read");
-    Platform::Testing::SetReadRequestHook([](std::size_t) { return -std::int64_t{EIO}; });
-    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path); }).operation(), "read");
+    const auto failing = [](std::size_t) { return -std::int64_t{EIO}; };
+    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path, failing); }).operation(), "read");
 }
 
 TEST_F(FilesWin32Test, ErrorsNameWhatFailedThePathAndTheSystemsReason) {
