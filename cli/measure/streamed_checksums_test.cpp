@@ -78,7 +78,7 @@ TEST_F(StreamedChecksumsTest, StreamedChecksumsEqualTheWholeFileReport) {
             try {
                 measure();
             } catch (const Platform::PlatformError& error) {
-                return error.operation() + " " + error.path() + ": " + error.reason();
+                return std::string(error.what());
             }
             return std::string("no error");
         };

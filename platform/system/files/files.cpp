@@ -32,7 +32,7 @@ ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length, ByteBuff
         return ByteBuffer(static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
         throw PlatformError(
-            "read", path,
+            Operation::kRead, path,
             Filled(Tr("not enough memory to hold its {1} bytes"), {DecimalText(length)}));
     }
 }
@@ -42,7 +42,7 @@ ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer) {
     try {
         larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
     } catch (const PlatformError&) {
-        throw PlatformError("read", name,
+        throw PlatformError(Operation::kRead, name,
                             Filled(Tr("not enough memory to read past its first {1} bytes"),
                                    {DecimalText(static_cast<std::int64_t>(buffer.size()))}));
     }

@@ -26,10 +26,10 @@ namespace Posix {
 // device may never end.
 void RequireRegularFile(const struct stat& info, const std::string& path) {
     if (S_ISDIR(info.st_mode)) {
-        throw PlatformError("read", path, Tr("Is a directory"));
+        throw PlatformError(Operation::kRead, path, Tr("Is a directory"));
     }
     if (!S_ISREG(info.st_mode)) {
-        throw PlatformError("read", path, Tr("not a regular file"));
+        throw PlatformError(Operation::kRead, path, Tr("not a regular file"));
     }
 }
 
@@ -37,7 +37,7 @@ void RequireRegularFile(const struct stat& info, const std::string& path) {
 struct stat StatRegularFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        throw SystemError("size of", path, errno);
+        throw SystemError(Operation::kSizeOf, path, errno);
     }
     RequireRegularFile(info, path);
     return info;
@@ -49,10 +49,10 @@ struct stat StatRegularFile(const std::string& path) {
 FileDescriptor OpenRegularFileForReading(const std::string& path, struct stat& info) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     if (::fstat(file.get(), &info) != 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     RequireRegularFile(info, path);
     return file;
@@ -139,7 +139,7 @@ std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::si
             if (errno == EINTR) {
                 continue;
             }
-            throw SystemError("read", path, errno);
+            throw SystemError(Operation::kRead, path, errno);
         }
         if (got == 0) {
             break;
@@ -150,11 +150,11 @@ std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::si
 }
 
 PlatformError FileChanged(const std::string& path) {
-    return PlatformError("read", path, Tr("the file changed while it was being read"));
+    return PlatformError(Operation::kRead, path, Tr("the file changed while it was being read"));
 }
 
 PlatformError PseudoFileTooLarge(const std::string& path) {
-    return PlatformError("read", path,
+    return PlatformError(Operation::kRead, path,
                          Filled(Tr("a generated kernel file of more than {1} MiB is not read"),
                                 {DecimalText(kPseudoFileCap >> 20)}));
 }
@@ -164,7 +164,7 @@ void WaitUntilReadable(int fd, const std::string& name) {
     pollfd ready{fd, POLLIN, 0};
     while (::poll(&ready, 1, -1) < 0) {
         if (errno != EINTR) {
-            throw SystemError("read", name, errno);
+            throw SystemError(Operation::kRead, name, errno);
         }
     }
 }
@@ -193,7 +193,7 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t 
         } else if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait) {
             WaitUntilReadable(fd, name);
         } else if (errno != EINTR) {
-            throw SystemError("read", name, errno);
+            throw SystemError(Operation::kRead, name, errno);
         }
     }
     buffer.ShrinkTo(used);
@@ -211,7 +211,8 @@ std::int64_t QueryFileLength(const std::string& path) {
 ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept,
                          const ReadRequestSize& requests) {
     if (length < 0) {
-        throw PlatformError("read", path, Filled(Tr("invalid length {1}"), {DecimalText(length)}));
+        throw PlatformError(Operation::kRead, path,
+                            Filled(Tr("invalid length {1}"), {DecimalText(length)}));
     }
     if (length == 0) {
         return {};

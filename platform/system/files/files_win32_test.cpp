@@ -50,7 +50,7 @@ class FilesWin32Test : public TestSupport::TempDirTest {
         } catch (const Platform::PlatformError& error) {
             return error;
         }
-        return Platform::PlatformError("none", "", "no error");
+        return Platform::PlatformError(Platform::Operation::kRunEvent, "", "no error");
     }
 };
 
@@ -68,13 +68,14 @@ TEST_F(FilesWin32Test, ReadsWholeInAsManyRequestsAsItTakesAndRefusesAShrunkFile)
     const auto shrunk = ErrorOf([&] { Platform::ReadWholeFile(path, 10); });
     EXPECT_EQ(shrunk.reason(), "the file changed while it was being read");
     const auto failing = [](std::size_t) { return -std::int64_t{EIO}; };
-    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path, failing); }).operation(), "read");
+    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path, failing); }).operation(),
+              Platform::Operation::kRead);
 }
 
 TEST_F(FilesWin32Test, ErrorsNameWhatFailedThePathAndTheSystemsReason) {
     const std::string missing = dir_ + "\\missing.txt";
     const auto error = ErrorOf([&] { Platform::ReadFileContent(missing); });
-    EXPECT_EQ(error.operation(), "size of");
+    EXPECT_EQ(error.operation(), Platform::Operation::kSizeOf);
     EXPECT_EQ(error.path(), missing);
     EXPECT_EQ(error.reason(), Platform::SystemMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(dir_); }).reason(), "Is a directory");
@@ -140,7 +141,8 @@ TEST_F(FilesWin32Test, OnlyTheStreamedReadOpensAnEmptyFile) {
     const HANDLE held = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ErrorOf([&] { Platform::FileReader::Open(path); }).operation(), "open");
+    EXPECT_EQ(ErrorOf([&] { Platform::FileReader::Open(path); }).operation(),
+              Platform::Operation::kOpen);
     EXPECT_EQ(Platform::ReadFileContent(path).size(), 0u);
     ::CloseHandle(held);
 }

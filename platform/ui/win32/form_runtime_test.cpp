@@ -165,7 +165,9 @@ TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes)
     const std::vector<std::wstring> before = Rows(dir1);
 
     EXPECT_THROW(dir1.SetPath(root_ + "\\missing"), Platform::PlatformError);
-    dir1.onChange = [] { throw Platform::PlatformError("list", "x", "refused"); };
+    dir1.onChange = [] {
+        throw Platform::PlatformError(Platform::Operation::kList, "x", "refused");
+    };
     EXPECT_THROW(dir1.SetPath(root_ + "\\sub"), Platform::PlatformError);
 
     EXPECT_EQ(dir1.Path(), root_);
@@ -186,7 +188,7 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
     std::vector<std::string> reported;
     file1.onClick = [&] {
         if (file1.FileName() == "b.txt") {
-            throw Platform::PlatformError("read", "b.txt", "refused");
+            throw Platform::PlatformError(Platform::Operation::kRead, "b.txt", "refused");
         }
         reported.push_back(file1.FileName());
     };
@@ -214,7 +216,7 @@ TEST_F(Win32FormTest, DriveThatFailsPutsTheListBackAndTheKeyboardPassesIt) {
     std::vector<std::string> changes;
     drive1.onChange = [&] {
         if (drive1.Drive() == "B:") {
-            throw Platform::PlatformError("list", "B:\\", "not ready");
+            throw Platform::PlatformError(Platform::Operation::kList, "B:\\", "not ready");
         }
         changes.push_back(drive1.Drive());
     };

@@ -20,7 +20,7 @@ namespace {
 std::string ClipboardText(HWND owner) {
     std::string text;
     if (!::OpenClipboard(owner)) {
-        throw WindowsError("read the clipboard", "", ::GetLastError());
+        throw WindowsError(Operation::kReadClipboard, "", ::GetLastError());
     }
     if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
@@ -60,7 +60,7 @@ void Win32Label::SetCaption(const std::string& caption, std::size_t literalLengt
         whole_ = previousWhole;
         keepFrom_ = previousKeepFrom;
         Show();
-        throw WindowsError("show the report", "", error);
+        throw WindowsError(Operation::kShowReport, "", error);
     }
     caption_ = caption;
     checksums_ = checksums;
@@ -119,7 +119,7 @@ void Win32Label::Copy() const {
     const std::size_t to = std::min(WholePosition(end), whole_.size());
     const std::wstring copied = from < to ? whole_.substr(from, to - from) : whole_;
     if (!::OpenClipboard(::GetAncestor(Handle(), GA_ROOT))) {
-        throw WindowsError("copy the report", "", ::GetLastError());
+        throw WindowsError(Operation::kCopyReport, "", ::GetLastError());
     }
     const std::size_t bytes = (copied.size() + 1) * sizeof(wchar_t);
     const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -136,7 +136,7 @@ void Win32Label::Copy() const {
         if (memory != nullptr) {
             ::GlobalFree(memory);
         }
-        throw WindowsError("copy the report", "", error);
+        throw WindowsError(Operation::kCopyReport, "", error);
     }
 }
 
