@@ -80,18 +80,15 @@ bool CPUHasPclmul(const CPUFeatures& cpu = ThisCPU());      // PCLMULQDQ and SSE
 bool CPUHasVpclmul256(const CPUFeatures& cpu = ThisCPU());  // and AVX2, VPCLMULQDQ
 bool CPUHasVpclmul512(const CPUFeatures& cpu = ThisCPU());  // and AVX-512F/VL/BW, VPCLMULQDQ
 
-namespace Testing {
-// For tests only: the folding itself, for any reflected CRC of width 1 to
-// 64 given its constants; continues register `crc` over `bytes`. The
-// 128-bit form needs at least 16 bytes, the 256-bit form 128, the 512-bit
-// form 256.
+// The folding the kernels above run, for any reflected CRC of width 1 to 64
+// given its constants; continues register `crc` over `bytes`. The 128-bit
+// form needs at least 16 bytes, the 256-bit form 128, the 512-bit form 256.
 std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
                             std::span<const std::uint8_t> bytes);
 std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
                                 std::span<const std::uint8_t> bytes);
 std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
                                 std::span<const std::uint8_t> bytes);
-}  // namespace Testing
 #endif
 
 }  // namespace Tallix
