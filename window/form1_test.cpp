@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "checksum/kernels/crc_kernels.h"
 #include "platform/system/files/files.h"
 #include "tests/support/temp_dir_test.h"
 
@@ -82,6 +83,21 @@ TEST_F(Form1Test, TheLabelGetsTheReportsChecksumsWhateverTheNameHolds) {
     EXPECT_TRUE(
         Label1.caption.starts_with(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"))
         << Label1.caption;
+}
+
+// An empty file's report shows the checksums of no bytes without running the
+// engine: in a fresh process (the death test re-executes the binary) the
+// engine's tables are still unfilled after it.
+TEST_F(Form1Test, AnEmptyFilesReportLeavesTheEngineUntouched) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Write("empty", "");
+    File1.selected = "empty";
+    const auto reportLeavesTablesEmpty = [this] {
+        form.File1_Click();
+        return Label1.checksums.crc32 == "00000000" && Label1.checksums.crc16 == "FFFF" &&
+               Tallix::CRC32ByteLoopTable()[255] == 0 && Tallix::CRC16ByteLoopTable()[255] == 0;
+    };
+    EXPECT_EXIT(std::_Exit(reportLeavesTablesEmpty() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 // The window keeps one array from click to click: the second click of a

@@ -176,6 +176,32 @@ TEST_F(ReportTest, MissingFileIsAnErrorNamingThePath) {
     }
 }
 
+// Kibibytes of this process's pages whose contents it has handed back to the
+// system (madvise MADV_FREE), or -1 when the system does not say.
+long LazyFreeKiB() {
+    std::ifstream smaps("/proc/self/smaps_rollup");
+    for (std::string line; std::getline(smaps, line);) {
+        if (line.starts_with("LazyFree:")) {
+            return std::stol(line.substr(9));
+        }
+    }
+    return -1;
+}
+
+// Once the checksums are done the report hands its array's pages back: the
+// system may take their memory, while the array keeps them mapped for the
+// next report.
+TEST_F(ReportTest, TheArraysPagesGoBackToTheSystemAfterTheChecksums) {
+    const std::string path = Write("big", std::string(8 << 20, 'x'));
+    Platform::ReportArray array;
+    const long before = LazyFreeKiB();
+    if (before < 0) {
+        GTEST_SKIP() << "the system does not tell the pages handed back";
+    }
+    EXPECT_EQ(MeasureFile(path, array).fileLength, 8 << 20);
+    EXPECT_GE(LazyFreeKiB() - before, 4096);  // most of the 8 MiB, whatever a batch holds back
+}
+
 // An empty file is never opened: even one the process may not read gives
 // its report.
 TEST_F(ReportTest, ZeroLengthFileReportsWithoutBeingOpened) {
