@@ -30,16 +30,19 @@ class StageTimer {
 };
 
 // The CRC-32 and CRC-16 stages over the bytes the file stage read into the
-// program's own array. Empty input shows the checksums of empty input
-// without touching the engine, so its tables stay unfilled.
+// program's own array. Empty input shows the engine's checksums of no bytes
+// without computing any, so its tables stay unfilled.
 void MeasureChecksums(FileReport& report, StageTimer& timer,
                       std::span<const std::uint8_t> fileBytes) {
+    const bool empty = report.fileLength == 0;
     timer.Start(kCRC32Stage);
-    report.crc32 = report.fileLength != 0 ? Tallix::CalcCRC32(fileBytes) : "00000000";
+    report.crc32 =
+        Tallix::CRC32Text(empty ? Tallix::kCRC32OfNothing : Tallix::CRC32Value(fileBytes));
     timer.End();
 
     timer.Start(kCRC16Stage);
-    report.crc16 = report.fileLength != 0 ? Tallix::CalcCRC16(fileBytes) : "FFFF";
+    report.crc16 =
+        Tallix::CRC16Text(empty ? Tallix::kCRC16OfNothing : Tallix::CRC16Value(fileBytes));
     timer.End();
 }
 
