@@ -55,8 +55,9 @@ constexpr std::array<CRC16Variant, 11> kFamily{{
     {"GSM", "", 0x0000, false, 0xFFFF, 0xCE3C},
 }};
 
-constexpr std::uint16_t kMCRF4XXStart = 0xFFFF;
-constexpr std::uint16_t kXMODEMStart = 0x0000;
+// The registers the two passes start from (CRC16FamilySums{}).
+constexpr std::uint16_t kMCRF4XXStart = CRC16FamilySums{}.reflected;
+constexpr std::uint16_t kXMODEMStart = CRC16FamilySums{}.straight;
 
 constexpr std::uint16_t Reversed(std::uint16_t value) {
     std::uint16_t reversed = 0;

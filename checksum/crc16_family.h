@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "checksum/tallix.h"
+
 namespace Tallix {
 
 // One catalogue entry, its parameters in the catalogue's own form: `init`
@@ -28,8 +30,8 @@ std::span<const CRC16Variant> CRC16Family();
 
 // The two registers every variant follows from, over the bytes seen so far.
 struct CRC16FamilySums {
-    std::uint16_t reflected = 0xFFFF;  // the CRC-16/MCRF4XX register
-    std::uint16_t straight = 0x0000;   // the CRC-16/XMODEM register
+    std::uint16_t reflected = kCRC16OfNothing;  // the CRC-16/MCRF4XX register
+    std::uint16_t straight = 0x0000;            // the CRC-16/XMODEM register
     std::uint64_t length = 0;
 };
 

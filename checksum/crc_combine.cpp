@@ -22,6 +22,7 @@
 #include <cstdint>
 
 #include "checksum/kernels/crc_fold.h"
+#include "checksum/kernels/crc_kernels.h"
 #include "checksum/tallix.h"
 
 namespace Tallix {
@@ -36,7 +37,7 @@ constexpr std::uint64_t MultiplyModP(const ReflectedCRC& crc, std::uint64_t a, s
         if ((a & term) != 0) {
             product ^= b;
         }
-        b = (b >> 1) ^ ((b & 1u) != 0 ? crc.poly : 0);
+        b = BitwiseStep(crc, b);
     }
     return product;
 }
@@ -77,13 +78,10 @@ std::uint16_t ShiftCRC16(std::uint16_t value, std::uint64_t count) {
     return static_cast<std::uint16_t>(ShiftByBytes(kCRC16Polynomial, kCRC16Powers, value, count));
 }
 
-constexpr std::uint32_t kCRC32Start = 0xFFFFFFFFu;  // starting register, also the final XOR
-constexpr std::uint16_t kCRC16Start = 0xFFFFu;      // starting register, no final XOR
-
 }  // namespace
 
 std::uint32_t ExtendCRC32ByZeroes(std::uint32_t crc, std::uint64_t count) {
-    return ShiftCRC32(crc ^ kCRC32Start, count) ^ kCRC32Start;
+    return ShiftCRC32(crc ^ kCRC32FinalXor, count) ^ kCRC32FinalXor;
 }
 
 std::uint16_t ExtendCRC16ByZeroes(std::uint16_t crc, std::uint64_t count) {
@@ -95,7 +93,7 @@ std::uint32_t ConcatCRC32(std::uint32_t first, std::uint32_t second, std::uint64
 }
 
 std::uint16_t ConcatCRC16(std::uint16_t first, std::uint16_t second, std::uint64_t secondLength) {
-    return static_cast<std::uint16_t>(ShiftCRC16(first ^ kCRC16Start, secondLength) ^ second);
+    return static_cast<std::uint16_t>(ShiftCRC16(first ^ kCRC16Initial, secondLength) ^ second);
 }
 
 }  // namespace Tallix

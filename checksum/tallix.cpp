@@ -1,11 +1,9 @@
 #include "checksum/tallix.h"
 
 #include <array>
-#include <atomic>
 #include <mutex>
 
 #include "checksum/kernels/crc_kernels.h"
-#include "checksum/testing.h"
 
 namespace Tallix {
 
@@ -86,19 +84,17 @@ struct TableFill {
     std::uint32_t (&table)[256];
     const std::array<std::uint32_t, 256>& constants;
     std::size_t sentinel;
-    std::atomic<std::size_t> fills{0};  // seen by tests only
     std::once_flag once;
 };
 
-TableFill crc32Fill{CRC32Table, kCRC32Constants, 1, {}, {}};
-TableFill crc16Fill{CRC16Table, kCRC16Constants, 255, {}, {}};
+TableFill crc32Fill{CRC32Table, kCRC32Constants, 1, {}};
+TableFill crc16Fill{CRC16Table, kCRC16Constants, 255, {}};
 
 // Assigns the 256 constants in index order; no per-bit work.
 void InitTable(TableFill& fill) {
     for (std::size_t n = 0; n < 256; ++n) {
         fill.table[n] = fill.constants[n];
     }
-    fill.fills.fetch_add(1, std::memory_order_relaxed);
 }
 
 void InitCRC32Table() {
@@ -200,17 +196,12 @@ std::uint16_t ExtendCRC16(std::uint16_t crc, std::span<const std::uint8_t> bytes
     return BestCRCKernel().crc16(crc, bytes);
 }
 
-std::span<const std::uint32_t, 256> Testing::CRC32TableView() {
+std::span<const std::uint32_t, 256> CRC32ByteLoopTable() {
     return std::span(CRC32Table);
 }
-std::span<const std::uint32_t, 256> Testing::CRC16TableView() {
+
+std::span<const std::uint32_t, 256> CRC16ByteLoopTable() {
     return std::span(CRC16Table);
-}
-std::size_t Testing::CRC32TableFills() {
-    return crc32Fill.fills.load();
-}
-std::size_t Testing::CRC16TableFills() {
-    return crc16Fill.fills.load();
 }
 
 }  // namespace Tallix

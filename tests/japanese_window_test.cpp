@@ -40,7 +40,8 @@ class JapaneseWindowTest : public TestSupport::TempDirTest {
     void TearDown() override {
         Platform::SetErrorReport(previousReport_);
         for (const Platform::ErrorReportEntry& error : errors_) {
-            ADD_FAILURE() << error.operation << " " << error.path << ": " << error.reason;
+            ADD_FAILURE() << Platform::OperationName(error.operation) << " " << error.path << ": "
+                          << error.reason;
         }
     }
 
@@ -49,12 +50,13 @@ class JapaneseWindowTest : public TestSupport::TempDirTest {
 };
 
 TEST_F(JapaneseWindowTest, ErrorBoxSaysWhatFailedInJapanese) {
-    const Platform::ErrorReportEntry error{"open", "/data/a.txt", "許可がありません"};
+    const Platform::ErrorReportEntry error{Platform::Operation::kOpen, "/data/a.txt",
+                                           "許可がありません"};
     EXPECT_EQ(Platform::ErrorReportText(error),
               QStringLiteral(
                   "ファイルを開けませんでした。\n\nパス: /data/a.txt\n理由: 許可がありません"));
-    EXPECT_EQ(Platform::ErrorReportText({"no such step", "", "x"}),
-              QStringLiteral("処理に失敗しました (no such step)。\n理由: x"));
+    EXPECT_EQ(Platform::ErrorReportText({Platform::Operation::kRunEvent, "", "x"}),
+              QStringLiteral("イベントを実行できませんでした。\n理由: x"));
     const auto box = Platform::ErrorReportBox(nullptr, error);
     ASSERT_EQ(box->buttons().size(), 1);
     EXPECT_EQ(box->buttons().front()->text(), "OK");

@@ -423,7 +423,7 @@ TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
     ::chmod((dir_ + "/secret").c_str(), 0);
     AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, "open");
+    EXPECT_EQ(errors_[0].operation, Platform::Operation::kOpen);
     EXPECT_EQ(errors_[0].path, dir_ + "/secret");
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(Caption(), report);
@@ -531,7 +531,7 @@ TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
     const std::string before = WindowState();
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "locked"); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, "list");
+    EXPECT_EQ(errors_[0].operation, Platform::Operation::kList);
     EXPECT_EQ(errors_[0].path, dir_ + "/locked");
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(form_->Dir1().Path(), dir_);
@@ -560,7 +560,7 @@ TEST_F(MainFormTest, DirectoryThatCanBeReadButNotEnteredIsReportedAndNothingChan
     const std::string before = WindowState();
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "read-only"); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, "enter");
+    EXPECT_EQ(errors_[0].operation, Platform::Operation::kEnter);
     EXPECT_EQ(errors_[0].path, readOnly);
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(WindowState(), before);
@@ -576,7 +576,7 @@ TEST_F(MainFormTest, StartDirectoryThatCannotBeEnteredIsReportedAndTheRootShows)
     ::chmod(readOnly.c_str(), 0444);
     AsUnprivilegedUser([&] { form_ = std::make_unique<Platform::MainForm>(readOnly); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, "enter");
+    EXPECT_EQ(errors_[0].operation, Platform::Operation::kEnter);
     EXPECT_EQ(errors_[0].path, readOnly);
     EXPECT_EQ(form_->Dir1().Path(), "/");
     EXPECT_EQ(form_->File1().Path(), "/");
@@ -823,7 +823,7 @@ TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
     form_ = std::make_unique<Platform::MainForm>(dir_ + "/missing.txt", usual);
     form_->Show();
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, "open");
+    EXPECT_EQ(errors_[0].operation, Platform::Operation::kOpen);
     EXPECT_EQ(errors_[0].path, dir_ + "/missing.txt");
     EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
     EXPECT_EQ(form_->File1().Path(), dir_ + "/sub");
@@ -937,10 +937,12 @@ TEST_F(MainFormTest, WaitCursorShowsWhileAReportRunsAndIsGoneBeforeAnErrorShows)
 
 TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     EXPECT_EQ(
-        Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}),
+        Platform::ErrorReportText({Platform::Operation::kOpen, "/data/a.txt", "Permission denied"}),
         QStringLiteral("Could not open the file.\n\nPath: /data/a.txt\nReason: Permission denied"));
-    auto box = Platform::ErrorReportBox(nullptr, {"open", "/data/a.txt", "Permission denied"});
-    EXPECT_EQ(box->text(), Platform::ErrorReportText({"open", "/data/a.txt", "Permission denied"}));
+    auto box = Platform::ErrorReportBox(
+        nullptr, {Platform::Operation::kOpen, "/data/a.txt", "Permission denied"});
+    EXPECT_EQ(box->text(), Platform::ErrorReportText(
+                               {Platform::Operation::kOpen, "/data/a.txt", "Permission denied"}));
     EXPECT_EQ(box->detailedText(), "");
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_TRUE(box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
@@ -948,7 +950,7 @@ TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
 
     // A long reason breaks at its spaces and still reads as it is: no details.
     const Platform::ErrorReportEntry memory{
-        "read", "/data/huge",
+        Platform::Operation::kRead, "/data/huge",
         "the file is 4 TiB (4398046511104 bytes), more than the memory available, 23 GiB "
         "(24650379264 bytes)"};
     box = Platform::ErrorReportBox(nullptr, memory);
@@ -966,7 +968,7 @@ TEST(ErrorReportTextTest, BoxForAVeryLongPathFitsOnTheScreenWithThePathWholeInIt
         path.append(1, '/').append(99, 'd');
     }
     path.resize(20000);
-    const Platform::ErrorReportEntry error{"open", path, "Permission denied"};
+    const Platform::ErrorReportEntry error{Platform::Operation::kOpen, path, "Permission denied"};
     auto box = Platform::ErrorReportBox(nullptr, error);
     EXPECT_LT(box->text().size(), 1000);
     EXPECT_TRUE(box->text().endsWith("\nReason: Permission denied"));

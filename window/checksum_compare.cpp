@@ -7,35 +7,11 @@
 namespace Window {
 namespace {
 
-// The fixed-width hex text that follows `label` on a line of its own, after
-// `from`.
-std::optional<std::string> ValueAfter(std::string_view text, std::size_t from,
-                                      std::string_view label, std::size_t digits) {
-    const std::size_t at = text.find(label, from);
-    if (at == std::string_view::npos || text.size() - at - label.size() < digits) {
-        return std::nullopt;
-    }
-    return std::string(text.substr(at + label.size(), digits));
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 }  // namespace
-
-std::optional<ReportChecksums> ChecksumsOfReport(std::string_view caption,
-                                                 std::size_t literalLength) {
-    if (literalLength > caption.size()) {
-        return std::nullopt;
-    }
-    const std::optional<std::string> crc32 = ValueAfter(caption, literalLength, "\r\nCRC32 - ", 8);
-    const std::optional<std::string> crc16 = ValueAfter(caption, literalLength, "\r\nCRC16 - ", 4);
-    if (!crc32 || !crc16) {
-        return std::nullopt;
-    }
-    return ReportChecksums{*crc32, *crc16};
-}
 
 std::optional<std::string> HexChecksumIn(std::string_view text) {
     std::string digits;

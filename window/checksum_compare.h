@@ -2,24 +2,13 @@
 // with the report's: which of the two it is, or that it is neither.
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "window/controls.h"
+
 namespace Window {
-
-// The two checksums a report shows, as upper-case hex text.
-struct ReportChecksums {
-    std::string crc32;  // 8 digits
-    std::string crc16;  // 4 digits
-};
-
-// The checksums of a report as `ReportText` words it, whose first
-// `literalLength` bytes are the path; nothing when `caption` is no report
-// (the label is still empty).
-std::optional<ReportChecksums> ChecksumsOfReport(std::string_view caption,
-                                                 std::size_t literalLength);
 
 // A CRC-32 or CRC-16 in hex as people write it: 8 or 4 hex digits in either
 // case, with or without "0x", spaces or line breaks anywhere. Upper-case

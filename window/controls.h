@@ -36,15 +36,23 @@ class FileListBox {
     virtual std::string FileName() const = 0;
 };
 
-// A text label; the caption keeps its CR LF line breaks exactly. Its first
-// `literalLength` bytes are literal text such as a path, which may hold any
-// byte: a CR LF there is part of the text, not a line break, and the label
-// shows it, like any control character, in a visible form.
+// The two checksums a report shows, as upper-case hex text.
+struct ReportChecksums {
+    std::string crc32;  // 8 digits
+    std::string crc16;  // 4 digits
+};
+
+// The report's label; the caption keeps its CR LF line breaks exactly. Its
+// first `literalLength` bytes are literal text such as a path, which may
+// hold any byte: a CR LF there is part of the text, not a line break, and
+// the label shows it, like any control character, in a visible form. A
+// checksum the user pastes is compared with `checksums`, the report's own.
 class Label {
   public:
     virtual ~Label() = default;
     virtual std::string Caption() const = 0;
-    virtual void SetCaption(const std::string& caption, std::size_t literalLength) = 0;
+    virtual void SetCaption(const std::string& caption, std::size_t literalLength,
+                            const ReportChecksums& checksums) = 0;
 };
 
 }  // namespace Window

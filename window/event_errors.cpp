@@ -14,11 +14,11 @@ ErrorReportEntry EntryForCurrentException() {
     } catch (const Platform::PlatformError& error) {
         return {error.operation(), error.path(), error.reason()};
     } catch (const std::bad_alloc&) {
-        return {"allocate memory", "", Platform::Tr("not enough memory")};
+        return {Platform::Operation::kAllocateMemory, "", Platform::Tr("not enough memory")};
     } catch (const std::exception& error) {
-        return {"run the event", "", error.what()};
+        return {Platform::Operation::kRunEvent, "", error.what()};
     } catch (...) {
-        return {"run the event", "", Platform::Tr("unknown error")};
+        return {Platform::Operation::kRunEvent, "", Platform::Tr("unknown error")};
     }
 }
 

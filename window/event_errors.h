@@ -8,11 +8,13 @@
 #include <string>
 #include <utility>
 
+#include "platform/system/os/error.h"
+
 namespace Window {
 
 // An error that ended an event procedure, as the error report shows it.
 struct ErrorReportEntry {
-    std::string operation;
+    Platform::Operation operation;
     std::string path;
     std::string reason;
 };

@@ -45,7 +45,8 @@ void Form1::File1_Click() {
 void Form1::Tallix(std::string filename) {
     // The report starts with the path as it was given; whatever bytes its
     // names hold are text of that line, never further lines.
-    Label1.SetCaption(ReportText(MeasureFile(filename, array_)), filename.size());
+    const FileReport report = MeasureFile(filename, array_);
+    Label1.SetCaption(ReportText(report), filename.size(), {report.crc32, report.crc16});
 }
 
 }  // namespace Window

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "checksum/kernels/crc_kernels.h"
 #include "platform/system/files/files.h"
 #include "tests/support/temp_dir_test.h"
 
@@ -34,8 +35,15 @@ struct FakeFiles : Window::FileListBox {
 };
 struct FakeLabel : Window::Label {
     std::string caption;
+    std::size_t literalLength = 0;
+    Window::ReportChecksums checksums;
     std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& c, std::size_t /*literalLength*/) override { caption = c; }
+    void SetCaption(const std::string& c, std::size_t literal,
+                    const Window::ReportChecksums& sums) override {
+        caption = c;
+        literalLength = literal;
+        checksums = sums;
+    }
 };
 
 class Form1Test : public TestSupport::TempDirTest {
@@ -61,6 +69,35 @@ TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
     File1.selected = "sub";
     form.File1_Click();
     EXPECT_EQ(Label1.caption, "previous report");
+}
+
+// The label gets the report's checksums as values beside its text, the
+// path its literal start, whatever the file's name holds.
+TEST_F(Form1Test, TheLabelGetsTheReportsChecksumsWhateverTheNameHolds) {
+    const std::string name = "x\r\nCRC32 - 00000000\r\nCRC16 - 0000";
+    const std::string path = Write(name, "123456789");
+    File1.selected = name;
+    form.File1_Click();
+    EXPECT_EQ(Label1.checksums.crc32 + " " + Label1.checksums.crc16, "CBF43926 6F91");
+    EXPECT_EQ(Label1.literalLength, path.size());
+    EXPECT_TRUE(
+        Label1.caption.starts_with(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n"))
+        << Label1.caption;
+}
+
+// An empty file's report shows the checksums of no bytes without running the
+// engine: in a fresh process (the death test re-executes the binary) the
+// engine's tables are still unfilled after it.
+TEST_F(Form1Test, AnEmptyFilesReportLeavesTheEngineUntouched) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Write("empty", "");
+    File1.selected = "empty";
+    const auto reportLeavesTablesEmpty = [this] {
+        form.File1_Click();
+        return Label1.checksums.crc32 == "00000000" && Label1.checksums.crc16 == "FFFF" &&
+               Tallix::CRC32ByteLoopTable()[255] == 0 && Tallix::CRC16ByteLoopTable()[255] == 0;
+    };
+    EXPECT_EXIT(std::_Exit(reportLeavesTablesEmpty() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 // The window keeps one array from click to click: the second click of a

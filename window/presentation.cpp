@@ -1,7 +1,6 @@
 #include "window/presentation.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 #include <vector>
 
@@ -83,32 +82,52 @@ int IndentSpaces(int depth, int deepest) {
     return (depth * kMostIndentSpaces + deepest / 2) / deepest;
 }
 
-std::string ErrorHeadline(std::string_view operation) {
-    // What each operation the platform names was doing; a new one needs its
-    // line here (a test reads every name the platform code throws).
-    static constexpr std::array<std::pair<std::string_view, const char*>, 15> kHeadlines{{
-        {"open", Platform::TrLater("Could not open the file.")},
-        {"read", Platform::TrLater("Could not read the file.")},
-        {"size of", Platform::TrLater("Could not find the file's size.")},
-        {"list", Platform::TrLater("Could not list the directory's entries.")},
-        {"enter", Platform::TrLater("Could not enter the directory.")},
-        {"examine", Platform::TrLater("Could not examine the directory entry.")},
-        {"find", Platform::TrLater("Could not find the directory the program was started in.")},
-        {"run the event", Platform::TrLater("Could not run the event.")},
-        {"allocate memory", Platform::TrLater("Could not allocate memory.")},
-        {"create a control", Platform::TrLater("Could not create a control.")},
-        {"create the window", Platform::TrLater("Could not create the window.")},
-        {"register the window class", Platform::TrLater("Could not register the window class.")},
-        {"show the report", Platform::TrLater("Could not show the report.")},
-        {"copy the report", Platform::TrLater("Could not copy the report.")},
-        {"read the clipboard", Platform::TrLater("Could not read the clipboard.")},
-    }};
-    for (const auto& [name, headline] : kHeadlines) {
-        if (operation == name) {
-            return Platform::Tr(headline);
-        }
+namespace {
+
+// What each operation was doing. The switch names every operation, so the
+// compiler tells of a new one without its headline.
+const char* HeadlineOf(Platform::Operation operation) {
+    using Platform::Operation;
+    using Platform::TrLater;
+    switch (operation) {
+        case Operation::kOpen:
+            return TrLater("Could not open the file.");
+        case Operation::kRead:
+            return TrLater("Could not read the file.");
+        case Operation::kSizeOf:
+            return TrLater("Could not find the file's size.");
+        case Operation::kList:
+            return TrLater("Could not list the directory's entries.");
+        case Operation::kEnter:
+            return TrLater("Could not enter the directory.");
+        case Operation::kExamine:
+            return TrLater("Could not examine the directory entry.");
+        case Operation::kFind:
+            return TrLater("Could not find the directory the program was started in.");
+        case Operation::kRunEvent:
+            return TrLater("Could not run the event.");
+        case Operation::kAllocateMemory:
+            return TrLater("Could not allocate memory.");
+        case Operation::kCreateControl:
+            return TrLater("Could not create a control.");
+        case Operation::kCreateWindow:
+            return TrLater("Could not create the window.");
+        case Operation::kRegisterWindowClass:
+            return TrLater("Could not register the window class.");
+        case Operation::kShowReport:
+            return TrLater("Could not show the report.");
+        case Operation::kCopyReport:
+            return TrLater("Could not copy the report.");
+        case Operation::kReadClipboard:
+            return TrLater("Could not read the clipboard.");
     }
-    return Platform::Filled(Platform::Tr("Something failed ({1})."), {operation});
+    return TrLater("Could not run the event.");
+}
+
+}  // namespace
+
+std::string ErrorHeadline(Platform::Operation operation) {
+    return Platform::Tr(HeadlineOf(operation));
 }
 
 std::string ShownEscapeFor(char32_t c) {

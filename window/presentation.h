@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/os/error.h"
+
 namespace Window {
 
 // A line shortened in the middle: its first `headBytes` and last
@@ -33,10 +35,9 @@ MiddleElision MiddleElided(std::string_view line, std::size_t keepFrom, const Fi
 // never more than a fixed width in all, so a name deep down stays in view.
 int IndentSpaces(int depth, int deepest);
 
-// The first line of an error message, from the operation that failed as the
-// platform names it ("open", "list" ...): "Could not open the file."; for
-// a name it does not know, "Something failed (name)."
-std::string ErrorHeadline(std::string_view operation);
+// The first line of an error message, from the operation that failed:
+// "Could not open the file." for Platform::Operation::kOpen.
+std::string ErrorHeadline(Platform::Operation operation);
 
 // How a list or the label shows the character `c` (a UTF-16 unit or a code
 // point) when it would break or move the line it is in: "\n", "\r", "\t",

@@ -9,36 +9,41 @@ namespace {
 
 constexpr char kLineBreak[] = "\r\n";
 
-// Times the stages of one report. A stage's slot holds its start reading
-// until the stage ends, then the milliseconds between the two readings
-// (modulo 2^32, so a stage across the counter's wrap is still right).
+// Times the stages of one report, one after the other: each stage's
+// milliseconds are the difference between its two readings (modulo 2^32,
+// so a stage across the counter's wrap is still right).
 class StageTimer {
   public:
     StageTimer(FileReport& report, const MillisecondClock& clock)
-        : Elapsed(report.Elapsed), clock_(clock) {}
-    void Start(std::size_t slot) { Elapsed[slot] = static_cast<std::uint32_t>(clock_()); }
-    void End(std::size_t slot) {
-        Elapsed[slot] =
-            Platform::ElapsedMilliseconds(static_cast<std::int32_t>(Elapsed[slot]), clock_());
+        : elapsed_(report.elapsed), clock_(clock) {}
+    void Start(Stage stage) {
+        stage_ = stage;
+        start_ = clock_();
     }
+    void End() { elapsed_[stage_] = Platform::ElapsedMilliseconds(start_, clock_()); }
 
   private:
-    std::array<std::uint32_t, 3>& Elapsed;
+    std::array<std::uint32_t, kStageCount>& elapsed_;
     const MillisecondClock& clock_;
+    Stage stage_ = kFileStage;  // the stage running
+    std::int32_t start_ = 0;    // the reading it started at
 };
 
 // The CRC-32 and CRC-16 stages over the bytes the file stage read into the
-// program's own array. Empty input shows the checksums of empty input
-// without touching the engine, so its tables stay unfilled.
+// program's own array. Empty input shows the engine's checksums of no bytes
+// without computing any, so its tables stay unfilled.
 void MeasureChecksums(FileReport& report, StageTimer& timer,
-                      std::span<const std::uint8_t> FileBytes) {
-    timer.Start(1);
-    report.crc32 = report.FileLength != 0 ? Tallix::CalcCRC32(FileBytes) : "00000000";
-    timer.End(1);
+                      std::span<const std::uint8_t> fileBytes) {
+    const bool empty = report.fileLength == 0;
+    timer.Start(kCRC32Stage);
+    report.crc32 =
+        Tallix::CRC32Text(empty ? Tallix::kCRC32OfNothing : Tallix::CRC32Value(fileBytes));
+    timer.End();
 
-    timer.Start(2);
-    report.crc16 = report.FileLength != 0 ? Tallix::CalcCRC16(FileBytes) : "FFFF";
-    timer.End(2);
+    timer.Start(kCRC16Stage);
+    report.crc16 =
+        Tallix::CRC16Text(empty ? Tallix::kCRC16OfNothing : Tallix::CRC16Value(fileBytes));
+    timer.End();
 }
 
 // Times `read` as the file stage and the checksums of the bytes it returned
@@ -48,12 +53,12 @@ FileReport Measure(const std::string& filename, const MillisecondClock& clock, R
     FileReport report{filename, 0, {}, {}, {}};
     StageTimer timer(report, clock);
 
-    timer.Start(0);
-    const std::span<const std::uint8_t> FileBytes = read();
-    report.FileLength = static_cast<std::int64_t>(FileBytes.size());
-    timer.End(0);
+    timer.Start(kFileStage);
+    const std::span<const std::uint8_t> fileBytes = read();
+    report.fileLength = static_cast<std::int64_t>(fileBytes.size());
+    timer.End();
 
-    MeasureChecksums(report, timer, FileBytes);
+    MeasureChecksums(report, timer, fileBytes);
     return report;
 }
 
@@ -94,13 +99,13 @@ FileReport MeasureRead(const std::string& name,
 
 std::string ReportText(const FileReport& report) {
     using Platform::DecimalText;
-    std::string text = report.filename + "(" + DecimalText(report.FileLength) + "バイト)";
+    std::string text = report.filename + "(" + DecimalText(report.fileLength) + "バイト)";
     text += kLineBreak;
     text += "CRC32 - " + report.crc32 + kLineBreak;
     text += "CRC16 - " + report.crc16 + kLineBreak;
-    text += "ファイルオープン - " + DecimalText(report.Elapsed[0]) + "ms , CRC32 - " +
-            DecimalText(report.Elapsed[1]) + "ms , CRC16 - " + DecimalText(report.Elapsed[2]) +
-            "ms";
+    text += "ファイルオープン - " + DecimalText(report.elapsed[kFileStage]) + "ms , CRC32 - " +
+            DecimalText(report.elapsed[kCRC32Stage]) + "ms , CRC16 - " +
+            DecimalText(report.elapsed[kCRC16Stage]) + "ms";
     return text;
 }
 

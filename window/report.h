@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,17 +15,20 @@
 
 namespace Window {
 
+// The stages a report times, in the order they run: the file stage (length
+// query and read), then the CRC-32 and the CRC-16.
+enum Stage : std::size_t { kFileStage, kCRC32Stage, kCRC16Stage, kStageCount };
+
 // What one measurement of a file found.
 struct FileReport {
     std::string filename;  // the path exactly as given
     // Bytes: the file's size, or for a file whose size says nothing of its
     // content (on /proc, /sys and the like) the bytes read from it.
-    std::int64_t FileLength;
+    std::int64_t fileLength;
     std::string crc32;  // 8 upper-case hex digits
     std::string crc16;  // 4 upper-case hex digits
-    // Milliseconds for the file stage (length query and read), the CRC-32
-    // stage and the CRC-16 stage.
-    std::array<std::uint32_t, 3> Elapsed;
+    // Milliseconds each stage took, indexed by Stage.
+    std::array<std::uint32_t, kStageCount> elapsed;
 };
 
 // A source of millisecond readings, timeGetTime unless a test injects one.

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "checksum/kernels/crc_kernels.h"
 #include "checksum/tallix.h"
-#include "checksum/testing.h"
 #include "platform/system/files/files.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/error.h"
@@ -34,7 +34,7 @@ class ReportTest : public TestSupport::TempDirTest {
   protected:
     // The report with its timings set to 0, so the text is fixed.
     static std::string UntimedReportText(FileReport report) {
-        report.Elapsed = {0, 0, 0};
+        report.elapsed = {0, 0, 0};
         return ReportText(report);
     }
 };
@@ -58,6 +58,15 @@ TEST_F(ReportTest, TimingLineShowsEachStageAndEndsAtMs) {
               "ファイルオープン - 5ms , CRC32 - 120ms , CRC16 - 4000000000ms");
 }
 
+// Which of the engine's tables its checksums have filled in this process:
+// 10 for the CRC-32's, 1 for the CRC-16's, the two added.
+std::size_t FilledTables() {
+    const auto filled = [](std::span<const std::uint32_t, 256> table) {
+        return table[255] != 0 ? std::size_t{1} : 0;  // the last entry, never 0 once filled
+    };
+    return 10 * filled(Tallix::CRC32ByteLoopTable()) + filled(Tallix::CRC16ByteLoopTable());
+}
+
 // Readings from just below the counter's sign change, spaced so that each
 // stage's span is a different power of two: a reading paired with the wrong
 // stage, or a stage across the sign change computed wrongly, shows. The
@@ -78,22 +87,21 @@ std::string StageSpansOf(const std::string& path, Measure measure) {
         } else if (n == 1) {
             std::ofstream(path, std::ios::binary) << "987654321";
         }
-        fills.push_back(10 * Tallix::Testing::CRC32TableFills() +
-                        Tallix::Testing::CRC16TableFills());
+        fills.push_back(FilledTables());
         const std::uint32_t base = std::numeric_limits<std::int32_t>::max() - 2;
         return static_cast<std::int32_t>(base + (1u << n) - 1);
     };
     const FileReport report = measure(clock);
     std::ostringstream wrong;
-    if (report.FileLength != 9 || report.crc32 != "CBF43926" || report.crc16 != "6F91") {
-        wrong << "read outside the file stage: " << report.FileLength << " " << report.crc32 << " "
+    if (report.fileLength != 9 || report.crc32 != "CBF43926" || report.crc16 != "6F91") {
+        wrong << "read outside the file stage: " << report.fileLength << " " << report.crc32 << " "
               << report.crc16 << "; ";
     }
-    if (report.Elapsed != std::array<std::uint32_t, 3>{1, 4, 16}) {
-        wrong << "elapsed " << report.Elapsed[0] << " " << report.Elapsed[1] << " "
-              << report.Elapsed[2] << "; ";
+    if (report.elapsed != std::array<std::uint32_t, 3>{1, 4, 16}) {
+        wrong << "elapsed " << report.elapsed[0] << " " << report.elapsed[1] << " "
+              << report.elapsed[2] << "; ";
     }
-    // Tens count CRC-32 fills, units CRC-16 fills, at each of the 6 readings.
+    // The tables filled at each of the 6 readings.
     if (fills != std::vector<std::size_t>{0, 0, 0, 10, 10, 11}) {
         wrong << "table fills at the readings:";
         for (const std::size_t f : fills) {
@@ -137,7 +145,7 @@ TEST_F(ReportTest, AStreamIsMeasuredUnderItsNameLikeAFile) {
     ::close(fds[1]);
     const FileReport empty = MeasureStream({fds[0]}, "-");
     ::close(fds[0]);
-    EXPECT_EQ(empty.FileLength, 0);
+    EXPECT_EQ(empty.fileLength, 0);
     EXPECT_EQ(empty.crc32 + " " + empty.crc16, "00000000 FFFF");
 }
 
@@ -149,11 +157,11 @@ TEST_F(ReportTest, SizesOf2GiBAndMoreAreShownWhole) {
 TEST_F(ReportTest, MeasuresTheWholeFileAndTimesEachStage) {
     std::string content(1234567, 'x');
     const FileReport report = MeasureFile(Write("big", content));
-    EXPECT_EQ(report.FileLength, 1234567);
+    EXPECT_EQ(report.fileLength, 1234567);
     EXPECT_EQ(report.crc32.size(), 8u);
     EXPECT_EQ(report.crc16.size(), 4u);
     // Each stage took well under a minute; a wrong sign would show as ~4e9.
-    for (const std::uint32_t ms : report.Elapsed) {
+    for (const std::uint32_t ms : report.elapsed) {
         EXPECT_LT(ms, 60000u);
     }
 }
@@ -166,6 +174,32 @@ TEST_F(ReportTest, MissingFileIsAnErrorNamingThePath) {
     } catch (const Platform::PlatformError& error) {
         EXPECT_EQ(error.path(), missing);
     }
+}
+
+// Kibibytes of this process's pages whose contents it has handed back to the
+// system (madvise MADV_FREE), or -1 when the system does not say.
+long LazyFreeKiB() {
+    std::ifstream smaps("/proc/self/smaps_rollup");
+    for (std::string line; std::getline(smaps, line);) {
+        if (line.starts_with("LazyFree:")) {
+            return std::stol(line.substr(9));
+        }
+    }
+    return -1;
+}
+
+// Once the checksums are done the report hands its array's pages back: the
+// system may take their memory, while the array keeps them mapped for the
+// next report.
+TEST_F(ReportTest, TheArraysPagesGoBackToTheSystemAfterTheChecksums) {
+    const std::string path = Write("big", std::string(8 << 20, 'x'));
+    Platform::ReportArray array;
+    const long before = LazyFreeKiB();
+    if (before < 0) {
+        GTEST_SKIP() << "the system does not tell the pages handed back";
+    }
+    EXPECT_EQ(MeasureFile(path, array).fileLength, 8 << 20);
+    EXPECT_GE(LazyFreeKiB() - before, 4096);  // most of the 8 MiB, whatever a batch holds back
 }
 
 // An empty file is never opened: even one the process may not read gives
@@ -200,7 +234,7 @@ TEST_F(ReportTest, PseudoFileReportsTheBytesReadFromIt) {
     const std::string copy = Write("version", expected);
     const FileReport pseudo = MeasureFile("/proc/version");
     const FileReport plain = MeasureFile(copy);
-    EXPECT_EQ(pseudo.FileLength, static_cast<std::int64_t>(expected.size()));
+    EXPECT_EQ(pseudo.fileLength, static_cast<std::int64_t>(expected.size()));
     EXPECT_EQ(pseudo.crc32 + " " + pseudo.crc16, plain.crc32 + " " + plain.crc16);
     EXPECT_NE(pseudo.crc32, "00000000");
 }
@@ -215,23 +249,20 @@ TEST_F(ReportTest, ShortReadsGiveTheWholeFileAndAReadErrorGivesItsReason) {
     }
     const std::string path = Write("f", content);
     const FileReport whole = MeasureFile(path);
-    struct HookReset {
-        ~HookReset() { Platform::Testing::SetReadRequestHook({}); }
-    } reset;
 
     int requests = 0;
-    Platform::Testing::SetReadRequestHook([&](std::size_t count) {
+    Platform::ReportArray inPieces([&](std::size_t count) {
         ++requests;
         return static_cast<std::int64_t>(std::min<std::size_t>(count, 4093));
     });
-    const FileReport pieces = MeasureFile(path);
+    const FileReport pieces = MeasureFile(path, inPieces);
     EXPECT_GT(requests, 70);
-    EXPECT_EQ(pieces.FileLength, whole.FileLength);
+    EXPECT_EQ(pieces.fileLength, whole.fileLength);
     EXPECT_EQ(pieces.crc32 + " " + pieces.crc16, whole.crc32 + " " + whole.crc16);
 
-    Platform::Testing::SetReadRequestHook([&](std::size_t) { return -std::int64_t{EIO}; });
+    Platform::ReportArray failing([](std::size_t) { return -std::int64_t{EIO}; });
     try {
-        MeasureFile(path);
+        MeasureFile(path, failing);
         FAIL() << "no error";
     } catch (const Platform::PlatformError& error) {
         EXPECT_EQ(error.reason(), "Input/output error");
@@ -254,7 +285,7 @@ TEST_F(ReportTest, ChangesToTheFileDuringTheChecksumsDoNotTouchTheReport) {
         return 0;
     };
     const FileReport during = MeasureFile(path, clock);
-    EXPECT_EQ(during.FileLength, before.FileLength);
+    EXPECT_EQ(during.fileLength, before.fileLength);
     EXPECT_EQ(during.crc32 + " " + during.crc16, before.crc32 + " " + before.crc16);
 }
 

@@ -38,7 +38,7 @@ TEST_F(ReportWin32Test, KatakanaNamesAndFileContentsGiveTheExactReport) {
     const Window::FileReport zero = Window::MeasureFile(Create("zero", std::string(1, '\0')));
     EXPECT_EQ(zero.crc32 + " " + zero.crc16, "D202EF8D 0F87");
     const Window::FileReport empty = Window::MeasureFile(Create("empty", ""));
-    EXPECT_EQ(empty.FileLength, 0);
+    EXPECT_EQ(empty.fileLength, 0);
     EXPECT_EQ(empty.crc32 + " " + empty.crc16, "00000000 FFFF");
 }
 
@@ -51,7 +51,7 @@ TEST_F(ReportWin32Test, AFileBeyondMaxPathIsMeasured) {
     const std::string path = Create(deep.substr(dir_.size() + 1) + "\\digits.txt", "123456789");
     ASSERT_GT(path.size(), std::size_t{MAX_PATH});
     const Window::FileReport report = Window::MeasureFile(path);
-    EXPECT_EQ(report.FileLength, 9);
+    EXPECT_EQ(report.fileLength, 9);
     EXPECT_EQ(report.crc32 + " " + report.crc16, "CBF43926 6F91");
 }
 

@@ -311,18 +311,18 @@ bool CPUHasVpclmul512(const CPUFeatures& cpu) {
     return CPUHasPclmul(cpu) && cpu.avx512f && cpu.avx512vl && cpu.avx512bw && cpu.vpclmulqdq;
 }
 
-std::uint64_t Testing::PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
-                                     std::span<const std::uint8_t> bytes) {
+std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
+                            std::span<const std::uint8_t> bytes) {
     return FoldPclmul(crc, bytes.data(), bytes.size(), c);
 }
 
-std::uint64_t Testing::Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
-                                         std::span<const std::uint8_t> bytes) {
+std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                std::span<const std::uint8_t> bytes) {
     return FoldVpclmul256(crc, bytes.data(), bytes.size(), c);
 }
 
-std::uint64_t Testing::Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
-                                         std::span<const std::uint8_t> bytes) {
+std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
+                                std::span<const std::uint8_t> bytes) {
     return FoldVpclmul512(crc, bytes.data(), bytes.size(), c);
 }
 

@@ -24,12 +24,18 @@ struct ReflectedCRC {
 inline constexpr ReflectedCRC kCRC32Polynomial{0xEDB88320u, 32};
 inline constexpr ReflectedCRC kCRC16Polynomial{0x8408u, 16};
 
+// One step of the bitwise CRC loop: the register shifted by one bit, the
+// polynomial added when a set bit falls out. In polynomial terms, the
+// register multiplied by x mod P.
+constexpr std::uint64_t BitwiseStep(const ReflectedCRC& crc, std::uint64_t r) {
+    return (r >> 1) ^ ((r & 1u) != 0 ? crc.poly : 0);
+}
+
 // x^k mod P in the reflected width-bit form (the form the CRC register uses).
-// Multiplying by x is one step of the bitwise CRC loop.
 constexpr std::uint64_t XPowModP(const ReflectedCRC& crc, std::uint64_t k) {
     std::uint64_t r = std::uint64_t{1} << (crc.width - 1);  // x^0
     for (; k > 0; --k) {
-        r = (r >> 1) ^ ((r & 1u) != 0 ? crc.poly : 0);
+        r = BitwiseStep(crc, r);
     }
     return r;
 }
@@ -61,7 +67,7 @@ constexpr std::uint64_t BarrettQuotient(const ReflectedCRC& crc) {
     std::uint64_t quotient = 0;
     for (unsigned j = 0; j < 64; ++j) {
         quotient |= (r & 1u) << j;
-        r = (r >> 1) ^ ((r & 1u) != 0 ? crc.poly : 0);
+        r = BitwiseStep(crc, r);
     }
     return quotient;
 }

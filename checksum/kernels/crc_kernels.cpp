@@ -18,7 +18,7 @@ constexpr SliceTables MakeSliceTables(const ReflectedCRC& crc) {
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint64_t c = n;
         for (int bit = 0; bit < 8; ++bit) {
-            c = (c >> 1) ^ ((c & 1u) != 0 ? crc.poly : 0);
+            c = BitwiseStep(crc, c);
         }
         tables[0][n] = static_cast<std::uint32_t>(c);
     }

@@ -9,14 +9,17 @@
 #include <span>
 
 #include "checksum/kernels/crc_fold.h"
+#include "checksum/tallix.h"
 
 namespace Tallix {
 
 // The CRC registers' starting values and the CRC-32's final inversion
-// (the CRC-16 has none).
+// (the CRC-16 has none), which make the checksums of no bytes at all.
 inline constexpr std::uint32_t kCRC32Initial = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kCRC32FinalXor = 0xFFFFFFFFu;
 inline constexpr std::uint16_t kCRC16Initial = 0xFFFFu;
+static_assert((kCRC32Initial ^ kCRC32FinalXor) == kCRC32OfNothing);
+static_assert(kCRC16Initial == kCRC16OfNothing);
 
 // The instruction-set extensions the kernels are chosen by. All false on
 // CPUs the folding kernels are not built for.
@@ -50,6 +53,13 @@ struct CRCKernel {
 std::uint32_t CRC32ByteLoop(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 std::uint16_t CRC16ByteLoop(std::uint16_t crc, std::span<const std::uint8_t> bytes);
 
+// The byte loop's tables as they stand: all zero until the first checksum
+// of their kind (whichever kernel computes it) fills them, the same for the
+// rest of the run after. So they show whether the engine has computed a
+// checksum of that kind in this process.
+std::span<const std::uint32_t, 256> CRC32ByteLoopTable();
+std::span<const std::uint32_t, 256> CRC16ByteLoopTable();
+
 // All kernels built in, slowest first; the byte loop is always the first.
 std::span<const CRCKernel> CRCKernels();
 
@@ -70,18 +80,15 @@ bool CPUHasPclmul(const CPUFeatures& cpu = ThisCPU());      // PCLMULQDQ and SSE
 bool CPUHasVpclmul256(const CPUFeatures& cpu = ThisCPU());  // and AVX2, VPCLMULQDQ
 bool CPUHasVpclmul512(const CPUFeatures& cpu = ThisCPU());  // and AVX-512F/VL/BW, VPCLMULQDQ
 
-namespace Testing {
-// For tests only: the folding itself, for any reflected CRC of width 1 to
-// 64 given its constants; continues register `crc` over `bytes`. The
-// 128-bit form needs at least 16 bytes, the 256-bit form 128, the 512-bit
-// form 256.
+// The folding the kernels above run, for any reflected CRC of width 1 to 64
+// given its constants; continues register `crc` over `bytes`. The 128-bit
+// form needs at least 16 bytes, the 256-bit form 128, the 512-bit form 256.
 std::uint64_t PclmulFoldCRC(const FoldConstants& c, std::uint64_t crc,
                             std::span<const std::uint8_t> bytes);
 std::uint64_t Vpclmul256FoldCRC(const FoldConstants& c, std::uint64_t crc,
                                 std::span<const std::uint8_t> bytes);
 std::uint64_t Vpclmul512FoldCRC(const FoldConstants& c, std::uint64_t crc,
                                 std::span<const std::uint8_t> bytes);
-}  // namespace Testing
 #endif
 
 }  // namespace Tallix

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/lists/check_list.h"
-#include "cli/output/escape.h"
 #include "cli/lists/line_reader.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/measure/measure.h"
+#include "cli/output/escape.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"
@@ -112,7 +112,7 @@ std::string Differences(const ListEntry& entry, const Window::FileReport& report
     const auto add = [&differences](std::string_view what) {
         differences += (differences.empty() ? "" : ", ") + std::string(what);
     };
-    if (entry.size && *entry.size != report.FileLength) {
+    if (entry.size && *entry.size != report.fileLength) {
         add("size");
     }
     if (entry.crc32 != report.crc32) {

@@ -53,7 +53,7 @@ std::string FullReportText(const Window::FileReport& report, NameStyle style) {
 
 std::string BriefLine(const Window::FileReport& report, NameStyle style) {
     return std::string(LineStart(report.filename, style)) + report.crc32 + " " + report.crc16 +
-           " " + Platform::DecimalText(report.FileLength) + " " +
+           " " + Platform::DecimalText(report.fileLength) + " " +
            EscapedName(report.filename, style) + "\n";
 }
 

@@ -55,7 +55,7 @@ std::optional<TextLine> LineReader::Next() {
         }
         if (ended_) {
             if (!undecodable_.empty()) {
-                throw Platform::PlatformError("read", source_.name(),
+                throw Platform::PlatformError(Platform::Operation::kRead, source_.name(),
                                               std::exchange(undecodable_, {}));
             }
             return std::nullopt;

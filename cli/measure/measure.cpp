@@ -75,7 +75,7 @@ Window::FileReport Report(const MeasureTarget& target, Platform::InputStream inp
         Window::FileReport report = target.standardInput ? Window::MeasureStream(input, target.name)
                                                          : Window::MeasureFile(target.path, array);
         if (bytes != nullptr) {
-            *bytes += report.FileLength;
+            *bytes += report.fileLength;
         }
         return report;
     }

@@ -15,7 +15,7 @@ namespace Cli {
 
 // The checksums and size of `filename` exactly as Window::MeasureFile finds them
 // (the same bytes, errors and values, but that an empty file is opened too,
-// so one that cannot be is an error), without timings (Elapsed is zero)
+// so one that cannot be is an error), without timings (elapsed is zero)
 // and without holding the file: it is read a piece at a time through a
 // buffer of kStreamChunkBytes per thread, and the holes of a sparse file are
 // folded in as zeroes without reading them. A file of at least

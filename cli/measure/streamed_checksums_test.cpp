@@ -30,9 +30,9 @@ class StreamedChecksumsTest : public TestSupport::TempDirTest {};
 // the parts' bounds, a pseudo file, a stream, and the errors.
 TEST_F(StreamedChecksumsTest, StreamedChecksumsEqualTheWholeFileReport) {
     const auto same = [](const FileReport& streamed, const FileReport& whole) {
-        return streamed.filename == whole.filename && streamed.FileLength == whole.FileLength &&
+        return streamed.filename == whole.filename && streamed.fileLength == whole.fileLength &&
                streamed.crc32 == whole.crc32 && streamed.crc16 == whole.crc16 &&
-               streamed.Elapsed == std::array<std::uint32_t, 3>{};
+               streamed.elapsed == std::array<std::uint32_t, 3>{};
     };
     const auto pattern = [](std::size_t size) {
         std::string content(size, '\0');
@@ -78,7 +78,7 @@ TEST_F(StreamedChecksumsTest, StreamedChecksumsEqualTheWholeFileReport) {
             try {
                 measure();
             } catch (const Platform::PlatformError& error) {
-                return error.operation() + " " + error.path() + ": " + error.reason();
+                return std::string(error.what());
             }
             return std::string("no error");
         };

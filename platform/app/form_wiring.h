@@ -29,7 +29,7 @@ struct PathPlace {
     std::string file;
 };
 
-// The place of `path`, made absolute. Throws PlatformError("open", path,
+// The place of `path`, made absolute. Throws PlatformError(Operation::kOpen, path,
 // reason) when it names nothing or cannot be examined.
 PathPlace PlaceOf(const std::string& path);
 
@@ -109,7 +109,7 @@ class MainFormWiring {
         const std::string name = std::exchange(startFile_, std::string());
         if (!name.empty() && !file1_.ClickFile(name)) {
             run_([&] {
-                throw PlatformError("open", JoinPath(dir1_.Path(), kPathSeparator, name),
+                throw PlatformError(Operation::kOpen, JoinPath(dir1_.Path(), kPathSeparator, name),
                                     Tr("the file list does not show it (hidden, a system file "
                                        "or not an ordinary file)"));
             });

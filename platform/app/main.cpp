@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     }
     if (arguments.leftOut) {
         Platform::RunEvent(&mainForms.front()->form(), [&] {
-            throw Platform::PlatformError("open", arguments.leftOut->path,
+            throw Platform::PlatformError(Platform::Operation::kOpen, arguments.leftOut->path,
                                           arguments.leftOut->reason);
         });
     }

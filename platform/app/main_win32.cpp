@@ -84,7 +84,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         }
         if (arguments.leftOut) {
             Platform::RunEvent(mainForms.front()->form().Handle(), [&] {
-                throw Platform::PlatformError("open", arguments.leftOut->path,
+                throw Platform::PlatformError(Platform::Operation::kOpen, arguments.leftOut->path,
                                               arguments.leftOut->reason);
             });
         }

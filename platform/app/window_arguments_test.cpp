@@ -89,7 +89,7 @@ TEST_F(PlaceOfTest, AFileIsClickedInItsFolderAndAFolderOpened) {
         Platform::PlaceOf(missing);
         ADD_FAILURE() << "a missing path has a place";
     } catch (const Platform::PlatformError& error) {
-        EXPECT_EQ(error.operation(), "open");
+        EXPECT_EQ(error.operation(), Platform::Operation::kOpen);
         EXPECT_EQ(error.path(), missing);
     }
 }

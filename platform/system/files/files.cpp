@@ -32,7 +32,7 @@ ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length, ByteBuff
         return ByteBuffer(static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
         throw PlatformError(
-            "read", path,
+            Operation::kRead, path,
             Filled(Tr("not enough memory to hold its {1} bytes"), {DecimalText(length)}));
     }
 }
@@ -42,7 +42,7 @@ ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer) {
     try {
         larger = AllocateBuffer(name, static_cast<std::int64_t>(2 * buffer.size()));
     } catch (const PlatformError&) {
-        throw PlatformError("read", name,
+        throw PlatformError(Operation::kRead, name,
                             Filled(Tr("not enough memory to read past its first {1} bytes"),
                                    {DecimalText(static_cast<std::int64_t>(buffer.size()))}));
     }
@@ -60,17 +60,18 @@ KeepOnFailure::~KeepOnFailure() {
     }
 }
 
-ByteBuffer ReadFileContent(const std::string& path) {
-    return ReadFileContent(path, nullptr);
+ByteBuffer ReadFileContent(const std::string& path, const ReadRequestSize& requests) {
+    return ReadFileContent(path, nullptr, requests);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length) {
-    return ReadWholeFile(path, length, nullptr);
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length,
+                         const ReadRequestSize& requests) {
+    return ReadWholeFile(path, length, nullptr, requests);
 }
 
 std::span<const std::uint8_t> ReportArray::Read(const std::string& path) {
     Discard();
-    content_ = ReadFileContent(path, &kept_);
+    content_ = ReadFileContent(path, &kept_, requests_);
     return content_.bytes();
 }
 
@@ -87,15 +88,6 @@ void ReportArray::Discard() noexcept {
 void ReportArray::Release() noexcept {
     content_ = ByteBuffer();
     kept_ = ByteBuffer();
-}
-
-Testing::ReadRequestHook& ReadRequestHookForTesting() {
-    static Testing::ReadRequestHook hook;
-    return hook;
-}
-
-void Testing::SetReadRequestHook(ReadRequestHook hook) {
-    ReadRequestHookForTesting() = std::move(hook);
 }
 
 }  // namespace Platform

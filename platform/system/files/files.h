@@ -10,6 +10,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "platform/system/files/byte_buffer.h"
 #include "platform/system/files/input_stream.h"
@@ -20,6 +21,13 @@ namespace Platform {
 // bytes, is refused: no real one comes near it, while some (/proc/kcore,
 // /proc/self/pagemap) would fill memory for seconds with a frozen window.
 inline constexpr std::int64_t kPseudoFileCap = std::int64_t{64} << 20;
+
+// How the reads below ask the system for bytes: given the count a read
+// request is about to ask for, the count to ask for instead (fewer makes a
+// short read, as a slow device or a network file system gives) or a
+// negative errno value to fail with, as a failing device does. Empty: each
+// request as it is.
+using ReadRequestSize = std::function<std::int64_t(std::size_t count)>;
 
 // The report's file stage: the whole content of the regular file at `path`
 // in the program's own array of exactly its size, the file closed before
@@ -38,8 +46,9 @@ inline constexpr std::int64_t kPseudoFileCap = std::int64_t{64} << 20;
 // the path does not exist, is not a regular file, cannot be opened or read
 // (with the system's reason), shrank before it was read, passes the pseudo
 // file cap, or does not fit in memory; a pseudo file that would block (it
-// has no end yet) is an error too, never a wait.
-ByteBuffer ReadFileContent(const std::string& path);
+// has no end yet) is an error too, never a wait. Each read request is sized
+// by `requests`.
+ByteBuffer ReadFileContent(const std::string& path, const ReadRequestSize& requests = {});
 
 // The array a report reads its file into, kept from one report to the next
 // (the window's clicks, tallix-report's full report over several files).
@@ -53,6 +62,9 @@ ByteBuffer ReadFileContent(const std::string& path);
 // Smaller contents come from the heap, as from ReadFileContent.
 class ReportArray {
   public:
+    // Reads with each request sized by `requests` (ReadFileContent).
+    explicit ReportArray(ReadRequestSize requests = {}) : requests_(std::move(requests)) {}
+
     // The content of the file at `path`, valid until the next Read, Discard
     // or Release. Throws what ReadFileContent throws; the kept pages stay.
     std::span<const std::uint8_t> Read(const std::string& path);
@@ -63,6 +75,7 @@ class ReportArray {
     void Release() noexcept;
 
   private:
+    ReadRequestSize requests_;
     ByteBuffer content_;
     ByteBuffer kept_;  // mapped pages between reports, or none
 };
@@ -78,16 +91,9 @@ std::int64_t QueryFileLength(const std::string& path);
 // when the file cannot be opened or read, is not a regular file, holds fewer
 // than `length` bytes (it shrank since its size was taken), or when there is
 // not enough memory for the buffer. Bytes beyond `length` are not read.
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length);
-
-namespace Testing {
-// For tests only: every read request of ReadWholeFile and ReadFileContent
-// passes through `hook`, which gets the byte count about to be asked for
-// and returns the count to ask for instead (fewer makes a short read) or a
-// negative errno value to fail with. An empty hook restores plain reads.
-using ReadRequestHook = std::function<std::int64_t(std::size_t count)>;
-void SetReadRequestHook(ReadRequestHook hook);
-}  // namespace Testing
+// Each read request is sized by `requests`.
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length,
+                         const ReadRequestSize& requests = {});
 
 // Reads the open stream `input` (standard input, a pipe, a file) to its
 // end into one buffer of exactly the bytes read. `name` names the source in

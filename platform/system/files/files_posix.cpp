@@ -26,10 +26,10 @@ namespace Posix {
 // device may never end.
 void RequireRegularFile(const struct stat& info, const std::string& path) {
     if (S_ISDIR(info.st_mode)) {
-        throw PlatformError("read", path, Tr("Is a directory"));
+        throw PlatformError(Operation::kRead, path, Tr("Is a directory"));
     }
     if (!S_ISREG(info.st_mode)) {
-        throw PlatformError("read", path, Tr("not a regular file"));
+        throw PlatformError(Operation::kRead, path, Tr("not a regular file"));
     }
 }
 
@@ -37,7 +37,7 @@ void RequireRegularFile(const struct stat& info, const std::string& path) {
 struct stat StatRegularFile(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        throw SystemError("size of", path, errno);
+        throw SystemError(Operation::kSizeOf, path, errno);
     }
     RequireRegularFile(info, path);
     return info;
@@ -49,10 +49,10 @@ struct stat StatRegularFile(const std::string& path) {
 FileDescriptor OpenRegularFileForReading(const std::string& path, struct stat& info) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     if (::fstat(file.get(), &info) != 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     RequireRegularFile(info, path);
     return file;
@@ -114,13 +114,12 @@ bool MayBePseudo(const struct stat& info) {
     return info.st_blocks == 0;
 }
 
-// read(2), or for tests a request the hook has shortened or failed.
-ssize_t ReadRequest(int fd, std::uint8_t* out, std::size_t count) {
-    const Testing::ReadRequestHook& hook = ReadRequestHookForTesting();
-    if (!hook) {
+// read(2) of `count` bytes, or of what `requests` makes of that count.
+ssize_t ReadRequest(int fd, std::uint8_t* out, std::size_t count, const ReadRequestSize& requests) {
+    if (!requests) {
         return ::read(fd, out, count);
     }
-    const std::int64_t asked = hook(count);
+    const std::int64_t asked = requests(count);
     if (asked < 0) {
         errno = static_cast<int>(-asked);
         return -1;
@@ -131,15 +130,16 @@ ssize_t ReadRequest(int fd, std::uint8_t* out, std::size_t count) {
 // Reads into `out` until `count` bytes or the end of the file; returns the
 // bytes read. Linux returns at most 2 GiB - 4 KiB from one read(), so a
 // large request is a loop.
-std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::size_t count) {
+std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::size_t count,
+                     const ReadRequestSize& requests) {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t got = ReadRequest(fd, out + done, count - done);
+        const ssize_t got = ReadRequest(fd, out + done, count - done, requests);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            throw SystemError("read", path, errno);
+            throw SystemError(Operation::kRead, path, errno);
         }
         if (got == 0) {
             break;
@@ -150,11 +150,11 @@ std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::si
 }
 
 PlatformError FileChanged(const std::string& path) {
-    return PlatformError("read", path, Tr("the file changed while it was being read"));
+    return PlatformError(Operation::kRead, path, Tr("the file changed while it was being read"));
 }
 
 PlatformError PseudoFileTooLarge(const std::string& path) {
-    return PlatformError("read", path,
+    return PlatformError(Operation::kRead, path,
                          Filled(Tr("a generated kernel file of more than {1} MiB is not read"),
                                 {DecimalText(kPseudoFileCap >> 20)}));
 }
@@ -164,7 +164,7 @@ void WaitUntilReadable(int fd, const std::string& name) {
     pollfd ready{fd, POLLIN, 0};
     while (::poll(&ready, 1, -1) < 0) {
         if (errno != EINTR) {
-            throw SystemError("read", name, errno);
+            throw SystemError(Operation::kRead, name, errno);
         }
     }
 }
@@ -172,7 +172,8 @@ void WaitUntilReadable(int fd, const std::string& name) {
 // Reads `fd` to its end into one buffer of exactly the bytes read. Data
 // not there yet is waited for when `wait`, and is an error otherwise; more
 // than `cap` bytes (when positive) is an error too.
-ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t cap = 0) {
+ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t cap = 0,
+                       const ReadRequestSize& requests = {}) {
     constexpr std::size_t kFirstSize = std::size_t{64} << 10;
     ByteBuffer buffer = AllocateBuffer(name, kFirstSize);
     std::size_t used = 0;
@@ -181,7 +182,7 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t 
             // Doubling keeps the copies to about one pass over the data.
             buffer = GrownBuffer(name, buffer);
         }
-        const ssize_t got = ReadRequest(fd, buffer.data() + used, buffer.size() - used);
+        const ssize_t got = ReadRequest(fd, buffer.data() + used, buffer.size() - used, requests);
         if (got > 0) {
             used += static_cast<std::size_t>(got);
             if (cap > 0 && static_cast<std::int64_t>(used) > cap) {
@@ -192,7 +193,7 @@ ByteBuffer ReadToEndOf(int fd, const std::string& name, bool wait, std::int64_t 
         } else if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait) {
             WaitUntilReadable(fd, name);
         } else if (errno != EINTR) {
-            throw SystemError("read", name, errno);
+            throw SystemError(Operation::kRead, name, errno);
         }
     }
     buffer.ShrinkTo(used);
@@ -207,9 +208,11 @@ std::int64_t QueryFileLength(const std::string& path) {
     return static_cast<std::int64_t>(StatRegularFile(path).st_size);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept,
+                         const ReadRequestSize& requests) {
     if (length < 0) {
-        throw PlatformError("read", path, Filled(Tr("invalid length {1}"), {DecimalText(length)}));
+        throw PlatformError(Operation::kRead, path,
+                            Filled(Tr("invalid length {1}"), {DecimalText(length)}));
     }
     if (length == 0) {
         return {};
@@ -218,7 +221,7 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffe
     const KeepOnFailure keep(buffer, kept);
     struct stat info {};
     const FileDescriptor file = OpenRegularFileForReading(path, info);
-    const std::size_t done = ReadUpTo(file.get(), path, buffer.data(), buffer.size());
+    const std::size_t done = ReadUpTo(file.get(), path, buffer.data(), buffer.size(), requests);
     if (done < buffer.size()) {
         // At its end already: a pseudo file that reported blocks after all
         // holds just these bytes; an ordinary one shrank.
@@ -230,10 +233,11 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffe
     return buffer;
 }
 
-ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept) {
+ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept,
+                           const ReadRequestSize& requests) {
     const struct stat info = StatRegularFile(path);
     if (!MayBePseudo(info) || !OnPseudoFileSystem(path)) {
-        return ReadWholeFile(path, info.st_size, kept);
+        return ReadWholeFile(path, info.st_size, kept, requests);
     }
     // A pseudo file's size is not its content's, but one past the cap
     // (/proc/kcore) is refused before anything is read.
@@ -242,7 +246,7 @@ ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept) {
     }
     struct stat opened {};
     const FileDescriptor file = OpenRegularFileForReading(path, opened);
-    return ReadToEndOf(file.get(), path, false, kPseudoFileCap);
+    return ReadToEndOf(file.get(), path, false, kPseudoFileCap, requests);
 }
 
 InputStream StandardInput() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/system/files/files.h"
 #include "platform/system/os/error.h"
 
 namespace Platform::Posix {
@@ -56,9 +57,10 @@ bool OnPseudoFileSystem(int fd);
 // file systems allocate no blocks, so only a file with none may be on one.
 bool MayBePseudo(const struct stat& info);
 
-// Reads into `out` until `count` bytes or the end of the file; returns the
-// bytes read.
-std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::size_t count);
+// Reads into `out` until `count` bytes or the end of the file, each request
+// sized by `requests` (files.h); returns the bytes read.
+std::size_t ReadUpTo(int fd, const std::string& path, std::uint8_t* out, std::size_t count,
+                     const ReadRequestSize& requests = {});
 
 // Waits until `fd`, which may be non-blocking, has data or its end to read.
 void WaitUntilReadable(int fd, const std::string& name);

@@ -1,6 +1,6 @@
 // What the file services of both systems share (files.cpp): the buffer
-// for a file's bytes, checked against the memory available, and the test
-// hook every read request passes through.
+// for a file's bytes, checked against the memory available, and the
+// whole-file reads into pages kept from before.
 #pragma once
 
 #include <cstdint>
@@ -37,15 +37,14 @@ class KeepOnFailure {
 
 // ReadFileContent and ReadWholeFile reading into `kept`'s pages when they
 // are enough (AllocateBuffer); null: fresh memory, as the public ones.
-ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept);
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept);
+ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept,
+                           const ReadRequestSize& requests);
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept,
+                         const ReadRequestSize& requests);
 
 // `buffer`, full with the first bytes of the stream `name`, moved into one
 // twice its size. Throws PlatformError naming the bytes read so far when
 // the memory cannot be had: the stream's own size is not known.
 ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer);
-
-// The hook SetReadRequestHook installed; empty when reads are plain.
-Testing::ReadRequestHook& ReadRequestHookForTesting();
 
 }  // namespace Platform

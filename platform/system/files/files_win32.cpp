@@ -27,7 +27,7 @@ FileHandle OpenForReading(const std::string& path) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        throw WindowsError("open", path, ::GetLastError());
+        throw WindowsError(Operation::kOpen, path, ::GetLastError());
     }
     return FileHandle(handle);
 }
@@ -36,17 +36,17 @@ FileHandle OpenForReading(const std::string& path) {
 // in a file's place could wait for ever.
 void RequireDiskFile(HANDLE file, const std::string& path) {
     if (::GetFileType(file) != FILE_TYPE_DISK) {
-        throw PlatformError("read", path, Tr("not a regular file"));
+        throw PlatformError(Operation::kRead, path, Tr("not a regular file"));
     }
 }
 
-std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out,
-                        std::size_t count) {
+std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out, std::size_t count,
+                        const ReadRequestSize& requests) {
     count = std::min(count, kLargestReadRequest);
-    if (const Testing::ReadRequestHook& hook = ReadRequestHookForTesting()) {
-        const std::int64_t asked = hook(count);
+    if (requests) {
+        const std::int64_t asked = requests(count);
         if (asked < 0) {
-            throw SystemError("read", name, static_cast<int>(-asked));
+            throw SystemError(Operation::kRead, name, static_cast<int>(-asked));
         }
         count = static_cast<std::size_t>(asked);
     }
@@ -56,15 +56,16 @@ std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out,
         if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) {
             return 0;  // the writer closed its end: the end of the stream
         }
-        throw WindowsError("read", name, error);
+        throw WindowsError(Operation::kRead, name, error);
     }
     return got;
 }
 
-std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, std::size_t count) {
+std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, std::size_t count,
+                     const ReadRequestSize& requests) {
     std::size_t done = 0;
     while (done < count) {
-        const std::size_t got = ReadRequest(file, path, out + done, count - done);
+        const std::size_t got = ReadRequest(file, path, out + done, count - done, requests);
         if (got == 0) {
             break;
         }
@@ -74,7 +75,7 @@ std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, st
 }
 
 PlatformError FileChanged(const std::string& path) {
-    return PlatformError("read", path, Tr("the file changed while it was being read"));
+    return PlatformError(Operation::kRead, path, Tr("the file changed while it was being read"));
 }
 
 }  // namespace Win32
@@ -117,17 +118,19 @@ DWORD AttributesOf(const std::string& path, DWORD& error) {
 std::int64_t QueryFileLength(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(SystemPath(path).c_str(), GetFileExInfoStandard, &data)) {
-        throw WindowsError("size of", path, ::GetLastError());
+        throw WindowsError(Operation::kSizeOf, path, ::GetLastError());
     }
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw PlatformError("read", path, Tr("Is a directory"));
+        throw PlatformError(Operation::kRead, path, Tr("Is a directory"));
     }
     return static_cast<std::int64_t>((std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
 }
 
-ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept) {
+ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffer* kept,
+                         const ReadRequestSize& requests) {
     if (length < 0) {
-        throw PlatformError("read", path, Filled(Tr("invalid length {1}"), {DecimalText(length)}));
+        throw PlatformError(Operation::kRead, path,
+                            Filled(Tr("invalid length {1}"), {DecimalText(length)}));
     }
     if (length == 0) {
         return {};
@@ -136,14 +139,15 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffe
     const KeepOnFailure keep(buffer, kept);
     const FileHandle file = OpenForReading(path);
     RequireDiskFile(file.get(), path);
-    if (ReadUpTo(file.get(), path, buffer.data(), buffer.size()) < buffer.size()) {
+    if (ReadUpTo(file.get(), path, buffer.data(), buffer.size(), requests) < buffer.size()) {
         throw FileChanged(path);
     }
     return buffer;
 }
 
-ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept) {
-    return ReadWholeFile(path, QueryFileLength(path), kept);
+ByteBuffer ReadFileContent(const std::string& path, ByteBuffer* kept,
+                           const ReadRequestSize& requests) {
+    return ReadWholeFile(path, QueryFileLength(path), kept, requests);
 }
 
 InputStream StandardInput() {
@@ -153,7 +157,7 @@ InputStream StandardInput() {
 ByteBuffer ReadToEnd(InputStream input, const std::string& name) {
     const auto handle = reinterpret_cast<HANDLE>(input.handle);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-        throw WindowsError("read", name, ERROR_INVALID_HANDLE);
+        throw WindowsError(Operation::kRead, name, ERROR_INVALID_HANDLE);
     }
     return ReadToEndOf(handle, name);
 }

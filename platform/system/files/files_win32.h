@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/system/files/files.h"
 #include "platform/system/os/error.h"
 
 namespace Platform::Win32 {
@@ -23,22 +24,25 @@ using FileHandle = std::unique_ptr<void, HandleCloser>;
 inline constexpr std::size_t kLargestReadRequest = MAXDWORD;
 
 // Opens `path` for reading only, sharing every mode so a file another
-// program has open still reads. Throws PlatformError("open") with the
+// program has open still reads. Throws PlatformError(Operation::kOpen) with the
 // system's reason when it cannot be opened.
 FileHandle OpenForReading(const std::string& path);
 
-// Throws PlatformError("read", path, "not a regular file") unless `file` is
+// Throws PlatformError(Operation::kRead, path, "not a regular file") unless `file` is
 // a file on disk: a device name (CON, COM1) or a pipe could wait for ever.
 void RequireDiskFile(HANDLE file, const std::string& path);
 
-// One ReadFile of at most `count` bytes (and kLargestReadRequest), or for
-// tests a request the hook has shortened or failed. Returns the bytes read,
-// 0 at the end (a pipe whose writer closed its end included); throws
-// PlatformError("read", name) with the system's reason.
-std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out, std::size_t count);
+// One ReadFile of at most `count` bytes (and kLargestReadRequest), or of
+// what `requests` (files.h) makes of that count. Returns the bytes read, 0
+// at the end (a pipe whose writer closed its end included); throws
+// PlatformError(Operation::kRead, name) with the system's reason.
+std::size_t ReadRequest(HANDLE file, const std::string& name, std::uint8_t* out, std::size_t count,
+                        const ReadRequestSize& requests = {});
 
-// Reads until `count` bytes or the end of the file; returns the bytes read.
-std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, std::size_t count);
+// Reads until `count` bytes or the end of the file, each request sized by
+// `requests`; returns the bytes read.
+std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, std::size_t count,
+                     const ReadRequestSize& requests = {});
 
 // The error of a file that ended before the size it had when opened.
 PlatformError FileChanged(const std::string& path);

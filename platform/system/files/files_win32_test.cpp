@@ -26,8 +26,6 @@ namespace {
 
 class FilesWin32Test : public TestSupport::TempDirTest {
   protected:
-    ~FilesWin32Test() override { Platform::Testing::SetReadRequestHook({}); }
-
     std::string Create(const std::string& name, const std::string& content,
                        DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
         const std::string path = dir_ + "\\" + name;
@@ -52,7 +50,7 @@ class FilesWin32Test : public TestSupport::TempDirTest {
         } catch (const Platform::PlatformError& error) {
             return error;
         }
-        return Platform::PlatformError("none", "", "no error");
+        return Platform::PlatformError(Platform::Operation::kRunEvent, "", "no error");
     }
 };
 
@@ -60,23 +58,24 @@ TEST_F(FilesWin32Test, ReadsWholeInAsManyRequestsAsItTakesAndRefusesAShrunkFile)
     const std::string path = Create("digits.txt", "123456789");
     EXPECT_EQ(Platform::QueryFileLength(path), 9);
     std::vector<std::size_t> requests;
-    Platform::Testing::SetReadRequestHook([&](std::size_t count) {
+    const auto fourAtATime = [&](std::size_t count) {
         requests.push_back(count);
         return static_cast<std::int64_t>(std::min<std::size_t>(count, 4));
-    });
-    EXPECT_EQ(Text(Platform::ReadFileContent(path)), "123456789");
+    };
+    EXPECT_EQ(Text(Platform::ReadFileContent(path, fourAtATime)), "123456789");
     EXPECT_EQ(requests, (std::vector<std::size_t>{9, 5, 1}));
 
     const auto shrunk = ErrorOf([&] { Platform::ReadWholeFile(path, 10); });
     EXPECT_EQ(shrunk.reason(), "the file changed while it was being read");
-    Platform::Testing::SetReadRequestHook([](std::size_t) { return -std::int64_t{EIO}; });
-    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path); }).operation(), "read");
+    const auto failing = [](std::size_t) { return -std::int64_t{EIO}; };
+    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path, failing); }).operation(),
+              Platform::Operation::kRead);
 }
 
 TEST_F(FilesWin32Test, ErrorsNameWhatFailedThePathAndTheSystemsReason) {
     const std::string missing = dir_ + "\\missing.txt";
     const auto error = ErrorOf([&] { Platform::ReadFileContent(missing); });
-    EXPECT_EQ(error.operation(), "size of");
+    EXPECT_EQ(error.operation(), Platform::Operation::kSizeOf);
     EXPECT_EQ(error.path(), missing);
     EXPECT_EQ(error.reason(), Platform::SystemMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(dir_); }).reason(), "Is a directory");
@@ -142,7 +141,8 @@ TEST_F(FilesWin32Test, OnlyTheStreamedReadOpensAnEmptyFile) {
     const HANDLE held = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ErrorOf([&] { Platform::FileReader::Open(path); }).operation(), "open");
+    EXPECT_EQ(ErrorOf([&] { Platform::FileReader::Open(path); }).operation(),
+              Platform::Operation::kOpen);
     EXPECT_EQ(Platform::ReadFileContent(path).size(), 0u);
     ::CloseHandle(held);
 }

@@ -19,7 +19,7 @@ void RequireMemoryFor(const std::string& path, std::int64_t length,
                       const MemoryHeadroom& headroom) {
     const std::int64_t room = headroom.Bytes();
     if (room >= 0 && length > room) {
-        throw PlatformError("read", path,
+        throw PlatformError(Operation::kRead, path,
                             Filled(Tr("the file is {1}, more than the memory available, {2}"),
                                    {ByteSizeText(length), ByteSizeText(room)}));
     }

@@ -49,7 +49,7 @@ struct MemoryHeadroom {
 // from the system's calls.
 MemoryHeadroom ReadMemoryHeadroom(const std::string& root = "/");
 
-// Throws PlatformError("read", path, "the file is 1 GiB (1073741824 bytes),
+// Throws PlatformError(Operation::kRead, path, "the file is 1 GiB (1073741824 bytes),
 // more than the memory available, 512 MiB (536870912 bytes)") when `length`
 // exceeds what `headroom` allows.
 void RequireMemoryFor(const std::string& path, std::int64_t length, const MemoryHeadroom& headroom);

@@ -30,8 +30,6 @@ std::string Pattern(std::size_t size, char seed) {
 
 class ReportArrayTest : public TestSupport::TempDirTest {
   protected:
-    ~ReportArrayTest() override { Platform::Testing::SetReadRequestHook({}); }
-
     // Reads `path` as a report does and checks the content is `expected`
     // exactly; returns where it lay.
     const std::uint8_t* Report(const std::string& path, const std::string& expected) {
@@ -50,7 +48,10 @@ class ReportArrayTest : public TestSupport::TempDirTest {
         return "no error";
     }
 
-    ReportArray array_;
+    bool failReads_ = false;  // every read request fails, as on a failing device
+    ReportArray array_{[this](std::size_t count) {
+        return failReads_ ? std::int64_t{-EIO} : static_cast<std::int64_t>(count);
+    }};
 };
 
 // One mapping serves every report it is large enough for, whatever came in
@@ -76,9 +77,9 @@ TEST_F(ReportArrayTest, LaterReportsReuseThePagesAndHoldExactlyTheirFile) {
     Report(tinyPath, tiny);
     std::filesystem::remove(firstPath);
     EXPECT_NE(ErrorOf(firstPath), "no error");
-    Platform::Testing::SetReadRequestHook([](std::size_t) { return std::int64_t{-EIO}; });
+    failReads_ = true;
     EXPECT_NE(ErrorOf(smallerPath), "no error");
-    Platform::Testing::SetReadRequestHook({});
+    failReads_ = false;
     EXPECT_EQ(Report(smallerPath, smaller), pages);
     EXPECT_EQ(BufferMappingsMade(), before + 1);
 

@@ -43,22 +43,22 @@ FileReader FileReader::Open(const std::string& path) {
 FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     isFifo = S_ISFIFO(info.st_mode);
     if (S_ISDIR(info.st_mode)) {
-        throw PlatformError("read", path, Tr("Is a directory"));
+        throw PlatformError(Operation::kRead, path, Tr("Is a directory"));
     }
     // The null device is an empty text (`--files-from /dev/null`).
     struct stat null {};
     const bool isNull = S_ISCHR(info.st_mode) && ::stat("/dev/null", &null) == 0 &&
                         S_ISCHR(null.st_mode) && null.st_rdev == info.st_rdev;
     if (!S_ISREG(info.st_mode) && !isFifo && !isNull) {
-        throw PlatformError("read", path, Tr("not a regular file or FIFO"));
+        throw PlatformError(Operation::kRead, path, Tr("not a regular file or FIFO"));
     }
     if (isFifo) {
         WaitUntilReadable(file.get(), path);  // before a writer comes, a read finds the end
@@ -110,7 +110,7 @@ std::size_t FileReader::Read(std::span<std::uint8_t> into) {
         if ((errno == EAGAIN || errno == EWOULDBLOCK) && wait_) {
             WaitUntilReadable(Descriptor(handle_), name_);
         } else if (errno != EINTR) {
-            throw SystemError("read", name_, errno);
+            throw SystemError(Operation::kRead, name_, errno);
         }
     }
 }
@@ -124,7 +124,7 @@ std::size_t FileReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> into
             if (errno == EINTR) {
                 continue;
             }
-            throw SystemError("read", name_, errno);
+            throw SystemError(Operation::kRead, name_, errno);
         }
         if (got == 0) {
             break;
@@ -162,7 +162,7 @@ void FileReader::RequireLength() const {
     struct stat info {};
     if (length_ > 0 && handle_ >= 0) {
         if (::fstat(Descriptor(handle_), &info) != 0) {
-            throw SystemError("read", name_, errno);
+            throw SystemError(Operation::kRead, name_, errno);
         }
         if (info.st_size < length_) {
             throw FileChanged(name_);

@@ -34,13 +34,13 @@ FileReader FileReader::Open(const std::string& path) {
 FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
     const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        throw PlatformError("read", path, Tr("Is a directory"));
+        throw PlatformError(Operation::kRead, path, Tr("Is a directory"));
     }
     FileHandle file = OpenForReading(path);
     const DWORD type = ::GetFileType(file.get());
     isFifo = type == FILE_TYPE_PIPE;
     if (type != FILE_TYPE_DISK && !isFifo) {
-        throw PlatformError("read", path, Tr("not a regular file or FIFO"));
+        throw PlatformError(Operation::kRead, path, Tr("not a regular file or FIFO"));
     }
     FileReader reader(reinterpret_cast<std::intptr_t>(file.release()), true, path, -1, false);
     reader.wait_ = true;
@@ -50,7 +50,7 @@ FileReader FileReader::OpenFileOrFifo(const std::string& path, bool& isFifo) {
 FileReader FileReader::Stream(InputStream input, const std::string& name) {
     const HANDLE handle = Handle(input.handle);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-        throw WindowsError("read", name, ERROR_INVALID_HANDLE);
+        throw WindowsError(Operation::kRead, name, ERROR_INVALID_HANDLE);
     }
     FileReader reader(input.handle, false, name, -1, false);
     reader.wait_ = true;
@@ -100,7 +100,7 @@ std::size_t FileReader::ReadAt(std::int64_t offset, std::span<std::uint8_t> into
             if (error == ERROR_HANDLE_EOF) {
                 break;
             }
-            throw WindowsError("read", name_, error);
+            throw WindowsError(Operation::kRead, name_, error);
         }
         if (got == 0) {
             break;
@@ -127,7 +127,7 @@ void FileReader::RequireLength() const {
     }
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(Handle(handle_), &size)) {
-        throw WindowsError("read", name_, ::GetLastError());
+        throw WindowsError(Operation::kRead, name_, ::GetLastError());
     }
     if (size.QuadPart < length_) {
         throw FileChanged(name_);

@@ -186,7 +186,7 @@ void SortAsFileManagers(std::vector<std::string>& names) {
 std::vector<std::string> ListEntries(const std::string& path, EntryKind wanted) {
     DirectoryHandle directory(::opendir(path.c_str()));
     if (!directory) {
-        throw SystemError("list", path, errno);
+        throw SystemError(Operation::kList, path, errno);
     }
     const int fd = ::dirfd(directory.get());
     // Reading names needs read permission; using any of them (opening a
@@ -196,7 +196,7 @@ std::vector<std::string> ListEntries(const std::string& path, EntryKind wanted) 
     // asks the system itself, with every rule it applies.
     struct stat self {};
     if (::fstatat(fd, ".", &self, 0) != 0) {
-        throw SystemError("enter", path, errno);
+        throw SystemError(Operation::kEnter, path, errno);
     }
     std::vector<std::string> names;
     errno = 0;
@@ -208,7 +208,7 @@ std::vector<std::string> ListEntries(const std::string& path, EntryKind wanted) 
         errno = 0;
     }
     if (errno != 0) {
-        throw SystemError("list", path, errno);
+        throw SystemError(Operation::kList, path, errno);
     }
     SortAsFileManagers(names);
     return names;
@@ -235,7 +235,7 @@ EntryKind KindOfEntry(int directoryFd, const std::string& directory, const char*
             if (errno == ENOENT) {
                 return EntryKind::kOther;  // removed since the directory was read
             }
-            throw SystemError("examine", JoinPath(directory, "/", name), errno);
+            throw SystemError(Operation::kExamine, JoinPath(directory, "/", name), errno);
         }
         if (!S_ISLNK(info.st_mode)) {
             return KindOfMode(info.st_mode);
@@ -262,7 +262,7 @@ std::string CurrentDirectory() {
     std::error_code error;
     const auto path = std::filesystem::current_path(error);
     if (error) {
-        throw PlatformError("find", Tr("the current directory"), error.message());
+        throw PlatformError(Operation::kFind, Tr("the current directory"), error.message());
     }
     return path.native();
 }

@@ -56,7 +56,7 @@ TEST_F(DirectoryTest, UnlistableDirectoryIsAnErrorNamingIt) {
         Platform::ListOrdinaryFiles(missing);
         FAIL() << "no error";
     } catch (const Platform::PlatformError& error) {
-        EXPECT_EQ(error.operation(), "list");
+        EXPECT_EQ(error.operation(), Platform::Operation::kList);
         EXPECT_EQ(error.path(), missing);
         EXPECT_EQ(error.reason(), "No such file or directory");
     }
@@ -113,7 +113,7 @@ TEST_F(DirectoryTest, DirectoryThatCanBeReadButNotEnteredIsAnError) {
                     list(path);
                     found += "no error for " + path + "; ";
                 } catch (const Platform::PlatformError& error) {
-                    if (error.operation() != "enter" || error.path() != path ||
+                    if (error.operation() != Platform::Operation::kEnter || error.path() != path ||
                         error.reason() != "Permission denied") {
                         found += std::string("wrong error: ") + error.what() + "; ";
                     }
@@ -127,7 +127,8 @@ TEST_F(DirectoryTest, DirectoryThatCanBeReadButNotEnteredIsAnError) {
             Platform::KindOfEntry(fd, full, "a.txt", DT_UNKNOWN);
             found += "examined an entry; ";
         } catch (const Platform::PlatformError& error) {
-            if (error.operation() != "examine" || error.path() != full + "/a.txt") {
+            if (error.operation() != Platform::Operation::kExamine ||
+                error.path() != full + "/a.txt") {
                 found += std::string("wrong error: ") + error.what() + "; ";
             }
         }

@@ -95,7 +95,7 @@ std::string CurrentDirectory() {
     for (;;) {
         const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data());
         if (length == 0) {
-            throw WindowsError("find", Tr("the current directory"), ::GetLastError());
+            throw WindowsError(Operation::kFind, Tr("the current directory"), ::GetLastError());
         }
         if (length < path.size()) {
             path.resize(length);

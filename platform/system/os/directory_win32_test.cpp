@@ -173,7 +173,7 @@ TEST_F(DirectoryWin32Test, ErrorsCarryTheSystemsMessageAndThePath) {
         Platform::ListOrdinaryFiles(missing);
         FAIL() << "no error";
     } catch (const Platform::PlatformError& error) {
-        EXPECT_EQ(error.operation(), "list");
+        EXPECT_EQ(error.operation(), Platform::Operation::kList);
         EXPECT_EQ(error.path(), missing);
         EXPECT_EQ(error.reason(), Platform::SystemMessage(ERROR_PATH_NOT_FOUND));
         EXPECT_FALSE(error.reason().starts_with("error "));  // a message, not a bare number

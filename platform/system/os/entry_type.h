@@ -6,7 +6,7 @@
 namespace Platform {
 
 // Whether `path` names a directory (through a link too). Throws
-// PlatformError("open", path, reason) when it names nothing that can be
+// PlatformError(Operation::kOpen, path, reason) when it names nothing that can be
 // examined: it is missing, or a directory on the way cannot be searched.
 bool IsDirectory(const std::string& path);
 

@@ -10,7 +10,7 @@ namespace Platform {
 bool IsDirectory(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-        throw SystemError("open", path, errno);
+        throw SystemError(Operation::kOpen, path, errno);
     }
     return S_ISDIR(status.st_mode);
 }

@@ -10,7 +10,7 @@ namespace Platform {
 bool IsDirectory(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesW(SystemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        throw WindowsError("open", path, ::GetLastError());
+        throw WindowsError(Operation::kOpen, path, ::GetLastError());
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

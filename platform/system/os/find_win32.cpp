@@ -28,7 +28,7 @@ void ForEachDirectoryEntry(const std::string& path,
         if (error == ERROR_FILE_NOT_FOUND) {
             return;  // a drive's root with nothing in it
         }
-        throw WindowsError("list", path, error);
+        throw WindowsError(Operation::kList, path, error);
     }
     const FindHandle find(first);
     do {
@@ -39,7 +39,7 @@ void ForEachDirectoryEntry(const std::string& path,
     } while (::FindNextFileW(find.get(), &entry));
     const DWORD error = ::GetLastError();
     if (error != ERROR_NO_MORE_FILES) {
-        throw WindowsError("list", path, error);
+        throw WindowsError(Operation::kList, path, error);
     }
 }
 

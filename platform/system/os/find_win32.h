@@ -12,7 +12,7 @@
 namespace Platform {
 
 // Calls `visit` with each entry of the directory `path` but "." and "..",
-// in the order the system gives them. Throws PlatformError("list", path)
+// in the order the system gives them. Throws PlatformError(Operation::kList, path)
 // with the system's reason when the directory cannot be read; a drive's
 // root with nothing in it has no entries.
 void ForEachDirectoryEntry(const std::string& path,

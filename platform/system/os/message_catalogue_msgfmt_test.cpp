@@ -16,7 +16,8 @@ TEST(MessageCatalogueTest, ReadsWhatMsgfmtWrites) {
     ASSERT_FALSE(mo.empty());
     const Platform::MessageCatalogue catalogue(mo);
     EXPECT_STREQ(catalogue.Find("Could not open the file."), "ファイルを開けませんでした。");
-    EXPECT_STREQ(catalogue.Find("Something failed ({1})."), "処理に失敗しました ({1})。");
+    EXPECT_STREQ(catalogue.Find("Match: {1} is this file's CRC-32."),
+                 "一致: {1} はこのファイルの CRC-32 です。");
     EXPECT_STREQ(catalogue.FindCount("{1} file, {2}, {3}", "{1} files, {2}, {3}", 2),
                  "{1} ファイル、{2}、{3}");
 }

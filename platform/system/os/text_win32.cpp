@@ -69,7 +69,8 @@ std::wstring WideText(std::string_view text) {
         const long point =
             length == 0 || at + length > text.size() ? -1 : DecodeSequence(bytes + at, length);
         if (point < 0) {
-            throw PlatformError("open", std::string(text), Tr("the name is not valid UTF-8"));
+            throw PlatformError(Operation::kOpen, std::string(text),
+                                Tr("the name is not valid UTF-8"));
         }
         if (point >= 0x10000) {
             wide += static_cast<wchar_t>(0xD800 + ((point - 0x10000) >> 10));
@@ -110,7 +111,7 @@ std::string CurrentDirectoryOn(std::string_view drive) {
     const DWORD length =
         needed == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed) {
-        throw WindowsError("find", Tr("the current directory"), ::GetLastError());
+        throw WindowsError(Operation::kFind, Tr("the current directory"), ::GetLastError());
     }
     full.resize(length);
     return Utf8Text(full);
@@ -138,7 +139,7 @@ std::string SystemMessage(DWORD code) {
     return Utf8Text(message);
 }
 
-PlatformError WindowsError(std::string operation, std::string path, DWORD code) {
+PlatformError WindowsError(Operation operation, std::string path, DWORD code) {
     // No name holds a wildcard: such a path is a pattern that matched
     // nothing, not a name spelt wrong, and cmd's own commands say the file
     // is not found.
@@ -146,7 +147,7 @@ PlatformError WindowsError(std::string operation, std::string path, DWORD code) 
     if (code == ERROR_INVALID_NAME && name.find_first_of("*?") != std::string::npos) {
         code = ERROR_FILE_NOT_FOUND;
     }
-    return PlatformError(std::move(operation), std::move(path), SystemMessage(code));
+    return PlatformError(operation, std::move(path), SystemMessage(code));
 }
 
 }  // namespace Platform

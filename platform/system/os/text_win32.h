@@ -15,7 +15,7 @@ namespace Platform {
 // UTF-16 text for UTF-8 `text`. A name Windows gave with a lone surrogate
 // half (UTF-16 that is not valid Unicode) comes back from Utf8Text as the
 // three bytes of that half (WTF-8), and turns back into it here, so every
-// listed name reopens its own file. Throws PlatformError("open", text,
+// listed name reopens its own file. Throws PlatformError(Operation::kOpen, text,
 // "the name is not valid UTF-8") for any other invalid byte sequence: it
 // could only name some other file.
 std::wstring WideText(std::string_view text);
@@ -34,7 +34,7 @@ std::string Utf8Text(std::wstring_view text);
 std::wstring SystemPath(const std::string& path);
 
 // The current directory: the process's for "", the one the system keeps
-// for the drive "D:" otherwise. Throws PlatformError("find").
+// for the drive "D:" otherwise. Throws PlatformError(Operation::kFind).
 std::string CurrentDirectoryOn(std::string_view drive);
 
 // The system's message for the error `code` (GetLastError), without its
@@ -44,6 +44,6 @@ std::string SystemMessage(DWORD code);
 // A PlatformError for `operation` on `path` with the system's message; for
 // an invalid name holding a wildcard ('*', '?'), a pattern that matched
 // nothing, the message for a file not found.
-PlatformError WindowsError(std::string operation, std::string path, DWORD code);
+PlatformError WindowsError(Operation operation, std::string path, DWORD code);
 
 }  // namespace Platform

@@ -32,11 +32,12 @@ QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     setPalette(colours);
 }
 
-void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength) {
+void QtLabel::SetCaption(const std::string& caption, std::size_t literalLength,
+                         const Window::ReportChecksums& checksums) {
     caption_ = caption;
+    checksums_ = checksums;
     const std::string_view text(caption_);
     const std::size_t literal = std::min(literalLength, text.size());
-    literalLength_ = literal;
     const std::string path(text.substr(0, literal));
     QStringList lines{DisplayText(path)};
     nameStart_ = LastNameStart(path);
@@ -109,19 +110,17 @@ void QtLabel::CopyReport() {
 }
 
 std::optional<Window::ChecksumComparison> QtLabel::CompareWithClipboard() const {
-    const std::optional<Window::ReportChecksums> report =
-        Window::ChecksumsOfReport(caption_, literalLength_);
-    if (!report) {
+    if (!checksums_) {
         return std::nullopt;
     }
-    return Window::CompareChecksum(QGuiApplication::clipboard()->text().toStdString(), *report);
+    return Window::CompareChecksum(QGuiApplication::clipboard()->text().toStdString(), *checksums_);
 }
 
 std::unique_ptr<QMenu> QtLabel::ContextMenu() {
     std::unique_ptr<QMenu> menu(createStandardContextMenu());
     menu->addSeparator();
     QAction* compare = menu->addAction(QString::fromUtf8(Tr("Compare with clipboard")));
-    compare->setEnabled(Window::ChecksumsOfReport(caption_, literalLength_).has_value());
+    compare->setEnabled(checksums_.has_value());
     connect(compare, &QAction::triggered, this, [this] { ShowComparison(); });
     return menu;
 }

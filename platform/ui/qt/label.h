@@ -27,7 +27,8 @@ class QtLabel : public QPlainTextEdit, public Window::Label {
     explicit QtLabel(QWidget* parent);
 
     std::string Caption() const override { return caption_; }
-    void SetCaption(const std::string& caption, std::size_t literalLength) override;
+    void SetCaption(const std::string& caption, std::size_t literalLength,
+                    const Window::ReportChecksums& checksums) override;
 
     // The report as the label shows it, its lines separated by "\n" and the
     // first one whole.
@@ -50,8 +51,8 @@ class QtLabel : public QPlainTextEdit, public Window::Label {
     int WholeTextPosition(int shownPosition) const;
     void ShowComparison();
     std::string caption_;
-    std::size_t literalLength_ = 0;
-    QStringList lines_;            // as shown, the first one whole
+    std::optional<Window::ReportChecksums> checksums_;  // none until a report is shown
+    QStringList lines_;                                 // as shown, the first one whole
     std::size_t nameStart_ = 0;    // where the file name starts in the first line (UTF-8)
     qsizetype keptHead_ = 0;       // characters shown before the ellipsis
     qsizetype hiddenLength_ = -1;  // characters the ellipsis stands for; -1 when none

@@ -12,7 +12,7 @@ Win32Control::Win32Control(HWND form, const wchar_t* windowClass, DWORD style, D
     : hwnd_(::CreateWindowExW(extendedStyle, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0,
                               0, 0, form, nullptr, ThisModule(), nullptr)) {
     if (hwnd_ == nullptr) {
-        throw WindowsError("create a control", "", ::GetLastError());
+        throw WindowsError(Operation::kCreateControl, "", ::GetLastError());
     }
 }
 

@@ -41,13 +41,13 @@ Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientH
         return ::RegisterClassExW(&windowClass);
     }();
     if (formClass == 0) {
-        throw WindowsError("register the window class", "", ::GetLastError());
+        throw WindowsError(Operation::kRegisterWindowClass, "", ::GetLastError());
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     hwnd_ = ::CreateWindowExW(0, kFormClass, DisplayText(caption).c_str(), style, CW_USEDEFAULT,
                               CW_USEDEFAULT, 0, 0, nullptr, nullptr, ThisModule(), this);
     if (hwnd_ == nullptr) {
-        throw WindowsError("create the window", "", ::GetLastError());
+        throw WindowsError(Operation::kCreateWindow, "", ::GetLastError());
     }
     ++openForms;
     ::DragAcceptFiles(hwnd_, TRUE);

@@ -165,7 +165,9 @@ TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes)
     const std::vector<std::wstring> before = Rows(dir1);
 
     EXPECT_THROW(dir1.SetPath(root_ + "\\missing"), Platform::PlatformError);
-    dir1.onChange = [] { throw Platform::PlatformError("list", "x", "refused"); };
+    dir1.onChange = [] {
+        throw Platform::PlatformError(Platform::Operation::kList, "x", "refused");
+    };
     EXPECT_THROW(dir1.SetPath(root_ + "\\sub"), Platform::PlatformError);
 
     EXPECT_EQ(dir1.Path(), root_);
@@ -186,7 +188,7 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
     std::vector<std::string> reported;
     file1.onClick = [&] {
         if (file1.FileName() == "b.txt") {
-            throw Platform::PlatformError("read", "b.txt", "refused");
+            throw Platform::PlatformError(Platform::Operation::kRead, "b.txt", "refused");
         }
         reported.push_back(file1.FileName());
     };
@@ -214,7 +216,7 @@ TEST_F(Win32FormTest, DriveThatFailsPutsTheListBackAndTheKeyboardPassesIt) {
     std::vector<std::string> changes;
     drive1.onChange = [&] {
         if (drive1.Drive() == "B:") {
-            throw Platform::PlatformError("list", "B:\\", "not ready");
+            throw Platform::PlatformError(Platform::Operation::kList, "B:\\", "not ready");
         }
         changes.push_back(drive1.Drive());
     };
@@ -240,7 +242,7 @@ TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
     form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\a\r\nb.txt";
     const std::string caption = path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms";
-    label1.SetCaption(caption, path.size());
+    label1.SetCaption(caption, path.size(), {"CBF43926", "6F91"});
 
     EXPECT_EQ(label1.Caption(), caption);
     EXPECT_EQ(::SendMessageW(label1.Handle(), EM_GETLINECOUNT, 0, 0), 4);
@@ -256,7 +258,8 @@ TEST_F(Win32FormTest, LabelShortensALongPathInTheMiddleAndCopiesItWhole) {
     Platform::Win32Label label1(form_.Handle());
     form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\" + std::string(300, 'd') + "\\name.txt";
-    label1.SetCaption(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms", path.size());
+    label1.SetCaption(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms", path.size(),
+                      {"CBF43926", "6F91"});
 
     wchar_t first[400]{};
     first[0] = 400;

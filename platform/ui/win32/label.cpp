@@ -20,7 +20,7 @@ namespace {
 std::string ClipboardText(HWND owner) {
     std::string text;
     if (!::OpenClipboard(owner)) {
-        throw WindowsError("read the clipboard", "", ::GetLastError());
+        throw WindowsError(Operation::kReadClipboard, "", ::GetLastError());
     }
     if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
@@ -39,7 +39,8 @@ Win32Label::Win32Label(HWND form)
     Subclass();
 }
 
-void Win32Label::SetCaption(const std::string& caption, std::size_t literalLength) {
+void Win32Label::SetCaption(const std::string& caption, std::size_t literalLength,
+                            const Window::ReportChecksums& checksums) {
     const std::string_view text(caption);
     const std::size_t literal = std::min(literalLength, text.size());
     std::wstring whole = DisplayText(text.substr(0, literal));
@@ -59,10 +60,10 @@ void Win32Label::SetCaption(const std::string& caption, std::size_t literalLengt
         whole_ = previousWhole;
         keepFrom_ = previousKeepFrom;
         Show();
-        throw WindowsError("show the report", "", error);
+        throw WindowsError(Operation::kShowReport, "", error);
     }
     caption_ = caption;
-    literalLength_ = literal;
+    checksums_ = checksums;
 }
 
 bool Win32Label::Show() {
@@ -118,7 +119,7 @@ void Win32Label::Copy() const {
     const std::size_t to = std::min(WholePosition(end), whole_.size());
     const std::wstring copied = from < to ? whole_.substr(from, to - from) : whole_;
     if (!::OpenClipboard(::GetAncestor(Handle(), GA_ROOT))) {
-        throw WindowsError("copy the report", "", ::GetLastError());
+        throw WindowsError(Operation::kCopyReport, "", ::GetLastError());
     }
     const std::size_t bytes = (copied.size() + 1) * sizeof(wchar_t);
     const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -135,20 +136,18 @@ void Win32Label::Copy() const {
         if (memory != nullptr) {
             ::GlobalFree(memory);
         }
-        throw WindowsError("copy the report", "", error);
+        throw WindowsError(Operation::kCopyReport, "", error);
     }
 }
 
 // The answer in a box of its own, so it cannot be missed.
 void Win32Label::CompareWithClipboard() const {
-    const std::optional<Window::ReportChecksums> report =
-        Window::ChecksumsOfReport(caption_, literalLength_);
-    if (!report) {
+    if (!checksums_) {
         return;
     }
     const HWND form = ::GetAncestor(Handle(), GA_ROOT);
     const Window::ChecksumComparison comparison =
-        Window::CompareChecksum(ClipboardText(form), *report);
+        Window::CompareChecksum(ClipboardText(form), *checksums_);
     const bool matched = comparison.match == Window::ChecksumMatch::kCRC32 ||
                          comparison.match == Window::ChecksumMatch::kCRC16;
     ShowBox(form, DisplayText(comparison.message), matched ? MB_ICONINFORMATION : MB_ICONWARNING);
@@ -185,8 +184,7 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
             ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll,
                           WideText(Tr("Select &All")).c_str());
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            const bool report = Window::ChecksumsOfReport(caption_, literalLength_).has_value();
-            ::AppendMenuW(menu, MF_STRING | (report ? MF_ENABLED : MF_GRAYED), kCompare,
+            ::AppendMenuW(menu, MF_STRING | (checksums_ ? MF_ENABLED : MF_GRAYED), kCompare,
                           WideText(Tr("Compare with clipboard")).c_str());
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (at.x == -1 && at.y == -1) {

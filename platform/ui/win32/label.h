@@ -24,7 +24,8 @@ class Win32Label : public Win32Control, public Window::Label {
     explicit Win32Label(HWND form);
 
     std::string Caption() const override { return caption_; }
-    void SetCaption(const std::string& caption, std::size_t literalLength) override;
+    void SetCaption(const std::string& caption, std::size_t literalLength,
+                    const Window::ReportChecksums& checksums) override;
 
     // The selected text, or the whole text when none is selected, to the
     // clipboard, with the part of a shortened line the ellipsis stands for.
@@ -45,10 +46,10 @@ class Win32Label : public Win32Control, public Window::Label {
     std::size_t WholePosition(std::size_t shown) const;
 
     std::string caption_;
-    std::size_t literalLength_ = 0;
-    std::wstring whole_;                 // the caption as shown, never shortened
-    std::size_t keepFrom_ = 0;           // the first line's file name starts here
-    std::size_t ellipsisAt_ = 0;         // where the ellipsis stands, when shortened
+    std::optional<Window::ReportChecksums> checksums_;  // none until a report is shown
+    std::wstring whole_;                                // the caption as shown, never shortened
+    std::size_t keepFrom_ = 0;                          // the first line's file name starts here
+    std::size_t ellipsisAt_ = 0;                        // where the ellipsis stands, when shortened
     std::size_t ellipsisStandsFor_ = 0;  // characters it stands for; 0: not shortened
 };
 
