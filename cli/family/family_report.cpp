@@ -8,8 +8,8 @@
 
 #include "checksum/crc16_family.h"
 #include "checksum/tallix.h"
-#include "cli/family/byte_range.h"
 #include "cli/measure/measure.h"
+#include "cli/measure/range_reading.h"
 #include "cli/walk/walk.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"

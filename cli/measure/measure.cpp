@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "checksum/tallix.h"
-#include "cli/family/byte_range.h"
+#include "cli/measure/range_reading.h"
 #include "cli/measure/streamed_checksums.h"
 #include "platform/system/files/files.h"
 #include "platform/system/files/stream_read.h"
