@@ -7,12 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/output/output.h"
@@ -20,6 +24,49 @@
 #include "tests/support/temp_dir_test.h"
 
 namespace CliTest {
+
+// Output kept in a string: it holds at most `capacity` bytes and a write
+// that would go beyond fails with `error`, writing nothing, as a full
+// device or a pipe whose reader has gone does; Close fails with
+// `closeError` when that is not 0.
+class StringOutput : public Cli::Output {
+  public:
+    StringOutput() = default;
+    StringOutput(std::size_t capacity, int error, int closeError = 0)
+        : capacity_(capacity), error_(error), closeError_(closeError) {}
+    int Write(std::string_view text) override {
+        if (closed_) {
+            return EBADF;
+        }
+        if (text.size() > capacity_ - std::min(capacity_, text_.size())) {
+            return error_;
+        }
+        text_.append(text);
+        return 0;
+    }
+    int Close() override {
+        if (closed_) {
+            return EBADF;
+        }
+        closed_ = true;
+        return closeError_;
+    }
+
+    bool IsTerminal() const override { return terminal_; }
+    // Makes the output stand for a terminal.
+    void ShowAsTerminal() noexcept { terminal_ = true; }
+
+    const std::string& text() const noexcept { return text_; }
+    bool closed() const noexcept { return closed_; }
+
+  private:
+    std::string text_;
+    std::size_t capacity_ = std::string::npos;
+    int error_ = ENOSPC;
+    int closeError_ = 0;
+    bool closed_ = false;
+    bool terminal_ = false;
+};
 
 struct Result {
     int status;
@@ -66,7 +113,7 @@ class CommandTest : public TestSupport::TempDirTest {
         return {status, {}, err.str()};
     }
     Result RunIn(const std::vector<std::string>& args, const std::string& input = "") {
-        Cli::StringOutput out;
+        StringOutput out;
         Result result = RunIn(args, out, input);
         result.out = out.text();
         EXPECT_TRUE(out.closed() || result.status == Cli::kUsageError) << "output not closed";

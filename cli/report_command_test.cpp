@@ -217,7 +217,7 @@ TEST_F(ReportCommandTest, ReadsStandardInputAsTheFileNamedDash) {
 TEST_F(ReportCommandTest, EscapesNamesOnATerminalAndInMessages) {
     const std::string red = Write("red\x1B[31m\tname", "123456789");
     const std::string gone = dir_ + "/gone\x1B]0;title\x07";
-    Cli::StringOutput terminal;
+    CliTest::StringOutput terminal;
     terminal.ShowAsTerminal();
     const Result shown = RunIn({"--brief", red, gone}, terminal);
     EXPECT_EQ(shown.status, 1);
@@ -334,7 +334,7 @@ TEST_F(ReportCommandTest, StopsAtTheFirstFailedWrite) {
     const std::string digits = Write("digits", "123456789");
     const std::string line = "CBF43926 6F91 9 " + digits + "\n";
     for (const bool brief : {true, false}) {
-        Cli::StringOutput out(brief ? line.size() : 0, EPIPE);
+        CliTest::StringOutput out(brief ? line.size() : 0, EPIPE);
         std::vector<std::string> args{digits, digits, dir_ + "/missing"};
         if (brief) {
             args.insert(args.begin(), "--brief");
@@ -345,12 +345,12 @@ TEST_F(ReportCommandTest, StopsAtTheFirstFailedWrite) {
         EXPECT_EQ(result.err, "tallix-report: write error: Broken pipe\n");
     }
 
-    Cli::StringOutput failsOnClose(std::string::npos, 0, EIO);
+    CliTest::StringOutput failsOnClose(std::string::npos, 0, EIO);
     const Result closing = RunIn({"--brief", digits}, failsOnClose);
     EXPECT_EQ(closing.status, 1);
     EXPECT_EQ(closing.err, "tallix-report: write error: Input/output error\n");
 
-    Cli::StringOutput full(0, ENOSPC);
+    CliTest::StringOutput full(0, ENOSPC);
     EXPECT_EQ(RunIn({"--help"}, full).status, 1);
 }
 

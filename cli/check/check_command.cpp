@@ -194,147 +194,202 @@ std::string VerdictLine(const std::string& name, const std::string& differences,
     return std::string(LineStart(name, style)) + EscapedName(name, style) + ": " + outcome + "\n";
 }
 
-// Checks the files of one list as its lines are read, each reported as
-// soon as it is checked; false when a write failed.
-bool CheckList(const std::string& list, const Options& options, Platform::InputStream input,
-               Session& session, CheckCounts& counts) {
-    std::optional<LineReader> lines;
-    std::string directory;
-    try {
-        OpenList opened = OpenListFile(list, input);
-        lines.emplace(std::move(opened.reader), '\n', ListDecoder(options.listEncoding));
-        directory = std::move(opened.directory);
-    } catch (const Platform::PlatformError& error) {
-        session.Complain(list, error.reason());
-        ++counts.unreadableLists;
+// The check of one list: its lines read one at a time, and the file each
+// names measured and reported in the list's order as soon as it is
+// checked, with the lines of no known form in their places.
+class ListCheck {
+  public:
+    ListCheck(const std::string& list, const Options& options, Platform::InputStream input,
+              Session& session, CheckCounts& counts)
+        : list_(list),
+          options_(options),
+          input_(input),
+          session_(session),
+          counts_(counts),
+          parser_(list) {}
+    // The steps queued point back here.
+    ListCheck(const ListCheck&) = delete;
+    ListCheck& operator=(const ListCheck&) = delete;
+
+    // Checks the list's files, then tells what the list itself lacked;
+    // false when a write failed.
+    bool Run() {
+        if (!Open()) {
+            return true;
+        }
+        const StepSource next = [this] { return NextStep(); };
+        const StepsReady ready = [this] { return StepReady(); };
+        if (!MeasureEach(next, input_, SettingsFor(options_, session_), ready)) {
+            return false;
+        }
+        TellWhatTheListLacked();
         return true;
     }
-    ListParser parser(list);
-    std::int64_t entries = 0;   // lines naming a file
-    std::int64_t verified = 0;  // of those, the files checked
-    bool unreadable = false;    // the list could not be read to its end
-    // The steps of the line read last: the earlier lines it showed to be
-    // malformed, then its own.
-    std::deque<Step> pending;
-    const auto complaint = [&](std::string where, std::string reason, std::int64_t& count) {
-        pending.push_back(Step{std::nullopt, [&session, &count, where = std::move(where),
-                                              reason = std::move(reason)](Measurement) {
-                                   session.Complain(where, reason);
-                                   ++count;
-                                   return true;
-                               }});
-    };
-    const auto malformed = [&](std::uint64_t number, std::string reason) {
-        complaint(list + ":" + Platform::DecimalText(static_cast<std::int64_t>(number)),
-                  std::move(reason), counts.malformed);
-    };
-    const auto malformedAll = [&](const std::vector<std::uint64_t>& numbers) {
-        for (const std::uint64_t number : numbers) {
-            malformed(number, Platform::Tr("improperly formatted line"));
-        }
-    };
-    const auto verdict = [&](const ListEntry& entry, const CheckTarget& checked,
-                             Measurement measurement) {
-        const MeasureTarget& target = checked.target;
-        if (!measurement.report) {
-            session.Complain(
-                target.path,
-                checked.alsoTried.empty()
-                    ? measurement.error
-                    : measurement.error +
-                          Platform::Filled(Platform::Tr(" (nor {1} from the current directory)"),
-                                           {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
-            ++counts.unreadable;
+
+  private:
+    // Opens the list; false, told and counted, when it cannot be.
+    bool Open() {
+        try {
+            OpenList opened = OpenListFile(list_, input_);
+            lines_.emplace(std::move(opened.reader), '\n', ListDecoder(options_.listEncoding));
+            directory_ = std::move(opened.directory);
             return true;
+        } catch (const Platform::PlatformError& error) {
+            session_.Complain(list_, error.reason());
+            ++counts_.unreadableLists;
+            return false;
         }
-        const std::string differences = Differences(entry, *measurement.report);
-        if (!differences.empty()) {
-            ++counts.failed;
-        } else if (options.quiet) {
-            return true;
+    }
+
+    std::optional<Step> NextStep() {
+        while (pending_.empty() && !ended_) {
+            ended_ = !ReadLine();
         }
-        return session.Print(VerdictLine(target.name, differences, session.OutputStyle()));
-    };
+        if (pending_.empty()) {
+            return std::nullopt;
+        }
+        Step step = std::move(pending_.front());
+        pending_.pop_front();
+        return step;
+    }
+
+    bool StepReady() const { return !pending_.empty() || ended_ || lines_->LineReady(); }
+
     // Queues the steps of the list's next line; false when the list ended.
-    const auto readLine = [&]() {
+    bool ReadLine() {
         std::optional<TextLine> line;
         try {
-            line = lines->Next();
+            line = lines_->Next();
         } catch (const Platform::PlatformError& error) {
             // The lines before were read: they are checked, the rest is not.
-            malformedAll(parser.Finish());
-            complaint(list, error.reason(), counts.unreadableLists);
-            unreadable = true;
+            MalformedAll(parser_.Finish());
+            Complaint(list_, error.reason(), counts_.unreadableLists);
+            unreadable_ = true;
             return false;
         }
         if (!line) {
-            malformedAll(parser.Finish());
+            MalformedAll(parser_.Finish());
             return false;
         }
         if (line->tooLong) {
-            malformedAll(parser.Skip());
-            malformed(
+            MalformedAll(parser_.Skip());
+            Malformed(
                 static_cast<std::uint64_t>(line->number),
                 Platform::Filled(
                     Platform::Tr("line longer than any path (more than {1} bytes)"),
                     {Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine))}));
             return true;
         }
-        ListLine parsed = parser.Parse(line->text);
-        malformedAll(parsed.malformedBefore);
+        ListLine parsed = parser_.Parse(line->text);
+        MalformedAll(parsed.malformedBefore);
         if (parsed.kind == ListLine::Kind::kMalformed) {
-            malformed(static_cast<std::uint64_t>(line->number),
+            Malformed(static_cast<std::uint64_t>(line->number),
                       Platform::Tr("improperly formatted line"));
         } else if (parsed.kind == ListLine::Kind::kEntry) {
-            ++entries;
-            CheckTarget target =
-                TargetOf(parsed.entry, directory, lines->decoder().ReadInLegacyCodePage());
-            if (!options.ignoreMissing ||
-                Platform::KindOfPath(target.target.path) != Platform::PathKind::kMissing) {
-                ++verified;
-                pending.push_back(Step{target.target, [&verdict, entry = std::move(parsed.entry),
-                                                       target](Measurement measurement) {
-                                           return verdict(entry, target, std::move(measurement));
-                                       }});
-            }
+            QueueEntry(std::move(parsed.entry));
         }
         return true;
-    };
-    bool ended = false;
-    const StepSource next = [&]() -> std::optional<Step> {
-        while (pending.empty() && !ended) {
-            ended = !readLine();
+    }
+
+    // Queues the check of the file `entry` names, unless --ignore-missing
+    // passes over it.
+    void QueueEntry(ListEntry entry) {
+        ++entries_;
+        CheckTarget target = TargetOf(entry, directory_, lines_->decoder().ReadInLegacyCodePage());
+        if (options_.ignoreMissing &&
+            Platform::KindOfPath(target.target.path) == Platform::PathKind::kMissing) {
+            return;
         }
-        if (pending.empty()) {
-            return std::nullopt;
+        ++verified_;
+        pending_.push_back(
+            Step{target.target, [this, entry = std::move(entry), target](Measurement measurement) {
+                     return Verdict(entry, target, std::move(measurement));
+                 }});
+    }
+
+    // Queues a complaint about `where`, counted in `count` when it is told.
+    void Complaint(std::string where, std::string reason, std::int64_t& count) {
+        pending_.push_back(Step{std::nullopt, [this, &count, where = std::move(where),
+                                               reason = std::move(reason)](Measurement) {
+                                    session_.Complain(where, reason);
+                                    ++count;
+                                    return true;
+                                }});
+    }
+
+    void Malformed(std::uint64_t number, std::string reason) {
+        Complaint(list_ + ":" + Platform::DecimalText(static_cast<std::int64_t>(number)),
+                  std::move(reason), counts_.malformed);
+    }
+
+    void MalformedAll(const std::vector<std::uint64_t>& numbers) {
+        for (const std::uint64_t number : numbers) {
+            Malformed(number, Platform::Tr("improperly formatted line"));
         }
-        Step step = std::move(pending.front());
-        pending.pop_front();
-        return step;
-    };
-    const StepsReady ready = [&] { return !pending.empty() || ended || lines->LineReady(); };
-    if (!MeasureEach(next, input, SettingsFor(options, session), ready)) {
-        return false;
     }
-    if (unreadable) {
-        return true;
+
+    // Tells how the file of `entry` came out; false when a write failed.
+    bool Verdict(const ListEntry& entry, const CheckTarget& checked, Measurement measurement) {
+        const MeasureTarget& target = checked.target;
+        if (!measurement.report) {
+            session_.Complain(
+                target.path,
+                checked.alsoTried.empty()
+                    ? measurement.error
+                    : measurement.error +
+                          Platform::Filled(Platform::Tr(" (nor {1} from the current directory)"),
+                                           {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
+            ++counts_.unreadable;
+            return true;
+        }
+        const std::string differences = Differences(entry, *measurement.report);
+        if (!differences.empty()) {
+            ++counts_.failed;
+        } else if (options_.quiet) {
+            return true;
+        }
+        return session_.Print(VerdictLine(target.name, differences, session_.OutputStyle()));
     }
-    if (entries == 0) {
-        session.Complain(list, Platform::Tr("no checksum line found"));
-        ++counts.emptyLists;
-    } else if (verified == 0) {
-        session.Complain(list, Platform::Tr("no file was verified"));
-        counts.unverifiedList = true;
+
+    // A list read to its end without a checksum line, or none of whose
+    // files was found.
+    void TellWhatTheListLacked() {
+        if (unreadable_) {
+            return;
+        }
+        if (entries_ == 0) {
+            session_.Complain(list_, Platform::Tr("no checksum line found"));
+            ++counts_.emptyLists;
+        } else if (verified_ == 0) {
+            session_.Complain(list_, Platform::Tr("no file was verified"));
+            counts_.unverifiedList = true;
+        }
     }
-    return true;
-}
+
+    const std::string& list_;
+    const Options& options_;
+    Platform::InputStream input_;
+    Session& session_;
+    CheckCounts& counts_;
+    std::optional<LineReader> lines_;
+    // Where a relative path in the list starts (OpenList::directory).
+    std::string directory_;
+    ListParser parser_;
+    std::int64_t entries_ = 0;   // lines naming a file
+    std::int64_t verified_ = 0;  // of those, the files checked
+    bool unreadable_ = false;    // the list could not be read to its end
+    bool ended_ = false;         // the list's lines ended
+    // The steps of the line read last: the earlier lines it showed to be
+    // malformed, then its own.
+    std::deque<Step> pending_;
+};
 
 }  // namespace
 
 int CheckLists(const Options& options, Platform::InputStream input, Session& session) {
     CheckCounts counts;
     for (const std::string& list : options.names) {
-        if (!CheckList(list, options, input, session, counts)) {
+        if (!ListCheck(list, options, input, session, counts).Run()) {
             return kSomeFailed;
         }
     }

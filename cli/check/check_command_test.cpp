@@ -454,7 +454,7 @@ TEST_F(CheckCommandTest, KeepsTheLongestLineWhereverItFalls) {
 TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     Write("digits", "123456789");
     const std::string list = Write("list", "digits CBF43926\nmissing CBF43926\n");
-    Cli::StringOutput out(0, EPIPE);
+    CliTest::StringOutput out(0, EPIPE);
     const Result result = RunIn({"--check", list}, out);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "tallix-report: write error: Broken pipe\n");  // nothing on "missing"
@@ -477,7 +477,7 @@ TEST_F(CheckCommandTest, StopsAtTheFirstFailedWrite) {
     EXPECT_EQ(piped.status, 1);
     EXPECT_EQ(piped.err, "tallix-report: write error: Broken pipe\n");
 
-    Cli::StringOutput failsOnClose(std::string::npos, 0, EIO);
+    CliTest::StringOutput failsOnClose(std::string::npos, 0, EIO);
     const Result closing = RunIn({"--check", "--quiet", good}, failsOnClose);
     EXPECT_EQ(closing.status, 1);
     EXPECT_EQ(closing.err, "tallix-report: write error: Input/output error\n");

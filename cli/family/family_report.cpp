@@ -8,14 +8,14 @@
 
 #include "checksum/crc16_family.h"
 #include "checksum/tallix.h"
-#include "cli/family/byte_range.h"
+#include "cli/jobs/ordered_jobs.h"
 #include "cli/measure/measure.h"
+#include "cli/measure/range_reading.h"
 #include "cli/walk/walk.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/error.h"
 #include "platform/system/os/hardware.h"
-#include "platform/system/os/ordered_jobs.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {
@@ -271,8 +271,8 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
     int status = kAllReported;
     Progress* const progress = session.progress();
     bool first = true;
-    const bool written = Platform::RunInOrder(
-        jobs, next,
+    const bool written = OrderedJobs(jobs).RunInOrder(
+        next,
         [&](const Found& found) {
             return found.target ? Measure(*found.target, input, options,
                                           progress != nullptr ? &progress->bytes : nullptr)
@@ -300,7 +300,7 @@ int ReportFamily(const Options& options, Platform::InputStream input, Session& s
             first = first && outcome.text.empty();
             return outcome.text.empty() || session.Print(outcome.text);
         },
-        Platform::StartThread, [&] { return ahead.has_value() || walk.Ready(); });
+        [&] { return ahead.has_value() || walk.Ready(); });
     if (!written || !session.Finish()) {
         return kSomeFailed;
     }

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "checksum/tallix.h"
-#include "cli/family/byte_range.h"
+#include "cli/jobs/ordered_jobs.h"
+#include "cli/measure/range_reading.h"
 #include "cli/measure/streamed_checksums.h"
 #include "platform/system/files/files.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/error.h"
 #include "platform/system/os/hardware.h"
-#include "platform/system/os/ordered_jobs.h"
 
 namespace Cli {
 namespace {
@@ -206,9 +206,8 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
         return next();
     };
     const auto stepReady = [&] { return (given < 2 && held[given].has_value()) || ready(); };
-    return Platform::RunInOrder(
-        jobs, steps, [&](Step& step) { return measure(step, 1); }, report, Platform::StartThread,
-        stepReady);
+    return OrderedJobs(jobs).RunInOrder(
+        steps, [&](Step& step) { return measure(step, 1); }, report, stepReady);
 }
 
 }  // namespace Cli

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "cli/family/byte_range.h"
+#include "cli/options/byte_range.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/options/system_help.h"
 #include "cli/output/escape.h"

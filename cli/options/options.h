@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/family/byte_range.h"
+#include "cli/options/byte_range.h"
 
 namespace Cli {
 

@@ -6,8 +6,6 @@
 #pragma once
 
 #include <cerrno>
-#include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace Cli {
@@ -36,33 +34,4 @@ class ClosedOutput : public Output {
     int Close() override { return EBADF; }
     int OpenError() const override { return EBADF; }
 };
-
-// Output kept in a string, for tests: it holds at most `capacity` bytes and
-// a write that would go beyond fails with `error`, writing nothing, as a
-// full device or a pipe whose reader has gone does; Close fails with
-// `closeError` when that is not 0.
-class StringOutput : public Output {
-  public:
-    StringOutput() = default;
-    StringOutput(std::size_t capacity, int error, int closeError = 0)
-        : capacity_(capacity), error_(error), closeError_(closeError) {}
-    int Write(std::string_view text) override;
-    int Close() override;
-
-    bool IsTerminal() const override { return terminal_; }
-    // Makes the output stand for a terminal.
-    void ShowAsTerminal() noexcept { terminal_ = true; }
-
-    const std::string& text() const noexcept { return text_; }
-    bool closed() const noexcept { return closed_; }
-
-  private:
-    std::string text_;
-    std::size_t capacity_ = std::string::npos;
-    int error_ = ENOSPC;
-    int closeError_ = 0;
-    bool closed_ = false;
-    bool terminal_ = false;
-};
-
 }  // namespace Cli

@@ -1,4 +1,4 @@
-#include "platform/system/os/ordered_jobs.h"
+#include "cli/jobs/ordered_jobs.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +35,14 @@ TEST(RunInOrder, DeliversInOrderAndStopsWhenTold) {
             return i * 3;
         };
         std::vector<std::size_t> delivered;
-        const bool completed = Platform::RunInOrder(
-            jobs, Counter{300}, work,
+        const bool completed = Cli::OrderedJobs(jobs).RunInOrder(
+            Counter{300}, work,
             [&](std::size_t i, std::size_t r) {
                 EXPECT_EQ(r, i * 3);
                 delivered.push_back(i);
                 return true;
             },
-            Platform::StartThread, isReady);
+            isReady);
         EXPECT_TRUE(completed);
         ASSERT_EQ(delivered.size(), 300u) << jobs;
         for (std::size_t i = 0; i < delivered.size(); ++i) {
@@ -51,16 +51,15 @@ TEST(RunInOrder, DeliversInOrderAndStopsWhenTold) {
 
         delivered.clear();
         Counter source{300};
-        const bool stopped = Platform::RunInOrder(
-            jobs, [&] { return source(); }, work,
-            [&](std::size_t i, std::size_t) {
-                delivered.push_back(i);
-                return i < 9;
-            },
-            Platform::StartThread, isReady);
+        const bool stopped = Cli::OrderedJobs(jobs).RunInOrder([&] { return source(); }, work,
+                                                               [&](std::size_t i, std::size_t) {
+                                                                   delivered.push_back(i);
+                                                                   return i < 9;
+                                                               },
+                                                               isReady);
         EXPECT_FALSE(stopped);
         EXPECT_EQ(delivered.size(), 10u) << jobs;
-        EXPECT_LE(source.given, 10 + Platform::kAheadPerJob * jobs) << jobs;
+        EXPECT_LE(source.given, 10 + Cli::kAheadPerJob * jobs) << jobs;
     }
 }
 
@@ -78,8 +77,8 @@ TEST(RunInOrder, DeliversBeforeTheSourceEnds) {
         return given < 2 ? std::optional(static_cast<int>(given++)) : std::nullopt;
     };
     std::vector<int> delivered;
-    EXPECT_TRUE(Platform::RunInOrder(
-        3, next, [](int i) { return i; },
+    EXPECT_TRUE(Cli::OrderedJobs(3).RunInOrder(
+        next, [](int i) { return i; },
         [&](int i, int) {
             delivered.push_back(i);
             firstDelivered = true;
@@ -93,7 +92,7 @@ TEST(RunInOrder, DeliversBeforeTheSourceEnds) {
 TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
     for (const int startable : {0, 1}) {
         int started = 0;
-        const Platform::ThreadStarter refusing = [&](std::function<void()> run) {
+        const Cli::ThreadStarter refusing = [&](std::function<void()> run) {
             if (started++ >= startable) {
                 throw std::system_error(
                     std::make_error_code(std::errc::resource_unavailable_try_again));
@@ -101,9 +100,10 @@ TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
             return std::thread(std::move(run));
         };
         std::size_t next = 0;
-        const bool completed = Platform::RunInOrder(
-            8, Counter{500}, [](std::size_t i) { return i; },
-            [&](std::size_t i, std::size_t) { return i == next++; }, refusing);
+        const bool completed = Cli::OrderedJobs(8, refusing)
+                                   .RunInOrder(
+                                       Counter{500}, [](std::size_t i) { return i; },
+                                       [&](std::size_t i, std::size_t) { return i == next++; });
         EXPECT_TRUE(completed) << startable;
         EXPECT_EQ(next, 500u) << startable;
     }
@@ -118,10 +118,10 @@ TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
             return given++;
         };
         std::size_t delivered = 0;
-        EXPECT_THROW(Platform::RunInOrder(
-                         4, failing, [](std::size_t i) { return i; },
+        EXPECT_THROW(Cli::OrderedJobs(4).RunInOrder(
+                         failing, [](std::size_t i) { return i; },
                          [&](std::size_t i, std::size_t) { return i == delivered++; },
-                         Platform::StartThread, [ready] { return ready; }),
+                         [ready] { return ready; }),
                      std::runtime_error);
         EXPECT_EQ(delivered, 100u) << ready;
     }

@@ -1,6 +1,5 @@
-// --range OFFSET:LENGTH: a part of each file checksummed instead of the
-// whole, and the reading of that part a piece at a time, with the last bytes
-// (an appended CRC) held apart from the rest.
+// The reading of a --range (cli/options/byte_range.h) a piece at a time,
+// with the last bytes (an appended CRC) held apart from the rest.
 #pragma once
 
 #include <atomic>
@@ -9,25 +8,12 @@
 #include <functional>
 #include <optional>
 #include <span>
-#include <string_view>
 #include <vector>
 
+#include "cli/options/byte_range.h"
 #include "platform/system/files/stream_read.h"
 
 namespace Cli {
-
-// The bytes from `offset` on: `count` of them, or with `fromEnd` all but the
-// file's last `count` (OFFSET:-N). The default range is the whole file.
-struct ByteRange {
-    std::int64_t offset = 0;
-    std::int64_t count = 0;
-    bool fromEnd = true;
-};
-
-// "OFFSET:LENGTH", each a whole number in decimal or 0x hex, LENGTH with an
-// optional '-'. Both parts are needed ("0:-0" is the whole file), and the
-// range's end must fit a 63-bit file offset. Throws UsageError.
-ByteRange ParseRange(std::string_view text);
 
 // Receives the bytes of a range in order.
 using ByteSink = std::function<void(std::span<const std::uint8_t>)>;

@@ -1,4 +1,4 @@
-#include "cli/family/byte_range.h"
+#include "cli/measure/range_reading.h"
 
 #include <algorithm>
 #include <deque>
@@ -6,8 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/output/escape.h"
-#include "cli/options/options.h"
 #include "cli/measure/streamed_checksums.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/translation.h"
@@ -20,30 +18,6 @@ constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
 // The most a stream's end held back for OFFSET:-N may take: a stream can be
 // any size, memory cannot.
 constexpr std::size_t kMostHeldBack = std::size_t{64} << 20;
-
-// A whole number in decimal or 0x hex up to kMost, or nothing.
-std::optional<std::int64_t> Number(std::string_view text) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    std::int64_t value = 0;
-    for (const char c : text) {
-        const int digit = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : base;
-        if (digit >= base || value > (kMost - digit) / base) {
-            return std::nullopt;
-        }
-        value = value * base + digit;
-    }
-    return value;
-}
 
 std::string RangeText(const ByteRange& range) {
     return Platform::DecimalText(range.offset) + (range.fromEnd ? ":-" : ":") +
@@ -179,22 +153,6 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
 }
 
 }  // namespace
-
-ByteRange ParseRange(std::string_view text) {
-    const std::size_t colon = text.find(':');
-    const bool fromEnd = colon != std::string_view::npos && text.substr(colon + 1).starts_with('-');
-    const std::optional<std::int64_t> offset = Number(text.substr(0, colon));
-    const std::optional<std::int64_t> count = colon == std::string_view::npos
-                                                  ? std::nullopt
-                                                  : Number(text.substr(colon + (fromEnd ? 2 : 1)));
-    if (!offset || !count || (!fromEnd && *count > kMost - *offset)) {
-        throw UsageError(Platform::Filled(
-            Platform::Tr("invalid range '{1}' (OFFSET:LENGTH, whole numbers within 2^63, LENGTH "
-                         "-N for all but the last N bytes)"),
-            {EscapedName(text, NameStyle::kTerminal)}));
-    }
-    return {*offset, *count, fromEnd};
-}
 
 std::vector<std::uint8_t> ReadRange(Platform::FileReader& reader,
                                     const std::optional<ByteRange>& range, std::size_t tail,
