@@ -19,11 +19,11 @@ namespace {
 std::vector<Cli::FolderEntry> EntriesIn(const std::string& folder) {
     std::vector<Cli::FolderEntry> entries;
     try {
-        for (Platform::WalkEntry& entry : Platform::ListWalkEntries(folder)) {
+        for (System::WalkEntry& entry : System::ListWalkEntries(folder)) {
             entries.push_back(
-                {std::move(entry.name), entry.kind != Platform::WalkEntry::Kind::kFile});
+                {std::move(entry.name), entry.kind != System::WalkEntry::Kind::kFile});
         }
-    } catch (const Platform::PlatformError&) {
+    } catch (const System::PlatformError&) {
         entries.clear();
     }
     return entries;
@@ -63,12 +63,12 @@ int main() {
     MessageBuffer messageBuffer(errors);
     std::ostream err(&messageBuffer);
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    const std::vector<std::string> args = Platform::ProgramArguments();
+    const std::vector<std::string> args = System::ProgramArguments();
     if (output == nullptr || output == INVALID_HANDLE_VALUE) {
         Cli::ClosedOutput closed;
-        return Cli::RunReportCommand(args, closed, err, Platform::StandardInput(), false,
+        return Cli::RunReportCommand(args, closed, err, System::StandardInput(), false,
                                      ExpandedNames);
     }
     Cli::HandleOutput out(output);
-    return Cli::RunReportCommand(args, out, err, Platform::StandardInput(), false, ExpandedNames);
+    return Cli::RunReportCommand(args, out, err, System::StandardInput(), false, ExpandedNames);
 }

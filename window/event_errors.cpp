@@ -11,14 +11,14 @@ namespace Window {
 ErrorReportEntry EntryForCurrentException() {
     try {
         throw;
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         return {error.operation(), error.path(), error.reason()};
     } catch (const std::bad_alloc&) {
-        return {"allocate memory", "", Platform::Tr("not enough memory")};
+        return {"allocate memory", "", System::Tr("not enough memory")};
     } catch (const std::exception& error) {
         return {"run the event", "", error.what()};
     } catch (...) {
-        return {"run the event", "", Platform::Tr("unknown error")};
+        return {"run the event", "", System::Tr("unknown error")};
     }
 }
 

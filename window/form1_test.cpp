@@ -69,19 +69,19 @@ TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
 TEST_F(Form1Test, ClicksShareOneArrayUntilTheWindowCloses) {
     Write("large.bin", std::string(3 << 20, 'x'));
     File1.selected = "large.bin";
-    const std::size_t before = Platform::Testing::BufferMappingsMade();
+    const std::size_t before = System::Testing::BufferMappingsMade();
     form.File1_Click();
     const std::string first = Label1.caption.substr(0, Label1.caption.rfind("\r\n"));
     EXPECT_NE(first.find("(3145728バイト)"), std::string::npos) << first;
     Label1.caption.clear();
     form.File1_Click();
     EXPECT_EQ(Label1.caption.substr(0, Label1.caption.rfind("\r\n")), first);
-    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 1);
+    EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 1);
 
     bool cancel = false;
     form.Form_Unload(cancel);
     form.File1_Click();
-    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 2);
+    EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 2);
 }
 
 }  // namespace

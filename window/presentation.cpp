@@ -87,28 +87,28 @@ std::string ErrorHeadline(std::string_view operation) {
     // What each operation the platform names was doing; a new one needs its
     // line here (a test reads every name the platform code throws).
     static constexpr std::array<std::pair<std::string_view, const char*>, 15> kHeadlines{{
-        {"open", Platform::TrLater("Could not open the file.")},
-        {"read", Platform::TrLater("Could not read the file.")},
-        {"size of", Platform::TrLater("Could not find the file's size.")},
-        {"list", Platform::TrLater("Could not list the directory's entries.")},
-        {"enter", Platform::TrLater("Could not enter the directory.")},
-        {"examine", Platform::TrLater("Could not examine the directory entry.")},
-        {"find", Platform::TrLater("Could not find the directory the program was started in.")},
-        {"run the event", Platform::TrLater("Could not run the event.")},
-        {"allocate memory", Platform::TrLater("Could not allocate memory.")},
-        {"create a control", Platform::TrLater("Could not create a control.")},
-        {"create the window", Platform::TrLater("Could not create the window.")},
-        {"register the window class", Platform::TrLater("Could not register the window class.")},
-        {"show the report", Platform::TrLater("Could not show the report.")},
-        {"copy the report", Platform::TrLater("Could not copy the report.")},
-        {"read the clipboard", Platform::TrLater("Could not read the clipboard.")},
+        {"open", System::TrLater("Could not open the file.")},
+        {"read", System::TrLater("Could not read the file.")},
+        {"size of", System::TrLater("Could not find the file's size.")},
+        {"list", System::TrLater("Could not list the directory's entries.")},
+        {"enter", System::TrLater("Could not enter the directory.")},
+        {"examine", System::TrLater("Could not examine the directory entry.")},
+        {"find", System::TrLater("Could not find the directory the program was started in.")},
+        {"run the event", System::TrLater("Could not run the event.")},
+        {"allocate memory", System::TrLater("Could not allocate memory.")},
+        {"create a control", System::TrLater("Could not create a control.")},
+        {"create the window", System::TrLater("Could not create the window.")},
+        {"register the window class", System::TrLater("Could not register the window class.")},
+        {"show the report", System::TrLater("Could not show the report.")},
+        {"copy the report", System::TrLater("Could not copy the report.")},
+        {"read the clipboard", System::TrLater("Could not read the clipboard.")},
     }};
     for (const auto& [name, headline] : kHeadlines) {
         if (operation == name) {
-            return Platform::Tr(headline);
+            return System::Tr(headline);
         }
     }
-    return Platform::Filled(Platform::Tr("Something failed ({1})."), {operation});
+    return System::Filled(System::Tr("Something failed ({1})."), {operation});
 }
 
 std::string ShownEscapeFor(char32_t c) {

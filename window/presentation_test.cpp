@@ -152,8 +152,8 @@ class DirectoryMoveTest : public TestSupport::TempDirTest {};
 // cannot be listed changes nothing at all.
 TEST_F(DirectoryMoveTest, AFailedChangeEventPutsTheListBack) {
     std::filesystem::create_directories(dir_ + "/next/inner");
-    const std::string start = Platform::NormalDirectoryPath(dir_);
-    const std::string next = Platform::NormalDirectoryPath(dir_ + "/next");
+    const std::string start = System::NormalDirectoryPath(dir_);
+    const std::string next = System::NormalDirectoryPath(dir_ + "/next");
     std::vector<std::string> shown;
     const auto show = [&](const std::string& path, const std::vector<std::string>& subdirectories) {
         shown.push_back(path + ":" + std::to_string(subdirectories.size()));

@@ -19,7 +19,7 @@ class StageTimer {
     void Start(std::size_t slot) { Elapsed[slot] = static_cast<std::uint32_t>(clock_()); }
     void End(std::size_t slot) {
         Elapsed[slot] =
-            Platform::ElapsedMilliseconds(static_cast<std::int32_t>(Elapsed[slot]), clock_());
+            System::ElapsedMilliseconds(static_cast<std::int32_t>(Elapsed[slot]), clock_());
     }
 
   private:
@@ -60,24 +60,24 @@ FileReport Measure(const std::string& filename, const MillisecondClock& clock, R
 }  // namespace
 
 FileReport MeasureFile(const std::string& filename, const MillisecondClock& clock) {
-    Platform::ReportArray array;
+    System::ReportArray array;
     return MeasureFile(filename, array, clock);
 }
 
 // The array's pages are handed back after the last timing, outside every
 // stage, as freeing them always was.
-FileReport MeasureFile(const std::string& filename, Platform::ReportArray& array,
+FileReport MeasureFile(const std::string& filename, System::ReportArray& array,
                        const MillisecondClock& clock) {
     FileReport report = Measure(filename, clock, [&] { return array.Read(filename); });
     array.Discard();
     return report;
 }
 
-FileReport MeasureStream(Platform::InputStream input, const std::string& name,
+FileReport MeasureStream(System::InputStream input, const std::string& name,
                          const MillisecondClock& clock) {
-    Platform::ByteBuffer bytes;
+    System::ByteBuffer bytes;
     return Measure(name, clock, [&] {
-        bytes = Platform::ReadToEnd(input, name);
+        bytes = System::ReadToEnd(input, name);
         return std::span<const std::uint8_t>(bytes.bytes());
     });
 }
@@ -93,7 +93,7 @@ FileReport MeasureRead(const std::string& name,
 }
 
 std::string ReportText(const FileReport& report) {
-    using Platform::DecimalText;
+    using System::DecimalText;
     std::string text = report.filename + "(" + DecimalText(report.FileLength) + "バイト)";
     text += kLineBreak;
     text += "CRC32 - " + report.crc32 + kLineBreak;

@@ -163,7 +163,7 @@ TEST_F(ReportTest, MissingFileIsAnErrorNamingThePath) {
     try {
         MeasureFile(missing);
         FAIL() << "no error";
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         EXPECT_EQ(error.path(), missing);
     }
 }
@@ -216,11 +216,11 @@ TEST_F(ReportTest, ShortReadsGiveTheWholeFileAndAReadErrorGivesItsReason) {
     const std::string path = Write("f", content);
     const FileReport whole = MeasureFile(path);
     struct HookReset {
-        ~HookReset() { Platform::Testing::SetReadRequestHook({}); }
+        ~HookReset() { System::Testing::SetReadRequestHook({}); }
     } reset;
 
     int requests = 0;
-    Platform::Testing::SetReadRequestHook([&](std::size_t count) {
+    System::Testing::SetReadRequestHook([&](std::size_t count) {
         ++requests;
         return static_cast<std::int64_t>(std::min<std::size_t>(count, 4093));
     });
@@ -229,11 +229,11 @@ TEST_F(ReportTest, ShortReadsGiveTheWholeFileAndAReadErrorGivesItsReason) {
     EXPECT_EQ(pieces.FileLength, whole.FileLength);
     EXPECT_EQ(pieces.crc32 + " " + pieces.crc16, whole.crc32 + " " + whole.crc16);
 
-    Platform::Testing::SetReadRequestHook([&](std::size_t) { return -std::int64_t{EIO}; });
+    System::Testing::SetReadRequestHook([&](std::size_t) { return -std::int64_t{EIO}; });
     try {
         MeasureFile(path);
         FAIL() << "no error";
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         EXPECT_EQ(error.reason(), "Input/output error");
         EXPECT_EQ(error.path(), path);
     }

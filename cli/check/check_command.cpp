@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/lists/check_list.h"
-#include "cli/output/escape.h"
 #include "cli/lists/line_reader.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/measure/measure.h"
+#include "cli/output/escape.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"
@@ -26,7 +26,7 @@ namespace Cli {
 namespace {
 
 struct OpenList {
-    Platform::FileReader reader;
+    System::FileReader reader;
     // Where a relative path in the list starts: the list's directory, ending
     // in its separator, or nothing for the current directory.
     std::string directory;
@@ -37,14 +37,14 @@ struct OpenList {
 // file elsewhere, /dev/fd/63 of a process substitution), so the names of
 // standard input, a FIFO or a path naming one of the process's descriptors
 // are taken from the current directory, as those of "-" are.
-OpenList OpenListFile(const std::string& list, Platform::InputStream input) {
+OpenList OpenListFile(const std::string& list, System::InputStream input) {
     if (list == kStandardInput) {
-        return {Platform::FileReader::Stream(input, list), {}};
+        return {System::FileReader::Stream(input, list), {}};
     }
     bool isFifo = false;
-    Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(list, isFifo);
-    const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
-    return {std::move(reader), stream ? std::string() : Platform::DirectoryPrefix(list)};
+    System::FileReader reader = System::FileReader::OpenFileOrFifo(list, isFifo);
+    const bool stream = isFifo || System::NamesOwnDescriptor(list);
+    return {std::move(reader), stream ? std::string() : System::DirectoryPrefix(list)};
 }
 
 struct CheckCounts {
@@ -63,46 +63,46 @@ unsigned long Things(std::int64_t count) {
 
 // `text` with `count` at its {1}.
 std::string Counted(std::int64_t count, const char* text) {
-    return Platform::Filled(text, {Platform::DecimalText(count)});
+    return System::Filled(text, {System::DecimalText(count)});
 }
 
 std::string Summary(const CheckCounts& counts) {
     std::vector<std::string> parts;
     if (counts.failed > 0) {
-        parts.push_back(Counted(counts.failed, Platform::TrCount("{1} listed file did NOT match",
-                                                                 "{1} listed files did NOT match",
-                                                                 Things(counts.failed))));
+        parts.push_back(Counted(counts.failed, System::TrCount("{1} listed file did NOT match",
+                                                               "{1} listed files did NOT match",
+                                                               Things(counts.failed))));
     }
     if (counts.unreadable > 0) {
         parts.push_back(Counted(
             counts.unreadable,
-            Platform::TrCount("{1} listed file could not be read",
-                              "{1} listed files could not be read", Things(counts.unreadable))));
+            System::TrCount("{1} listed file could not be read",
+                            "{1} listed files could not be read", Things(counts.unreadable))));
     }
     if (counts.malformed > 0) {
         parts.push_back(Counted(
             counts.malformed,
-            Platform::TrCount("{1} line is improperly formatted",
-                              "{1} lines are improperly formatted", Things(counts.malformed))));
+            System::TrCount("{1} line is improperly formatted",
+                            "{1} lines are improperly formatted", Things(counts.malformed))));
     }
     if (counts.unreadableLists > 0) {
         parts.push_back(
             Counted(counts.unreadableLists,
-                    Platform::TrCount("{1} list could not be read", "{1} lists could not be read",
-                                      Things(counts.unreadableLists))));
+                    System::TrCount("{1} list could not be read", "{1} lists could not be read",
+                                    Things(counts.unreadableLists))));
     }
     if (counts.emptyLists > 0) {
-        parts.push_back(Counted(
-            counts.emptyLists,
-            Platform::TrCount("{1} list has no checksum line", "{1} lists have no checksum line",
-                              Things(counts.emptyLists))));
+        parts.push_back(
+            Counted(counts.emptyLists,
+                    System::TrCount("{1} list has no checksum line",
+                                    "{1} lists have no checksum line", Things(counts.emptyLists))));
     }
     std::string summary;
     for (const std::string& part : parts) {
         // Translators: between the parts of the summary of --check.
-        summary += (summary.empty() ? "" : Platform::Tr(", ")) + part;
+        summary += (summary.empty() ? "" : System::Tr(", ")) + part;
     }
-    return summary.empty() ? summary : Platform::Filled(Platform::Tr("WARNING: {1}"), {summary});
+    return summary.empty() ? summary : System::Filled(System::Tr("WARNING: {1}"), {summary});
 }
 
 // What of `report` differs from `entry`, as "size, CRC-32, CRC-16" or a
@@ -142,11 +142,11 @@ struct CheckTarget {
 // the legacy code page, as its bytes read in the console's (`dir /b > list`).
 CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool legacyText) {
     const auto placed = [](const std::string& base, const std::string& name) {
-        const std::string path = Platform::IsAbsolutePath(name) ? name : base + name;
+        const std::string path = System::IsAbsolutePath(name) ? name : base + name;
         return MeasureTarget{path, path};
     };
     const auto exists = [](const MeasureTarget& target) {
-        return Platform::KindOfPath(target.path) != Platform::PathKind::kMissing;
+        return System::KindOfPath(target.path) != System::PathKind::kMissing;
     };
     const auto withSlashes = [](std::string name) {
         std::replace(name.begin(), name.end(), '\\', '/');
@@ -154,7 +154,7 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
     };
     MeasureTarget target =
         placed(directory, entry.path);  // "-" is a file here, never standard input
-    const bool fromCurrent = !directory.empty() && !Platform::IsAbsolutePath(entry.path);
+    const bool fromCurrent = !directory.empty() && !System::IsAbsolutePath(entry.path);
     const bool variants =
         !entry.trimmedPath.empty() || entry.path.find('\\') != std::string::npos || legacyText;
     if ((!variants && !fromCurrent) || exists(target)) {
@@ -167,7 +167,7 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
     }
     if (legacyText) {
         for (const std::string& name : {entry.path, entry.trimmedPath}) {
-            if (const auto console = Platform::InConsoleCodePage(name)) {
+            if (const auto console = System::InConsoleCodePage(name)) {
                 names.push_back(*console);
                 names.push_back(withSlashes(*console));
             }
@@ -196,7 +196,7 @@ std::string VerdictLine(const std::string& name, const std::string& differences,
 
 // Checks the files of one list as its lines are read, each reported as
 // soon as it is checked; false when a write failed.
-bool CheckList(const std::string& list, const Options& options, Platform::InputStream input,
+bool CheckList(const std::string& list, const Options& options, System::InputStream input,
                Session& session, CheckCounts& counts) {
     std::optional<LineReader> lines;
     std::string directory;
@@ -204,7 +204,7 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         OpenList opened = OpenListFile(list, input);
         lines.emplace(std::move(opened.reader), '\n', ListDecoder(options.listEncoding));
         directory = std::move(opened.directory);
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         session.Complain(list, error.reason());
         ++counts.unreadableLists;
         return true;
@@ -225,12 +225,12 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
                                }});
     };
     const auto malformed = [&](std::uint64_t number, std::string reason) {
-        complaint(list + ":" + Platform::DecimalText(static_cast<std::int64_t>(number)),
+        complaint(list + ":" + System::DecimalText(static_cast<std::int64_t>(number)),
                   std::move(reason), counts.malformed);
     };
     const auto malformedAll = [&](const std::vector<std::uint64_t>& numbers) {
         for (const std::uint64_t number : numbers) {
-            malformed(number, Platform::Tr("improperly formatted line"));
+            malformed(number, System::Tr("improperly formatted line"));
         }
     };
     const auto verdict = [&](const ListEntry& entry, const CheckTarget& checked,
@@ -242,8 +242,8 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
                 checked.alsoTried.empty()
                     ? measurement.error
                     : measurement.error +
-                          Platform::Filled(Platform::Tr(" (nor {1} from the current directory)"),
-                                           {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
+                          System::Filled(System::Tr(" (nor {1} from the current directory)"),
+                                         {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
             ++counts.unreadable;
             return true;
         }
@@ -260,7 +260,7 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         std::optional<TextLine> line;
         try {
             line = lines->Next();
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             // The lines before were read: they are checked, the rest is not.
             malformedAll(parser.Finish());
             complaint(list, error.reason(), counts.unreadableLists);
@@ -275,22 +275,22 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
             malformedAll(parser.Skip());
             malformed(
                 static_cast<std::uint64_t>(line->number),
-                Platform::Filled(
-                    Platform::Tr("line longer than any path (more than {1} bytes)"),
-                    {Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine))}));
+                System::Filled(
+                    System::Tr("line longer than any path (more than {1} bytes)"),
+                    {System::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine))}));
             return true;
         }
         ListLine parsed = parser.Parse(line->text);
         malformedAll(parsed.malformedBefore);
         if (parsed.kind == ListLine::Kind::kMalformed) {
             malformed(static_cast<std::uint64_t>(line->number),
-                      Platform::Tr("improperly formatted line"));
+                      System::Tr("improperly formatted line"));
         } else if (parsed.kind == ListLine::Kind::kEntry) {
             ++entries;
             CheckTarget target =
                 TargetOf(parsed.entry, directory, lines->decoder().ReadInLegacyCodePage());
             if (!options.ignoreMissing ||
-                Platform::KindOfPath(target.target.path) != Platform::PathKind::kMissing) {
+                System::KindOfPath(target.target.path) != System::PathKind::kMissing) {
                 ++verified;
                 pending.push_back(Step{target.target, [&verdict, entry = std::move(parsed.entry),
                                                        target](Measurement measurement) {
@@ -320,10 +320,10 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
         return true;
     }
     if (entries == 0) {
-        session.Complain(list, Platform::Tr("no checksum line found"));
+        session.Complain(list, System::Tr("no checksum line found"));
         ++counts.emptyLists;
     } else if (verified == 0) {
-        session.Complain(list, Platform::Tr("no file was verified"));
+        session.Complain(list, System::Tr("no file was verified"));
         counts.unverifiedList = true;
     }
     return true;
@@ -331,7 +331,7 @@ bool CheckList(const std::string& list, const Options& options, Platform::InputS
 
 }  // namespace
 
-int CheckLists(const Options& options, Platform::InputStream input, Session& session) {
+int CheckLists(const Options& options, System::InputStream input, Session& session) {
     CheckCounts counts;
     for (const std::string& list : options.names) {
         if (!CheckList(list, options, input, session, counts)) {

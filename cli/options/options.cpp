@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "cli/output/escape.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/options/system_help.h"
+#include "cli/output/escape.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {
@@ -13,7 +13,7 @@ namespace {
 
 // The parts that differ between systems (system_help.h) stand at their
 // %MARK%s.
-constexpr const char* kUsage = Platform::TrLater(
+constexpr const char* kUsage = System::TrLater(
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
     "               [--list-encoding NAME] [LIST...]\n"
@@ -99,42 +99,42 @@ constexpr const char* kUsage = Platform::TrLater(
 // Why `options` cannot run together, or nothing.
 std::optional<std::string> Conflict(const Options& options) {
     if (options.check && options.format != Format::kFull) {
-        return Platform::Tr("--check cannot be used with --brief or --sfv");
+        return System::Tr("--check cannot be used with --brief or --sfv");
     }
     if (options.check && (options.recursive || options.filesFrom)) {
-        return Platform::Tr("--recursive and --files-from apply only to reports, not to --check");
+        return System::Tr("--recursive and --files-from apply only to reports, not to --check");
     }
     if (!options.check && (options.quiet || options.ignoreMissing)) {
-        return Platform::Tr("--quiet and --ignore-missing apply only to --check");
+        return System::Tr("--quiet and --ignore-missing apply only to --check");
     }
     if (!options.listEncoding.empty() && !options.check && !options.filesFrom) {
-        return Platform::Tr("--list-encoding applies only to --check and --files-from");
+        return System::Tr("--list-encoding applies only to --check and --files-from");
     }
     if (options.nullSeparated && !options.filesFrom) {
-        return Platform::Tr("--null applies only to --files-from");
+        return System::Tr("--null applies only to --files-from");
     }
     if (options.family != FamilyMode::kNone && (options.check || options.format != Format::kFull)) {
-        return Platform::Tr(
+        return System::Tr(
             "--crc16-family, --identify and --appended cannot be used with --brief, --sfv or "
             "--check");
     }
     if (options.range && (options.check || options.format == Format::kSfv)) {
-        return Platform::Tr(
+        return System::Tr(
             "--range cannot be used with --check or --sfv: their lists are of whole files");
     }
     if (options.names.empty() && !options.filesFrom) {
-        return Platform::Tr("no file named");
+        return System::Tr("no file named");
     }
     const auto readsInput = std::count(options.names.begin(), options.names.end(), kStandardInput) +
                             (options.filesFrom == kStandardInput ? 1 : 0);
     if (readsInput > 1) {
-        return Platform::Tr("standard input ('-') can be read only once");
+        return System::Tr("standard input ('-') can be read only once");
     }
     if (options.format == Format::kSfv &&
         std::count(options.names.begin(), options.names.end(), kStandardInput) > 0) {
         // A line "- CRC" would be checked against a file of that name. (The
         // names --files-from reads there are files.)
-        return Platform::Tr("standard input ('-') has no name to give it in an SFV list");
+        return System::Tr("standard input ('-') has no name to give it in an SFV list");
     }
     return std::nullopt;
 }
@@ -153,8 +153,8 @@ unsigned JobCount(const std::string& text) {
     }
     if (count < 1 || count > kMostJobs) {
         throw UsageError(
-            Platform::Filled(Platform::Tr("invalid number of jobs '{1}' (1 to {2})"),
-                             {EscapedName(text, NameStyle::kTerminal), std::to_string(kMostJobs)}));
+            System::Filled(System::Tr("invalid number of jobs '{1}' (1 to {2})"),
+                           {EscapedName(text, NameStyle::kTerminal), std::to_string(kMostJobs)}));
     }
     return count;
 }
@@ -162,7 +162,7 @@ unsigned JobCount(const std::string& text) {
 // Sets `format`, refusing a second, different one.
 void SetFormat(Options& options, Format format) {
     if (options.format != Format::kFull && options.format != format) {
-        throw UsageError(Platform::Tr("--brief and --sfv cannot be used together"));
+        throw UsageError(System::Tr("--brief and --sfv cannot be used together"));
     }
     options.format = format;
 }
@@ -171,7 +171,7 @@ void SetFormat(Options& options, Format format) {
 void SetFamily(Options& options, FamilyMode mode) {
     if (options.family != FamilyMode::kNone) {
         throw UsageError(
-            Platform::Tr("only one of --crc16-family, --identify and --appended can be used"));
+            System::Tr("only one of --crc16-family, --identify and --appended can be used"));
     }
     options.family = mode;
 }
@@ -183,7 +183,7 @@ std::optional<std::string> ValueOf(std::string_view option, const std::vector<st
     const std::string& arg = args[at];
     if (arg == option) {
         if (++at == args.size()) {
-            throw UsageError(Platform::Filled(Platform::Tr("{1} needs a value"), {option}));
+            throw UsageError(System::Filled(System::Tr("{1} needs a value"), {option}));
         }
         return args[at];
     }
@@ -208,17 +208,17 @@ std::uint32_t SoughtValue(std::string_view text) {
                            return digit >= 0;
                        });
     if (!valid) {
-        throw UsageError(Platform::Filled(
-            Platform::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
-            {EscapedName(text, NameStyle::kTerminal)}));
+        throw UsageError(
+            System::Filled(System::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
+                           {EscapedName(text, NameStyle::kTerminal)}));
     }
     return value;
 }
 
 void SetAppended(Options& options, const std::string& order, unsigned bytes) {
     if (order != "le" && order != "be") {
-        throw UsageError(Platform::Filled(Platform::Tr("invalid byte order '{1}' (le or be)"),
-                                          {EscapedName(order, NameStyle::kTerminal)}));
+        throw UsageError(System::Filled(System::Tr("invalid byte order '{1}' (le or be)"),
+                                        {EscapedName(order, NameStyle::kTerminal)}));
     }
     SetFamily(options, FamilyMode::kAppended);
     options.appendedBytes = bytes;
@@ -256,26 +256,26 @@ Options ParseArguments(const std::vector<std::string>& args) {
             options.nullSeparated = true;
         } else if (arg == kFilesFrom || arg.starts_with(std::string(kFilesFrom) + "=")) {
             if (options.filesFrom) {
-                throw UsageError(Platform::Tr("--files-from can be given only once"));
+                throw UsageError(System::Tr("--files-from can be given only once"));
             }
             if (arg == kFilesFrom && ++at == args.size()) {
-                throw UsageError(Platform::Tr("--files-from needs a FILE"));
+                throw UsageError(System::Tr("--files-from needs a FILE"));
             }
             options.filesFrom = arg == kFilesFrom ? args[at] : arg.substr(kFilesFrom.size() + 1);
         } else if (arg == kListEncoding || arg.starts_with(std::string(kListEncoding) + "=")) {
             if (arg == kListEncoding && ++at == args.size()) {
-                throw UsageError(Platform::Tr("--list-encoding needs a NAME"));
+                throw UsageError(System::Tr("--list-encoding needs a NAME"));
             }
             options.listEncoding =
                 arg == kListEncoding ? args[at] : arg.substr(kListEncoding.size() + 1);
             if (!ListDecoder::KnowsEncoding(options.listEncoding)) {
                 throw UsageError(
-                    Platform::Filled(Platform::Tr("unknown encoding '{1}'"),
-                                     {EscapedName(options.listEncoding, NameStyle::kTerminal)}));
+                    System::Filled(System::Tr("unknown encoding '{1}'"),
+                                   {EscapedName(options.listEncoding, NameStyle::kTerminal)}));
             }
         } else if (arg == "-j" || arg == "--jobs") {
             if (++at == args.size()) {
-                throw UsageError(Platform::Filled(Platform::Tr("{1} needs a number"), {arg}));
+                throw UsageError(System::Filled(System::Tr("{1} needs a number"), {arg}));
             }
             options.jobs = JobCount(args[at]);
         } else if (arg.starts_with("--jobs=") ||
@@ -299,8 +299,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
         } else if (arg == "--version") {
             options.version = true;
         } else {
-            throw UsageError(Platform::Filled(Platform::Tr("unrecognised option '{1}'"),
-                                              {EscapedName(arg, NameStyle::kTerminal)}));
+            throw UsageError(System::Filled(System::Tr("unrecognised option '{1}'"),
+                                            {EscapedName(arg, NameStyle::kTerminal)}));
         }
     }
     if (options.help || options.version) {
@@ -317,14 +317,14 @@ Options ParseArguments(const std::vector<std::string>& args) {
 
 std::string_view UsageText() {
     static const std::string text = [] {
-        std::string usage(Platform::Tr(kUsage));
+        std::string usage(System::Tr(kUsage));
         for (const auto& [mark, part] : {std::pair{"%WALK%", SystemHelp::kWalk},
                                          std::pair{"%LISTS%", SystemHelp::kListsFromHere},
                                          std::pair{"%NAMES%", SystemHelp::kNames}}) {
             // A translation that lost a mark goes without that part.
             const std::size_t at = usage.find(mark);
             if (at != std::string::npos) {
-                usage.replace(at, std::string_view(mark).size(), Platform::Tr(part));
+                usage.replace(at, std::string_view(mark).size(), System::Tr(part));
             }
         }
         return usage;

@@ -20,7 +20,7 @@
 #include "platform/system/os/translation.h"
 #include "window/form1.h"
 
-namespace Platform {
+namespace App {
 
 // Where the lists go to reach a path: its folder, and the file to click in
 // it (empty for a folder, which is opened).
@@ -109,9 +109,10 @@ class MainFormWiring {
         const std::string name = std::exchange(startFile_, std::string());
         if (!name.empty() && !file1_.ClickFile(name)) {
             run_([&] {
-                throw PlatformError("open", JoinPath(dir1_.Path(), kPathSeparator, name),
-                                    Tr("the file list does not show it (hidden, a system file "
-                                       "or not an ordinary file)"));
+                throw System::PlatformError(
+                    "open", System::JoinPath(dir1_.Path(), System::kPathSeparator, name),
+                    System::Tr("the file list does not show it (hidden, a system file "
+                               "or not an ordinary file)"));
             });
         }
     }
@@ -139,7 +140,7 @@ class MainFormWiring {
 
   private:
     void Fill(const std::string& directory) {
-        const std::string path = NormalDirectoryPath(directory);
+        const std::string path = System::NormalDirectoryPath(directory);
         dir1_.SetPath(path);
         file1_.SetPath(path);
         drive1_.ShowDriveOf(path);
@@ -154,4 +155,4 @@ class MainFormWiring {
     std::string startFile_;
 };
 
-}  // namespace Platform
+}  // namespace App

@@ -11,7 +11,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length, ByteBuffer* kept) {
     const auto size = static_cast<std::uint64_t>(length);
@@ -98,4 +98,4 @@ void Testing::SetReadRequestHook(ReadRequestHook hook) {
     ReadRequestHookForTesting() = std::move(hook);
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -19,7 +19,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 namespace Posix {
 
 // Only regular files are read: opening a FIFO waits for a writer, and a
@@ -262,4 +262,4 @@ std::string FindOrdinaryFile(const std::string& path) {
     return IsHiddenName(name) ? std::string() : name;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -13,7 +13,7 @@
 
 #include "platform/system/os/error.h"
 
-namespace Platform::Posix {
+namespace System::Posix {
 
 // Owns an open descriptor and closes it on every way out of a read.
 class FileDescriptor {
@@ -69,4 +69,4 @@ PlatformError FileChanged(const std::string& path);
 // The error of a pseudo file past kPseudoFileCap (files.h).
 PlatformError PseudoFileTooLarge(const std::string& path);
 
-}  // namespace Platform::Posix
+}  // namespace System::Posix

@@ -9,7 +9,7 @@
 #include "platform/system/files/byte_buffer.h"
 #include "platform/system/files/files.h"
 
-namespace Platform {
+namespace System {
 
 // A buffer of `length` bytes, checked against the memory available when it
 // is large enough for that to matter (kMemoryCheckThreshold). Throws
@@ -48,4 +48,4 @@ ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer);
 // The hook SetReadRequestHook installed; empty when reads are plain.
 Testing::ReadRequestHook& ReadRequestHookForTesting();
 
-}  // namespace Platform
+}  // namespace System

@@ -13,9 +13,9 @@
 
 namespace {
 
-using Platform::ByteBuffer;
-using Platform::ReportArray;
-using Platform::Testing::BufferMappingsMade;
+using System::ByteBuffer;
+using System::ReportArray;
+using System::Testing::BufferMappingsMade;
 
 constexpr std::size_t kLarge = ByteBuffer::kMappedThreshold;
 
@@ -30,7 +30,7 @@ std::string Pattern(std::size_t size, char seed) {
 
 class ReportArrayTest : public TestSupport::TempDirTest {
   protected:
-    ~ReportArrayTest() override { Platform::Testing::SetReadRequestHook({}); }
+    ~ReportArrayTest() override { System::Testing::SetReadRequestHook({}); }
 
     // Reads `path` as a report does and checks the content is `expected`
     // exactly; returns where it lay.
@@ -44,7 +44,7 @@ class ReportArrayTest : public TestSupport::TempDirTest {
     std::string ErrorOf(const std::string& path) {
         try {
             array_.Read(path);
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             return error.reason();
         }
         return "no error";
@@ -76,9 +76,9 @@ TEST_F(ReportArrayTest, LaterReportsReuseThePagesAndHoldExactlyTheirFile) {
     Report(tinyPath, tiny);
     std::filesystem::remove(firstPath);
     EXPECT_NE(ErrorOf(firstPath), "no error");
-    Platform::Testing::SetReadRequestHook([](std::size_t) { return std::int64_t{-EIO}; });
+    System::Testing::SetReadRequestHook([](std::size_t) { return std::int64_t{-EIO}; });
     EXPECT_NE(ErrorOf(smallerPath), "no error");
-    Platform::Testing::SetReadRequestHook({});
+    System::Testing::SetReadRequestHook({});
     EXPECT_EQ(Report(smallerPath, smaller), pages);
     EXPECT_EQ(BufferMappingsMade(), before + 1);
 
@@ -102,7 +102,7 @@ TEST_F(ReportArrayTest, GrowingPassesTheMemoryCheck) {
     Report(smallPath, small);
     // Twice the memory there is now and a GiB more, sparse: far enough
     // beyond it that other programs cannot free that much meanwhile.
-    const std::int64_t room = Platform::ReadMemoryHeadroom().Bytes();
+    const std::int64_t room = System::ReadMemoryHeadroom().Bytes();
     ASSERT_GT(room, 0);
     const std::int64_t size = 2 * room + (std::int64_t{1} << 30);
     const std::string hugePath = Write("huge", "");

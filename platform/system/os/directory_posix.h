@@ -7,7 +7,7 @@
 
 #include "platform/system/os/directory.h"
 
-namespace Platform {
+namespace System {
 
 // What a directory entry is, as the lists sort entries: a directory, a
 // regular file, or anything else (a device, FIFO, socket, or a link that
@@ -27,4 +27,4 @@ EntryKind KindOfEntry(int directoryFd, const std::string& directory, const char*
 // Whether a file or directory name is hidden: on POSIX, it starts with ".".
 bool IsHiddenName(std::string_view name);
 
-}  // namespace Platform
+}  // namespace System

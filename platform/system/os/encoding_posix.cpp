@@ -3,7 +3,7 @@
 
 #include "platform/system/os/encoding.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // glibc's iconv, which keeps the start of a cut character when told the
@@ -73,4 +73,4 @@ std::optional<std::string> InConsoleCodePage(const std::string&) {
     return std::nullopt;  // names are bytes, read as they are
 }
 
-}  // namespace Platform
+}  // namespace System

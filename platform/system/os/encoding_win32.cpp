@@ -9,7 +9,7 @@
 #include "platform/system/os/text_win32.h"
 #include "platform/system/os/unicode_text.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // The system's conversion from code page `codePage`. MultiByteToWideChar
@@ -179,4 +179,4 @@ std::optional<std::string> InConsoleCodePage(const std::string& text) {
     return console;
 }
 
-}  // namespace Platform
+}  // namespace System

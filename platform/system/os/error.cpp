@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-namespace Platform {
+namespace System {
 
 PlatformError::PlatformError(std::string operation, std::string path, std::string reason)
     : std::runtime_error(operation + " " + path + ": " + reason),
@@ -15,4 +15,4 @@ PlatformError SystemError(std::string operation, std::string path, int error) {
     return PlatformError(std::move(operation), std::move(path), std::strerror(error));
 }
 
-}  // namespace Platform
+}  // namespace System

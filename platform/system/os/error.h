@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace Platform {
+namespace System {
 
 class PlatformError : public std::runtime_error {
   public:
@@ -24,4 +24,4 @@ class PlatformError : public std::runtime_error {
 // A PlatformError whose reason is the system's text for errno value `error`.
 PlatformError SystemError(std::string operation, std::string path, int error);
 
-}  // namespace Platform
+}  // namespace System

@@ -9,7 +9,7 @@
 
 #include "platform/system/os/walk.h"
 
-namespace Platform {
+namespace System {
 
 // Calls `visit` with each entry of the directory `path` but "." and "..",
 // in the order the system gives them. Throws PlatformError("list", path)
@@ -23,4 +23,4 @@ void ForEachDirectoryEntry(const std::string& path,
 // symbolic link, junction) is passed over; any other directory is walked.
 WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag);
 
-}  // namespace Platform
+}  // namespace System

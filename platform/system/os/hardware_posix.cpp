@@ -15,7 +15,7 @@
 
 #include "platform/system/os/hardware.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // The queue of the block device `device`, or of the disk it is a partition
@@ -116,4 +116,4 @@ unsigned JobsTheMemoryAllows(unsigned jobs) {
     return static_cast<unsigned>(std::clamp<std::uint64_t>(room / perJob, 1, jobs));
 }
 
-}  // namespace Platform
+}  // namespace System

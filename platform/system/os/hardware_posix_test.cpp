@@ -22,7 +22,7 @@ int JobsUnderALimit() {
     if (::setrlimit(RLIMIT_AS, &limit) != 0) {
         return 10;
     }
-    const unsigned jobs = Platform::JobsTheMemoryAllows(1024);
+    const unsigned jobs = System::JobsTheMemoryAllows(1024);
     if (jobs < 1 || jobs >= 1024) {
         return 11;
     }

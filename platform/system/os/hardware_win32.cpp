@@ -10,7 +10,7 @@
 #include "platform/system/os/hardware.h"
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // "\\.\C:" for a volume path such as "C:\" or "\\?\C:\"; empty when the
@@ -70,4 +70,4 @@ unsigned JobsTheMemoryAllows(unsigned jobs) {
     return jobs;  // no address-space limit here: a thread that cannot start is done without
 }
 
-}  // namespace Platform
+}  // namespace System

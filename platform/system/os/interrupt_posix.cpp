@@ -7,7 +7,7 @@
 
 #include "platform/system/os/interrupt.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // Read by the handler: set before it is installed, never changed while it
@@ -42,4 +42,4 @@ void WriteOnInterrupt(std::string_view text) {
     }
 }
 
-}  // namespace Platform
+}  // namespace System

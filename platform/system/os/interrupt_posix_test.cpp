@@ -19,7 +19,7 @@ TEST(WriteOnInterrupt, WritesTheTextAndEndsByTheSignal) {
         const pid_t child = ::fork();
         if (child == 0) {
             ::dup2(fds[1], STDERR_FILENO);
-            Platform::WriteOnInterrupt("\r\x1b[K");
+            System::WriteOnInterrupt("\r\x1b[K");
             ::kill(::getpid(), signal);
             ::_exit(0);  // not reached
         }

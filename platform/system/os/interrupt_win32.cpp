@@ -5,7 +5,7 @@
 
 #include "platform/system/os/interrupt.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 char interruptText[kLongestInterruptText];
@@ -28,4 +28,4 @@ void WriteOnInterrupt(std::string_view text) {
     ::SetConsoleCtrlHandler(OnInterrupt, TRUE);
 }
 
-}  // namespace Platform
+}  // namespace System

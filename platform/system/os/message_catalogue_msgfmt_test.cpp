@@ -14,7 +14,7 @@ TEST(MessageCatalogueTest, ReadsWhatMsgfmtWrites) {
     std::ifstream file(TALLIX_CATALOGUES "/ja/LC_MESSAGES/tallix.mo", std::ios::binary);
     const std::string mo{std::istreambuf_iterator<char>(file), {}};
     ASSERT_FALSE(mo.empty());
-    const Platform::MessageCatalogue catalogue(mo);
+    const System::MessageCatalogue catalogue(mo);
     EXPECT_STREQ(catalogue.Find("Could not open the file."), "ファイルを開けませんでした。");
     EXPECT_STREQ(catalogue.Find("Something failed ({1})."), "処理に失敗しました ({1})。");
     EXPECT_STREQ(catalogue.FindCount("{1} file, {2}, {3}", "{1} files, {2}, {3}", 2),

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-namespace Platform {
+namespace System {
 
 // At most kAheadPerJob * jobs items are taken from the source and not yet
 // delivered, so memory stays bounded however many items there are.
@@ -219,4 +219,4 @@ bool RunInOrder(unsigned jobs, Next&& next, Work&& work, Deliver&& deliver,
     return completed;
 }
 
-}  // namespace Platform
+}  // namespace System

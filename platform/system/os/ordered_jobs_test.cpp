@@ -35,14 +35,14 @@ TEST(RunInOrder, DeliversInOrderAndStopsWhenTold) {
             return i * 3;
         };
         std::vector<std::size_t> delivered;
-        const bool completed = Platform::RunInOrder(
+        const bool completed = System::RunInOrder(
             jobs, Counter{300}, work,
             [&](std::size_t i, std::size_t r) {
                 EXPECT_EQ(r, i * 3);
                 delivered.push_back(i);
                 return true;
             },
-            Platform::StartThread, isReady);
+            System::StartThread, isReady);
         EXPECT_TRUE(completed);
         ASSERT_EQ(delivered.size(), 300u) << jobs;
         for (std::size_t i = 0; i < delivered.size(); ++i) {
@@ -51,16 +51,16 @@ TEST(RunInOrder, DeliversInOrderAndStopsWhenTold) {
 
         delivered.clear();
         Counter source{300};
-        const bool stopped = Platform::RunInOrder(
+        const bool stopped = System::RunInOrder(
             jobs, [&] { return source(); }, work,
             [&](std::size_t i, std::size_t) {
                 delivered.push_back(i);
                 return i < 9;
             },
-            Platform::StartThread, isReady);
+            System::StartThread, isReady);
         EXPECT_FALSE(stopped);
         EXPECT_EQ(delivered.size(), 10u) << jobs;
-        EXPECT_LE(source.given, 10 + Platform::kAheadPerJob * jobs) << jobs;
+        EXPECT_LE(source.given, 10 + System::kAheadPerJob * jobs) << jobs;
     }
 }
 
@@ -78,7 +78,7 @@ TEST(RunInOrder, DeliversBeforeTheSourceEnds) {
         return given < 2 ? std::optional(static_cast<int>(given++)) : std::nullopt;
     };
     std::vector<int> delivered;
-    EXPECT_TRUE(Platform::RunInOrder(
+    EXPECT_TRUE(System::RunInOrder(
         3, next, [](int i) { return i; },
         [&](int i, int) {
             delivered.push_back(i);
@@ -93,7 +93,7 @@ TEST(RunInOrder, DeliversBeforeTheSourceEnds) {
 TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
     for (const int startable : {0, 1}) {
         int started = 0;
-        const Platform::ThreadStarter refusing = [&](std::function<void()> run) {
+        const System::ThreadStarter refusing = [&](std::function<void()> run) {
             if (started++ >= startable) {
                 throw std::system_error(
                     std::make_error_code(std::errc::resource_unavailable_try_again));
@@ -101,7 +101,7 @@ TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
             return std::thread(std::move(run));
         };
         std::size_t next = 0;
-        const bool completed = Platform::RunInOrder(
+        const bool completed = System::RunInOrder(
             8, Counter{500}, [](std::size_t i) { return i; },
             [&](std::size_t i, std::size_t) { return i == next++; }, refusing);
         EXPECT_TRUE(completed) << startable;
@@ -118,10 +118,10 @@ TEST(RunInOrder, GoesOnWithTheThreadsItGets) {
             return given++;
         };
         std::size_t delivered = 0;
-        EXPECT_THROW(Platform::RunInOrder(
+        EXPECT_THROW(System::RunInOrder(
                          4, failing, [](std::size_t i) { return i; },
                          [&](std::size_t i, std::size_t) { return i == delivered++; },
-                         Platform::StartThread, [ready] { return ready; }),
+                         System::StartThread, [ready] { return ready; }),
                      std::runtime_error);
         EXPECT_EQ(delivered, 100u) << ready;
     }

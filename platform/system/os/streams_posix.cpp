@@ -5,7 +5,7 @@
 
 #include "platform/system/os/streams.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 bool IsNumber(std::string_view text) {
@@ -33,4 +33,4 @@ bool NamesOwnDescriptor(const std::string& path) {
     return false;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -2,7 +2,7 @@
 
 #include "platform/system/os/streams.h"
 
-namespace Platform {
+namespace System {
 
 // A C runtime descriptor that is a console (or another character device).
 bool IsTerminal(int fd) {
@@ -14,4 +14,4 @@ bool NamesOwnDescriptor(const std::string& /*path*/) {
     return false;
 }
 
-}  // namespace Platform
+}  // namespace System

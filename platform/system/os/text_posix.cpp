@@ -1,7 +1,7 @@
 #include "platform/system/os/text.h"
 
-namespace Platform {
+namespace System {
 
 const char kLineEnd[] = "\n";
 
-}  // namespace Platform
+}  // namespace System

@@ -9,7 +9,7 @@
 #include "platform/system/os/unicode_text.h"
 #include "platform/system/os/windows_path.h"
 
-namespace Platform {
+namespace System {
 
 const char kLineEnd[] = "\r\n";
 
@@ -149,4 +149,4 @@ PlatformError WindowsError(std::string operation, std::string path, DWORD code) 
     return PlatformError(std::move(operation), std::move(path), SystemMessage(code));
 }
 
-}  // namespace Platform
+}  // namespace System

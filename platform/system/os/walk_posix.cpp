@@ -10,7 +10,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/walk.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 struct DirectoryCloser {
@@ -91,4 +91,4 @@ std::vector<WalkEntry> ListWalkEntries(const std::string& path) {
     return entries;
 }
 
-}  // namespace Platform
+}  // namespace System

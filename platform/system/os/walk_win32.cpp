@@ -12,7 +12,7 @@
 #include "platform/system/os/text_win32.h"
 #include "platform/system/os/walk.h"
 
-namespace Platform {
+namespace System {
 
 WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -52,4 +52,4 @@ std::vector<WalkEntry> ListWalkEntries(const std::string& path) {
     return entries;
 }
 
-}  // namespace Platform
+}  // namespace System

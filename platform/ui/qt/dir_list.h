@@ -10,7 +10,7 @@
 #include "platform/ui/qt/native_list.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 class QtDirListBox : public NativeListView, public Window::DirListBox {
   public:
@@ -31,4 +31,4 @@ class QtDirListBox : public NativeListView, public Window::DirListBox {
     int pathRow_ = -1;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -11,7 +11,7 @@
 #include "window/controls.h"
 #include "window/keyboard_position.h"
 
-namespace Platform {
+namespace Ui {
 
 // The mount points in the mount table `table` that are directories where
 // users keep files (not the kernel's own file systems such as /proc or
@@ -61,4 +61,4 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     Window::KeyboardPosition position_;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -9,7 +9,7 @@
 #include "platform/ui/qt/native_list.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 class QtFileListBox : public NativeListView, public Window::FileListBox {
   public:
@@ -38,4 +38,4 @@ class QtFileListBox : public NativeListView, public Window::FileListBox {
     int keyboardBeforePress_ = -1;
 };
 
-}  // namespace Platform
+}  // namespace Ui

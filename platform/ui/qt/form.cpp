@@ -8,7 +8,7 @@
 #include "platform/ui/qt/error_box.h"
 #include "platform/ui/qt/twips.h"
 
-namespace Platform {
+namespace Ui {
 
 std::optional<std::string> DroppedPath(const QMimeData& data) {
     const QList<QUrl> urls = data.urls();
@@ -93,4 +93,4 @@ void QtForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace Platform
+}  // namespace Ui

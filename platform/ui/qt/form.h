@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace Platform {
+namespace Ui {
 
 // The local path a drop's data names, as native bytes (names that are not
 // valid UTF-8 included); nothing unless it names exactly one local file or
@@ -44,4 +44,4 @@ class QtForm : public QWidget {
     bool loaded_ = false;
 };
 
-}  // namespace Platform
+}  // namespace Ui

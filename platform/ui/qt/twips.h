@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace Platform {
+namespace Ui {
 
 inline constexpr int kTwipsPerInch = 1440;
 
@@ -12,4 +12,4 @@ inline int TwipsToPixels(int twips, double dotsPerInch) {
     return static_cast<int>(std::lround(twips * dotsPerInch / kTwipsPerInch));
 }
 
-}  // namespace Platform
+}  // namespace Ui

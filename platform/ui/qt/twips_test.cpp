@@ -5,10 +5,10 @@
 namespace {
 
 TEST(TwipsTest, FifteenTwipsAPixelAt96DotsPerInch) {
-    EXPECT_EQ(Platform::TwipsToPixels(7605, 96), 507);
-    EXPECT_EQ(Platform::TwipsToPixels(4665, 96), 311);
-    EXPECT_EQ(Platform::TwipsToPixels(7605, 144), 761);  // 760.5 rounds up
-    EXPECT_EQ(Platform::TwipsToPixels(120, 120), 10);
+    EXPECT_EQ(Ui::TwipsToPixels(7605, 96), 507);
+    EXPECT_EQ(Ui::TwipsToPixels(4665, 96), 311);
+    EXPECT_EQ(Ui::TwipsToPixels(7605, 144), 761);  // 760.5 rounds up
+    EXPECT_EQ(Ui::TwipsToPixels(120, 120), 10);
 }
 
 }  // namespace

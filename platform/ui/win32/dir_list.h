@@ -10,7 +10,7 @@
 #include "platform/ui/win32/list_box.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 class Win32DirListBox : public Win32ListBox, public Window::DirListBox {
   public:
@@ -36,4 +36,4 @@ class Win32DirListBox : public Win32ListBox, public Window::DirListBox {
     int pathRow_ = -1;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -12,7 +12,7 @@
 #include "window/controls.h"
 #include "window/keyboard_position.h"
 
-namespace Platform {
+namespace Ui {
 
 class Win32DriveListBox : public Win32Control, public Window::DriveListBox {
   public:
@@ -45,4 +45,4 @@ class Win32DriveListBox : public Win32Control, public Window::DriveListBox {
     Window::KeyboardPosition position_;
 };
 
-}  // namespace Platform
+}  // namespace Ui

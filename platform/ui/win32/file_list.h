@@ -12,7 +12,7 @@
 #include "window/controls.h"
 #include "window/keyboard_position.h"
 
-namespace Platform {
+namespace Ui {
 
 class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
   public:
@@ -52,4 +52,4 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     int pressedRow_ = -1;                // the row highlighted when the button went down
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -9,7 +9,7 @@
 #include "platform/ui/win32/font.h"
 #include "platform/ui/win32/text.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"TallixForm";
@@ -41,13 +41,13 @@ Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientH
         return ::RegisterClassExW(&windowClass);
     }();
     if (formClass == 0) {
-        throw WindowsError("register the window class", "", ::GetLastError());
+        throw System::WindowsError("register the window class", "", ::GetLastError());
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     hwnd_ = ::CreateWindowExW(0, kFormClass, DisplayText(caption).c_str(), style, CW_USEDEFAULT,
                               CW_USEDEFAULT, 0, 0, nullptr, nullptr, ThisModule(), this);
     if (hwnd_ == nullptr) {
-        throw WindowsError("create the window", "", ::GetLastError());
+        throw System::WindowsError("create the window", "", ::GetLastError());
     }
     ++openForms;
     ::DragAcceptFiles(hwnd_, TRUE);
@@ -211,7 +211,7 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             ::DragFinish(drop);
             if (!path.empty() && onDrop) {
-                onDrop(Utf8Text(path));
+                onDrop(System::Utf8Text(path));
             }
             return 0;
         }
@@ -229,4 +229,4 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -11,7 +11,7 @@
 #include "platform/ui/win32/control.h"
 #include "platform/ui/win32/label.h"
 
-namespace Platform {
+namespace Ui {
 
 // Pixels for a length in twips (1/1440 inch) at `dotsPerInch`: 15 twips a
 // pixel at 96, 10 at 144, 7.5 at 192; halves round up.
@@ -84,4 +84,4 @@ class Win32Form {
     bool loaded_ = false;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -13,18 +13,18 @@
 #include "window/checksum_compare.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // The clipboard's text, empty when it holds none.
 std::string ClipboardText(HWND owner) {
     std::string text;
     if (!::OpenClipboard(owner)) {
-        throw WindowsError("read the clipboard", "", ::GetLastError());
+        throw System::WindowsError("read the clipboard", "", ::GetLastError());
     }
     if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = Utf8Text(wide);
+            text = System::Utf8Text(wide);
             ::GlobalUnlock(data);
         }
     }
@@ -59,7 +59,7 @@ void Win32Label::SetCaption(const std::string& caption, std::size_t literalLengt
         whole_ = previousWhole;
         keepFrom_ = previousKeepFrom;
         Show();
-        throw WindowsError("show the report", "", error);
+        throw System::WindowsError("show the report", "", error);
     }
     caption_ = caption;
     literalLength_ = literal;
@@ -82,9 +82,9 @@ bool Win32Label::Show() {
         ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         return size.cx <= room;
     };
-    const std::string line = Utf8Text(first);
+    const std::string line = System::Utf8Text(first);
     const Window::MiddleElision elided =
-        Window::MiddleElided(line, Utf8Text(first.substr(0, keepFrom_)).size(), fits);
+        Window::MiddleElided(line, System::Utf8Text(first.substr(0, keepFrom_)).size(), fits);
     ::SelectObject(dc, previous);
     ::ReleaseDC(Handle(), dc);
     std::wstring shown = whole_;
@@ -118,7 +118,7 @@ void Win32Label::Copy() const {
     const std::size_t to = std::min(WholePosition(end), whole_.size());
     const std::wstring copied = from < to ? whole_.substr(from, to - from) : whole_;
     if (!::OpenClipboard(::GetAncestor(Handle(), GA_ROOT))) {
-        throw WindowsError("copy the report", "", ::GetLastError());
+        throw System::WindowsError("copy the report", "", ::GetLastError());
     }
     const std::size_t bytes = (copied.size() + 1) * sizeof(wchar_t);
     const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -135,7 +135,7 @@ void Win32Label::Copy() const {
         if (memory != nullptr) {
             ::GlobalFree(memory);
         }
-        throw WindowsError("copy the report", "", error);
+        throw System::WindowsError("copy the report", "", error);
     }
 }
 
@@ -181,13 +181,13 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
             const HMENU menu = ::CreatePopupMenu();
             const UINT whenReport = caption_.empty() ? MF_GRAYED : MF_ENABLED;
             ::AppendMenuW(menu, MF_STRING | whenReport, kCopy,
-                          WideText(Tr("&Copy\tCtrl+C")).c_str());
+                          System::WideText(System::Tr("&Copy\tCtrl+C")).c_str());
             ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll,
-                          WideText(Tr("Select &All")).c_str());
+                          System::WideText(System::Tr("Select &All")).c_str());
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             const bool report = Window::ChecksumsOfReport(caption_, literalLength_).has_value();
             ::AppendMenuW(menu, MF_STRING | (report ? MF_ENABLED : MF_GRAYED), kCompare,
-                          WideText(Tr("Compare with clipboard")).c_str());
+                          System::WideText(System::Tr("Compare with clipboard")).c_str());
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (at.x == -1 && at.y == -1) {
                 at = {0, 0};
@@ -211,4 +211,4 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
     return std::nullopt;
 }
 
-}  // namespace Platform
+}  // namespace Ui
