@@ -13,7 +13,7 @@
 
 #include "cli/output/output_posix.h"
 #include "cli/report_command.h"
-#include "platform/system/os/streams.h"
+#include "cli/system/streams.h"
 #include "platform/system/os/translation.h"
 
 namespace {
@@ -68,9 +68,9 @@ int main(int argc, char** argv) {
     if (!outputOpen) {
         Cli::ClosedOutput closed;
         return Cli::RunReportCommand(args, closed, std::cerr, System::StandardInput(),
-                                     System::IsTerminal(STDERR_FILENO));
+                                     Cli::Os::IsTerminal(STDERR_FILENO));
     }
-    Cli::DescriptorOutput out(STDOUT_FILENO, System::IsTerminal(STDOUT_FILENO));
+    Cli::DescriptorOutput out(STDOUT_FILENO, Cli::Os::IsTerminal(STDOUT_FILENO));
     return Cli::RunReportCommand(args, out, std::cerr, System::StandardInput(),
-                                 System::IsTerminal(STDERR_FILENO));
+                                 Cli::Os::IsTerminal(STDERR_FILENO));
 }

@@ -8,10 +8,10 @@
 
 #include "cli/output/output_win32.h"
 #include "cli/report_command.h"
+#include "cli/system/walk.h"
 #include "cli/walk/wildcards.h"
 #include "platform/system/os/command_line.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/walk.h"
 
 namespace {
 
@@ -19,9 +19,9 @@ namespace {
 std::vector<Cli::FolderEntry> EntriesIn(const std::string& folder) {
     std::vector<Cli::FolderEntry> entries;
     try {
-        for (System::WalkEntry& entry : System::ListWalkEntries(folder)) {
+        for (Cli::Os::WalkEntry& entry : Cli::Os::ListWalkEntries(folder)) {
             entries.push_back(
-                {std::move(entry.name), entry.kind != System::WalkEntry::Kind::kFile});
+                {std::move(entry.name), entry.kind != Cli::Os::WalkEntry::Kind::kFile});
         }
     } catch (const System::PlatformError&) {
         entries.clear();

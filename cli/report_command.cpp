@@ -9,8 +9,8 @@
 #include "cli/formats/report_formats.h"
 #include "cli/options/options.h"
 #include "cli/output/progress.h"
+#include "cli/system/interrupt.h"
 #include "platform/system/os/clock.h"
-#include "platform/system/os/interrupt.h"
 #include "platform/system/os/translation.h"
 
 #ifndef TALLIX_VERSION
@@ -60,7 +60,7 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         progress.emplace(err);
         progress->Start();
         session.ShowProgress(&*progress);
-        System::WriteOnInterrupt(Progress::kErase);  // the terminal left clean
+        Cli::Os::WriteOnInterrupt(Progress::kErase);  // the terminal left clean
     }
     int status = kSomeFailed;
     try {

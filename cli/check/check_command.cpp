@@ -13,14 +13,14 @@
 #include "cli/lists/list_decoder.h"
 #include "cli/measure/measure.h"
 #include "cli/output/escape.h"
+#include "cli/system/encoding.h"
+#include "cli/system/streams.h"
+#include "cli/system/walk.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"
-#include "platform/system/os/encoding.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/streams.h"
 #include "platform/system/os/translation.h"
-#include "platform/system/os/walk.h"
 
 namespace Cli {
 namespace {
@@ -43,7 +43,7 @@ OpenList OpenListFile(const std::string& list, System::InputStream input) {
     }
     bool isFifo = false;
     System::FileReader reader = System::FileReader::OpenFileOrFifo(list, isFifo);
-    const bool stream = isFifo || System::NamesOwnDescriptor(list);
+    const bool stream = isFifo || Cli::Os::NamesOwnDescriptor(list);
     return {std::move(reader), stream ? std::string() : System::DirectoryPrefix(list)};
 }
 
@@ -146,7 +146,7 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
         return MeasureTarget{path, path};
     };
     const auto exists = [](const MeasureTarget& target) {
-        return System::KindOfPath(target.path) != System::PathKind::kMissing;
+        return Cli::Os::KindOfPath(target.path) != Cli::Os::PathKind::kMissing;
     };
     const auto withSlashes = [](std::string name) {
         std::replace(name.begin(), name.end(), '\\', '/');
@@ -167,7 +167,7 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
     }
     if (legacyText) {
         for (const std::string& name : {entry.path, entry.trimmedPath}) {
-            if (const auto console = System::InConsoleCodePage(name)) {
+            if (const auto console = Cli::Os::InConsoleCodePage(name)) {
                 names.push_back(*console);
                 names.push_back(withSlashes(*console));
             }
@@ -290,7 +290,7 @@ bool CheckList(const std::string& list, const Options& options, System::InputStr
             CheckTarget target =
                 TargetOf(parsed.entry, directory, lines->decoder().ReadInLegacyCodePage());
             if (!options.ignoreMissing ||
-                System::KindOfPath(target.target.path) != System::PathKind::kMissing) {
+                Cli::Os::KindOfPath(target.target.path) != Cli::Os::PathKind::kMissing) {
                 ++verified;
                 pending.push_back(Step{target.target, [&verdict, entry = std::move(parsed.entry),
                                                        target](Measurement measurement) {

@@ -10,11 +10,11 @@
 #include "checksum/tallix.h"
 #include "cli/family/byte_range.h"
 #include "cli/measure/measure.h"
+#include "cli/system/hardware.h"
 #include "cli/walk/walk.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/hardware.h"
 #include "platform/system/os/ordered_jobs.h"
 #include "platform/system/os/translation.h"
 
@@ -264,9 +264,9 @@ int ReportFamily(const Options& options, System::InputStream input, Session& ses
     // The first thing found chooses the jobs; then the rest as they are found.
     std::optional<Found> ahead = walk.Next();
     const unsigned jobs =
-        System::JobsTheMemoryAllows(options.jobs != 0        ? options.jobs
-                                    : ahead && ahead->target ? DefaultJobs(*ahead->target)
-                                                             : System::UsableCPUs());
+        Cli::Os::JobsTheMemoryAllows(options.jobs != 0        ? options.jobs
+                                     : ahead && ahead->target ? DefaultJobs(*ahead->target)
+                                                              : Cli::Os::UsableCPUs());
     const auto next = [&] { return ahead ? std::exchange(ahead, std::nullopt) : walk.Next(); };
     int status = kAllReported;
     Progress* const progress = session.progress();

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/measure/measure.h"
+#include "cli/system/line_end.h"
 #include "cli/walk/walk.h"
 #include "platform/system/os/decimal_text.h"
-#include "platform/system/os/text.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {
@@ -31,7 +31,7 @@ std::string FormattedReport(const Window::FileReport& report, Format format, Nam
             break;
     }
     // A blank line between full reports.
-    std::string text(first ? "" : System::kLineEnd);
+    std::string text(first ? "" : Cli::Os::kLineEnd);
     return text.append(FullReportText(report, style));
 }
 
@@ -43,7 +43,7 @@ std::string FullReportText(const Window::FileReport& report, NameStyle style) {
     std::string text = Window::ReportText(shown);
     // Each CR LF line break made the system's line end (a newline on POSIX;
     // on Windows CR LF stays), and one after the last line.
-    const std::string_view lineEnd = System::kLineEnd;
+    const std::string_view lineEnd = Cli::Os::kLineEnd;
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
         text.replace(at, 2, lineEnd);
         at += lineEnd.size();

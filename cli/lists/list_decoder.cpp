@@ -105,7 +105,7 @@ bool ListDecoder::KnowsEncoding(const std::string& name) {
     const std::string folded = System::FoldedEncodingName(name);
     return !name.empty() &&
            (folded == "utf8" || folded == "utf16" || folded == "utf16le" || folded == "utf16be" ||
-            System::DecoderFor(SystemEncodingName(name)) != nullptr);
+            Cli::Os::DecoderFor(SystemEncodingName(name)) != nullptr);
 }
 
 ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
@@ -121,7 +121,7 @@ ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
     } else if (folded == "utf16le" || folded == "utf16be") {
         bigEndian_ = folded == "utf16be";
         requested_ = bigEndian_ ? Requested::kUtf16Be : Requested::kUtf16Le;
-    } else if ((system_ = System::DecoderFor(SystemEncodingName(encoding)))) {
+    } else if ((system_ = Cli::Os::DecoderFor(SystemEncodingName(encoding)))) {
         requested_ = Requested::kSystem;
         Decide(Mode::kSystem, encoding);
     } else {
@@ -289,7 +289,7 @@ bool ListDecoder::Decode(std::string_view bytes, std::string& out) {
 // both); where there is none, the bytes are kept as they are.
 bool ListDecoder::DecodeUtf8OrLegacy(std::string& out) {
     if (!system_) {
-        System::LegacyEncoding legacy = System::SystemLegacyEncoding();
+        Cli::Os::LegacyEncoding legacy = Cli::Os::SystemLegacyEncoding();
         if (!legacy.decoder) {
             mode_ = Mode::kBytes;
             out += pending_;

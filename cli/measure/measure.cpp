@@ -9,10 +9,10 @@
 #include "checksum/tallix.h"
 #include "cli/family/byte_range.h"
 #include "cli/measure/streamed_checksums.h"
+#include "cli/system/hardware.h"
 #include "platform/system/files/files.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/hardware.h"
 #include "platform/system/os/ordered_jobs.h"
 
 namespace Cli {
@@ -151,7 +151,7 @@ MeasureSettings SettingsFor(const Options& options, const Session& session) {
 }
 
 unsigned DefaultJobs(const MeasureTarget& first) {
-    return !first.standardInput && System::ReadsWouldSeek(first.path) ? 1 : System::UsableCPUs();
+    return !first.standardInput && Cli::Os::ReadsWouldSeek(first.path) ? 1 : Cli::Os::UsableCPUs();
 }
 
 bool MeasureEach(const StepSource& next, System::InputStream input, const MeasureSettings& settings,
@@ -182,9 +182,9 @@ bool MeasureEach(const StepSource& next, System::InputStream input, const Measur
     // The timed report keeps to one file at a time, so its timings are those
     // of a report alone, as in the window.
     const unsigned jobs =
-        System::JobsTheMemoryAllows(settings.timed       ? 1
-                                    : settings.jobs != 0 ? settings.jobs
-                                                         : DefaultJobs(*first->target));
+        Cli::Os::JobsTheMemoryAllows(settings.timed       ? 1
+                                     : settings.jobs != 0 ? settings.jobs
+                                                          : DefaultJobs(*first->target));
     // Only a first file large enough to split looks for a second step
     // before it is measured: through a pipe the next line may be long in
     // coming, and each verdict is written once its own line is checked.

@@ -23,14 +23,14 @@ std::optional<Found> FileWalk::Next() {
                 levels_.pop_back();
                 continue;
             }
-            const System::WalkEntry& entry = level.entries[level.next++];
+            const Cli::Os::WalkEntry& entry = level.entries[level.next++];
             const std::string path =
                 System::JoinPath(level.path, System::kPathSeparator, entry.name);
-            if (entry.kind == System::WalkEntry::Kind::kDirectory) {
+            if (entry.kind == Cli::Os::WalkEntry::Kind::kDirectory) {
                 if (std::optional<Found> found = Enter(path)) {
                     return found;
                 }
-            } else if (entry.kind == System::WalkEntry::Kind::kFile) {
+            } else if (entry.kind == Cli::Os::WalkEntry::Kind::kFile) {
                 return Found{MeasureTarget{path, path}, {}, {}};
             }
             continue;
@@ -59,7 +59,7 @@ bool FileWalk::Ready() const {
 }
 
 std::optional<Found> FileWalk::Add(const std::string& name) {
-    if (options_.recursive && System::KindOfPath(name) == System::PathKind::kDirectory) {
+    if (options_.recursive && Cli::Os::KindOfPath(name) == Cli::Os::PathKind::kDirectory) {
         return Enter(System::WithSystemSeparators(name));
     }
     return Found{MeasureTarget{name, name, false, true}, {}, {}};
@@ -67,7 +67,7 @@ std::optional<Found> FileWalk::Add(const std::string& name) {
 
 std::string FileWalk::WithoutLineEnd(std::string name) const {
     if (options_.nullSeparated || !name.ends_with('\r') ||
-        System::KindOfPath(name) != System::PathKind::kMissing) {
+        Cli::Os::KindOfPath(name) != Cli::Os::PathKind::kMissing) {
         return name;
     }
     const std::size_t end = name.find_last_not_of('\r');
@@ -76,7 +76,7 @@ std::string FileWalk::WithoutLineEnd(std::string name) const {
 
 std::optional<Found> FileWalk::Enter(const std::string& directory) {
     try {
-        levels_.push_back({directory, System::ListWalkEntries(directory)});
+        levels_.push_back({directory, Cli::Os::ListWalkEntries(directory)});
     } catch (const System::PlatformError& error) {
         return Found{std::nullopt, error.path(), error.reason(), kSomeFailed};
     }

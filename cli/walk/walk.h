@@ -12,8 +12,8 @@
 #include "cli/measure/measure.h"
 #include "cli/options/options.h"
 #include "cli/output/session.h"
+#include "cli/system/walk.h"
 #include "platform/system/files/input_stream.h"
-#include "platform/system/os/walk.h"
 
 namespace Cli {
 
@@ -47,7 +47,7 @@ class FileWalk {
     // A directory being walked: its entries, and the next one to take.
     struct Level {
         std::string path;
-        std::vector<System::WalkEntry> entries;
+        std::vector<Cli::Os::WalkEntry> entries;
         std::size_t next = 0;
     };
 

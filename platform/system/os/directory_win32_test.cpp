@@ -16,7 +16,6 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/find_win32.h"
 #include "platform/system/os/text_win32.h"
-#include "platform/system/os/walk.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -128,40 +127,6 @@ TEST_F(DirectoryWin32Test, PathsBeyondMaxPathAreListedAndNormalised) {
     EXPECT_EQ(System::ListOrdinaryFiles(deep), (Strings{"file.txt"}));
     EXPECT_EQ(System::ListSubdirectories(deep), (Strings{"inner"}));
     EXPECT_EQ(System::NormalDirectoryPath(deep + "\\inner\\..\\"), deep);
-}
-
-// The walk of --recursive takes every entry, hidden ones too, in byte order.
-TEST_F(DirectoryWin32Test, TheWalkListsEveryEntryWithItsKind) {
-    const std::string hidden = Create("b-hidden.txt");
-    ::SetFileAttributesW(System::SystemPath(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-    MakeDirectory("a-sub");
-    Create("C.txt");
-    using Kind = System::WalkEntry::Kind;
-    std::vector<std::pair<std::string, Kind>> found;
-    for (const System::WalkEntry& entry : System::ListWalkEntries(dir_)) {
-        found.emplace_back(entry.name, entry.kind);
-    }
-    EXPECT_EQ(found, (std::vector<std::pair<std::string, Kind>>{{"C.txt", Kind::kFile},
-                                                                {"a-sub", Kind::kDirectory},
-                                                                {"b-hidden.txt", Kind::kFile}}));
-    EXPECT_EQ(System::KindOfPath(dir_ + "\\a-sub"), System::PathKind::kDirectory);
-    EXPECT_EQ(System::KindOfPath(dir_ + "\\C.txt"), System::PathKind::kOther);
-    EXPECT_EQ(System::KindOfPath(dir_ + "\\missing\\x"), System::PathKind::kMissing);
-}
-
-// Only links (name surrogates) are passed over; a cloud file's placeholder
-// folder or a deduplicated one is walked like any other.
-TEST(WalkWin32Test, OnlyLinksToDirectoriesArePassedOver) {
-    using Kind = System::WalkEntry::Kind;
-    constexpr DWORD kReparseDirectory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    EXPECT_EQ(System::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_SYMLINK), Kind::kPassedOver);
-    EXPECT_EQ(System::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_MOUNT_POINT), Kind::kPassedOver);
-    EXPECT_EQ(System::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_CLOUD_6), Kind::kDirectory);
-    EXPECT_EQ(System::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_DEDUP), Kind::kDirectory);
-    EXPECT_EQ(System::WalkKindOf(FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_SYMLINK),
-              Kind::kDirectory);  // the tag means nothing without the attribute
-    EXPECT_EQ(System::WalkKindOf(FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK),
-              Kind::kFile);
 }
 
 TEST_F(DirectoryWin32Test, ErrorsCarryTheSystemsMessageAndThePath) {

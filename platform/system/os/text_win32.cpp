@@ -4,14 +4,11 @@
 
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"
-#include "platform/system/os/text.h"
 #include "platform/system/os/translation.h"
 #include "platform/system/os/unicode_text.h"
 #include "platform/system/os/windows_path.h"
 
 namespace System {
-
-const char kLineEnd[] = "\r\n";
 
 namespace {
 

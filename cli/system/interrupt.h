@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace System {
+namespace Cli::Os {
 
 // From now on an interrupt writes `text` (at most kLongestInterruptText
 // bytes) to standard error, then ends the process as the interrupt would
@@ -16,4 +16,4 @@ namespace System {
 inline constexpr std::size_t kLongestInterruptText = 32;
 void WriteOnInterrupt(std::string_view text);
 
-}  // namespace System
+}  // namespace Cli::Os
