@@ -15,8 +15,9 @@
 #include "platform/system/files/files_posix.h"
 #include "platform/system/files/files_system.h"
 #include "platform/system/os/decimal_text.h"
-#include "platform/system/os/directory_posix.h"
+#include "platform/system/os/directory.h"
 #include "platform/system/os/error.h"
+#include "platform/system/os/hidden_name_posix.h"
 #include "platform/system/os/translation.h"
 
 namespace System {

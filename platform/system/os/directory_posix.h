@@ -1,11 +1,11 @@
-// What only the POSIX listing needs: hidden names and the kinds of the
-// entries of an open directory.
+// What only the POSIX listing needs: the kinds of the entries of an open
+// directory.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "platform/system/os/directory.h"
+#include "platform/system/os/hidden_name_posix.h"
 
 namespace System {
 
@@ -23,8 +23,5 @@ enum class EntryKind { kDirectory, kFile, kOther };
 // cannot be examined.
 EntryKind KindOfEntry(int directoryFd, const std::string& directory, const char* name,
                       unsigned char type);
-
-// Whether a file or directory name is hidden: on POSIX, it starts with ".".
-bool IsHiddenName(std::string_view name);
 
 }  // namespace System
