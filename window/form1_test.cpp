@@ -20,6 +20,7 @@ using Window::Form1;
 struct FakeDrive : Window::DriveListBox {
     std::string drive;
     std::string Drive() const override { return drive; }
+    void ShowDriveOf(const std::string& /*path*/) override {}
 };
 struct FakeDir : Window::DirListBox {
     std::string path;
@@ -31,6 +32,7 @@ struct FakeFiles : Window::FileListBox {
     std::string Path() const override { return path; }
     void SetPath(const std::string& p) override { path = p; }
     std::string FileName() const override { return selected; }
+    bool ClickFile(const std::string& /*name*/) override { return false; }
 };
 struct FakeLabel : Window::Label {
     std::string caption;

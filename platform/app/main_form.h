@@ -14,11 +14,8 @@
 namespace App {
 
 class MainForm {
-    using Wiring =
-        MainFormWiring<Ui::QtForm, Ui::QtDriveListBox, Ui::QtDirListBox, Ui::QtFileListBox>;
-
   public:
-    using Starts = Wiring::Starts;
+    using Starts = MainFormWiring::Starts;
 
     // Opens on `startDirectory` and on the drive that holds it; when it
     // cannot be read, reports it and opens on the root instead.
@@ -52,7 +49,7 @@ class MainForm {
     Ui::QtFileListBox* file1_;
     Ui::QtLabel* label1_;
     Window::Form1 form1_;
-    Wiring wiring_;
+    MainFormWiring wiring_;
 };
 
 }  // namespace App

@@ -15,11 +15,8 @@
 namespace App {
 
 class MainForm {
-    using Wiring = MainFormWiring<Ui::Win32Form, Ui::Win32DriveListBox, Ui::Win32DirListBox,
-                                  Ui::Win32FileListBox>;
-
   public:
-    using Starts = Wiring::Starts;
+    using Starts = MainFormWiring::Starts;
 
     // Opens on the folder of `path` and on the drive that holds it, the
     // file `path` names to be reported once the form shows; without a path,
@@ -50,7 +47,7 @@ class MainForm {
     std::unique_ptr<Ui::Win32FileListBox> file1_;
     std::unique_ptr<Ui::Win32Label> label1_;
     Window::Form1 form1_;
-    Wiring wiring_;
+    MainFormWiring wiring_;
 };
 
 }  // namespace App

@@ -16,10 +16,6 @@ class QtDirListBox : public NativeListView, public Window::DirListBox {
   public:
     explicit QtDirListBox(QWidget* parent);
 
-    // Raised after the path has changed. When it fails, the list goes back
-    // to the path and entries it showed before.
-    std::function<void()> onChange;
-
     std::string Path() const override { return path_; }
     void SetPath(const std::string& path) override;
 

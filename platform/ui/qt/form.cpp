@@ -6,7 +6,7 @@
 #include <QUrl>
 
 #include "platform/ui/qt/error_box.h"
-#include "platform/ui/qt/twips.h"
+#include "window/twips.h"
 
 namespace Ui {
 
@@ -57,11 +57,11 @@ void QtForm::dropEvent(QDropEvent* event) {
 }
 
 int QtForm::HorizontalPixels(int twips) const {
-    return TwipsToPixels(twips, logicalDpiX());
+    return Window::TwipsToPixels(twips, logicalDpiX());
 }
 
 int QtForm::VerticalPixels(int twips) const {
-    return TwipsToPixels(twips, logicalDpiY());
+    return Window::TwipsToPixels(twips, logicalDpiY());
 }
 
 void QtForm::ShowForm() {

@@ -23,10 +23,6 @@ int openForms = 0;
 
 }  // namespace
 
-int PixelsForTwips(int twips, unsigned dotsPerInch) {
-    return ::MulDiv(twips, static_cast<int>(dotsPerInch), 1440);
-}
-
 Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientHeightTwips)
     : clientWidth_(clientWidthTwips), clientHeight_(clientHeightTwips) {
     static const ATOM formClass = [] {

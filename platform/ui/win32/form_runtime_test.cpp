@@ -1,6 +1,6 @@
 // The Win32 form runtime's own behaviour on real native controls (a form
-// that is never shown): what the lists hold and in what order, the twips
-// arithmetic, and everything put back when an event fails.
+// that is never shown): what the lists hold and in what order, and
+// everything put back when an event fails.
 #include "platform/ui/win32/form_runtime.h"
 
 #include <gtest/gtest.h>
@@ -19,19 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Ui::ErrorReportEntry;
-
-TEST(TwipsTest, LayoutScalesWithTheMonitorsResolution) {
-    // 100 %, 150 % and 200 %: the client area 7605 x 4665 twips, and the
-    // controls' left edge; halves round up.
-    EXPECT_EQ(Ui::PixelsForTwips(7605, 96), 507);
-    EXPECT_EQ(Ui::PixelsForTwips(4665, 96), 311);
-    EXPECT_EQ(Ui::PixelsForTwips(7605, 144), 761);
-    EXPECT_EQ(Ui::PixelsForTwips(4665, 144), 467);
-    EXPECT_EQ(Ui::PixelsForTwips(7605, 192), 1014);
-    EXPECT_EQ(Ui::PixelsForTwips(4665, 192), 622);
-    EXPECT_EQ(Ui::PixelsForTwips(120, 144), 12);
-    EXPECT_EQ(Ui::PixelsForTwips(3255, 192), 434);
-}
 
 class Win32FormTest : public TestSupport::TempDirTest {
   protected:
