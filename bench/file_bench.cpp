@@ -48,14 +48,14 @@ void ReportBytes(benchmark::State& state, std::int64_t length) {
 
 // The file stage as the report runs it; returns the length read.
 std::int64_t FileStage(const char* path) {
-    const std::int64_t length = Platform::QueryFileLength(path);
-    const Platform::ByteBuffer bytes = Platform::ReadWholeFile(path, length);
+    const std::int64_t length = System::QueryFileLength(path);
+    const System::ByteBuffer bytes = System::ReadWholeFile(path, length);
     benchmark::DoNotOptimize(bytes.data());
     return length;
 }
 
 std::int64_t ZeroFilledVectorRead(const char* path) {
-    const std::int64_t length = Platform::QueryFileLength(path);
+    const std::int64_t length = System::QueryFileLength(path);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     std::size_t done = 0;
@@ -74,7 +74,7 @@ std::int64_t ZeroFilledVectorRead(const char* path) {
 // What one report costs on the file: read, CRC-32, CRC-16 and the release
 // of the bytes.
 std::int64_t ThreeStages(const std::string& path) {
-    const Platform::ByteBuffer bytes = Platform::ReadFileContent(path);
+    const System::ByteBuffer bytes = System::ReadFileContent(path);
     benchmark::DoNotOptimize(Tallix::CalcCRC32(bytes.bytes()));
     benchmark::DoNotOptimize(Tallix::CalcCRC16(bytes.bytes()));
     return static_cast<std::int64_t>(bytes.size());

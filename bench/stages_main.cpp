@@ -1,5 +1,5 @@
 // Runs the three stages of a report on one file, as the window does (the
-// file read whole by Platform::ReadFileContent), and prints how long
+// file read whole by System::ReadFileContent), and prints how long
 // each took, so the whole can be timed as a process beside
 // `cat` and `cksum` on the same file. Usage: tallix_stages FILE
 #include <chrono>
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     }
     try {
         auto start = std::chrono::steady_clock::now();
-        const Platform::ByteBuffer bytes = Platform::ReadFileContent(argv[1]);
+        const System::ByteBuffer bytes = System::ReadFileContent(argv[1]);
         const double fileMs = MillisecondsSince(start);
         start = std::chrono::steady_clock::now();
         const std::string crc32 = Tallix::CalcCRC32(bytes.bytes());

@@ -13,7 +13,7 @@
 
 #include "cli/output/output_posix.h"
 #include "cli/report_command.h"
-#include "platform/system/os/streams.h"
+#include "cli/system/streams.h"
 #include "platform/system/os/translation.h"
 
 namespace {
@@ -56,7 +56,7 @@ void FitThreadsInLittleAddressSpace() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    Platform::UseUserLanguage(Platform::InstalledCatalogues());
+    System::UseUserLanguage(System::InstalledCatalogues());
     FitThreadsInLittleAddressSpace();
     const int outputMode = AccessMode(STDOUT_FILENO);
     const bool outputOpen = outputMode == O_WRONLY || outputMode == O_RDWR;
@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!outputOpen) {
         Cli::ClosedOutput closed;
-        return Cli::RunReportCommand(args, closed, std::cerr, Platform::StandardInput(),
-                                     Platform::IsTerminal(STDERR_FILENO));
+        return Cli::RunReportCommand(args, closed, std::cerr, System::StandardInput(),
+                                     Cli::Os::IsTerminal(STDERR_FILENO));
     }
-    Cli::DescriptorOutput out(STDOUT_FILENO, Platform::IsTerminal(STDOUT_FILENO));
-    return Cli::RunReportCommand(args, out, std::cerr, Platform::StandardInput(),
-                                 Platform::IsTerminal(STDERR_FILENO));
+    Cli::DescriptorOutput out(STDOUT_FILENO, Cli::Os::IsTerminal(STDOUT_FILENO));
+    return Cli::RunReportCommand(args, out, std::cerr, System::StandardInput(),
+                                 Cli::Os::IsTerminal(STDERR_FILENO));
 }

@@ -8,10 +8,10 @@
 
 #include "cli/output/output_win32.h"
 #include "cli/report_command.h"
+#include "cli/system/walk.h"
 #include "cli/walk/wildcards.h"
 #include "platform/system/os/command_line.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/walk.h"
 
 namespace {
 
@@ -19,11 +19,11 @@ namespace {
 std::vector<Cli::FolderEntry> EntriesIn(const std::string& folder) {
     std::vector<Cli::FolderEntry> entries;
     try {
-        for (Platform::WalkEntry& entry : Platform::ListWalkEntries(folder)) {
+        for (Cli::Os::WalkEntry& entry : Cli::Os::ListWalkEntries(folder)) {
             entries.push_back(
-                {std::move(entry.name), entry.kind != Platform::WalkEntry::Kind::kFile});
+                {std::move(entry.name), entry.kind != Cli::Os::WalkEntry::Kind::kFile});
         }
-    } catch (const Platform::PlatformError&) {
+    } catch (const System::PlatformError&) {
         entries.clear();
     }
     return entries;
@@ -63,12 +63,12 @@ int main() {
     MessageBuffer messageBuffer(errors);
     std::ostream err(&messageBuffer);
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    const std::vector<std::string> args = Platform::ProgramArguments();
+    const std::vector<std::string> args = System::ProgramArguments();
     if (output == nullptr || output == INVALID_HANDLE_VALUE) {
         Cli::ClosedOutput closed;
-        return Cli::RunReportCommand(args, closed, err, Platform::StandardInput(), false,
+        return Cli::RunReportCommand(args, closed, err, System::StandardInput(), false,
                                      ExpandedNames);
     }
     Cli::HandleOutput out(output);
-    return Cli::RunReportCommand(args, out, err, Platform::StandardInput(), false, ExpandedNames);
+    return Cli::RunReportCommand(args, out, err, System::StandardInput(), false, ExpandedNames);
 }

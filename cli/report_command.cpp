@@ -6,11 +6,11 @@
 
 #include "cli/check/check_command.h"
 #include "cli/family/family_report.h"
+#include "cli/formats/report_formats.h"
 #include "cli/options/options.h"
 #include "cli/output/progress.h"
-#include "cli/formats/report_formats.h"
+#include "cli/system/interrupt.h"
 #include "platform/system/os/clock.h"
-#include "platform/system/os/interrupt.h"
 #include "platform/system/os/translation.h"
 
 #ifndef TALLIX_VERSION
@@ -25,8 +25,8 @@ namespace {
 // steps (about 15.6 ms on Windows).
 class TimerPeriod {
   public:
-    TimerPeriod() { Platform::timeBeginPeriod(1); }
-    ~TimerPeriod() { Platform::timeEndPeriod(1); }
+    TimerPeriod() { System::timeBeginPeriod(1); }
+    ~TimerPeriod() { System::timeEndPeriod(1); }
     TimerPeriod(const TimerPeriod&) = delete;
     TimerPeriod& operator=(const TimerPeriod&) = delete;
 };
@@ -34,7 +34,7 @@ class TimerPeriod {
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     Platform::InputStream input, bool errTerminal, const NameExpansion& expand) {
+                     System::InputStream input, bool errTerminal, const NameExpansion& expand) {
     const TimerPeriod timerPeriod;
     Session session(out, err);
     Options options;
@@ -42,7 +42,7 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         options = ParseArguments(args);
     } catch (const UsageError& error) {
         session.Warn(error.what());
-        err << Platform::Tr("Try 'tallix-report --help' for more information.") << "\n";
+        err << System::Tr("Try 'tallix-report --help' for more information.") << "\n";
         return kUsageError;
     }
     // Nothing is read when nothing could be written; --check may have
@@ -60,7 +60,7 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
         progress.emplace(err);
         progress->Start();
         session.ShowProgress(&*progress);
-        Platform::WriteOnInterrupt(Progress::kErase);  // the terminal left clean
+        Cli::Os::WriteOnInterrupt(Progress::kErase);  // the terminal left clean
     }
     int status = kSomeFailed;
     try {
@@ -71,7 +71,7 @@ int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ost
                  : options.family != FamilyMode::kNone ? ReportFamily(options, input, session)
                                                        : ReportFiles(options, input, session);
     } catch (const std::bad_alloc&) {
-        session.Warn(Platform::Tr("out of memory"));
+        session.Warn(System::Tr("out of memory"));
     } catch (const std::exception& error) {
         session.Warn(error.what());
     }

@@ -29,7 +29,7 @@ using NameExpansion = std::function<std::vector<std::string>(const std::vector<s
 // shown on a terminal, where a long run shows its progress. The names are
 // taken through `expand`, when given. Returns the exit status.
 int RunReportCommand(const std::vector<std::string>& args, Output& out, std::ostream& err,
-                     Platform::InputStream input = Platform::StandardInput(),
-                     bool errTerminal = false, const NameExpansion& expand = nullptr);
+                     System::InputStream input = System::StandardInput(), bool errTerminal = false,
+                     const NameExpansion& expand = nullptr);
 
 }  // namespace Cli

@@ -32,39 +32,37 @@ class JapaneseWindowTest : public TestSupport::TempDirTest {
         if (!japaneseLocale) {
             GTEST_SKIP() << "the locale ja_JP.UTF-8 is not installed";
         }
-        previousReport_ =
-            Platform::SetErrorReport([this](QWidget*, const Platform::ErrorReportEntry& error) {
-                errors_.push_back(error);
-            });
+        previousReport_ = Ui::SetErrorReport(
+            [this](QWidget*, const Ui::ErrorReportEntry& error) { errors_.push_back(error); });
     }
     void TearDown() override {
-        Platform::SetErrorReport(previousReport_);
-        for (const Platform::ErrorReportEntry& error : errors_) {
-            ADD_FAILURE() << Platform::OperationName(error.operation) << " " << error.path << ": "
+        Ui::SetErrorReport(previousReport_);
+        for (const Ui::ErrorReportEntry& error : errors_) {
+            ADD_FAILURE() << System::OperationName(error.operation) << " " << error.path << ": "
                           << error.reason;
         }
     }
 
-    std::vector<Platform::ErrorReportEntry> errors_;
-    Platform::ErrorReport previousReport_;
+    std::vector<Ui::ErrorReportEntry> errors_;
+    Ui::ErrorReport previousReport_;
 };
 
 TEST_F(JapaneseWindowTest, ErrorBoxSaysWhatFailedInJapanese) {
-    const Platform::ErrorReportEntry error{Platform::Operation::kOpen, "/data/a.txt",
+    const Ui::ErrorReportEntry error{System::Operation::kOpen, "/data/a.txt",
                                            "許可がありません"};
-    EXPECT_EQ(Platform::ErrorReportText(error),
+    EXPECT_EQ(Ui::ErrorReportText(error),
               QStringLiteral(
                   "ファイルを開けませんでした。\n\nパス: /data/a.txt\n理由: 許可がありません"));
-    EXPECT_EQ(Platform::ErrorReportText({Platform::Operation::kRunEvent, "", "x"}),
+    EXPECT_EQ(Ui::ErrorReportText({System::Operation::kRunEvent, "", "x"}),
               QStringLiteral("イベントを実行できませんでした。\n理由: x"));
-    const auto box = Platform::ErrorReportBox(nullptr, error);
+    const auto box = Ui::ErrorReportBox(nullptr, error);
     ASSERT_EQ(box->buttons().size(), 1);
     EXPECT_EQ(box->buttons().front()->text(), "OK");
 }
 
 TEST_F(JapaneseWindowTest, LabelMenuIsJapaneseAndTheReportIsNot) {
     Write("a.txt", "123456789");
-    Platform::MainForm form(dir_);
+    App::MainForm form(dir_);
     EXPECT_EQ(form.form().windowTitle(), QStringLiteral("Tallixサンプル"));
     ASSERT_TRUE(form.File1().ClickFile("a.txt"));
     const std::string report = form.Label1().Caption();
@@ -96,8 +94,8 @@ int main(int argc, char** argv) {
     ::unsetenv("LANGUAGE");
     japaneseLocale = std::setlocale(LC_ALL, "ja_JP.UTF-8") != nullptr;
     QApplication application(argc, argv);
-    Platform::UseUserLanguage(TALLIX_CATALOGUES);
-    Platform::UseQtTranslations(application);
+    System::UseUserLanguage(TALLIX_CATALOGUES);
+    Ui::UseQtTranslations(application);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -46,7 +46,7 @@ void PrintTo(const QString& text, std::ostream* out) {
 namespace {
 
 namespace fs = std::filesystem;
-using Platform::ErrorReportEntry;
+using Ui::ErrorReportEntry;
 
 // Each run of digits becomes one "#".
 std::string Shape(const std::string& text) {
@@ -88,14 +88,14 @@ class MainFormTest : public TestSupport::TempDirTest {
         Write("c.empty", "");
         fs::create_directory(dir_ + "/sub");
         Write("sub/inner.txt", "inner");
-        previousReport_ = Platform::SetErrorReport(
+        previousReport_ = Ui::SetErrorReport(
             [this](QWidget*, const ErrorReportEntry& error) { errors_.push_back(error); });
-        form_ = std::make_unique<Platform::MainForm>(dir_);
+        form_ = std::make_unique<App::MainForm>(dir_);
     }
 
     void TearDown() override {
         form_.reset();
-        Platform::SetErrorReport(previousReport_);
+        Ui::SetErrorReport(previousReport_);
     }
 
     // The row of the entry that shows `text` (matched as `flags` say); fails
@@ -134,7 +134,7 @@ class MainFormTest : public TestSupport::TempDirTest {
     std::string Caption() { return form_->Label1().Caption(); }
 
     // A list's entries, its highlighted row and its selected rows.
-    static std::string ListState(const Platform::NativeListView& list) {
+    static std::string ListState(const Ui::NativeListView& list) {
         std::string state = Entries(list).join('|').toStdString() + " current " +
                             std::to_string(list.CurrentRow()) + " selected";
         for (const QModelIndex& selected : list.selectionModel()->selectedIndexes()) {
@@ -154,12 +154,12 @@ class MainFormTest : public TestSupport::TempDirTest {
     }
 
     std::vector<ErrorReportEntry> errors_;
-    Platform::ErrorReport previousReport_;
-    std::unique_ptr<Platform::MainForm> form_;
+    Ui::ErrorReport previousReport_;
+    std::unique_ptr<App::MainForm> form_;
 };
 
 TEST_F(MainFormTest, FormHasTheCaptionFixedSizeLayoutAndTabOrder) {
-    Platform::QtForm& form = form_->form();
+    Ui::QtForm& form = form_->form();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Tallixサンプル"));
     ASSERT_EQ(form.logicalDpiX(), 96);  // the offscreen screen: 15 twips a pixel
     EXPECT_EQ(form.size(), QSize(507, 311));
@@ -212,18 +212,18 @@ TEST_F(MainFormTest, ListFramesAreWholeAtAFractionalScale) {
 
 TEST_F(MainFormTest, OpensOnTheStartDirectoryWithItsOrdinaryFilesAndAncestors) {
     Write(".hidden", "x");
-    form_ = std::make_unique<Platform::MainForm>(dir_);
+    form_ = std::make_unique<App::MainForm>(dir_);
     EXPECT_EQ(form_->Dir1().Path(), dir_);
     EXPECT_EQ(form_->File1().Path(), dir_);
     EXPECT_EQ(Entries(form_->File1()), (QStringList{"a.txt", "b.bin", "c.empty"}));
 
     QStringList expectedDirs;
-    for (const std::string& ancestor : Platform::PathAndAncestors(dir_)) {
-        expectedDirs << QString::fromStdString(Platform::LastName(ancestor));
+    for (const std::string& ancestor : System::PathAndAncestors(dir_)) {
+        expectedDirs << QString::fromStdString(System::LastName(ancestor));
     }
     expectedDirs << "sub";
     EXPECT_EQ(Entries(form_->Dir1()), expectedDirs);
-    EXPECT_EQ(form_->Drive1().Drive(), Platform::DriveOf(dir_));
+    EXPECT_EQ(form_->Drive1().Drive(), Ui::DriveOf(dir_));
     EXPECT_TRUE(errors_.empty());
 }
 
@@ -291,7 +291,7 @@ TEST_F(MainFormTest, LongNameKeepsTheChecksumAndTimingLinesInView) {
     ASSERT_TRUE(Caption().starts_with(dir_ + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"))
         << Caption();
 
-    Platform::QtLabel& label = form_->Label1();
+    Ui::QtLabel& label = form_->Label1();
     EXPECT_EQ(label.lineWrapMode(), QPlainTextEdit::NoWrap);
     ASSERT_EQ(label.document()->blockCount(), 4);
     for (QTextBlock block = label.document()->firstBlock(); block.isValid(); block = block.next()) {
@@ -382,7 +382,7 @@ TEST_F(MainFormTest, ControlCharactersInNamesShowAsEscapesOnOneRow) {
 }
 
 TEST(DisplayTextTest, ShowsEveryCharacterThatWouldMoveOrBreakTheTextAsAnEscape) {
-    using Platform::DisplayText;
+    using Ui::DisplayText;
     EXPECT_EQ(DisplayText("plain name (1).txt"), QStringLiteral("plain name (1).txt"));
     EXPECT_EQ(DisplayText("Tallixサンプル"), QStringLiteral("Tallixサンプル"));
     EXPECT_EQ(DisplayText("back\\slash"), QStringLiteral("back\\slash"));
@@ -423,7 +423,7 @@ TEST_F(MainFormTest, UnreadableFileIsReportedAndTheProgramGoesOn) {
     ::chmod((dir_ + "/secret").c_str(), 0);
     AsUnprivilegedUser([&] { ClickEntry(form_->File1(), "secret"); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, Platform::Operation::kOpen);
+    EXPECT_EQ(errors_[0].operation, System::Operation::kOpen);
     EXPECT_EQ(errors_[0].path, dir_ + "/secret");
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(Caption(), report);
@@ -531,7 +531,7 @@ TEST_F(MainFormTest, UnreadableDirectoryIsReportedAndTheListsStayPut) {
     const std::string before = WindowState();
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "locked"); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, Platform::Operation::kList);
+    EXPECT_EQ(errors_[0].operation, System::Operation::kList);
     EXPECT_EQ(errors_[0].path, dir_ + "/locked");
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(form_->Dir1().Path(), dir_);
@@ -560,7 +560,7 @@ TEST_F(MainFormTest, DirectoryThatCanBeReadButNotEnteredIsReportedAndNothingChan
     const std::string before = WindowState();
     AsUnprivilegedUser([&] { DoubleClickEntry(form_->Dir1(), "read-only"); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, Platform::Operation::kEnter);
+    EXPECT_EQ(errors_[0].operation, System::Operation::kEnter);
     EXPECT_EQ(errors_[0].path, readOnly);
     EXPECT_EQ(errors_[0].reason, "Permission denied");
     EXPECT_EQ(WindowState(), before);
@@ -574,9 +574,9 @@ TEST_F(MainFormTest, StartDirectoryThatCannotBeEnteredIsReportedAndTheRootShows)
     fs::create_directory(readOnly);
     std::ofstream(readOnly + "/inside.txt") << "x";
     ::chmod(readOnly.c_str(), 0444);
-    AsUnprivilegedUser([&] { form_ = std::make_unique<Platform::MainForm>(readOnly); });
+    AsUnprivilegedUser([&] { form_ = std::make_unique<App::MainForm>(readOnly); });
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, Platform::Operation::kEnter);
+    EXPECT_EQ(errors_[0].operation, System::Operation::kEnter);
     EXPECT_EQ(errors_[0].path, readOnly);
     EXPECT_EQ(form_->Dir1().Path(), "/");
     EXPECT_EQ(form_->File1().Path(), "/");
@@ -629,9 +629,9 @@ TEST_F(MainFormTest, DriveThatCannotBeReadIsReportedAndTheKeyboardPassesIt) {
 }
 
 TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
-    const std::vector<std::string> drives = Platform::MountedDrives();
+    const std::vector<std::string> drives = Ui::MountedDrives();
     EXPECT_NE(std::find(drives.begin(), drives.end(), "/"), drives.end());
-    EXPECT_EQ(Platform::DriveOf("/"), "/");
+    EXPECT_EQ(Ui::DriveOf("/"), "/");
 
     // Mount points whose names are not UTF-8 or hold escaped blanks are
     // drives too; what is not a directory is not, nor are the kernel's own
@@ -648,7 +648,7 @@ TEST_F(MainFormTest, DrivesAreTheMountedDirectoriesIncludingTheRoot) {
                         dir_ + "/cgroup cgroup2 rw 0 0\n" + "host:/ " + dir_ +
                         "/remote fuse.sshfs rw 0 0\n");
     EXPECT_EQ(
-        Platform::MountedDrives(dir_ + "/mounts"),
+        Ui::MountedDrives(dir_ + "/mounts"),
         (std::vector<std::string>{"/", dir_ + "/caf\xe9", dir_ + "/remote", dir_ + "/two words"}));
 
     // Opening the list reads the mounts afresh and keeps the chosen drive.
@@ -796,9 +796,9 @@ TEST_F(MainFormTest, StartPathOpensItsFolderAndReportsTheFile) {
     const std::string name = "\xE3\x82\xAB\xE3\x82\xBF\xE3\x82\xAB\xE3\x83\x8A name.txt";
     Write("sub/\xE3\x82\xAB\xE3\x82\xBF dir/" + name, "123456789");
     Write("sub/\xE3\x82\xAB\xE3\x82\xBF dir/other.txt", "x");
-    const Platform::MainForm::Starts usual{[this] { return dir_; }};
+    const App::MainForm::Starts usual{[this] { return dir_; }};
 
-    form_ = std::make_unique<Platform::MainForm>(folder + "/" + name, usual);
+    form_ = std::make_unique<App::MainForm>(folder + "/" + name, usual);
     EXPECT_EQ(Caption(), "");  // not before the form loads
     form_->Show();
     EXPECT_EQ(form_->Dir1().Path(), folder);
@@ -806,7 +806,7 @@ TEST_F(MainFormTest, StartPathOpensItsFolderAndReportsTheFile) {
     EXPECT_EQ(form_->File1().FileName(), name);
     EXPECT_TRUE(Caption().starts_with(folder + "/" + name + "(9バイト)\r\nCRC32 - CBF43926\r\n"));
 
-    form_ = std::make_unique<Platform::MainForm>(dir_ + "/sub/", usual);
+    form_ = std::make_unique<App::MainForm>(dir_ + "/sub/", usual);
     form_->Show();
     EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
     EXPECT_EQ(Entries(form_->File1()), QStringList{"inner.txt"});
@@ -819,11 +819,11 @@ TEST_F(MainFormTest, StartPathOpensItsFolderAndReportsTheFile) {
 // reported and the window opens as usual; a file that cannot be read is
 // reported as a click on it is, in its folder.
 TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
-    const Platform::MainForm::Starts usual{[this] { return dir_ + "/sub"; }};
-    form_ = std::make_unique<Platform::MainForm>(dir_ + "/missing.txt", usual);
+    const App::MainForm::Starts usual{[this] { return dir_ + "/sub"; }};
+    form_ = std::make_unique<App::MainForm>(dir_ + "/missing.txt", usual);
     form_->Show();
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].operation, Platform::Operation::kOpen);
+    EXPECT_EQ(errors_[0].operation, System::Operation::kOpen);
     EXPECT_EQ(errors_[0].path, dir_ + "/missing.txt");
     EXPECT_EQ(form_->Dir1().Path(), dir_ + "/sub");
     EXPECT_EQ(form_->File1().Path(), dir_ + "/sub");
@@ -832,7 +832,7 @@ TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
     fs::create_directory(closed);
     ::chmod(closed.c_str(), 0);
     AsUnprivilegedUser([&] {
-        form_ = std::make_unique<Platform::MainForm>(closed, usual);
+        form_ = std::make_unique<App::MainForm>(closed, usual);
         form_->Show();
     });
     ASSERT_EQ(errors_.size(), 2u);
@@ -842,7 +842,7 @@ TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
     // A file the list leaves out cannot be clicked: the lists are on its
     // folder and the box says why.
     Write(".hidden", "x");
-    form_ = std::make_unique<Platform::MainForm>(dir_ + "/.hidden", usual);
+    form_ = std::make_unique<App::MainForm>(dir_ + "/.hidden", usual);
     form_->Show();
     ASSERT_EQ(errors_.size(), 3u);
     EXPECT_EQ(errors_[2].path, dir_ + "/.hidden");
@@ -852,7 +852,7 @@ TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
 
     ::chmod((dir_ + "/a.txt").c_str(), 0);
     AsUnprivilegedUser([&] {
-        form_ = std::make_unique<Platform::MainForm>(dir_ + "/a.txt", usual);
+        form_ = std::make_unique<App::MainForm>(dir_ + "/a.txt", usual);
         form_->Show();
     });
     ASSERT_EQ(errors_.size(), 4u);
@@ -867,7 +867,7 @@ TEST_F(MainFormTest, StartPathThatCannotBeReadIsReported) {
 // An error raised before the window first shows waits for it, then opens
 // over it with its caption.
 TEST_F(MainFormTest, ErrorAtStartOpensOverTheWindowOnceItShows) {
-    Platform::SetErrorReport(previousReport_);  // the message box
+    Ui::SetErrorReport(previousReport_);  // the message box
     QString title;
     QPoint centre;
     QTimer closer;
@@ -879,7 +879,7 @@ TEST_F(MainFormTest, ErrorAtStartOpensOverTheWindowOnceItShows) {
         }
     });
     closer.start(20);
-    form_ = std::make_unique<Platform::MainForm>(dir_ + "/gone");
+    form_ = std::make_unique<App::MainForm>(dir_ + "/gone");
     EXPECT_EQ(title, "");  // not yet
     form_->form().move(300, 200);
     form_->Show();
@@ -889,7 +889,7 @@ TEST_F(MainFormTest, ErrorAtStartOpensOverTheWindowOnceItShows) {
 }
 
 TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
-    const int before = Platform::OutstandingTimerPeriods();
+    const int before = System::OutstandingTimerPeriods();
     bool visibleAtLoad = true;
     const auto load = form_->form().onLoad;
     form_->form().onLoad = [&] {
@@ -898,11 +898,11 @@ TEST_F(MainFormTest, LoadBeforeShowAndUnloadOnCloseBalanceTheTimerPeriod) {
     };
     form_->Show();
     EXPECT_FALSE(visibleAtLoad);
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
+    EXPECT_EQ(System::OutstandingTimerPeriods(), before + 1);
     form_->Show();  // showing again loads nothing more
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before + 1);
+    EXPECT_EQ(System::OutstandingTimerPeriods(), before + 1);
     EXPECT_TRUE(form_->form().close());
-    EXPECT_EQ(Platform::OutstandingTimerPeriods(), before);
+    EXPECT_EQ(System::OutstandingTimerPeriods(), before);
 }
 
 // The report runs under the wait cursor, which the platform shows without
@@ -918,7 +918,7 @@ TEST_F(MainFormTest, WaitCursorShowsWhileAReportRunsAndIsGoneBeforeAnErrorShows)
         shapes.push_back(cursorShape());
         report();
     };
-    Platform::SetErrorReport([&](QWidget*, const ErrorReportEntry& error) {
+    Ui::SetErrorReport([&](QWidget*, const ErrorReportEntry& error) {
         errors_.push_back(error);
         shapes.push_back(cursorShape());
     });
@@ -937,26 +937,26 @@ TEST_F(MainFormTest, WaitCursorShowsWhileAReportRunsAndIsGoneBeforeAnErrorShows)
 
 TEST(ErrorReportTextTest, NamesWhatFailedThePathAndTheReason) {
     EXPECT_EQ(
-        Platform::ErrorReportText({Platform::Operation::kOpen, "/data/a.txt", "Permission denied"}),
+        Ui::ErrorReportText({System::Operation::kOpen, "/data/a.txt", "Permission denied"}),
         QStringLiteral("Could not open the file.\n\nPath: /data/a.txt\nReason: Permission denied"));
-    auto box = Platform::ErrorReportBox(
-        nullptr, {Platform::Operation::kOpen, "/data/a.txt", "Permission denied"});
-    EXPECT_EQ(box->text(), Platform::ErrorReportText(
-                               {Platform::Operation::kOpen, "/data/a.txt", "Permission denied"}));
+    auto box = Ui::ErrorReportBox(
+        nullptr, {System::Operation::kOpen, "/data/a.txt", "Permission denied"});
+    EXPECT_EQ(box->text(), Ui::ErrorReportText(
+                               {System::Operation::kOpen, "/data/a.txt", "Permission denied"}));
     EXPECT_EQ(box->detailedText(), "");
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     EXPECT_TRUE(box->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
 
     // A long reason breaks at its spaces and still reads as it is: no details.
-    const Platform::ErrorReportEntry memory{
-        Platform::Operation::kRead, "/data/huge",
+    const Ui::ErrorReportEntry memory{
+        System::Operation::kRead, "/data/huge",
         "the file is 4 TiB (4398046511104 bytes), more than the memory available, 23 GiB "
         "(24650379264 bytes)"};
-    box = Platform::ErrorReportBox(nullptr, memory);
-    EXPECT_GT(box->text().count('\n'), Platform::ErrorReportText(memory).count('\n'));
+    box = Ui::ErrorReportBox(nullptr, memory);
+    EXPECT_GT(box->text().count('\n'), Ui::ErrorReportText(memory).count('\n'));
     EXPECT_EQ(QString(box->text()).replace('\n', ""),
-              Platform::ErrorReportText(memory).replace('\n', ""));
+              Ui::ErrorReportText(memory).replace('\n', ""));
     EXPECT_EQ(box->detailedText(), "");
 }
 
@@ -968,11 +968,11 @@ TEST(ErrorReportTextTest, BoxForAVeryLongPathFitsOnTheScreenWithThePathWholeInIt
         path.append(1, '/').append(99, 'd');
     }
     path.resize(20000);
-    const Platform::ErrorReportEntry error{Platform::Operation::kOpen, path, "Permission denied"};
-    auto box = Platform::ErrorReportBox(nullptr, error);
+    const Ui::ErrorReportEntry error{System::Operation::kOpen, path, "Permission denied"};
+    auto box = Ui::ErrorReportBox(nullptr, error);
     EXPECT_LT(box->text().size(), 1000);
     EXPECT_TRUE(box->text().endsWith("\nReason: Permission denied"));
-    EXPECT_EQ(box->detailedText(), Platform::ErrorReportText(error));
+    EXPECT_EQ(box->detailedText(), Ui::ErrorReportText(error));
     EXPECT_TRUE(box->detailedText().contains(QString::fromStdString(path)));
 
     box->show();

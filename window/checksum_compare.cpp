@@ -42,21 +42,21 @@ ChecksumComparison CompareChecksum(std::string_view clipboard, const ReportCheck
     const std::optional<std::string> value = HexChecksumIn(clipboard);
     if (!value) {
         return {ChecksumMatch::kNoChecksum,
-                Platform::Tr("The clipboard holds no checksum to compare: a CRC-32 is 8 "
-                             "hexadecimal digits, a CRC-16 4.")};
+                System::Tr("The clipboard holds no checksum to compare: a CRC-32 is 8 "
+                           "hexadecimal digits, a CRC-16 4.")};
     }
     if (*value == report.crc32) {
         return {ChecksumMatch::kCRC32,
-                Platform::Filled(Platform::Tr("Match: {1} is this file's CRC-32."), {*value})};
+                System::Filled(System::Tr("Match: {1} is this file's CRC-32."), {*value})};
     }
     if (*value == report.crc16) {
         return {ChecksumMatch::kCRC16,
-                Platform::Filled(Platform::Tr("Match: {1} is this file's CRC-16."), {*value})};
+                System::Filled(System::Tr("Match: {1} is this file's CRC-16."), {*value})};
     }
     return {ChecksumMatch::kNeither,
-            Platform::Filled(Platform::Tr("NO MATCH: {1} matches neither this file's CRC-32 ({2}) "
-                                          "nor its CRC-16 ({3})."),
-                             {*value, report.crc32, report.crc16})};
+            System::Filled(System::Tr("NO MATCH: {1} matches neither this file's CRC-32 ({2}) "
+                                      "nor its CRC-16 ({3})."),
+                           {*value, report.crc32, report.crc16})};
 }
 
 }  // namespace Window

@@ -7,8 +7,8 @@ namespace Window {
 void MoveDirectoryList(const std::string& path, const std::string& current,
                        const std::vector<std::string>& currentSubdirectories,
                        const ShowDirectory& show, const std::function<void()>& onChange) {
-    const std::string target = Platform::NormalDirectoryPath(path);
-    const std::vector<std::string> subdirectories = Platform::ListSubdirectories(target);
+    const std::string target = System::NormalDirectoryPath(path);
+    const std::vector<std::string> subdirectories = System::ListSubdirectories(target);
     if (target == current) {
         show(target, subdirectories);
         return;

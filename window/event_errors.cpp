@@ -11,14 +11,14 @@ namespace Window {
 ErrorReportEntry EntryForCurrentException() {
     try {
         throw;
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         return {error.operation(), error.path(), error.reason()};
     } catch (const std::bad_alloc&) {
-        return {Platform::Operation::kAllocateMemory, "", Platform::Tr("not enough memory")};
+        return {System::Operation::kAllocateMemory, "", System::Tr("not enough memory")};
     } catch (const std::exception& error) {
-        return {Platform::Operation::kRunEvent, "", error.what()};
+        return {System::Operation::kRunEvent, "", error.what()};
     } catch (...) {
-        return {Platform::Operation::kRunEvent, "", Platform::Tr("unknown error")};
+        return {System::Operation::kRunEvent, "", System::Tr("unknown error")};
     }
 }
 

@@ -14,7 +14,7 @@ namespace Window {
 
 // An error that ended an event procedure, as the error report shows it.
 struct ErrorReportEntry {
-    Platform::Operation operation;
+    System::Operation operation;
     std::string path;
     std::string reason;
 };

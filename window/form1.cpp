@@ -17,11 +17,11 @@ Form1::Form1(Form1Controls controls, std::string separator)
       separator_(std::move(separator)) {}
 
 void Form1::Form_Load() {
-    Platform::timeBeginPeriod(1);
+    System::timeBeginPeriod(1);
 }
 
 void Form1::Form_Unload(bool& /*Cancel*/) {
-    Platform::timeEndPeriod(1);
+    System::timeEndPeriod(1);
     array_.Release();
 }
 
@@ -34,9 +34,9 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::File1_Click() {
-    const std::string path = Platform::JoinPath(Dir1.Path(), separator_, File1.FileName());
+    const std::string path = System::JoinPath(Dir1.Path(), separator_, File1.FileName());
     // A file removed since the list was filled is skipped without a word.
-    if (Platform::FindOrdinaryFile(path).empty()) {
+    if (System::FindOrdinaryFile(path).empty()) {
         return;
     }
     Tallix(path);

@@ -73,7 +73,7 @@ class Form1 {
     std::string separator_;
     // The report's array, its pages kept from click to click until the
     // window closes.
-    Platform::ReportArray array_;
+    System::ReportArray array_;
 };
 
 }  // namespace Window

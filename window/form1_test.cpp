@@ -21,6 +21,7 @@ using Window::Form1;
 struct FakeDrive : Window::DriveListBox {
     std::string drive;
     std::string Drive() const override { return drive; }
+    void ShowDriveOf(const std::string& /*path*/) override {}
 };
 struct FakeDir : Window::DirListBox {
     std::string path;
@@ -32,6 +33,7 @@ struct FakeFiles : Window::FileListBox {
     std::string Path() const override { return path; }
     void SetPath(const std::string& p) override { path = p; }
     std::string FileName() const override { return selected; }
+    bool ClickFile(const std::string& /*name*/) override { return false; }
 };
 struct FakeLabel : Window::Label {
     std::string caption;
@@ -106,19 +108,19 @@ TEST_F(Form1Test, AnEmptyFilesReportLeavesTheEngineUntouched) {
 TEST_F(Form1Test, ClicksShareOneArrayUntilTheWindowCloses) {
     Write("large.bin", std::string(3 << 20, 'x'));
     File1.selected = "large.bin";
-    const std::size_t before = Platform::Testing::BufferMappingsMade();
+    const std::size_t before = System::Testing::BufferMappingsMade();
     form.File1_Click();
     const std::string first = Label1.caption.substr(0, Label1.caption.rfind("\r\n"));
     EXPECT_NE(first.find("(3145728バイト)"), std::string::npos) << first;
     Label1.caption.clear();
     form.File1_Click();
     EXPECT_EQ(Label1.caption.substr(0, Label1.caption.rfind("\r\n")), first);
-    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 1);
+    EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 1);
 
     bool cancel = false;
     form.Form_Unload(cancel);
     form.File1_Click();
-    EXPECT_EQ(Platform::Testing::BufferMappingsMade(), before + 2);
+    EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 2);
 }
 
 }  // namespace

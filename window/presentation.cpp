@@ -86,9 +86,9 @@ namespace {
 
 // What each operation was doing. The switch names every operation, so the
 // compiler tells of a new one without its headline.
-const char* HeadlineOf(Platform::Operation operation) {
-    using Platform::Operation;
-    using Platform::TrLater;
+const char* HeadlineOf(System::Operation operation) {
+    using System::Operation;
+    using System::TrLater;
     switch (operation) {
         case Operation::kOpen:
             return TrLater("Could not open the file.");
@@ -126,8 +126,8 @@ const char* HeadlineOf(Platform::Operation operation) {
 
 }  // namespace
 
-std::string ErrorHeadline(Platform::Operation operation) {
-    return Platform::Tr(HeadlineOf(operation));
+std::string ErrorHeadline(System::Operation operation) {
+    return System::Tr(HeadlineOf(operation));
 }
 
 std::string ShownEscapeFor(char32_t c) {

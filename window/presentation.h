@@ -36,8 +36,8 @@ MiddleElision MiddleElided(std::string_view line, std::size_t keepFrom, const Fi
 int IndentSpaces(int depth, int deepest);
 
 // The first line of an error message, from the operation that failed:
-// "Could not open the file." for Platform::Operation::kOpen.
-std::string ErrorHeadline(Platform::Operation operation);
+// "Could not open the file." for System::Operation::kOpen.
+std::string ErrorHeadline(System::Operation operation);
 
 // How a list or the label shows the character `c` (a UTF-16 unit or a code
 // point) when it would break or move the line it is in: "\n", "\r", "\t",

@@ -61,22 +61,22 @@ TEST(IndentSpacesTest, ShallowLevelsStepEvenlyAndDeepOnesStayWithinAFixedWidth) 
 // Every operation gets a headline of its own; the words the command line
 // shows for it (in what()) and a few headlines stay as they are.
 TEST(ErrorHeadlineTest, EveryOperationSaysWhatCouldNotBeDone) {
-    using Platform::Operation;
+    using System::Operation;
     std::set<std::string> headlines;
     int operations = 0;
-    for (auto operation = Operation{}; !Platform::OperationName(operation).empty();
+    for (auto operation = Operation{}; !System::OperationName(operation).empty();
          operation = static_cast<Operation>(static_cast<int>(operation) + 1), ++operations) {
         const std::string headline = Window::ErrorHeadline(operation);
-        EXPECT_TRUE(headline.starts_with("Could not ")) << Platform::OperationName(operation);
+        EXPECT_TRUE(headline.starts_with("Could not ")) << System::OperationName(operation);
         EXPECT_TRUE(headlines.insert(headline).second) << headline;
     }
     EXPECT_EQ(operations, 15);
     EXPECT_EQ(Window::ErrorHeadline(Operation::kList), "Could not list the directory's entries.");
     EXPECT_EQ(Window::ErrorHeadline(Operation::kSizeOf), "Could not find the file's size.");
     EXPECT_EQ(Window::ErrorHeadline(Operation::kRunEvent), "Could not run the event.");
-    EXPECT_STREQ(Platform::PlatformError(Operation::kSizeOf, "/a b", "gone").what(),
+    EXPECT_STREQ(System::PlatformError(Operation::kSizeOf, "/a b", "gone").what(),
                  "size of /a b: gone");
-    EXPECT_STREQ(Platform::SystemError(Operation::kRunEvent, "", ENOENT).what(),
+    EXPECT_STREQ(System::SystemError(Operation::kRunEvent, "", ENOENT).what(),
                  "run the event : No such file or directory");
 }
 
@@ -108,8 +108,8 @@ class DirectoryMoveTest : public TestSupport::TempDirTest {};
 // cannot be listed changes nothing at all.
 TEST_F(DirectoryMoveTest, AFailedChangeEventPutsTheListBack) {
     std::filesystem::create_directories(dir_ + "/next/inner");
-    const std::string start = Platform::NormalDirectoryPath(dir_);
-    const std::string next = Platform::NormalDirectoryPath(dir_ + "/next");
+    const std::string start = System::NormalDirectoryPath(dir_);
+    const std::string next = System::NormalDirectoryPath(dir_ + "/next");
     std::vector<std::string> shown;
     const auto show = [&](const std::string& path, const std::vector<std::string>& subdirectories) {
         shown.push_back(path + ":" + std::to_string(subdirectories.size()));

@@ -20,7 +20,7 @@ class StageTimer {
         stage_ = stage;
         start_ = clock_();
     }
-    void End() { elapsed_[stage_] = Platform::ElapsedMilliseconds(start_, clock_()); }
+    void End() { elapsed_[stage_] = System::ElapsedMilliseconds(start_, clock_()); }
 
   private:
     std::array<std::uint32_t, kStageCount>& elapsed_;
@@ -65,24 +65,24 @@ FileReport Measure(const std::string& filename, const MillisecondClock& clock, R
 }  // namespace
 
 FileReport MeasureFile(const std::string& filename, const MillisecondClock& clock) {
-    Platform::ReportArray array;
+    System::ReportArray array;
     return MeasureFile(filename, array, clock);
 }
 
 // The array's pages are handed back after the last timing, outside every
 // stage, as freeing them always was.
-FileReport MeasureFile(const std::string& filename, Platform::ReportArray& array,
+FileReport MeasureFile(const std::string& filename, System::ReportArray& array,
                        const MillisecondClock& clock) {
     FileReport report = Measure(filename, clock, [&] { return array.Read(filename); });
     array.Discard();
     return report;
 }
 
-FileReport MeasureStream(Platform::InputStream input, const std::string& name,
+FileReport MeasureStream(System::InputStream input, const std::string& name,
                          const MillisecondClock& clock) {
-    Platform::ByteBuffer bytes;
+    System::ByteBuffer bytes;
     return Measure(name, clock, [&] {
-        bytes = Platform::ReadToEnd(input, name);
+        bytes = System::ReadToEnd(input, name);
         return std::span<const std::uint8_t>(bytes.bytes());
     });
 }
@@ -98,7 +98,7 @@ FileReport MeasureRead(const std::string& name,
 }
 
 std::string ReportText(const FileReport& report) {
-    using Platform::DecimalText;
+    using System::DecimalText;
     std::string text = report.filename + "(" + DecimalText(report.fileLength) + "バイト)";
     text += kLineBreak;
     text += "CRC32 - " + report.crc32 + kLineBreak;

@@ -35,34 +35,34 @@ struct FileReport {
 using MillisecondClock = std::function<std::int32_t()>;
 
 // Reads `filename` whole into the program's own array and closes it
-// (Platform::ReadFileContent), then computes both checksums over that
+// (System::ReadFileContent), then computes both checksums over that
 // array, timing each stage between two readings of `clock`. A zero-length
 // file on an ordinary file system is never opened and its checksums are the
 // values for empty input; a file on a kernel pseudo file system is read to
-// its end. Throws Platform::PlatformError when the path is not a regular
+// its end. Throws System::PlatformError when the path is not a regular
 // file, cannot be queried or read, shrank before it was read, or does not
 // fit in memory.
 FileReport MeasureFile(const std::string& filename,
-                       const MillisecondClock& clock = Platform::timeGetTime);
+                       const MillisecondClock& clock = System::timeGetTime);
 
 // The same, reading into `array`, whose pages are kept for the next report
 // once this one is done with them (the window's clicks, a full report over
 // several files).
-FileReport MeasureFile(const std::string& filename, Platform::ReportArray& array,
-                       const MillisecondClock& clock = Platform::timeGetTime);
+FileReport MeasureFile(const std::string& filename, System::ReportArray& array,
+                       const MillisecondClock& clock = System::timeGetTime);
 
 // Reads the open stream `input` (standard input, a pipe) to its end and
 // measures the bytes read as MeasureFile measures a file, reporting them
-// under `name`. Throws Platform::PlatformError when the read fails or the
+// under `name`. Throws System::PlatformError when the read fails or the
 // data does not fit in memory.
-FileReport MeasureStream(Platform::InputStream input, const std::string& name,
-                         const MillisecondClock& clock = Platform::timeGetTime);
+FileReport MeasureStream(System::InputStream input, const std::string& name,
+                         const MillisecondClock& clock = System::timeGetTime);
 
 // Measures the bytes `read` returns as MeasureFile measures a file's, the
 // call to `read` timed as the file stage; reported under `name`.
 FileReport MeasureRead(const std::string& name,
                        const std::function<std::vector<std::uint8_t>()>& read,
-                       const MillisecondClock& clock = Platform::timeGetTime);
+                       const MillisecondClock& clock = System::timeGetTime);
 
 // The report's four lines, separated by CR LF, with none after the last:
 //   <path>(<length>バイト)

@@ -171,7 +171,7 @@ TEST_F(ReportTest, MissingFileIsAnErrorNamingThePath) {
     try {
         MeasureFile(missing);
         FAIL() << "no error";
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         EXPECT_EQ(error.path(), missing);
     }
 }
@@ -193,7 +193,7 @@ long LazyFreeKiB() {
 // next report.
 TEST_F(ReportTest, TheArraysPagesGoBackToTheSystemAfterTheChecksums) {
     const std::string path = Write("big", std::string(8 << 20, 'x'));
-    Platform::ReportArray array;
+    System::ReportArray array;
     const long before = LazyFreeKiB();
     if (before < 0) {
         GTEST_SKIP() << "the system does not tell the pages handed back";
@@ -251,7 +251,7 @@ TEST_F(ReportTest, ShortReadsGiveTheWholeFileAndAReadErrorGivesItsReason) {
     const FileReport whole = MeasureFile(path);
 
     int requests = 0;
-    Platform::ReportArray inPieces([&](std::size_t count) {
+    System::ReportArray inPieces([&](std::size_t count) {
         ++requests;
         return static_cast<std::int64_t>(std::min<std::size_t>(count, 4093));
     });
@@ -260,11 +260,11 @@ TEST_F(ReportTest, ShortReadsGiveTheWholeFileAndAReadErrorGivesItsReason) {
     EXPECT_EQ(pieces.fileLength, whole.fileLength);
     EXPECT_EQ(pieces.crc32 + " " + pieces.crc16, whole.crc32 + " " + whole.crc16);
 
-    Platform::ReportArray failing([](std::size_t) { return -std::int64_t{EIO}; });
+    System::ReportArray failing([](std::size_t) { return -std::int64_t{EIO}; });
     try {
         MeasureFile(path, failing);
         FAIL() << "no error";
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         EXPECT_EQ(error.reason(), "Input/output error");
         EXPECT_EQ(error.path(), path);
     }

@@ -16,7 +16,7 @@ class ReportWin32Test : public TestSupport::TempDirTest {
   protected:
     std::string Create(const std::string& name, const std::string& content) {
         const std::string path = dir_ + "\\" + name;
-        const HANDLE file = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_WRITE, 0,
+        const HANDLE file = ::CreateFileW(System::SystemPath(path).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
         DWORD written = 0;
@@ -46,7 +46,7 @@ TEST_F(ReportWin32Test, AFileBeyondMaxPathIsMeasured) {
     std::string deep = dir_;
     while (deep.size() <= 300) {
         deep += "\\" + std::string(50, 'd');
-        ASSERT_TRUE(::CreateDirectoryW(Platform::SystemPath(deep).c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(System::SystemPath(deep).c_str(), nullptr));
     }
     const std::string path = Create(deep.substr(dir_.size() + 1) + "\\digits.txt", "123456789");
     ASSERT_GT(path.size(), std::size_t{MAX_PATH});

@@ -13,20 +13,20 @@
 #include "cli/lists/list_decoder.h"
 #include "cli/measure/measure.h"
 #include "cli/output/escape.h"
+#include "cli/system/encoding.h"
+#include "cli/system/streams.h"
+#include "cli/system/walk.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"
-#include "platform/system/os/encoding.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/streams.h"
 #include "platform/system/os/translation.h"
-#include "platform/system/os/walk.h"
 
 namespace Cli {
 namespace {
 
 struct OpenList {
-    Platform::FileReader reader;
+    System::FileReader reader;
     // Where a relative path in the list starts: the list's directory, ending
     // in its separator, or nothing for the current directory.
     std::string directory;
@@ -37,14 +37,14 @@ struct OpenList {
 // file elsewhere, /dev/fd/63 of a process substitution), so the names of
 // standard input, a FIFO or a path naming one of the process's descriptors
 // are taken from the current directory, as those of "-" are.
-OpenList OpenListFile(const std::string& list, Platform::InputStream input) {
+OpenList OpenListFile(const std::string& list, System::InputStream input) {
     if (list == kStandardInput) {
-        return {Platform::FileReader::Stream(input, list), {}};
+        return {System::FileReader::Stream(input, list), {}};
     }
     bool isFifo = false;
-    Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(list, isFifo);
-    const bool stream = isFifo || Platform::NamesOwnDescriptor(list);
-    return {std::move(reader), stream ? std::string() : Platform::DirectoryPrefix(list)};
+    System::FileReader reader = System::FileReader::OpenFileOrFifo(list, isFifo);
+    const bool stream = isFifo || Cli::Os::NamesOwnDescriptor(list);
+    return {std::move(reader), stream ? std::string() : System::DirectoryPrefix(list)};
 }
 
 struct CheckCounts {
@@ -63,46 +63,46 @@ unsigned long Things(std::int64_t count) {
 
 // `text` with `count` at its {1}.
 std::string Counted(std::int64_t count, const char* text) {
-    return Platform::Filled(text, {Platform::DecimalText(count)});
+    return System::Filled(text, {System::DecimalText(count)});
 }
 
 std::string Summary(const CheckCounts& counts) {
     std::vector<std::string> parts;
     if (counts.failed > 0) {
-        parts.push_back(Counted(counts.failed, Platform::TrCount("{1} listed file did NOT match",
-                                                                 "{1} listed files did NOT match",
-                                                                 Things(counts.failed))));
+        parts.push_back(Counted(counts.failed, System::TrCount("{1} listed file did NOT match",
+                                                               "{1} listed files did NOT match",
+                                                               Things(counts.failed))));
     }
     if (counts.unreadable > 0) {
         parts.push_back(Counted(
             counts.unreadable,
-            Platform::TrCount("{1} listed file could not be read",
-                              "{1} listed files could not be read", Things(counts.unreadable))));
+            System::TrCount("{1} listed file could not be read",
+                            "{1} listed files could not be read", Things(counts.unreadable))));
     }
     if (counts.malformed > 0) {
         parts.push_back(Counted(
             counts.malformed,
-            Platform::TrCount("{1} line is improperly formatted",
-                              "{1} lines are improperly formatted", Things(counts.malformed))));
+            System::TrCount("{1} line is improperly formatted",
+                            "{1} lines are improperly formatted", Things(counts.malformed))));
     }
     if (counts.unreadableLists > 0) {
         parts.push_back(
             Counted(counts.unreadableLists,
-                    Platform::TrCount("{1} list could not be read", "{1} lists could not be read",
-                                      Things(counts.unreadableLists))));
+                    System::TrCount("{1} list could not be read", "{1} lists could not be read",
+                                    Things(counts.unreadableLists))));
     }
     if (counts.emptyLists > 0) {
-        parts.push_back(Counted(
-            counts.emptyLists,
-            Platform::TrCount("{1} list has no checksum line", "{1} lists have no checksum line",
-                              Things(counts.emptyLists))));
+        parts.push_back(
+            Counted(counts.emptyLists,
+                    System::TrCount("{1} list has no checksum line",
+                                    "{1} lists have no checksum line", Things(counts.emptyLists))));
     }
     std::string summary;
     for (const std::string& part : parts) {
         // Translators: between the parts of the summary of --check.
-        summary += (summary.empty() ? "" : Platform::Tr(", ")) + part;
+        summary += (summary.empty() ? "" : System::Tr(", ")) + part;
     }
-    return summary.empty() ? summary : Platform::Filled(Platform::Tr("WARNING: {1}"), {summary});
+    return summary.empty() ? summary : System::Filled(System::Tr("WARNING: {1}"), {summary});
 }
 
 // What of `report` differs from `entry`, as "size, CRC-32, CRC-16" or a
@@ -142,11 +142,11 @@ struct CheckTarget {
 // the legacy code page, as its bytes read in the console's (`dir /b > list`).
 CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool legacyText) {
     const auto placed = [](const std::string& base, const std::string& name) {
-        const std::string path = Platform::IsAbsolutePath(name) ? name : base + name;
+        const std::string path = System::IsAbsolutePath(name) ? name : base + name;
         return MeasureTarget{path, path};
     };
     const auto exists = [](const MeasureTarget& target) {
-        return Platform::KindOfPath(target.path) != Platform::PathKind::kMissing;
+        return Cli::Os::KindOfPath(target.path) != Cli::Os::PathKind::kMissing;
     };
     const auto withSlashes = [](std::string name) {
         std::replace(name.begin(), name.end(), '\\', '/');
@@ -154,7 +154,7 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
     };
     MeasureTarget target =
         placed(directory, entry.path);  // "-" is a file here, never standard input
-    const bool fromCurrent = !directory.empty() && !Platform::IsAbsolutePath(entry.path);
+    const bool fromCurrent = !directory.empty() && !System::IsAbsolutePath(entry.path);
     const bool variants =
         !entry.trimmedPath.empty() || entry.path.find('\\') != std::string::npos || legacyText;
     if ((!variants && !fromCurrent) || exists(target)) {
@@ -167,7 +167,7 @@ CheckTarget TargetOf(const ListEntry& entry, const std::string& directory, bool 
     }
     if (legacyText) {
         for (const std::string& name : {entry.path, entry.trimmedPath}) {
-            if (const auto console = Platform::InConsoleCodePage(name)) {
+            if (const auto console = Cli::Os::InConsoleCodePage(name)) {
                 names.push_back(*console);
                 names.push_back(withSlashes(*console));
             }
@@ -199,7 +199,7 @@ std::string VerdictLine(const std::string& name, const std::string& differences,
 // checked, with the lines of no known form in their places.
 class ListCheck {
   public:
-    ListCheck(const std::string& list, const Options& options, Platform::InputStream input,
+    ListCheck(const std::string& list, const Options& options, System::InputStream input,
               Session& session, CheckCounts& counts)
         : list_(list),
           options_(options),
@@ -234,7 +234,7 @@ class ListCheck {
             lines_.emplace(std::move(opened.reader), '\n', ListDecoder(options_.listEncoding));
             directory_ = std::move(opened.directory);
             return true;
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             session_.Complain(list_, error.reason());
             ++counts_.unreadableLists;
             return false;
@@ -260,7 +260,7 @@ class ListCheck {
         std::optional<TextLine> line;
         try {
             line = lines_->Next();
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             // The lines before were read: they are checked, the rest is not.
             MalformedAll(parser_.Finish());
             Complaint(list_, error.reason(), counts_.unreadableLists);
@@ -275,16 +275,16 @@ class ListCheck {
             MalformedAll(parser_.Skip());
             Malformed(
                 static_cast<std::uint64_t>(line->number),
-                Platform::Filled(
-                    Platform::Tr("line longer than any path (more than {1} bytes)"),
-                    {Platform::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine))}));
+                System::Filled(
+                    System::Tr("line longer than any path (more than {1} bytes)"),
+                    {System::DecimalText(static_cast<std::int64_t>(LineReader::kLongestLine))}));
             return true;
         }
         ListLine parsed = parser_.Parse(line->text);
         MalformedAll(parsed.malformedBefore);
         if (parsed.kind == ListLine::Kind::kMalformed) {
             Malformed(static_cast<std::uint64_t>(line->number),
-                      Platform::Tr("improperly formatted line"));
+                      System::Tr("improperly formatted line"));
         } else if (parsed.kind == ListLine::Kind::kEntry) {
             QueueEntry(std::move(parsed.entry));
         }
@@ -297,7 +297,7 @@ class ListCheck {
         ++entries_;
         CheckTarget target = TargetOf(entry, directory_, lines_->decoder().ReadInLegacyCodePage());
         if (options_.ignoreMissing &&
-            Platform::KindOfPath(target.target.path) == Platform::PathKind::kMissing) {
+            Cli::Os::KindOfPath(target.target.path) == Cli::Os::PathKind::kMissing) {
             return;
         }
         ++verified_;
@@ -318,13 +318,13 @@ class ListCheck {
     }
 
     void Malformed(std::uint64_t number, std::string reason) {
-        Complaint(list_ + ":" + Platform::DecimalText(static_cast<std::int64_t>(number)),
+        Complaint(list_ + ":" + System::DecimalText(static_cast<std::int64_t>(number)),
                   std::move(reason), counts_.malformed);
     }
 
     void MalformedAll(const std::vector<std::uint64_t>& numbers) {
         for (const std::uint64_t number : numbers) {
-            Malformed(number, Platform::Tr("improperly formatted line"));
+            Malformed(number, System::Tr("improperly formatted line"));
         }
     }
 
@@ -337,8 +337,8 @@ class ListCheck {
                 checked.alsoTried.empty()
                     ? measurement.error
                     : measurement.error +
-                          Platform::Filled(Platform::Tr(" (nor {1} from the current directory)"),
-                                           {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
+                          System::Filled(System::Tr(" (nor {1} from the current directory)"),
+                                         {EscapedName(checked.alsoTried, NameStyle::kTerminal)}));
             ++counts_.unreadable;
             return true;
         }
@@ -358,17 +358,17 @@ class ListCheck {
             return;
         }
         if (entries_ == 0) {
-            session_.Complain(list_, Platform::Tr("no checksum line found"));
+            session_.Complain(list_, System::Tr("no checksum line found"));
             ++counts_.emptyLists;
         } else if (verified_ == 0) {
-            session_.Complain(list_, Platform::Tr("no file was verified"));
+            session_.Complain(list_, System::Tr("no file was verified"));
             counts_.unverifiedList = true;
         }
     }
 
     const std::string& list_;
     const Options& options_;
-    Platform::InputStream input_;
+    System::InputStream input_;
     Session& session_;
     CheckCounts& counts_;
     std::optional<LineReader> lines_;
@@ -386,7 +386,7 @@ class ListCheck {
 
 }  // namespace
 
-int CheckLists(const Options& options, Platform::InputStream input, Session& session) {
+int CheckLists(const Options& options, System::InputStream input, Session& session) {
     CheckCounts counts;
     for (const std::string& list : options.names) {
         if (!ListCheck(list, options, input, session, counts).Run()) {

@@ -10,6 +10,6 @@ namespace Cli {
 
 // Checks the files of each list `options` names, a list of "-" read from
 // `input`. Returns the exit status.
-int CheckLists(const Options& options, Platform::InputStream input, Session& session);
+int CheckLists(const Options& options, System::InputStream input, Session& session);
 
 }  // namespace Cli

@@ -15,7 +15,7 @@
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/hardware.h"
+#include "cli/system/hardware.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {
@@ -36,10 +36,10 @@ struct Measured {
     std::string error;  // when there are none
 };
 
-Measured Measure(const MeasureTarget& target, Platform::InputStream input, const Options& options,
+Measured Measure(const MeasureTarget& target, System::InputStream input, const Options& options,
                  std::atomic<std::int64_t>* counter) {
     try {
-        Platform::FileReader reader = OpenTarget(target, input);
+        System::FileReader reader = OpenTarget(target, input);
         Sums sums;
         const std::size_t tail =
             options.family == FamilyMode::kAppended ? options.appendedBytes : 0;
@@ -51,7 +51,7 @@ Measured Measure(const MeasureTarget& target, Platform::InputStream input, const
             },
             counter);
         return {std::move(sums), {}};
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         return {std::nullopt, error.reason()};
     } catch (const std::exception& error) {
         return {std::nullopt, error.what()};
@@ -81,7 +81,7 @@ std::string NameOnLine(const std::string& name, NameStyle style) {
 // its value and the value with its two bytes swapped.
 std::string ListText(const std::string& name, const Sums& sums, NameStyle style, bool first) {
     std::string text = first ? "" : "\n";
-    text += NameOnLine(name, style) + " (" + Platform::DecimalText(sums.crc16.length) + " bytes)\n";
+    text += NameOnLine(name, style) + " (" + System::DecimalText(sums.crc16.length) + " bytes)\n";
     std::size_t longest = 0;
     for (const CRC16Variant& variant : Tallix::CRC16Family()) {
         longest = std::max(longest, variant.name.size());
@@ -208,14 +208,14 @@ std::string AppendedText(const std::string& name, const Sums& sums, const Option
 std::string AppendedMismatch(const Sums& sums, const Options& options) {
     const bool crc32 = options.appendedBytes == 4;
     const std::uint32_t stored = StoredValue(sums.tail, options.appendedBigEndian);
-    return Platform::Filled(
-        crc32 ? Platform::Tr("the appended CRC-32 {1} (read {2}) is not the CRC-32 of the {3} "
-                             "bytes before it")
-              : Platform::Tr("the appended CRC-16 {1} (read {2}) is not the CRC of any member "
-                             "of the family of the {3} bytes before it"),
+    return System::Filled(
+        crc32 ? System::Tr("the appended CRC-32 {1} (read {2}) is not the CRC-32 of the {3} "
+                           "bytes before it")
+              : System::Tr("the appended CRC-16 {1} (read {2}) is not the CRC of any member "
+                           "of the family of the {3} bytes before it"),
         {crc32 ? Tallix::CRC32Text(stored) : Tallix::CRC16Text(static_cast<std::uint16_t>(stored)),
-         options.appendedBigEndian ? Platform::Tr("big-endian") : Platform::Tr("little-endian"),
-         Platform::DecimalText(sums.crc16.length)});
+         options.appendedBigEndian ? System::Tr("big-endian") : System::Tr("little-endian"),
+         System::DecimalText(sums.crc16.length)});
 }
 
 // What one file gives in the mode `options` asks for: the text to print,
@@ -237,9 +237,9 @@ Outcome FileOutcome(const std::string& name, const Sums& sums, const Options& op
                     options.identify > 0xFFFF
                         ? Tallix::CRC32Text(options.identify)
                         : Tallix::CRC16Text(static_cast<std::uint16_t>(options.identify));
-                outcome.complaint = Platform::Filled(
-                    Platform::Tr("no CRC-16 of the family nor the CRC-32 gives {1}, in either "
-                                 "byte order"),
+                outcome.complaint = System::Filled(
+                    System::Tr("no CRC-16 of the family nor the CRC-32 gives {1}, in either "
+                               "byte order"),
                     {sought});
             }
             break;
@@ -259,14 +259,14 @@ Outcome FileOutcome(const std::string& name, const Sums& sums, const Options& op
 
 }  // namespace
 
-int ReportFamily(const Options& options, Platform::InputStream input, Session& session) {
+int ReportFamily(const Options& options, System::InputStream input, Session& session) {
     FileWalk walk(options, input);
     // The first thing found chooses the jobs; then the rest as they are found.
     std::optional<Found> ahead = walk.Next();
     const unsigned jobs =
-        Platform::JobsTheMemoryAllows(options.jobs != 0        ? options.jobs
-                                      : ahead && ahead->target ? DefaultJobs(*ahead->target)
-                                                               : Platform::UsableCPUs());
+        Cli::Os::JobsTheMemoryAllows(options.jobs != 0        ? options.jobs
+                                     : ahead && ahead->target ? DefaultJobs(*ahead->target)
+                                                              : Cli::Os::UsableCPUs());
     const auto next = [&] { return ahead ? std::exchange(ahead, std::nullopt) : walk.Next(); };
     int status = kAllReported;
     Progress* const progress = session.progress();

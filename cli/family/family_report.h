@@ -13,6 +13,6 @@ namespace Cli {
 // Reports each file `options` names in its family mode, standard input read
 // from `input`. Returns the exit status: 1 also for a file where nothing
 // gave the value sought, or whose appended CRC matched nothing.
-int ReportFamily(const Options& options, Platform::InputStream input, Session& session);
+int ReportFamily(const Options& options, System::InputStream input, Session& session);
 
 }  // namespace Cli

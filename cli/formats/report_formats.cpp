@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "cli/measure/measure.h"
+#include "cli/system/line_end.h"
 #include "cli/walk/walk.h"
 #include "platform/system/os/decimal_text.h"
-#include "platform/system/os/text.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {
@@ -31,7 +31,7 @@ std::string FormattedReport(const Window::FileReport& report, Format format, Nam
             break;
     }
     // A blank line between full reports.
-    std::string text(first ? "" : Platform::kLineEnd);
+    std::string text(first ? "" : Cli::Os::kLineEnd);
     return text.append(FullReportText(report, style));
 }
 
@@ -43,7 +43,7 @@ std::string FullReportText(const Window::FileReport& report, NameStyle style) {
     std::string text = Window::ReportText(shown);
     // Each CR LF line break made the system's line end (a newline on POSIX;
     // on Windows CR LF stays), and one after the last line.
-    const std::string_view lineEnd = Platform::kLineEnd;
+    const std::string_view lineEnd = Cli::Os::kLineEnd;
     for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
         text.replace(at, 2, lineEnd);
         at += lineEnd.size();
@@ -53,16 +53,16 @@ std::string FullReportText(const Window::FileReport& report, NameStyle style) {
 
 std::string BriefLine(const Window::FileReport& report, NameStyle style) {
     return std::string(LineStart(report.filename, style)) + report.crc32 + " " + report.crc16 +
-           " " + Platform::DecimalText(report.fileLength) + " " +
+           " " + System::DecimalText(report.fileLength) + " " +
            EscapedName(report.filename, style) + "\n";
 }
 
 std::optional<std::string> SfvRefusal(std::string_view name) {
     if (name.find('\n') != std::string_view::npos) {
-        return Platform::Tr("an SFV list cannot hold a name with a newline");
+        return System::Tr("an SFV list cannot hold a name with a newline");
     }
     if (name.starts_with(';')) {
-        return Platform::Tr("an SFV list cannot hold a name starting with ';'");
+        return System::Tr("an SFV list cannot hold a name starting with ';'");
     }
     return std::nullopt;
 }
@@ -73,7 +73,7 @@ std::string SfvLine(const Window::FileReport& report, NameStyle style) {
     return name + " " + report.crc32 + "\n";
 }
 
-int ReportFiles(const Options& options, Platform::InputStream input, Session& session) {
+int ReportFiles(const Options& options, System::InputStream input, Session& session) {
     FileWalk walk(options, input);
     int status = kAllReported;
     bool reportedAny = false;

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/output/escape.h"
 #include "cli/options/options.h"
+#include "cli/output/escape.h"
 #include "cli/output/session.h"
 #include "platform/system/files/input_stream.h"
 #include "window/report.h"
@@ -35,6 +35,6 @@ std::string SfvLine(const Window::FileReport& report, NameStyle style);
 
 // Reports each file `options` names, standard input read from `input`.
 // Returns the exit status.
-int ReportFiles(const Options& options, Platform::InputStream input, Session& session);
+int ReportFiles(const Options& options, System::InputStream input, Session& session);
 
 }  // namespace Cli

@@ -237,7 +237,7 @@ std::optional<ListLine> ParseAs(std::string_view line, ListKind kind) {
 // without its last extension, in the list's directory; empty when that
 // leaves no name (standard input, a list without an extension).
 std::string CrcOnlyName(const std::string& listPath) {
-    const std::string name = listPath.substr(Platform::DirectoryPrefix(listPath).size());
+    const std::string name = listPath.substr(System::DirectoryPrefix(listPath).size());
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 ? std::string() : name.substr(0, dot);
 }

@@ -42,7 +42,7 @@ TEST(EscapeTest, EscapesOnlyNamesThatNeedItAndReadsThemBack) {
         }
     }
     // Where the backslash separates names, it alone calls for no escaping.
-    const bool backslashSeparates = std::string_view(Platform::kPathSeparator) == "\\";
+    const bool backslashSeparates = std::string_view(System::kPathSeparator) == "\\";
     for (const NameStyle style : {NameStyle::kLine, NameStyle::kTerminal}) {
         EXPECT_EQ(Cli::NeedsEscaping("C:\\data\\a.txt", style), !backslashSeparates);
         EXPECT_EQ(Cli::EscapedName("C:\\a\n", style), "C:\\\\a\\n");

@@ -12,7 +12,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // U+FEFF in UTF-8
 
 }  // namespace
 
-LineReader::LineReader(Platform::FileReader source, char separator, ListDecoder decoder)
+LineReader::LineReader(System::FileReader source, char separator, ListDecoder decoder)
     : source_(std::move(source)),
       separator_(separator),
       decoder_(std::move(decoder)),
@@ -55,7 +55,7 @@ std::optional<TextLine> LineReader::Next() {
         }
         if (ended_) {
             if (!undecodable_.empty()) {
-                throw Platform::PlatformError(Platform::Operation::kRead, source_.name(),
+                throw System::PlatformError(System::Operation::kRead, source_.name(),
                                               std::exchange(undecodable_, {}));
             }
             return std::nullopt;

@@ -34,7 +34,7 @@ class LineReader {
 
     // Lines of `source` ending in `separator`, its bytes turned into text
     // by `decoder` as they are read.
-    LineReader(Platform::FileReader source, char separator, ListDecoder decoder);
+    LineReader(System::FileReader source, char separator, ListDecoder decoder);
 
     // The next line, valid until the next call; nothing after the last. A
     // last line without its separator is a line too. A byte-order mark at a
@@ -56,7 +56,7 @@ class LineReader {
     // Reads and decodes the next piece; false at the end.
     bool ReadPiece();
 
-    Platform::FileReader source_;
+    System::FileReader source_;
     char separator_;
     ListDecoder decoder_;
     std::string undecodable_;  // the decoder's error, thrown once the lines before it are out

@@ -89,7 +89,7 @@ std::size_t SampleEnd(std::string_view start, bool atEnd) {
 // as code page 932, whose 0x5C is the backslash of the paths in lists
 // written on Windows (strict Shift_JIS makes it a yen sign).
 std::string SystemEncodingName(const std::string& encoding) {
-    const std::string folded = Platform::FoldedEncodingName(encoding);
+    const std::string folded = System::FoldedEncodingName(encoding);
     for (const std::string_view name :
          {"shiftjis", "sjis", "mskanji", "csshiftjis", "windows31j", "cp932"}) {
         if (folded == name) {
@@ -102,10 +102,10 @@ std::string SystemEncodingName(const std::string& encoding) {
 }  // namespace
 
 bool ListDecoder::KnowsEncoding(const std::string& name) {
-    const std::string folded = Platform::FoldedEncodingName(name);
+    const std::string folded = System::FoldedEncodingName(name);
     return !name.empty() &&
            (folded == "utf8" || folded == "utf16" || folded == "utf16le" || folded == "utf16be" ||
-            Platform::DecoderFor(SystemEncodingName(name)) != nullptr);
+            Cli::Os::DecoderFor(SystemEncodingName(name)) != nullptr);
 }
 
 ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
@@ -113,7 +113,7 @@ ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
     if (encoding.empty()) {
         return;
     }
-    const std::string folded = Platform::FoldedEncodingName(encoding);
+    const std::string folded = System::FoldedEncodingName(encoding);
     if (folded == "utf8") {
         requested_ = Requested::kUtf8;  // its mark is still dropped
     } else if (folded == "utf16") {
@@ -121,12 +121,12 @@ ListDecoder::ListDecoder(const std::string& encoding, bool nulSeparated)
     } else if (folded == "utf16le" || folded == "utf16be") {
         bigEndian_ = folded == "utf16be";
         requested_ = bigEndian_ ? Requested::kUtf16Be : Requested::kUtf16Le;
-    } else if ((system_ = Platform::DecoderFor(SystemEncodingName(encoding)))) {
+    } else if ((system_ = Cli::Os::DecoderFor(SystemEncodingName(encoding)))) {
         requested_ = Requested::kSystem;
         Decide(Mode::kSystem, encoding);
     } else {
         throw std::invalid_argument(
-            Platform::Filled(Platform::Tr("unknown encoding '{1}'"), {encoding}));
+            System::Filled(System::Tr("unknown encoding '{1}'"), {encoding}));
     }
 }
 
@@ -207,7 +207,7 @@ void ListDecoder::DecideFromStart(bool atEnd) {
 }
 
 bool ListDecoder::Fail() {
-    error_ = Platform::Filled(Platform::Tr("not valid {1} text"), {name_});
+    error_ = System::Filled(System::Tr("not valid {1} text"), {name_});
     pending_.clear();
     return false;
 }
@@ -289,7 +289,7 @@ bool ListDecoder::Decode(std::string_view bytes, std::string& out) {
 // both); where there is none, the bytes are kept as they are.
 bool ListDecoder::DecodeUtf8OrLegacy(std::string& out) {
     if (!system_) {
-        Platform::LegacyEncoding legacy = Platform::SystemLegacyEncoding();
+        Cli::Os::LegacyEncoding legacy = Cli::Os::SystemLegacyEncoding();
         if (!legacy.decoder) {
             mode_ = Mode::kBytes;
             out += pending_;
@@ -361,12 +361,12 @@ bool ListDecoder::DecodeUtf16(std::string& out, bool atEnd) {
         if (high && at + 4 <= pending_.size()) {
             const unsigned long low = static_cast<unsigned long>(unitAt(at + 2));
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                Platform::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                System::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 at += 4;
                 continue;
             }
         }
-        Platform::AppendUtf8(out, unit);
+        System::AppendUtf8(out, unit);
         at += 2;
     }
     pending_.erase(0, at);

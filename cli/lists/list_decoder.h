@@ -6,7 +6,7 @@
 // UTF-8, where text that is not UTF-8 is read in the system's legacy code
 // page when it has one (Windows) and kept as the bytes it is otherwise
 // (POSIX, where names are bytes). UTF-16 is read here; other named
-// encodings are the system's (Platform::DecoderFor), Shift_JIS by any of its
+// encodings are the system's (Cli::Os::DecoderFor), Shift_JIS by any of its
 // names as code page 932.
 #pragma once
 
@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/system/os/encoding.h"
+#include "cli/system/encoding.h"
 
 namespace Cli {
 
@@ -69,9 +69,9 @@ class ListDecoder {
     Mode mode_ = Mode::kSniffing;
     bool nulSeparated_ = false;
     bool bigEndian_ = false;
-    std::string name_;                               // of the encoding read, for Error()
-    std::string pending_;                            // bytes held back
-    std::unique_ptr<Platform::TextDecoder> system_;  // named, or the legacy code page
+    std::string name_;                              // of the encoding read, for Error()
+    std::string pending_;                           // bytes held back
+    std::unique_ptr<Cli::Os::TextDecoder> system_;  // named, or the legacy code page
     std::string legacyName_;
     std::string error_;
 };

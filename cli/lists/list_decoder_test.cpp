@@ -113,7 +113,7 @@ TEST(ListDecoderTest, TellsTheEncodingFromTheText) {
 TEST(ListDecoderTest, ReadsTextThatIsNotUtf8AsTheSystemDoes) {
     const std::string latin = "caf\xE9 12345678\n";
     const std::string cutMark = "\xEF\xBB";  // the start of a UTF-8 mark is text
-    const Platform::LegacyEncoding legacy = Platform::SystemLegacyEncoding();
+    const Cli::Os::LegacyEncoding legacy = Cli::Os::SystemLegacyEncoding();
     if (legacy.name.empty()) {
         EXPECT_EQ(Decode(latin).text, latin);
         EXPECT_EQ(Decode(cutMark).text, cutMark);

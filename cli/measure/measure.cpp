@@ -10,22 +10,23 @@
 #include "cli/jobs/ordered_jobs.h"
 #include "cli/measure/range_reading.h"
 #include "cli/measure/streamed_checksums.h"
+#include "cli/system/hardware.h"
 #include "platform/system/files/files.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/hardware.h"
+#include "cli/system/hardware.h"
 
 namespace Cli {
 namespace {
 
 // A FIFO or pipe at `path` opened to be read to its end, or nothing for
 // anything else.
-std::optional<Platform::FileReader> OpenedPipe(const std::string& path) {
+std::optional<System::FileReader> OpenedPipe(const std::string& path) {
     try {
         bool isFifo = false;
-        Platform::FileReader reader = Platform::FileReader::OpenFileOrFifo(path, isFifo);
+        System::FileReader reader = System::FileReader::OpenFileOrFifo(path, isFifo);
         return isFifo ? std::optional(std::move(reader)) : std::nullopt;
-    } catch (const Platform::PlatformError&) {
+    } catch (const System::PlatformError&) {
         return std::nullopt;
     }
 }
@@ -33,7 +34,7 @@ std::optional<Platform::FileReader> OpenedPipe(const std::string& path) {
 // The report of `range` (the whole when there is none) of what `reader`
 // reads: read into memory and timed as the full report reads a file, or
 // streamed.
-Window::FileReport RangeReport(const MeasureTarget& target, Platform::FileReader& reader,
+Window::FileReport RangeReport(const MeasureTarget& target, System::FileReader& reader,
                                const MeasureSettings& settings, std::atomic<std::int64_t>* bytes) {
     if (settings.timed) {
         return Window::MeasureRead(target.name, [&] {
@@ -64,11 +65,11 @@ Window::FileReport RangeReport(const MeasureTarget& target, Platform::FileReader
 // Measures one target; `parts` is how many threads a file may be split
 // between, `bytes` counts what is read as it is read. A timed report reads
 // into `array`, kept from one file to the next as the window keeps it.
-Window::FileReport Report(const MeasureTarget& target, Platform::InputStream input,
+Window::FileReport Report(const MeasureTarget& target, System::InputStream input,
                           const MeasureSettings& settings, unsigned parts,
-                          std::atomic<std::int64_t>* bytes, Platform::ReportArray& array) {
+                          std::atomic<std::int64_t>* bytes, System::ReportArray& array) {
     if (settings.range) {
-        Platform::FileReader reader = OpenTarget(target, input);
+        System::FileReader reader = OpenTarget(target, input);
         return RangeReport(target, reader, settings, bytes);
     }
     if (settings.timed) {
@@ -90,8 +91,8 @@ bool LargeEnoughToSplit(const MeasureTarget& target) {
         return false;
     }
     try {
-        return Platform::QueryFileLength(target.path) >= 2 * kSplitFileBytes;
-    } catch (const Platform::PlatformError&) {
+        return System::QueryFileLength(target.path) >= 2 * kSplitFileBytes;
+    } catch (const System::PlatformError&) {
         return false;  // its error is told when it is measured
     }
 }
@@ -103,16 +104,16 @@ Measurement Measured(const MeasureTarget& target, const Measure& measure) {
         Window::FileReport report = measure();
         report.filename = target.name;
         return {std::move(report), {}};
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         return {std::nullopt, error.reason()};
     } catch (const std::exception& error) {
         return {std::nullopt, error.what()};
     }
 }
 
-Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
+Measurement MeasureOne(const MeasureTarget& target, System::InputStream input,
                        const MeasureSettings& settings, unsigned parts,
-                       Platform::ReportArray& array) {
+                       System::ReportArray& array) {
     std::atomic<std::int64_t>* const bytes =
         settings.progress != nullptr ? &settings.progress->bytes : nullptr;
     Measurement measurement =
@@ -120,7 +121,7 @@ Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
     // A FIFO or pipe is looked for only once a file's open refused the path,
     // so files cost nothing more. (A range opens pipes itself.)
     if (!measurement.report && target.pipeAllowed && !settings.range) {
-        if (std::optional<Platform::FileReader> pipe = OpenedPipe(target.path)) {
+        if (std::optional<System::FileReader> pipe = OpenedPipe(target.path)) {
             return Measured(target, [&] { return RangeReport(target, *pipe, settings, bytes); });
         }
     }
@@ -129,14 +130,14 @@ Measurement MeasureOne(const MeasureTarget& target, Platform::InputStream input,
 
 }  // namespace
 
-Platform::FileReader OpenTarget(const MeasureTarget& target, Platform::InputStream input) {
+System::FileReader OpenTarget(const MeasureTarget& target, System::InputStream input) {
     if (target.standardInput) {
-        return Platform::FileReader::Stream(input, target.name);
+        return System::FileReader::Stream(input, target.name);
     }
     try {
-        return Platform::FileReader::Open(target.path);
-    } catch (const Platform::PlatformError&) {
-        std::optional<Platform::FileReader> pipe =
+        return System::FileReader::Open(target.path);
+    } catch (const System::PlatformError&) {
+        std::optional<System::FileReader> pipe =
             target.pipeAllowed ? OpenedPipe(target.path) : std::nullopt;
         if (!pipe) {
             throw;
@@ -151,14 +152,13 @@ MeasureSettings SettingsFor(const Options& options, const Session& session) {
 }
 
 unsigned DefaultJobs(const MeasureTarget& first) {
-    return !first.standardInput && Platform::ReadsWouldSeek(first.path) ? 1
-                                                                        : Platform::UsableCPUs();
+    return !first.standardInput && Cli::Os::ReadsWouldSeek(first.path) ? 1 : Cli::Os::UsableCPUs();
 }
 
-bool MeasureEach(const StepSource& next, Platform::InputStream input,
-                 const MeasureSettings& settings, const StepsReady& ready) {
+bool MeasureEach(const StepSource& next, System::InputStream input, const MeasureSettings& settings,
+                 const StepsReady& ready) {
     // Every timed report reads into this one array, kept from file to file.
-    Platform::ReportArray array;
+    System::ReportArray array;
     const auto measure = [&](const Step& step, unsigned parts) {
         return step.target ? MeasureOne(*step.target, input, settings, parts, array)
                            : Measurement{};
@@ -183,9 +183,9 @@ bool MeasureEach(const StepSource& next, Platform::InputStream input,
     // The timed report keeps to one file at a time, so its timings are those
     // of a report alone, as in the window.
     const unsigned jobs =
-        Platform::JobsTheMemoryAllows(settings.timed       ? 1
-                                      : settings.jobs != 0 ? settings.jobs
-                                                           : DefaultJobs(*first->target));
+        Cli::Os::JobsTheMemoryAllows(settings.timed       ? 1
+                                     : settings.jobs != 0 ? settings.jobs
+                                                          : DefaultJobs(*first->target));
     // Only a first file large enough to split looks for a second step
     // before it is measured: through a pipe the next line may be long in
     // coming, and each verdict is written once its own line is checked.

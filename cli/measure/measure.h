@@ -32,7 +32,7 @@ struct MeasureTarget {
 // The reader of `target`: standard input read from `input`, the regular
 // file at its path, or a FIFO or pipe there when it allows one. Throws
 // PlatformError as FileReader::Open does.
-Platform::FileReader OpenTarget(const MeasureTarget& target, Platform::InputStream input);
+System::FileReader OpenTarget(const MeasureTarget& target, System::InputStream input);
 
 // What measuring one target gave: its report, or why there is none.
 struct Measurement {
@@ -88,7 +88,7 @@ using StepsReady = std::function<bool()>;
 // are taken as they come, a bounded number ahead, several at once while
 // `ready` says so. A lone large file is split between the jobs instead.
 // Returns false when a report stopped it.
-bool MeasureEach(const StepSource& next, Platform::InputStream input,
-                 const MeasureSettings& settings, const StepsReady& ready);
+bool MeasureEach(const StepSource& next, System::InputStream input, const MeasureSettings& settings,
+                 const StepsReady& ready);
 
 }  // namespace Cli

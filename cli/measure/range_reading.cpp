@@ -7,6 +7,8 @@
 #include <string>
 
 #include "cli/measure/streamed_checksums.h"
+#include "cli/options/options.h"
+#include "cli/output/escape.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/translation.h"
 
@@ -20,32 +22,32 @@ constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
 constexpr std::size_t kMostHeldBack = std::size_t{64} << 20;
 
 std::string RangeText(const ByteRange& range) {
-    return Platform::DecimalText(range.offset) + (range.fromEnd ? ":-" : ":") +
-           Platform::DecimalText(range.count);
+    return System::DecimalText(range.offset) + (range.fromEnd ? ":-" : ":") +
+           System::DecimalText(range.count);
 }
 
 [[noreturn]] void NotHeld(const ByteRange& range, const std::string& size) {
-    throw std::runtime_error(Platform::Filled(
-        Platform::Tr("the range {1} lies outside the file's {2} bytes"), {RangeText(range), size}));
+    throw std::runtime_error(System::Filled(
+        System::Tr("the range {1} lies outside the file's {2} bytes"), {RangeText(range), size}));
 }
 
 // `ranged` when --range chose the bytes: then the range is what is short.
 [[noreturn]] void TooShortForTail(std::size_t tail, bool ranged) {
     const char* const text =
-        ranged ? Platform::Tr("the range holds fewer than the {1} bytes of an appended CRC")
-               : Platform::Tr("the file holds fewer than the {1} bytes of an appended CRC");
-    throw std::runtime_error(Platform::Filled(text, {std::to_string(tail)}));
+        ranged ? System::Tr("the range holds fewer than the {1} bytes of an appended CRC")
+               : System::Tr("the file holds fewer than the {1} bytes of an appended CRC");
+    throw std::runtime_error(System::Filled(text, {std::to_string(tail)}));
 }
 
 // A file taken at its size: the range is checked before anything is read.
-std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, const ByteRange& range,
+std::vector<std::uint8_t> ReadAtItsSize(const System::FileReader& reader, const ByteRange& range,
                                         bool ranged, std::size_t tail, const ByteSink& body,
                                         std::atomic<std::int64_t>* counter) {
     const std::int64_t size = reader.length();
     const std::int64_t begin = range.offset;
     const std::int64_t end = range.fromEnd ? size - range.count : begin + range.count;
     if (begin > size || end > size || end < begin) {
-        NotHeld(range, Platform::DecimalText(size));
+        NotHeld(range, System::DecimalText(size));
     }
     if (end - begin < static_cast<std::int64_t>(tail)) {
         TooShortForTail(tail, ranged);
@@ -54,7 +56,7 @@ std::vector<std::uint8_t> ReadAtItsSize(const Platform::FileReader& reader, cons
     const auto read = [&](std::int64_t at, std::size_t count) {
         const std::span<std::uint8_t> into = std::span(buffer).first(count);
         if (count != 0 && reader.ReadAt(at, into) != count) {
-            throw std::runtime_error(Platform::Tr("the file changed while it was being read"));
+            throw std::runtime_error(System::Tr("the file changed while it was being read"));
         }
         if (counter != nullptr) {
             counter->fetch_add(static_cast<std::int64_t>(count), std::memory_order_relaxed);
@@ -114,7 +116,7 @@ class HoldBack {
     std::size_t held_ = 0;
 };
 
-std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteRange& range,
+std::vector<std::uint8_t> ReadToItsEnd(System::FileReader& reader, const ByteRange& range,
                                        bool ranged, std::size_t tail, const ByteSink& body,
                                        std::atomic<std::int64_t>* counter) {
     const std::size_t leftOut = range.fromEnd ? static_cast<std::size_t>(range.count) : 0;
@@ -136,15 +138,15 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
             std::clamp<std::int64_t>(range.offset - seen, 0, static_cast<std::int64_t>(got));
         held.Add(std::span(buffer).first(got).subspan(static_cast<std::size_t>(skip)));
         if (leftOut > kMostHeldBack && held.held() > kMostHeldBack) {
-            throw std::runtime_error(Platform::Filled(
-                Platform::Tr("a stream's last {1} bytes are more than can be held back to leave "
-                             "them out"),
-                {Platform::DecimalText(range.count)}));
+            throw std::runtime_error(System::Filled(
+                System::Tr("a stream's last {1} bytes are more than can be held back to leave "
+                           "them out"),
+                {System::DecimalText(range.count)}));
         }
         seen += static_cast<std::int64_t>(got);
     }
     if (seen < range.offset || (!range.fromEnd && seen < wanted) || held.held() < leftOut) {
-        NotHeld(range, Platform::DecimalText(seen));
+        NotHeld(range, System::DecimalText(seen));
     }
     if (held.held() < leftOut + tail) {
         TooShortForTail(tail, ranged);
@@ -154,7 +156,7 @@ std::vector<std::uint8_t> ReadToItsEnd(Platform::FileReader& reader, const ByteR
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadRange(Platform::FileReader& reader,
+std::vector<std::uint8_t> ReadRange(System::FileReader& reader,
                                     const std::optional<ByteRange>& range, std::size_t tail,
                                     const ByteSink& body, std::atomic<std::int64_t>* counter) {
     const ByteRange taken = range.value_or(ByteRange{});

@@ -24,7 +24,7 @@ using ByteSink = std::function<void(std::span<const std::uint8_t>)>;
 // std::runtime_error when the file does not hold the range or the range
 // holds fewer than `tail` bytes: known only once the file is seen, so these
 // are the file's errors, not usage errors.
-std::vector<std::uint8_t> ReadRange(Platform::FileReader& reader,
+std::vector<std::uint8_t> ReadRange(System::FileReader& reader,
                                     const std::optional<ByteRange>& range, std::size_t tail,
                                     const ByteSink& body, std::atomic<std::int64_t>* counter);
 

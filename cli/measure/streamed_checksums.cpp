@@ -114,7 +114,7 @@ struct PartSums {
     bool ended = false;
 };
 
-PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int64_t end,
+PartSums SumPart(const System::FileReader& file, std::int64_t begin, std::int64_t end,
                  std::atomic<std::int64_t>* counter) {
     const ReadBuffers::Lease lease(readBuffers);
     const std::span<std::uint8_t> buffer = lease.span();
@@ -153,7 +153,7 @@ PartSums SumPart(const Platform::FileReader& file, std::int64_t begin, std::int6
 // The parts in order, each on a thread of its own but the first, which runs
 // on the caller's, as do those no thread could be started for. Rethrows
 // the first part's error, in file order.
-std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
+std::vector<PartSums> SumParts(const System::FileReader& file, unsigned parts,
                                std::atomic<std::int64_t>* counter) {
     const std::int64_t length = file.length();
     std::vector<PartSums> sums(parts);
@@ -192,7 +192,7 @@ std::vector<PartSums> SumParts(const Platform::FileReader& file, unsigned parts,
 // A file taken at its size, split when large enough. Parts only join into
 // the file's checksums when they meet: should a part end early (a pseudo
 // file holding less than it said), the file is read again as one part.
-Sums SumFileAtItsSize(const Platform::FileReader& file, unsigned threads,
+Sums SumFileAtItsSize(const System::FileReader& file, unsigned threads,
                       std::atomic<std::int64_t>* counter) {
     const auto largest =
         static_cast<unsigned>(std::max<std::int64_t>(1, file.length() / kSplitFileBytes));
@@ -212,7 +212,7 @@ Sums SumFileAtItsSize(const Platform::FileReader& file, unsigned threads,
     return whole;
 }
 
-Sums SumToEnd(Platform::FileReader& reader, std::atomic<std::int64_t>* counter) {
+Sums SumToEnd(System::FileReader& reader, std::atomic<std::int64_t>* counter) {
     const ReadBuffers::Lease lease(readBuffers);
     const std::span<std::uint8_t> buffer = lease.span();
     Sums sums;
@@ -231,19 +231,19 @@ Window::FileReport ReportOf(const std::string& name, const Sums& sums) {
 
 Window::FileReport ChecksumFile(const std::string& filename, unsigned threads,
                                 std::atomic<std::int64_t>* bytesRead) {
-    Platform::FileReader file = Platform::FileReader::Open(filename);
+    System::FileReader file = System::FileReader::Open(filename);
     return ChecksumOpenFile(file, threads, bytesRead);
 }
 
-Window::FileReport ChecksumOpenFile(Platform::FileReader& file, unsigned threads,
+Window::FileReport ChecksumOpenFile(System::FileReader& file, unsigned threads,
                                     std::atomic<std::int64_t>* bytesRead) {
     return ReportOf(file.name(), file.length() >= 0 ? SumFileAtItsSize(file, threads, bytesRead)
                                                     : SumToEnd(file, bytesRead));
 }
 
-Window::FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
+Window::FileReport ChecksumStream(System::InputStream input, const std::string& name,
                                   std::atomic<std::int64_t>* bytesRead) {
-    Platform::FileReader stream = Platform::FileReader::Stream(input, name);
+    System::FileReader stream = System::FileReader::Stream(input, name);
     return ReportOf(name, SumToEnd(stream, bytesRead));
 }
 

@@ -26,12 +26,12 @@ Window::FileReport ChecksumFile(const std::string& filename, unsigned threads = 
                                 std::atomic<std::int64_t>* bytesRead = nullptr);
 
 // The same for the file `file` opened (FileReader::Open) before.
-Window::FileReport ChecksumOpenFile(Platform::FileReader& file, unsigned threads = 1,
+Window::FileReport ChecksumOpenFile(System::FileReader& file, unsigned threads = 1,
                                     std::atomic<std::int64_t>* bytesRead = nullptr);
 
 // The same for the open stream `input` (standard input, a pipe) read to
 // its end, as Window::MeasureStream reads it, reported under `name`.
-Window::FileReport ChecksumStream(Platform::InputStream input, const std::string& name,
+Window::FileReport ChecksumStream(System::InputStream input, const std::string& name,
                                   std::atomic<std::int64_t>* bytesRead = nullptr);
 
 inline constexpr std::size_t kStreamChunkBytes = std::size_t{256} << 10;

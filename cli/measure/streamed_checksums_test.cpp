@@ -77,7 +77,7 @@ TEST_F(StreamedChecksumsTest, StreamedChecksumsEqualTheWholeFileReport) {
         const auto reason = [&](auto measure) {
             try {
                 measure();
-            } catch (const Platform::PlatformError& error) {
+            } catch (const System::PlatformError& error) {
                 return std::string(error.what());
             }
             return std::string("no error");
@@ -96,15 +96,15 @@ TEST_F(StreamedChecksumsTest, FileCutShortIsAnError) {
     ASSERT_EQ(::pwrite(fd, "x", 1, 0), 1);
     ::close(fd);
     for (const unsigned threads : {1u, 2u}) {
-        Platform::FileReader reader = Platform::FileReader::Open(sparse);
+        System::FileReader reader = System::FileReader::Open(sparse);
         ASSERT_EQ(::truncate(sparse.c_str(), 1 << 20), 0);
-        EXPECT_THROW(Cli::ChecksumOpenFile(reader, threads), Platform::PlatformError) << threads;
+        EXPECT_THROW(Cli::ChecksumOpenFile(reader, threads), System::PlatformError) << threads;
         ASSERT_EQ(::truncate(sparse.c_str(), 64 << 20), 0);
     }
-    Platform::FileReader reader = Platform::FileReader::Open(sparse);
+    System::FileReader reader = System::FileReader::Open(sparse);
     ASSERT_EQ(::truncate(sparse.c_str(), 1 << 20), 0);
     std::uint8_t byte[2];
-    EXPECT_THROW(reader.ReadAt((1 << 20) - 1, byte), Platform::PlatformError);
+    EXPECT_THROW(reader.ReadAt((1 << 20) - 1, byte), System::PlatformError);
 }
 
 }  // namespace

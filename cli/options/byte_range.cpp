@@ -46,8 +46,8 @@ ByteRange ParseRange(std::string_view text) {
                                                   ? std::nullopt
                                                   : Number(text.substr(colon + (fromEnd ? 2 : 1)));
     if (!offset || !count || (!fromEnd && *count > kMost - *offset)) {
-        throw UsageError(Platform::Filled(
-            Platform::Tr("invalid range '{1}' (OFFSET:LENGTH, whole numbers within 2^63, LENGTH "
+        throw UsageError(System::Filled(
+            System::Tr("invalid range '{1}' (OFFSET:LENGTH, whole numbers within 2^63, LENGTH "
                          "-N for all but the last N bytes)"),
             {EscapedName(text, NameStyle::kTerminal)}));
     }

@@ -26,7 +26,7 @@ unsigned JobCount(const std::string& text) {
     }
     if (count < 1 || count > kMostJobs) {
         throw UsageError(
-            Platform::Filled(Platform::Tr("invalid number of jobs '{1}' (1 to {2})"),
+            System::Filled(System::Tr("invalid number of jobs '{1}' (1 to {2})"),
                              {EscapedName(text, NameStyle::kTerminal), std::to_string(kMostJobs)}));
     }
     return count;
@@ -35,7 +35,7 @@ unsigned JobCount(const std::string& text) {
 // Sets `format`, refusing a second, different one.
 void SetFormat(Options& options, Format format) {
     if (options.format != Format::kFull && options.format != format) {
-        throw UsageError(Platform::Tr("--brief and --sfv cannot be used together"));
+        throw UsageError(System::Tr("--brief and --sfv cannot be used together"));
     }
     options.format = format;
 }
@@ -44,7 +44,7 @@ void SetFormat(Options& options, Format format) {
 void SetFamily(Options& options, FamilyMode mode) {
     if (options.family != FamilyMode::kNone) {
         throw UsageError(
-            Platform::Tr("only one of --crc16-family, --identify and --appended can be used"));
+            System::Tr("only one of --crc16-family, --identify and --appended can be used"));
     }
     options.family = mode;
 }
@@ -64,8 +64,8 @@ std::uint32_t SoughtValue(std::string_view text) {
                            return digit >= 0;
                        });
     if (!valid) {
-        throw UsageError(Platform::Filled(
-            Platform::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
+        throw UsageError(System::Filled(
+            System::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
             {EscapedName(text, NameStyle::kTerminal)}));
     }
     return value;
@@ -73,7 +73,7 @@ std::uint32_t SoughtValue(std::string_view text) {
 
 void SetAppended(Options& options, const std::string& order, unsigned bytes) {
     if (order != "le" && order != "be") {
-        throw UsageError(Platform::Filled(Platform::Tr("invalid byte order '{1}' (le or be)"),
+        throw UsageError(System::Filled(System::Tr("invalid byte order '{1}' (le or be)"),
                                           {EscapedName(order, NameStyle::kTerminal)}));
     }
     SetFamily(options, FamilyMode::kAppended);
@@ -84,7 +84,7 @@ void SetAppended(Options& options, const std::string& order, unsigned bytes) {
 void SetListEncoding(Options& options, const std::string& name) {
     options.listEncoding = name;
     if (!ListDecoder::KnowsEncoding(name)) {
-        throw UsageError(Platform::Filled(Platform::Tr("unknown encoding '{1}'"),
+        throw UsageError(System::Filled(System::Tr("unknown encoding '{1}'"),
                                           {EscapedName(name, NameStyle::kTerminal)}));
     }
 }
@@ -97,31 +97,31 @@ constexpr OptionSpec kOptions[] = {
      // Translators: each option's lines of --help are a message like this
      // one, as many lines as the language needs, without the column of the
      // option's names, which is put before them.
-     .help = Platform::TrLater("one line a file: CRC32 CRC16 SIZE PATH, without timings\n")},
+     .help = System::TrLater("one line a file: CRC32 CRC16 SIZE PATH, without timings\n")},
     {.spellings = {"--sfv"},
      .set = [](Options& o, Value) { SetFormat(o, Format::kSfv); },
-     .help = Platform::TrLater("an SFV list: a ';' comment, then one line a file: PATH CRC32\n"
+     .help = System::TrLater("an SFV list: a ';' comment, then one line a file: PATH CRC32\n"
                                "(a name holding a newline, or starting with ';', cannot be\n"
                                "written in it and is an error for that file; - is refused)\n")},
     {.spellings = {"-r", "--recursive"},
      .set = [](Options& o, Value) { o.recursive = true; },
-     .help = Platform::TrLater("report the files in each directory FILE and below, by name\n"),
+     .help = System::TrLater("report the files in each directory FILE and below, by name\n"),
      .systemHelp = &SystemHelp::kWalk},
     {.spellings = {"--files-from"},
      .takes = Takes::kFile,
      .valueName = "FILE",
      .once = true,
      .set = [](Options& o, Value file) { o.filesFrom = file; },
-     .help = Platform::TrLater("report the files named in FILE too, one a line (- for\n"
+     .help = System::TrLater("report the files named in FILE too, one a line (- for\n"
                                "standard input; a name - there is a file)\n")},
     {.spellings = {"--null"},
      .set = [](Options& o, Value) { o.nullSeparated = true; },
-     .help = Platform::TrLater("with --files-from, names end in a NUL byte, not a newline\n")},
+     .help = System::TrLater("with --files-from, names end in a NUL byte, not a newline\n")},
     {.spellings = {"--list-encoding"},
      .takes = Takes::kName,
      .valueName = "NAME",
      .set = SetListEncoding,
-     .help = Platform::TrLater("read LISTs and the --files-from FILE as NAME (cp1252,\n"
+     .help = System::TrLater("read LISTs and the --files-from FILE as NAME (cp1252,\n"
                                "UTF-16LE...; Shift_JIS, SJIS, MS_Kanji, Windows-31J as\n"
                                "cp932); by default UTF-8 or UTF-16 as a byte-order mark\n"
                                "or the NUL bytes show, other bytes as they are (on\n"
@@ -130,7 +130,7 @@ constexpr OptionSpec kOptions[] = {
                                "dropped\n")},
     {.spellings = {"-c", "--check"},
      .set = [](Options& o, Value) { o.check = true; },
-     .help = Platform::TrLater("read each LIST (standard input when none is named) and\n"
+     .help = System::TrLater("read each LIST (standard input when none is named) and\n"
                                "print PATH: OK or PATH: FAILED (what differed) for each\n"
                                "line naming a file, each line in its own form: --brief\n"
                                "lines; 'CRC32  PATH' or 'CRC32 *PATH'; 'CRC32 (PATH) =\n"
@@ -147,15 +147,15 @@ constexpr OptionSpec kOptions[] = {
      .systemHelp = &SystemHelp::kListsFromHere},
     {.spellings = {"--quiet"},
      .set = [](Options& o, Value) { o.quiet = true; },
-     .help = Platform::TrLater("with --check, print only the files that failed\n")},
+     .help = System::TrLater("with --check, print only the files that failed\n")},
     {.spellings = {"--ignore-missing"},
      .set = [](Options& o, Value) { o.ignoreMissing = true; },
-     .help = Platform::TrLater("with --check, pass over listed files that do not exist\n")},
+     .help = System::TrLater("with --check, pass over listed files that do not exist\n")},
     {.spellings = {"-j", "--jobs"},
      .takes = Takes::kNumber,
      .valueName = "N",
      .set = [](Options& o, Value count) { o.jobs = JobCount(count); },
-     .help = Platform::TrLater("with --brief, --sfv or --check, read N files at once (a\n"
+     .help = System::TrLater("with --brief, --sfv or --check, read N files at once (a\n"
                                "single large file in N parts); the output is the same\n"
                                "whatever N. Default: the CPUs the run may use, or 1 when\n"
                                "the first file lies on a rotational disk and is not all\n"
@@ -163,18 +163,18 @@ constexpr OptionSpec kOptions[] = {
                                "hold N. The full report reads one file at a time\n")},
     {.spellings = {"--no-progress"},
      .set = [](Options& o, Value) { o.progress = false; },
-     .help = Platform::TrLater("no progress line on standard error (shown only when it is\n"
+     .help = System::TrLater("no progress line on standard error (shown only when it is\n"
                                "a terminal and the run has taken a second)\n")},
     {.spellings = {"--range"},
      .takes = Takes::kValue,
      .valueName = "OFFSET:LENGTH",
      .set = [](Options& o, Value range) { o.range = ParseRange(range); },
-     .help = Platform::TrLater("checksum only LENGTH bytes from OFFSET (either may be 0x\n"
+     .help = System::TrLater("checksum only LENGTH bytes from OFFSET (either may be 0x\n"
                                "hex); a LENGTH of -N takes all but the last N bytes. A\n"
                                "file that does not hold the range is an error for it\n")},
     {.spellings = {"--crc16-family"},
      .set = [](Options& o, Value) { SetFamily(o, FamilyMode::kList); },
-     .help = Platform::TrLater("each CRC-16 of polynomial 0x1021 in the public catalogue\n"
+     .help = System::TrLater("each CRC-16 of polynomial 0x1021 in the public catalogue\n"
                                "(MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157,\n"
                                "ISO-IEC-14443-3-A, IBM-3740, SPI-FUJITSU, XMODEM, GENIBUS,\n"
                                "GSM), also with its bytes swapped\n")},
@@ -186,29 +186,29 @@ constexpr OptionSpec kOptions[] = {
              SetFamily(o, FamilyMode::kIdentify);
              o.identify = SoughtValue(sought);
          },
-     .help = Platform::TrLater("name each of those, and the CRC-32, that gives HEX, as it\n"
+     .help = System::TrLater("name each of those, and the CRC-32, that gives HEX, as it\n"
                                "is or with its bytes swapped\n")},
     {.spellings = {"--appended"},
      .takes = Takes::kValue,
      .valueName = "le|be",
      .set = [](Options& o, Value order) { SetAppended(o, order, 2); },
-     .help = Platform::TrLater("the last two bytes, little- or big-endian, hold a CRC-16\n"
+     .help = System::TrLater("the last two bytes, little- or big-endian, hold a CRC-16\n"
                                "of the rest: name each member it is, checked by value and,\n"
                                "in the member's own byte order, by residue\n")},
     {.spellings = {"--appended32"},
      .takes = Takes::kValue,
      .valueName = "le|be",
      .set = [](Options& o, Value order) { SetAppended(o, order, 4); },
-     .help = Platform::TrLater("the same for a CRC-32 in the last four bytes\n")},
+     .help = System::TrLater("the same for a CRC-32 in the last four bytes\n")},
     // -? and /? as Windows programs are asked.
     {.spellings = {"--help", "-?", "/?"},
      .set = [](Options& o, Value) { o.help = true; },
-     .help = Platform::TrLater("show this help and exit\n")},
+     .help = System::TrLater("show this help and exit\n")},
     {.spellings = {"--version"},
      .set = [](Options& o, Value) { o.version = true; },
-     .help = Platform::TrLater("show the version and exit\n")},
+     .help = System::TrLater("show the version and exit\n")},
     {.spellings = {kEndOfOptions},
-     .help = Platform::TrLater("treat every later argument as a FILE or LIST\n")},
+     .help = System::TrLater("treat every later argument as a FILE or LIST\n")},
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace {
 
 // The text of --help before the options, and after them, around the
 // system's own part (system_help.h).
-constexpr const char* kSynopsis = Platform::TrLater(
+constexpr const char* kSynopsis = System::TrLater(
     "Usage: tallix-report [--brief | --sfv] [-r] [--files-from FILE [--null]] FILE...\n"
     "  or:  tallix-report --check [--quiet] [--ignore-missing]\n"
     "               [--list-encoding NAME] [LIST...]\n"
@@ -24,7 +24,7 @@ constexpr const char* kSynopsis = Platform::TrLater(
     "took; or check the files named in each LIST against the checksums it gives.\n"
     "A FILE or LIST of - is standard input, read to its end (once a run), as is a\n"
     "FILE that is a FIFO or pipe.\n");
-constexpr const char* kExitStatus = Platform::TrLater(
+constexpr const char* kExitStatus = System::TrLater(
     "Exit status: 0 when every file was reported (or matched), 1 when any file\n"
     "failed or could not be read, a line of a LIST could not be read, a directory\n"
     "could not be walked, no listed file was found with --ignore-missing, no CRC\n"
@@ -36,42 +36,42 @@ constexpr const char* kExitStatus = Platform::TrLater(
 // Why `options` cannot run together, or nothing.
 std::optional<std::string> Conflict(const Options& options) {
     if (options.check && options.format != Format::kFull) {
-        return Platform::Tr("--check cannot be used with --brief or --sfv");
+        return System::Tr("--check cannot be used with --brief or --sfv");
     }
     if (options.check && (options.recursive || options.filesFrom)) {
-        return Platform::Tr("--recursive and --files-from apply only to reports, not to --check");
+        return System::Tr("--recursive and --files-from apply only to reports, not to --check");
     }
     if (!options.check && (options.quiet || options.ignoreMissing)) {
-        return Platform::Tr("--quiet and --ignore-missing apply only to --check");
+        return System::Tr("--quiet and --ignore-missing apply only to --check");
     }
     if (!options.listEncoding.empty() && !options.check && !options.filesFrom) {
-        return Platform::Tr("--list-encoding applies only to --check and --files-from");
+        return System::Tr("--list-encoding applies only to --check and --files-from");
     }
     if (options.nullSeparated && !options.filesFrom) {
-        return Platform::Tr("--null applies only to --files-from");
+        return System::Tr("--null applies only to --files-from");
     }
     if (options.family != FamilyMode::kNone && (options.check || options.format != Format::kFull)) {
-        return Platform::Tr(
+        return System::Tr(
             "--crc16-family, --identify and --appended cannot be used with --brief, --sfv or "
             "--check");
     }
     if (options.range && (options.check || options.format == Format::kSfv)) {
-        return Platform::Tr(
+        return System::Tr(
             "--range cannot be used with --check or --sfv: their lists are of whole files");
     }
     if (options.names.empty() && !options.filesFrom) {
-        return Platform::Tr("no file named");
+        return System::Tr("no file named");
     }
     const auto readsInput = std::count(options.names.begin(), options.names.end(), kStandardInput) +
                             (options.filesFrom == kStandardInput ? 1 : 0);
     if (readsInput > 1) {
-        return Platform::Tr("standard input ('-') can be read only once");
+        return System::Tr("standard input ('-') can be read only once");
     }
     if (options.format == Format::kSfv &&
         std::count(options.names.begin(), options.names.end(), kStandardInput) > 0) {
         // A line "- CRC" would be checked against a file of that name. (The
         // names --files-from reads there are files.)
-        return Platform::Tr("standard input ('-') has no name to give it in an SFV list");
+        return System::Tr("standard input ('-') has no name to give it in an SFV list");
     }
     return std::nullopt;
 }
@@ -80,16 +80,16 @@ std::optional<std::string> Conflict(const Options& options) {
 const char* MissingValue(Takes takes) {
     switch (takes) {
         case Takes::kFile:
-            return Platform::Tr("{1} needs a FILE");
+            return System::Tr("{1} needs a FILE");
         case Takes::kName:
-            return Platform::Tr("{1} needs a NAME");
+            return System::Tr("{1} needs a NAME");
         case Takes::kNumber:
-            return Platform::Tr("{1} needs a number");
+            return System::Tr("{1} needs a number");
         case Takes::kNothing:
         case Takes::kValue:
             break;
     }
-    return Platform::Tr("{1} needs a value");
+    return System::Tr("{1} needs a value");
 }
 
 // An argument read as an option: the option, the spelling given, and the
@@ -128,9 +128,9 @@ std::string HelpEntry(const OptionSpec& option) {
     std::string entry = column.size() + 2 <= kWidth
                             ? column + std::string(kWidth - column.size(), ' ')
                             : column + "\n" + std::string(kWidth, ' ');
-    std::string lines = Platform::Tr(option.help);
+    std::string lines = System::Tr(option.help);
     if (option.systemHelp) {
-        lines += Platform::Tr(*option.systemHelp);
+        lines += System::Tr(*option.systemHelp);
     }
     for (std::size_t at = 0; at < lines.size();) {
         const std::size_t end = std::min(lines.find('\n', at), lines.size());
@@ -154,7 +154,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
         const std::optional<Given> option = onlyNames ? std::nullopt : AsOption(arg);
         if (!option) {
             if (!onlyNames && arg.size() >= 2 && arg.front() == '-') {
-                throw UsageError(Platform::Filled(Platform::Tr("unrecognised option '{1}'"),
+                throw UsageError(System::Filled(System::Tr("unrecognised option '{1}'"),
                                                   {EscapedName(arg, NameStyle::kTerminal)}));
             }
             options.names.push_back(arg);
@@ -167,13 +167,13 @@ Options ParseArguments(const std::vector<std::string>& args) {
         }
         if (spec.once) {
             if (std::find(given.begin(), given.end(), &spec) != given.end()) {
-                throw UsageError(Platform::Filled(Platform::Tr("{1} can be given only once"),
+                throw UsageError(System::Filled(System::Tr("{1} can be given only once"),
                                                   {option->spelling}));
             }
             given.push_back(&spec);
         }
         if (spec.takes != Takes::kNothing && !option->value && ++at == args.size()) {
-            throw UsageError(Platform::Filled(MissingValue(spec.takes), {option->spelling}));
+            throw UsageError(System::Filled(MissingValue(spec.takes), {option->spelling}));
         }
         spec.set(options,
                  spec.takes == Takes::kNothing ? std::string() : option->value.value_or(args[at]));
@@ -192,11 +192,11 @@ Options ParseArguments(const std::vector<std::string>& args) {
 
 std::string_view UsageText() {
     static const std::string text = [] {
-        std::string usage = std::string(Platform::Tr(kSynopsis)) + "\n";
+        std::string usage = std::string(System::Tr(kSynopsis)) + "\n";
         for (const OptionSpec& option : OptionTable()) {
             usage += HelpEntry(option);
         }
-        return usage + "\n" + Platform::Tr(SystemHelp::kNames) + "\n" + Platform::Tr(kExitStatus);
+        return usage + "\n" + System::Tr(SystemHelp::kNames) + "\n" + System::Tr(kExitStatus);
     }();
     return text;
 }

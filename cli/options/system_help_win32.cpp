@@ -4,16 +4,16 @@
 
 namespace Cli::SystemHelp {
 
-const char* const kWalk = Platform::TrLater(
+const char* const kWalk = System::TrLater(
     "in byte order, hidden ones included, \\ between names;\n"
     "links and junctions to directories found there are\n"
     "passed over\n");
 
-const char* const kListsFromHere = Platform::TrLater(
+const char* const kListsFromHere = System::TrLater(
     "directory (from the current directory when the LIST is -\n"
     "or a pipe)\n");
 
-const char* const kNames = Platform::TrLater(
+const char* const kNames = System::TrLater(
     "A FILE or LIST holding * or ? in its last name, quoted or not, stands for the\n"
     "files in its folder that match it, in byte order, and for the folders too\n"
     "with -r; one that matches none is an error. A quoted FILE ending in \\\n"

@@ -137,7 +137,7 @@ bool NeedsEscaping(std::string_view name, NameStyle style) {
     // Where the backslash separates names (Windows), a name holds it only as
     // a separator: it alone calls for no escaping, though an escaped name
     // has it doubled like any other.
-    const bool backslashSeparates = std::string_view(Platform::kPathSeparator) == "\\";
+    const bool backslashSeparates = std::string_view(System::kPathSeparator) == "\\";
     if (style == NameStyle::kLine) {
         return name.find_first_of(backslashSeparates ? "\n\r" : "\\\n\r") != std::string_view::npos;
     }

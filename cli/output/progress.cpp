@@ -85,9 +85,9 @@ std::string Progress::Line(std::chrono::steady_clock::duration elapsed) const {
     const double seconds = std::chrono::duration<double>(elapsed).count();
     const auto done = static_cast<double>(bytes.load());
     const std::int64_t count = files.load();
-    return Platform::Filled(
-        Platform::TrCount("{1} file, {2}, {3}", "{1} files, {2}, {3}",
-                          static_cast<unsigned long>(count)),
+    return System::Filled(
+        System::TrCount("{1} file, {2}, {3}", "{1} files, {2}, {3}",
+                        static_cast<unsigned long>(count)),
         {std::to_string(count), Quantity(done, "B"), Quantity(done / seconds, "B/s")});
 }
 

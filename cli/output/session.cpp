@@ -55,7 +55,7 @@ void Session::Warn(std::string_view message) {
 }
 
 void Session::WriteError(int error) {
-    WriteMessage(Platform::Filled(Platform::Tr("write error: {1}"), {std::strerror(error)}));
+    WriteMessage(System::Filled(System::Tr("write error: {1}"), {std::strerror(error)}));
 }
 
 void Session::WriteMessage(const std::string& text) {

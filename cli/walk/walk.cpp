@@ -12,7 +12,7 @@
 
 namespace Cli {
 
-FileWalk::FileWalk(const Options& options, Platform::InputStream input)
+FileWalk::FileWalk(const Options& options, System::InputStream input)
     : options_(options), input_(input) {}
 
 std::optional<Found> FileWalk::Next() {
@@ -23,14 +23,14 @@ std::optional<Found> FileWalk::Next() {
                 levels_.pop_back();
                 continue;
             }
-            const Platform::WalkEntry& entry = level.entries[level.next++];
+            const Cli::Os::WalkEntry& entry = level.entries[level.next++];
             const std::string path =
-                Platform::JoinPath(level.path, Platform::kPathSeparator, entry.name);
-            if (entry.kind == Platform::WalkEntry::Kind::kDirectory) {
+                System::JoinPath(level.path, System::kPathSeparator, entry.name);
+            if (entry.kind == Cli::Os::WalkEntry::Kind::kDirectory) {
                 if (std::optional<Found> found = Enter(path)) {
                     return found;
                 }
-            } else if (entry.kind == Platform::WalkEntry::Kind::kFile) {
+            } else if (entry.kind == Cli::Os::WalkEntry::Kind::kFile) {
                 return Found{MeasureTarget{path, path}, {}, {}};
             }
             continue;
@@ -59,15 +59,15 @@ bool FileWalk::Ready() const {
 }
 
 std::optional<Found> FileWalk::Add(const std::string& name) {
-    if (options_.recursive && Platform::KindOfPath(name) == Platform::PathKind::kDirectory) {
-        return Enter(Platform::WithSystemSeparators(name));
+    if (options_.recursive && Cli::Os::KindOfPath(name) == Cli::Os::PathKind::kDirectory) {
+        return Enter(System::WithSystemSeparators(name));
     }
     return Found{MeasureTarget{name, name, false, true}, {}, {}};
 }
 
 std::string FileWalk::WithoutLineEnd(std::string name) const {
     if (options_.nullSeparated || !name.ends_with('\r') ||
-        Platform::KindOfPath(name) != Platform::PathKind::kMissing) {
+        Cli::Os::KindOfPath(name) != Cli::Os::PathKind::kMissing) {
         return name;
     }
     const std::size_t end = name.find_last_not_of('\r');
@@ -76,8 +76,8 @@ std::string FileWalk::WithoutLineEnd(std::string name) const {
 
 std::optional<Found> FileWalk::Enter(const std::string& directory) {
     try {
-        levels_.push_back({directory, Platform::ListWalkEntries(directory)});
-    } catch (const Platform::PlatformError& error) {
+        levels_.push_back({directory, Cli::Os::ListWalkEntries(directory)});
+    } catch (const System::PlatformError& error) {
         return Found{std::nullopt, error.path(), error.reason(), kSomeFailed};
     }
     return std::nullopt;
@@ -89,8 +89,8 @@ std::optional<Found> FileWalk::NextNameRead() {
         if (!names_) {
             bool isFifo = false;
             names_.emplace(source == kStandardInput
-                               ? Platform::FileReader::Stream(input_, source)
-                               : Platform::FileReader::OpenFileOrFifo(source, isFifo),
+                               ? System::FileReader::Stream(input_, source)
+                               : System::FileReader::OpenFileOrFifo(source, isFifo),
                            options_.nullSeparated ? '\0' : '\n',
                            ListDecoder(options_.listEncoding, options_.nullSeparated));
         }
@@ -101,22 +101,22 @@ std::optional<Found> FileWalk::NextNameRead() {
                 names_.reset();
                 return std::nullopt;
             }
-            const std::string where = source + ":" + Platform::DecimalText(name->number);
+            const std::string where = source + ":" + System::DecimalText(name->number);
             if (name->tooLong) {
-                return Found{std::nullopt, where, Platform::Tr("a name longer than any path"),
+                return Found{std::nullopt, where, System::Tr("a name longer than any path"),
                              kSomeFailed};
             }
             if (name->text.find('\0') != std::string_view::npos) {
                 // The system would read only the part before it.
-                return Found{std::nullopt, where,
-                             Platform::Tr("a file name cannot hold a NUL byte"), kSomeFailed};
+                return Found{std::nullopt, where, System::Tr("a file name cannot hold a NUL byte"),
+                             kSomeFailed};
             }
             if (!name->text.empty()) {
                 // Nothing when a directory was entered.
                 return Add(WithoutLineEnd(std::string(name->text)));
             }
         }
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         namesEnded_ = true;
         names_.reset();
         return Found{std::nullopt, source, error.reason(), kUsageError};

@@ -12,8 +12,8 @@
 #include "cli/measure/measure.h"
 #include "cli/options/options.h"
 #include "cli/output/session.h"
+#include "cli/system/walk.h"
 #include "platform/system/files/input_stream.h"
-#include "platform/system/os/walk.h"
 
 namespace Cli {
 
@@ -35,7 +35,7 @@ struct Found {
 // directory's entries per level of the tree and one name read are held.
 class FileWalk {
   public:
-    FileWalk(const Options& options, Platform::InputStream input);
+    FileWalk(const Options& options, System::InputStream input);
 
     // The next file or complaint; nothing after the last.
     std::optional<Found> Next();
@@ -47,7 +47,7 @@ class FileWalk {
     // A directory being walked: its entries, and the next one to take.
     struct Level {
         std::string path;
-        std::vector<Platform::WalkEntry> entries;
+        std::vector<Cli::Os::WalkEntry> entries;
         std::size_t next = 0;
     };
 
@@ -64,7 +64,7 @@ class FileWalk {
     std::string WithoutLineEnd(std::string name) const;
 
     const Options& options_;
-    Platform::InputStream input_;
+    System::InputStream input_;
     std::size_t argument_ = 0;         // the next FILE of the command line
     std::vector<Level> levels_;        // the directories being walked, innermost last
     std::optional<LineReader> names_;  // --files-from, while it is read

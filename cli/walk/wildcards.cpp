@@ -110,8 +110,7 @@ std::vector<std::string> ExpandWildcards(const std::vector<std::string>& names,
         for (const std::string& name : matches) {
             // A file named "-" here is that file, not standard input.
             const bool input = folder.empty() && name == kStandardInput;
-            expanded.push_back((input ? std::string(".") + Platform::kPathSeparator : folder) +
-                               name);
+            expanded.push_back((input ? std::string(".") + System::kPathSeparator : folder) + name);
         }
     }
     return expanded;

@@ -38,7 +38,7 @@ TEST(WildcardsTest, ExpandsEachPatternInItsFolderInByteOrder) {
     const Strings names{
         "*.txt",           "sub/*.TXT",        "?.txt", "*.*", "*.none", "s*/x.txt", "plain",
         "only folders\\*", "\\\\?\\C:\\*.txt", "?"};
-    const std::string dash = std::string(".") + Platform::kPathSeparator + "-";
+    const std::string dash = std::string(".") + System::kPathSeparator + "-";
     EXPECT_EQ(Cli::ExpandWildcards(names, entriesIn, false),
               (Strings{"A.TXT",
                        "b.txt",

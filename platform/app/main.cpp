@@ -29,7 +29,7 @@ std::string Environment(const char* variable) {
 
 [[noreturn]] void ExitForNoDisplay(const char* why) {
     std::fprintf(stderr, "tallix: %s\n",
-                 Platform::Filled(Platform::Tr("cannot open the window: {1}"), {why}).c_str());
+                 System::Filled(System::Tr("cannot open the window: {1}"), {why}).c_str());
     std::_Exit(kNoDisplayExitStatus);
 }
 
@@ -44,7 +44,7 @@ void EndWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const 
         const std::string where = "DISPLAY=" + Environment("DISPLAY") +
                                   " WAYLAND_DISPLAY=" + Environment("WAYLAND_DISPLAY");
         ExitForNoDisplay(
-            Platform::Filled(Platform::Tr("no display could be reached ({1})"), {where}).c_str());
+            System::Filled(System::Tr("no display could be reached ({1})"), {where}).c_str());
     }
     if (qtHandler != nullptr) {
         qtHandler(type, context, message);
@@ -57,21 +57,21 @@ void EndWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const 
 // has no path to show.
 std::string CurrentDirectoryOrWhy() {
     try {
-        return Platform::CurrentDirectory();
-    } catch (const Platform::PlatformError& error) {
-        throw Platform::PlatformError(error.operation(), "", error.reason());
+        return System::CurrentDirectory();
+    } catch (const System::PlatformError& error) {
+        throw System::PlatformError(error.operation(), "", error.reason());
     }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Platform::UseUserLanguage(Platform::InstalledCatalogues());
-    const Platform::WindowArguments arguments =
-        Platform::ReadWindowArguments(std::vector<std::string>(argv + 1, argv + argc));
+    System::UseUserLanguage(System::InstalledCatalogues());
+    const App::WindowArguments arguments =
+        App::ReadWindowArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!arguments.error.empty()) {
         std::fprintf(stderr, "%s\n", arguments.error.c_str());
-        return Platform::kUsageExitStatus;
+        return App::kUsageExitStatus;
     }
     if (!arguments.text.empty()) {
         std::printf("%s\n", arguments.text.c_str());
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty() &&
         Environment("QT_QPA_PLATFORM").empty() && Environment("XDG_SESSION_TYPE") != "wayland") {
         ExitForNoDisplay(
-            Platform::Tr("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"));
+            System::Tr("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)"));
     }
     // Qt sees the program's name only: the arguments are the window's, none
     // of them Qt's options.
@@ -89,20 +89,20 @@ int main(int argc, char** argv) {
     qtHandler = qInstallMessageHandler(EndWithoutDisplay);
     QApplication application(qtArgc, argv);
     qInstallMessageHandler(qtHandler);
-    Platform::UseQtTranslations(application);
+    Ui::UseQtTranslations(application);
 
     // A window on each path, or one as usual. Started in a directory that is
     // gone, a window opens on the root and says why once it shows. The
     // program ends when the last window is closed.
-    const Platform::MainForm::Starts starts{CurrentDirectoryOrWhy, [] { return std::string("/"); }};
-    std::vector<std::unique_ptr<Platform::MainForm>> mainForms;
-    for (const std::optional<std::string>& path : Platform::WindowStarts(arguments)) {
-        mainForms.push_back(std::make_unique<Platform::MainForm>(path, starts));
+    const App::MainForm::Starts starts{CurrentDirectoryOrWhy, [] { return std::string("/"); }};
+    std::vector<std::unique_ptr<App::MainForm>> mainForms;
+    for (const std::optional<std::string>& path : App::WindowStarts(arguments)) {
+        mainForms.push_back(std::make_unique<App::MainForm>(path, starts));
     }
     if (arguments.leftOut) {
-        Platform::RunEvent(&mainForms.front()->form(), [&] {
-            throw Platform::PlatformError(Platform::Operation::kOpen, arguments.leftOut->path,
-                                          arguments.leftOut->reason);
+        Ui::RunEvent(&mainForms.front()->form(), [&] {
+            throw System::PlatformError(System::Operation::kOpen, arguments.leftOut->path,
+                                        arguments.leftOut->reason);
         });
     }
     for (const auto& mainForm : mainForms) {

@@ -4,7 +4,7 @@
 
 #include "platform/system/os/directory.h"
 
-namespace Platform {
+namespace App {
 namespace {
 
 QString Utf8Text(std::string_view text) {
@@ -18,17 +18,17 @@ MainForm::MainForm(const std::string& startDirectory)
                {[startDirectory] { return startDirectory; }, [] { return std::string("/"); }}) {}
 
 MainForm::MainForm(const std::optional<std::string>& path, const Starts& starts)
-    : form_(std::make_unique<QtForm>(Utf8Text(Window::Form1::kLayout.Caption),
-                                     Window::Form1::kLayout.ClientWidth,
-                                     Window::Form1::kLayout.ClientHeight)),
-      drive1_(new QtDriveListBox(form_.get())),
-      dir1_(new QtDirListBox(form_.get())),
-      file1_(new QtFileListBox(form_.get())),
-      label1_(new QtLabel(form_.get())),
-      form1_({*drive1_, *dir1_, *file1_, *label1_}, kPathSeparator),
+    : form_(std::make_unique<Ui::QtForm>(Utf8Text(Window::Form1::kLayout.Caption),
+                                         Window::Form1::kLayout.ClientWidth,
+                                         Window::Form1::kLayout.ClientHeight)),
+      drive1_(new Ui::QtDriveListBox(form_.get())),
+      dir1_(new Ui::QtDirListBox(form_.get())),
+      file1_(new Ui::QtFileListBox(form_.get())),
+      label1_(new Ui::QtLabel(form_.get())),
+      form1_({*drive1_, *dir1_, *file1_, *label1_}, System::kPathSeparator),
       wiring_(*form_, *drive1_, *dir1_, *file1_, form1_,
               [this](const std::function<void()>& procedure) {
-                  return RunEvent(form_.get(), procedure);
+                  return Ui::RunEvent(form_.get(), procedure);
               }) {
     PlaceControls();
     wiring_.OpenOnPath(path, starts);
@@ -57,8 +57,8 @@ void MainForm::ConnectCopy() {
     auto* copy = new QAction(form_.get());
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WindowShortcut);
-    QObject::connect(copy, &QAction::triggered, label1_, &QtLabel::CopyReport);
+    QObject::connect(copy, &QAction::triggered, label1_, &Ui::QtLabel::CopyReport);
     form_->addAction(copy);
 }
 
-}  // namespace Platform
+}  // namespace App

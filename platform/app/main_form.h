@@ -11,13 +11,11 @@
 #include "platform/ui/qt/form_runtime.h"
 #include "window/form1.h"
 
-namespace Platform {
+namespace App {
 
 class MainForm {
-    using Wiring = MainFormWiring<QtForm, QtDriveListBox, QtDirListBox, QtFileListBox>;
-
   public:
-    using Starts = Wiring::Starts;
+    using Starts = MainFormWiring::Starts;
 
     // Opens on `startDirectory` and on the drive that holds it; when it
     // cannot be read, reports it and opens on the root instead.
@@ -35,23 +33,23 @@ class MainForm {
         wiring_.ClickStartFile();
     }
 
-    QtForm& form() { return *form_; }
-    QtDriveListBox& Drive1() { return *drive1_; }
-    QtDirListBox& Dir1() { return *dir1_; }
-    QtFileListBox& File1() { return *file1_; }
-    QtLabel& Label1() { return *label1_; }
+    Ui::QtForm& form() { return *form_; }
+    Ui::QtDriveListBox& Drive1() { return *drive1_; }
+    Ui::QtDirListBox& Dir1() { return *dir1_; }
+    Ui::QtFileListBox& File1() { return *file1_; }
+    Ui::QtLabel& Label1() { return *label1_; }
 
   private:
     void PlaceControls();
     void ConnectCopy();
 
-    std::unique_ptr<QtForm> form_;
-    QtDriveListBox* drive1_;  // the controls are children of the form
-    QtDirListBox* dir1_;
-    QtFileListBox* file1_;
-    QtLabel* label1_;
+    std::unique_ptr<Ui::QtForm> form_;
+    Ui::QtDriveListBox* drive1_;  // the controls are children of the form
+    Ui::QtDirListBox* dir1_;
+    Ui::QtFileListBox* file1_;
+    Ui::QtLabel* label1_;
     Window::Form1 form1_;
-    Wiring wiring_;
+    MainFormWiring wiring_;
 };
 
-}  // namespace Platform
+}  // namespace App

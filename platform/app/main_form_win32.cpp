@@ -2,20 +2,20 @@
 
 #include "platform/system/os/directory.h"
 
-namespace Platform {
+namespace App {
 
 MainForm::MainForm(const std::optional<std::string>& path, const Starts& starts)
-    : form_(std::make_unique<Win32Form>(Window::Form1::kLayout.Caption,
-                                        Window::Form1::kLayout.ClientWidth,
-                                        Window::Form1::kLayout.ClientHeight)),
-      drive1_(std::make_unique<Win32DriveListBox>(form_->Handle())),
-      dir1_(std::make_unique<Win32DirListBox>(form_->Handle())),
-      file1_(std::make_unique<Win32FileListBox>(form_->Handle())),
-      label1_(std::make_unique<Win32Label>(form_->Handle())),
-      form1_({*drive1_, *dir1_, *file1_, *label1_}, kPathSeparator),
+    : form_(std::make_unique<Ui::Win32Form>(Window::Form1::kLayout.Caption,
+                                            Window::Form1::kLayout.ClientWidth,
+                                            Window::Form1::kLayout.ClientHeight)),
+      drive1_(std::make_unique<Ui::Win32DriveListBox>(form_->Handle())),
+      dir1_(std::make_unique<Ui::Win32DirListBox>(form_->Handle())),
+      file1_(std::make_unique<Ui::Win32FileListBox>(form_->Handle())),
+      label1_(std::make_unique<Ui::Win32Label>(form_->Handle())),
+      form1_({*drive1_, *dir1_, *file1_, *label1_}, System::kPathSeparator),
       wiring_(*form_, *drive1_, *dir1_, *file1_, form1_,
               [this](const std::function<void()>& procedure) {
-                  return RunEvent(form_->Handle(), procedure);
+                  return Ui::RunEvent(form_->Handle(), procedure);
               }) {
     PlaceControls();
     wiring_.OpenOnPath(path, starts);
@@ -26,10 +26,10 @@ MainForm::MainForm(const std::optional<std::string>& path, const Starts& starts)
 // order it gives; the first has the focus when the form opens.
 void MainForm::PlaceControls() {
     for (const auto& [control, place] :
-         InTabOrder<Win32Control>(drive1_.get(), dir1_.get(), file1_.get(), label1_.get())) {
+         InTabOrder<Ui::Win32Control>(drive1_.get(), dir1_.get(), file1_.get(), label1_.get())) {
         form_->Add(*control, {place.Left, place.Top, place.Width, place.Height});
     }
     form_->SetCopySource(*label1_);
 }
 
-}  // namespace Platform
+}  // namespace App

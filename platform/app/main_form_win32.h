@@ -12,13 +12,11 @@
 #include "platform/ui/win32/form_runtime.h"
 #include "window/form1.h"
 
-namespace Platform {
+namespace App {
 
 class MainForm {
-    using Wiring = MainFormWiring<Win32Form, Win32DriveListBox, Win32DirListBox, Win32FileListBox>;
-
   public:
-    using Starts = Wiring::Starts;
+    using Starts = MainFormWiring::Starts;
 
     // Opens on the folder of `path` and on the drive that holds it, the
     // file `path` names to be reported once the form shows; without a path,
@@ -34,22 +32,22 @@ class MainForm {
         wiring_.ClickStartFile();
     }
 
-    Win32Form& form() { return *form_; }
-    Win32DriveListBox& Drive1() { return *drive1_; }
-    Win32DirListBox& Dir1() { return *dir1_; }
-    Win32FileListBox& File1() { return *file1_; }
-    Win32Label& Label1() { return *label1_; }
+    Ui::Win32Form& form() { return *form_; }
+    Ui::Win32DriveListBox& Drive1() { return *drive1_; }
+    Ui::Win32DirListBox& Dir1() { return *dir1_; }
+    Ui::Win32FileListBox& File1() { return *file1_; }
+    Ui::Win32Label& Label1() { return *label1_; }
 
   private:
     void PlaceControls();
 
-    std::unique_ptr<Win32Form> form_;
-    std::unique_ptr<Win32DriveListBox> drive1_;
-    std::unique_ptr<Win32DirListBox> dir1_;
-    std::unique_ptr<Win32FileListBox> file1_;
-    std::unique_ptr<Win32Label> label1_;
+    std::unique_ptr<Ui::Win32Form> form_;
+    std::unique_ptr<Ui::Win32DriveListBox> drive1_;
+    std::unique_ptr<Ui::Win32DirListBox> dir1_;
+    std::unique_ptr<Ui::Win32FileListBox> file1_;
+    std::unique_ptr<Ui::Win32Label> label1_;
     Window::Form1 form1_;
-    Wiring wiring_;
+    MainFormWiring wiring_;
 };
 
-}  // namespace Platform
+}  // namespace App

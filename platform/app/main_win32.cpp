@@ -29,19 +29,19 @@ std::string SystemDriveRoot() {
     wchar_t windows[MAX_PATH]{};
     const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
     const std::string directory =
-        length > 0 && length < MAX_PATH ? Platform::Utf8Text(windows) : std::string("C:\\");
-    return Platform::NormalDirectoryPath(Platform::DriveOf(directory));
+        length > 0 && length < MAX_PATH ? System::Utf8Text(windows) : std::string("C:\\");
+    return System::NormalDirectoryPath(System::DriveOf(directory));
 }
 
 // A box without a form, under the form's caption: the program has no
 // console to write to.
 void ShowStartBox(const std::wstring& text, UINT icon = MB_ICONERROR) {
-    ::MessageBoxW(nullptr, Platform::BoxParagraphs(text).c_str(),
-                  Platform::DisplayText(Window::Form1::kLayout.Caption).c_str(), MB_OK | icon);
+    ::MessageBoxW(nullptr, Ui::BoxParagraphs(text).c_str(),
+                  Ui::DisplayText(Window::Form1::kLayout.Caption).c_str(), MB_OK | icon);
 }
 
 // Gives each message to the form it is for, until the last form is closed.
-int RunMessageLoop(const std::vector<std::unique_ptr<Platform::MainForm>>& mainForms) {
+int RunMessageLoop(const std::vector<std::unique_ptr<App::MainForm>>& mainForms) {
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         const bool handled = std::any_of(
@@ -63,28 +63,27 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    const Platform::WindowArguments arguments =
-        Platform::ReadWindowArguments(Platform::ProgramArguments());
+    const App::WindowArguments arguments = App::ReadWindowArguments(System::ProgramArguments());
     if (!arguments.error.empty()) {
-        ShowStartBox(Platform::DecodedText(arguments.error));
-        return Platform::kUsageExitStatus;
+        ShowStartBox(Ui::DecodedText(arguments.error));
+        return App::kUsageExitStatus;
     }
     if (!arguments.text.empty()) {
-        ShowStartBox(Platform::DecodedText(arguments.text), MB_ICONINFORMATION);
+        ShowStartBox(Ui::DecodedText(arguments.text), MB_ICONINFORMATION);
         return 0;
     }
     try {
         // A window on each path, or one as usual; the program ends when the
         // last is closed.
-        const Platform::MainForm::Starts starts{Platform::CurrentDirectory,
-                                                [] { return SystemDriveRoot(); }};
-        std::vector<std::unique_ptr<Platform::MainForm>> mainForms;
-        for (const std::optional<std::string>& path : Platform::WindowStarts(arguments)) {
-            mainForms.push_back(std::make_unique<Platform::MainForm>(path, starts));
+        const App::MainForm::Starts starts{System::CurrentDirectory,
+                                           [] { return SystemDriveRoot(); }};
+        std::vector<std::unique_ptr<App::MainForm>> mainForms;
+        for (const std::optional<std::string>& path : App::WindowStarts(arguments)) {
+            mainForms.push_back(std::make_unique<App::MainForm>(path, starts));
         }
         if (arguments.leftOut) {
-            Platform::RunEvent(mainForms.front()->form().Handle(), [&] {
-                throw Platform::PlatformError(Platform::Operation::kOpen, arguments.leftOut->path,
+            System::RunEvent(mainForms.front()->form().Handle(), [&] {
+                throw System::PlatformError(System::Operation::kOpen, arguments.leftOut->path,
                                               arguments.leftOut->reason);
             });
         }
@@ -92,10 +91,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             mainForm->Show(showCommand);
         }
         return RunMessageLoop(mainForms);
-    } catch (const Platform::PlatformError& error) {
+    } catch (const System::PlatformError& error) {
         // The form or a control could not be made: there is no form to
         // own the box.
-        ShowStartBox(Platform::ErrorReportText({error.operation(), error.path(), error.reason()}));
+        ShowStartBox(Ui::ErrorReportText({error.operation(), error.path(), error.reason()}));
         return 1;
     }
 }

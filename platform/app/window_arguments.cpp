@@ -8,10 +8,10 @@
 
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace App {
 namespace {
 
-constexpr const char* kUsage = TrLater(
+constexpr const char* kUsage = System::TrLater(
     "Usage: tallix [[--] PATH...]\n"
     "Opens a window on the folder of each PATH (15 at most) and reports the file\n"
     "PATH there, as a click on it would (a folder is opened). Without PATH one\n"
@@ -37,7 +37,7 @@ std::string Visible(const std::string& text) {
 
 WindowArguments Refused(const std::string& why) {
     WindowArguments refused;
-    refused.error = "tallix: " + why + "\n" + Tr(kUsage);
+    refused.error = "tallix: " + why + "\n" + System::Tr(kUsage);
     return refused;
 }
 
@@ -57,13 +57,13 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
             optionsEnded = true;
         } else if (!optionsEnded &&
                    (argument == "--help" || argument == "-?" || argument == "/?")) {
-            return Shown(Tr(kUsage));
+            return Shown(System::Tr(kUsage));
         } else if (!optionsEnded && argument == "--version") {
             return Shown("tallix " TALLIX_VERSION);
         } else if (!optionsEnded && argument.starts_with('-')) {
-            return Refused(Filled(Tr("unknown option '{1}'"), {Visible(argument)}));
+            return Refused(System::Filled(System::Tr("unknown option '{1}'"), {Visible(argument)}));
         } else if (argument.empty()) {
-            return Refused(Tr("an empty path names nothing"));
+            return Refused(System::Tr("an empty path names nothing"));
         } else {
             read.paths.push_back(argument);
         }
@@ -72,10 +72,11 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
         const std::size_t given = read.paths.size();
         read.leftOut = WindowArguments::LeftOut{
             read.paths[kMostWindows],
-            Filled(Tr("{1} paths were given and a window opens for the first {2} only: this "
-                      "one and the {3} after it were left out"),
-                   {std::to_string(given), std::to_string(kMostWindows),
-                    std::to_string(given - kMostWindows - 1)})};
+            System::Filled(
+                System::Tr("{1} paths were given and a window opens for the first {2} only: this "
+                           "one and the {3} after it were left out"),
+                {std::to_string(given), std::to_string(kMostWindows),
+                 std::to_string(given - kMostWindows - 1)})};
         read.paths.resize(kMostWindows);
     }
     return read;
@@ -88,4 +89,4 @@ std::vector<std::optional<std::string>> WindowStarts(const WindowArguments& argu
     return {arguments.paths.begin(), arguments.paths.end()};
 }
 
-}  // namespace Platform
+}  // namespace App

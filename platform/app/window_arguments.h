@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace Platform {
+namespace App {
 
 // The exit status of a command line the window cannot take.
 inline constexpr int kUsageExitStatus = 2;
@@ -41,4 +41,4 @@ WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments);
 // window where the program starts (no path).
 std::vector<std::optional<std::string>> WindowStarts(const WindowArguments& arguments);
 
-}  // namespace Platform
+}  // namespace App

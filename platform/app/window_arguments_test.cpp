@@ -14,7 +14,7 @@
 
 namespace {
 
-using Platform::ReadWindowArguments;
+using App::ReadWindowArguments;
 
 TEST(WindowArgumentsTest, EachPathOpensAWindowUpToTheBound) {
     EXPECT_TRUE(ReadWindowArguments({}).error.empty());
@@ -32,11 +32,11 @@ TEST(WindowArgumentsTest, EachPathOpensAWindowUpToTheBound) {
     EXPECT_TRUE(ReadWindowArguments({"--"}).error.empty());
 
     std::vector<std::string> many;
-    for (std::size_t i = 1; i <= Platform::kMostWindows + 3; ++i) {
+    for (std::size_t i = 1; i <= App::kMostWindows + 3; ++i) {
         many.push_back(std::to_string(i));
     }
     EXPECT_FALSE(ReadWindowArguments({many.begin(), many.begin() + 15}).leftOut);
-    const Platform::WindowArguments read = ReadWindowArguments(many);
+    const App::WindowArguments read = ReadWindowArguments(many);
     EXPECT_EQ(read.paths, (std::vector<std::string>{many.begin(), many.begin() + 15}));
     ASSERT_TRUE(read.leftOut);
     EXPECT_EQ(read.leftOut->path, "16");
@@ -48,7 +48,7 @@ TEST(WindowArgumentsTest, EachPathOpensAWindowUpToTheBound) {
 
 TEST(WindowArgumentsTest, HelpAndVersionAreShownInsteadOfAWindow) {
     for (const char* asked : {"--help", "-?", "/?"}) {
-        const Platform::WindowArguments read = ReadWindowArguments({"a", asked});
+        const App::WindowArguments read = ReadWindowArguments({"a", asked});
         EXPECT_TRUE(read.text.starts_with("Usage: tallix [[--] PATH...]\n")) << asked;
         EXPECT_TRUE(read.error.empty()) << asked;
     }
@@ -59,7 +59,7 @@ TEST(WindowArgumentsTest, HelpAndVersionAreShownInsteadOfAWindow) {
 TEST(WindowArgumentsTest, OptionsAndAnEmptyPathAreRefusedWithTheUsage) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {"-x"}, {"-"}, {""}, {"a", "", "b"}, {"a", "-x"}, {"--versions"}}) {
-        const Platform::WindowArguments read = ReadWindowArguments(arguments);
+        const App::WindowArguments read = ReadWindowArguments(arguments);
         EXPECT_TRUE(read.paths.empty()) << arguments.front();
         EXPECT_TRUE(read.text.empty()) << arguments.front();
         EXPECT_NE(read.error.find("Usage: tallix [[--] PATH...]"), std::string::npos) << read.error;
@@ -73,23 +73,23 @@ TEST(WindowArgumentsTest, OptionsAndAnEmptyPathAreRefusedWithTheUsage) {
 class PlaceOfTest : public TestSupport::TempDirTest {};
 
 TEST_F(PlaceOfTest, AFileIsClickedInItsFolderAndAFolderOpened) {
-    const std::string folder = Platform::NormalDirectoryPath(dir_);
-    const std::string file = Platform::JoinPath(folder, Platform::kPathSeparator, "a b.txt");
+    const std::string folder = System::NormalDirectoryPath(dir_);
+    const std::string file = System::JoinPath(folder, System::kPathSeparator, "a b.txt");
     Write("a b.txt", "1");
 
-    const Platform::PathPlace ofFile = Platform::PlaceOf(file);
+    const App::PathPlace ofFile = App::PlaceOf(file);
     EXPECT_EQ(ofFile.folder, folder);
     EXPECT_EQ(ofFile.file, "a b.txt");
-    const Platform::PathPlace ofFolder = Platform::PlaceOf(folder);
+    const App::PathPlace ofFolder = App::PlaceOf(folder);
     EXPECT_EQ(ofFolder.folder, folder);
     EXPECT_EQ(ofFolder.file, "");
 
-    const std::string missing = Platform::JoinPath(folder, Platform::kPathSeparator, "missing");
+    const std::string missing = System::JoinPath(folder, System::kPathSeparator, "missing");
     try {
-        Platform::PlaceOf(missing);
+        App::PlaceOf(missing);
         ADD_FAILURE() << "a missing path has a place";
-    } catch (const Platform::PlatformError& error) {
-        EXPECT_EQ(error.operation(), Platform::Operation::kOpen);
+    } catch (const System::PlatformError& error) {
+        EXPECT_EQ(error.operation(), System::Operation::kOpen);
         EXPECT_EQ(error.path(), missing);
     }
 }

@@ -7,7 +7,7 @@
 
 #include "platform/system/files/byte_buffer_system.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 std::atomic<std::size_t> mappingsMade{0};
@@ -73,4 +73,4 @@ void ByteBuffer::Release() noexcept {
     mappedLength_ = 0;
 }
 
-}  // namespace Platform
+}  // namespace System

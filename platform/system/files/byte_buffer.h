@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-namespace Platform {
+namespace System {
 
 class ByteBuffer {
   public:
@@ -72,4 +72,4 @@ namespace Testing {
 std::size_t BufferMappingsMade() noexcept;
 }  // namespace Testing
 
-}  // namespace Platform
+}  // namespace System

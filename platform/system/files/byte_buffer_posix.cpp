@@ -7,7 +7,7 @@
 #include <new>
 #include <utility>
 
-namespace Platform {
+namespace System {
 namespace {
 
 std::size_t RoundUp(std::size_t size, std::size_t unit) {
@@ -66,4 +66,4 @@ void DiscardBufferPages(std::uint8_t* data, std::size_t length) noexcept {
     ::madvise(data, length, MADV_FREE);
 }
 
-}  // namespace Platform
+}  // namespace System

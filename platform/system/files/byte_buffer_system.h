@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace Platform {
+namespace System {
 
 // Fresh pages for at least `size` bytes; `length` receives the length
 // mapped, which UnmapBufferPages takes back. Throws std::bad_alloc.
@@ -17,4 +17,4 @@ void UnmapBufferPages(std::uint8_t* data, std::size_t length) noexcept;
 // writing their contents anywhere; the range stays mapped and usable.
 void DiscardBufferPages(std::uint8_t* data, std::size_t length) noexcept;
 
-}  // namespace Platform
+}  // namespace System

@@ -4,7 +4,7 @@
 
 #include "platform/system/files/byte_buffer_system.h"
 
-namespace Platform {
+namespace System {
 
 // Committed pages of their own, zeroed by the system on first touch; large
 // pages would need a privilege ordinary users lack.
@@ -28,4 +28,4 @@ void DiscardBufferPages(std::uint8_t* data, std::size_t length) noexcept {
     ::VirtualAlloc(data, length, MEM_RESET, PAGE_READWRITE);
 }
 
-}  // namespace Platform
+}  // namespace System

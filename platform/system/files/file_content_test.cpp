@@ -13,9 +13,9 @@
 
 namespace {
 
-using Platform::ByteBuffer;
-using Platform::PlatformError;
-using Platform::ReadFileContent;
+using System::ByteBuffer;
+using System::PlatformError;
+using System::ReadFileContent;
 
 std::string Text(const ByteBuffer& content) {
     return std::string(content.bytes().begin(), content.bytes().end());
@@ -51,7 +51,7 @@ class FileContentTest : public TestSupport::TempDirTest {};
 // for staying the same between two reads.
 TEST_F(FileContentTest, ProcFilesAreReadToTheirEnd) {
     for (const std::string path : {"/proc/version", "/proc/sys/kernel/ostype"}) {
-        EXPECT_EQ(Platform::QueryFileLength(path), 0) << path;
+        EXPECT_EQ(System::QueryFileLength(path), 0) << path;
         const ByteBuffer content = ReadFileContent(path);
         EXPECT_FALSE(content.empty()) << path;
         EXPECT_EQ(Text(content), ReadToEndByHand(path)) << path;
@@ -66,7 +66,7 @@ TEST_F(FileContentTest, SysfsFilesGiveTheBytesTheyHoldNotTheirSize) {
         GTEST_SKIP() << path << " is not there";
     }
     const std::string expected = ReadToEndByHand(path);
-    ASSERT_NE(Platform::QueryFileLength(path), static_cast<std::int64_t>(expected.size()));
+    ASSERT_NE(System::QueryFileLength(path), static_cast<std::int64_t>(expected.size()));
     EXPECT_EQ(Text(ReadFileContent(path)), expected);
 }
 

@@ -11,7 +11,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 ByteBuffer AllocateBuffer(const std::string& path, std::int64_t length, ByteBuffer* kept) {
     const auto size = static_cast<std::uint64_t>(length);
@@ -90,4 +90,4 @@ void ReportArray::Release() noexcept {
     kept_ = ByteBuffer();
 }
 
-}  // namespace Platform
+}  // namespace System

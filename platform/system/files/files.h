@@ -15,7 +15,7 @@
 #include "platform/system/files/byte_buffer.h"
 #include "platform/system/files/input_stream.h"
 
-namespace Platform {
+namespace System {
 
 // A kernel pseudo file (below) that reports this size, or yields this many
 // bytes, is refused: no real one comes near it, while some (/proc/kcore,
@@ -108,4 +108,4 @@ ByteBuffer ReadToEnd(InputStream input, const std::string& name);
 // name, or not reachable at all).
 std::string FindOrdinaryFile(const std::string& path);
 
-}  // namespace Platform
+}  // namespace System

@@ -15,11 +15,12 @@
 #include "platform/system/files/files_posix.h"
 #include "platform/system/files/files_system.h"
 #include "platform/system/os/decimal_text.h"
-#include "platform/system/os/directory_posix.h"
+#include "platform/system/os/directory.h"
 #include "platform/system/os/error.h"
+#include "platform/system/os/hidden_name_posix.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 namespace Posix {
 
 // Only regular files are read: opening a FIFO waits for a writer, and a
@@ -266,4 +267,4 @@ std::string FindOrdinaryFile(const std::string& path) {
     return IsHiddenName(name) ? std::string() : name;
 }
 
-}  // namespace Platform
+}  // namespace System

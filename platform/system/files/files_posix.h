@@ -14,7 +14,7 @@
 #include "platform/system/files/files.h"
 #include "platform/system/os/error.h"
 
-namespace Platform::Posix {
+namespace System::Posix {
 
 // Owns an open descriptor and closes it on every way out of a read.
 class FileDescriptor {
@@ -71,4 +71,4 @@ PlatformError FileChanged(const std::string& path);
 // The error of a pseudo file past kPseudoFileCap (files.h).
 PlatformError PseudoFileTooLarge(const std::string& path);
 
-}  // namespace Platform::Posix
+}  // namespace System::Posix

@@ -23,10 +23,10 @@
 
 namespace {
 
-using Platform::FindOrdinaryFile;
-using Platform::PlatformError;
-using Platform::QueryFileLength;
-using Platform::ReadWholeFile;
+using System::FindOrdinaryFile;
+using System::PlatformError;
+using System::QueryFileLength;
+using System::ReadWholeFile;
 
 class FilesTest : public TestSupport::TempDirTest {
   protected:
@@ -147,7 +147,7 @@ TEST_F(FilesTest, ReadToEndReadsAPipeToItsEndWhateverItsLength) {
             }
             ::close(fds[1]);
         });
-        const auto bytes = Platform::ReadToEnd({fds[0]}, "pipe");
+        const auto bytes = System::ReadToEnd({fds[0]}, "pipe");
         writer.join();
         ::close(fds[0]);
         ASSERT_EQ(bytes.size(), size);
@@ -156,7 +156,7 @@ TEST_F(FilesTest, ReadToEndReadsAPipeToItsEndWhateverItsLength) {
 }
 
 TEST_F(FilesTest, ReadToEndAFailedReadIsAnErrorNamingTheSource) {
-    const std::string reason = ErrorReason([] { Platform::ReadToEnd({-1}, "standard input"); });
+    const std::string reason = ErrorReason([] { System::ReadToEnd({-1}, "standard input"); });
     EXPECT_EQ(reason, "Bad file descriptor");
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     // A stream without end under an address-space limit: refused for memory,
@@ -168,7 +168,7 @@ TEST_F(FilesTest, ReadToEndAFailedReadIsAnErrorNamingTheSource) {
                       return std::string("no limit or no /dev/zero");
                   }
                   const std::string refused =
-                      ErrorReason([&] { Platform::ReadToEnd({fd}, "zeroes"); });
+                      ErrorReason([&] { System::ReadToEnd({fd}, "zeroes"); });
                   const std::regex named("not enough memory to read past its first [0-9]+ bytes");
                   return std::regex_match(refused, named) ? "" : refused;
               }),
@@ -190,7 +190,7 @@ TEST_F(FilesTest, UnreadableFileIsAPermissionError) {
 // last byte (the sanitizer build checks the heap ones), and a moved-from
 // buffer is empty while the memory goes with the move.
 TEST(ByteBufferTest, EverySizeIsWritableToTheEndAndMovesOwnership) {
-    using Platform::ByteBuffer;
+    using System::ByteBuffer;
     const std::size_t sizes[] = {0,
                                  1,
                                  ByteBuffer::kMappedThreshold - 1,

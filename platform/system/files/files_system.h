@@ -9,7 +9,7 @@
 #include "platform/system/files/byte_buffer.h"
 #include "platform/system/files/files.h"
 
-namespace Platform {
+namespace System {
 
 // A buffer of `length` bytes, checked against the memory available when it
 // is large enough for that to matter (kMemoryCheckThreshold). Throws
@@ -47,4 +47,4 @@ ByteBuffer ReadWholeFile(const std::string& path, std::int64_t length, ByteBuffe
 // the memory cannot be had: the stream's own size is not known.
 ByteBuffer GrownBuffer(const std::string& name, const ByteBuffer& buffer);
 
-}  // namespace Platform
+}  // namespace System

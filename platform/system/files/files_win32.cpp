@@ -19,7 +19,7 @@
 #include "platform/system/os/text_win32.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 namespace Win32 {
 
 FileHandle OpenForReading(const std::string& path) {
@@ -178,4 +178,4 @@ std::string FindOrdinaryFile(const std::string& path) {
     return LastName(path);
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -13,7 +13,7 @@
 #include "platform/system/files/files.h"
 #include "platform/system/os/error.h"
 
-namespace Platform::Win32 {
+namespace System::Win32 {
 
 struct HandleCloser {
     void operator()(HANDLE handle) const noexcept { ::CloseHandle(handle); }
@@ -47,4 +47,4 @@ std::size_t ReadUpTo(HANDLE file, const std::string& path, std::uint8_t* out, st
 // The error of a file that ended before the size it had when opened.
 PlatformError FileChanged(const std::string& path);
 
-}  // namespace Platform::Win32
+}  // namespace System::Win32

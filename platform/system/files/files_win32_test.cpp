@@ -19,7 +19,6 @@
 #include "platform/system/os/directory.h"
 #include "platform/system/os/error.h"
 #include "platform/system/os/text_win32.h"
-#include "platform/system/os/walk.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -29,7 +28,7 @@ class FilesWin32Test : public TestSupport::TempDirTest {
     std::string Create(const std::string& name, const std::string& content,
                        DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
         const std::string path = dir_ + "\\" + name;
-        const HANDLE file = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_WRITE, 0,
+        const HANDLE file = ::CreateFileW(System::SystemPath(path).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, attributes, nullptr);
         EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
         DWORD written = 0;
@@ -39,77 +38,75 @@ class FilesWin32Test : public TestSupport::TempDirTest {
         return path;
     }
 
-    static std::string Text(const Platform::ByteBuffer& bytes) {
+    static std::string Text(const System::ByteBuffer& bytes) {
         return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
     }
 
     template <typename Call>
-    static Platform::PlatformError ErrorOf(Call call) {
+    static System::PlatformError ErrorOf(Call call) {
         try {
             call();
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             return error;
         }
-        return Platform::PlatformError(Platform::Operation::kRunEvent, "", "no error");
+        return System::PlatformError(System::Operation::kRunEvent, "", "no error");
     }
 };
 
 TEST_F(FilesWin32Test, ReadsWholeInAsManyRequestsAsItTakesAndRefusesAShrunkFile) {
     const std::string path = Create("digits.txt", "123456789");
-    EXPECT_EQ(Platform::QueryFileLength(path), 9);
+    EXPECT_EQ(System::QueryFileLength(path), 9);
     std::vector<std::size_t> requests;
     const auto fourAtATime = [&](std::size_t count) {
         requests.push_back(count);
         return static_cast<std::int64_t>(std::min<std::size_t>(count, 4));
     };
-    EXPECT_EQ(Text(Platform::ReadFileContent(path, fourAtATime)), "123456789");
+    EXPECT_EQ(Text(System::ReadFileContent(path, fourAtATime)), "123456789");
     EXPECT_EQ(requests, (std::vector<std::size_t>{9, 5, 1}));
 
-    const auto shrunk = ErrorOf([&] { Platform::ReadWholeFile(path, 10); });
+    const auto shrunk = ErrorOf([&] { System::ReadWholeFile(path, 10); });
     EXPECT_EQ(shrunk.reason(), "the file changed while it was being read");
     const auto failing = [](std::size_t) { return -std::int64_t{EIO}; };
-    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(path, failing); }).operation(),
-              Platform::Operation::kRead);
+    EXPECT_EQ(ErrorOf([&] { System::ReadFileContent(path, failing); }).operation(),
+              System::Operation::kRead);
 }
 
 TEST_F(FilesWin32Test, ErrorsNameWhatFailedThePathAndTheSystemsReason) {
     const std::string missing = dir_ + "\\missing.txt";
-    const auto error = ErrorOf([&] { Platform::ReadFileContent(missing); });
-    EXPECT_EQ(error.operation(), Platform::Operation::kSizeOf);
+    const auto error = ErrorOf([&] { System::ReadFileContent(missing); });
+    EXPECT_EQ(error.operation(), System::Operation::kSizeOf);
     EXPECT_EQ(error.path(), missing);
-    EXPECT_EQ(error.reason(), Platform::SystemMessage(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(ErrorOf([&] { Platform::ReadFileContent(dir_); }).reason(), "Is a directory");
-    EXPECT_EQ(ErrorOf([] { Platform::ReadWholeFile("\\\\.\\NUL", 1); }).reason(),
+    EXPECT_EQ(error.reason(), System::SystemMessage(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ErrorOf([&] { System::ReadFileContent(dir_); }).reason(), "Is a directory");
+    EXPECT_EQ(ErrorOf([] { System::ReadWholeFile("\\\\.\\NUL", 1); }).reason(),
               "not a regular file");
 }
 
 // Names the system's own clean-up of a path would trim or take for a device
-// are listed, walked, looked up and read as the files they are.
+// are listed, looked up and read as the files they are (the walk takes them
+// too: cli/system/walk_win32_test.cpp).
 TEST_F(FilesWin32Test, NamesEndingInADotOrSpaceAndDeviceNamesAreFiles) {
     const std::vector<std::string> names{"AUX", "CON", "a.", "b ", "con.txt", "nul.txt"};
     for (std::size_t i = 0; i < names.size(); ++i) {
         Create(names[i], std::string(i + 1, 'x'));
     }
     const std::string dot = dir_ + "\\dot.";
-    ASSERT_TRUE(::CreateDirectoryW(Platform::SystemPath(dot).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(System::SystemPath(dot).c_str(), nullptr));
     Create("dot.\\in.txt", "123456789");
-    EXPECT_EQ(Platform::ListOrdinaryFiles(dir_),
+    EXPECT_EQ(System::ListOrdinaryFiles(dir_),
               (std::vector<std::string>{"a.", "AUX", "b ", "CON", "con.txt", "nul.txt"}));
-    EXPECT_EQ(Platform::ListSubdirectories(dir_), std::vector<std::string>{"dot."});
-    EXPECT_EQ(Platform::NormalDirectoryPath(dot), dot);
-    EXPECT_EQ(Platform::KindOfPath(dot), Platform::PathKind::kDirectory);
-    ASSERT_EQ(Platform::ListWalkEntries(dot).size(), 1u);
-    EXPECT_EQ(Platform::ListWalkEntries(dot)[0].name, "in.txt");
-    EXPECT_EQ(Text(Platform::ReadFileContent(dot + "\\in.txt")), "123456789");
+    EXPECT_EQ(System::ListSubdirectories(dir_), std::vector<std::string>{"dot."});
+    EXPECT_EQ(System::NormalDirectoryPath(dot), dot);
+    EXPECT_EQ(Text(System::ReadFileContent(dot + "\\in.txt")), "123456789");
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string path = dir_ + "\\" + names[i];
-        EXPECT_EQ(Platform::FindOrdinaryFile(path), names[i]);
-        EXPECT_EQ(Text(Platform::ReadFileContent(path)), std::string(i + 1, 'x')) << names[i];
-        EXPECT_EQ(Platform::FileReader::Open(path).length(), static_cast<std::int64_t>(i + 1));
-        ::DeleteFileW(Platform::SystemPath(path).c_str());  // beyond the fixture's clean-up
+        EXPECT_EQ(System::FindOrdinaryFile(path), names[i]);
+        EXPECT_EQ(Text(System::ReadFileContent(path)), std::string(i + 1, 'x')) << names[i];
+        EXPECT_EQ(System::FileReader::Open(path).length(), static_cast<std::int64_t>(i + 1));
+        ::DeleteFileW(System::SystemPath(path).c_str());  // beyond the fixture's clean-up
     }
-    ::DeleteFileW(Platform::SystemPath(dot + "\\in.txt").c_str());
-    ::RemoveDirectoryW(Platform::SystemPath(dot).c_str());
+    ::DeleteFileW(System::SystemPath(dot + "\\in.txt").c_str());
+    ::RemoveDirectoryW(System::SystemPath(dot).c_str());
 }
 
 // A relative path is made full before the system sees it, so one whose full
@@ -120,16 +117,16 @@ TEST_F(FilesWin32Test, ARelativePathWhoseFullPathPassesMaxPathReads) {
     while (dir_.size() + relative.size() <= MAX_PATH) {
         relative += (relative.empty() ? "" : "\\") + name;
         ASSERT_TRUE(
-            ::CreateDirectoryW(Platform::SystemPath(dir_ + "\\" + relative).c_str(), nullptr));
+            ::CreateDirectoryW(System::SystemPath(dir_ + "\\" + relative).c_str(), nullptr));
     }
     Create(relative + "\\a.txt", "123456789");
     std::wstring previous(MAX_PATH, L'\0');
     previous.resize(::GetCurrentDirectoryW(MAX_PATH, previous.data()));
-    ASSERT_TRUE(::SetCurrentDirectoryW(Platform::SystemPath(dir_).c_str()));
+    ASSERT_TRUE(::SetCurrentDirectoryW(System::SystemPath(dir_).c_str()));
     const std::string path = relative + "\\a.txt";
-    EXPECT_EQ(Platform::QueryFileLength(path), 9);
-    EXPECT_EQ(Text(Platform::ReadFileContent(path)), "123456789");
-    EXPECT_EQ(Platform::ListOrdinaryFiles(relative), std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(System::QueryFileLength(path), 9);
+    EXPECT_EQ(Text(System::ReadFileContent(path)), "123456789");
+    EXPECT_EQ(System::ListOrdinaryFiles(relative), std::vector<std::string>{"a.txt"});
     ::SetCurrentDirectoryW(previous.c_str());
 }
 
@@ -138,12 +135,12 @@ TEST_F(FilesWin32Test, ARelativePathWhoseFullPathPassesMaxPathReads) {
 // reports it.
 TEST_F(FilesWin32Test, OnlyTheStreamedReadOpensAnEmptyFile) {
     const std::string path = Create("empty", "");
-    const HANDLE held = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_READ, 0, nullptr,
+    const HANDLE held = ::CreateFileW(System::SystemPath(path).c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ErrorOf([&] { Platform::FileReader::Open(path); }).operation(),
-              Platform::Operation::kOpen);
-    EXPECT_EQ(Platform::ReadFileContent(path).size(), 0u);
+    EXPECT_EQ(ErrorOf([&] { System::FileReader::Open(path); }).operation(),
+              System::Operation::kOpen);
+    EXPECT_EQ(System::ReadFileContent(path).size(), 0u);
     ::CloseHandle(held);
 }
 
@@ -152,16 +149,16 @@ TEST_F(FilesWin32Test, LookupFindsOnlyOrdinaryFiles) {
     const std::string readOnly = Create("r.txt", "x", FILE_ATTRIBUTE_READONLY);
     const std::string hidden = Create("h.txt", "x", FILE_ATTRIBUTE_HIDDEN);
     const std::string system = Create("s.txt", "x", FILE_ATTRIBUTE_SYSTEM);
-    EXPECT_EQ(Platform::FindOrdinaryFile(plain), "a.txt");
-    EXPECT_EQ(Platform::FindOrdinaryFile(readOnly), "r.txt");
-    EXPECT_EQ(Platform::FindOrdinaryFile(dir_ + "\\missing"), "");
-    EXPECT_EQ(Platform::FindOrdinaryFile(dir_), "");
-    EXPECT_EQ(Platform::FindOrdinaryFile(dir_ + "\\bad\xFF"), "");
-    if ((::GetFileAttributesW(Platform::SystemPath(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
-        EXPECT_EQ(Platform::FindOrdinaryFile(hidden), "");
-        EXPECT_EQ(Platform::FindOrdinaryFile(system), "");
+    EXPECT_EQ(System::FindOrdinaryFile(plain), "a.txt");
+    EXPECT_EQ(System::FindOrdinaryFile(readOnly), "r.txt");
+    EXPECT_EQ(System::FindOrdinaryFile(dir_ + "\\missing"), "");
+    EXPECT_EQ(System::FindOrdinaryFile(dir_), "");
+    EXPECT_EQ(System::FindOrdinaryFile(dir_ + "\\bad\xFF"), "");
+    if ((::GetFileAttributesW(System::SystemPath(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0) {
+        EXPECT_EQ(System::FindOrdinaryFile(hidden), "");
+        EXPECT_EQ(System::FindOrdinaryFile(system), "");
     }
-    ::SetFileAttributesW(Platform::SystemPath(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(System::SystemPath(readOnly).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FilesWin32Test, StandardInputIsReadToItsEndFromAPipe) {
@@ -171,18 +168,18 @@ TEST_F(FilesWin32Test, StandardInputIsReadToItsEndFromAPipe) {
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(writer, "123456789", 9, &written, nullptr));
     ::CloseHandle(writer);
-    const auto bytes = Platform::ReadToEnd({reinterpret_cast<std::intptr_t>(reader)}, "-");
+    const auto bytes = System::ReadToEnd({reinterpret_cast<std::intptr_t>(reader)}, "-");
     ::CloseHandle(reader);
     EXPECT_EQ(Text(bytes), "123456789");
-    EXPECT_EQ(ErrorOf([] { Platform::ReadToEnd({0}, "-"); }).path(), "-");
+    EXPECT_EQ(ErrorOf([] { System::ReadToEnd({0}, "-"); }).path(), "-");
 }
 
 TEST(MemoryCheckWin32Test, TheSystemReportsAvailableMemory) {
-    EXPECT_GT(Platform::ReadMemoryHeadroom().available, 0);
+    EXPECT_GT(System::ReadMemoryHeadroom().available, 0);
 }
 
 TEST(ByteBufferWin32Test, LargeBuffersHaveTheirOwnPagesWritableToTheEnd) {
-    using Platform::ByteBuffer;
+    using System::ByteBuffer;
     ByteBuffer buffer(ByteBuffer::kMappedThreshold + 1);
     EXPECT_TRUE(buffer.mapped());
     buffer.data()[0] = 1;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace Platform {
+namespace System {
 
 struct InputStream {
     std::intptr_t handle;
@@ -14,4 +14,4 @@ struct InputStream {
 // The process's standard input.
 InputStream StandardInput();
 
-}  // namespace Platform
+}  // namespace System

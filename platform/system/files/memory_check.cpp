@@ -6,7 +6,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 std::int64_t MemoryHeadroom::Bytes() const noexcept {
     if (available < 0) {
@@ -25,4 +25,4 @@ void RequireMemoryFor(const std::string& path, std::int64_t length,
     }
 }
 
-}  // namespace Platform
+}  // namespace System

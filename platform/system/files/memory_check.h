@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace Platform {
+namespace System {
 
 // Sizes below this are taken without consulting the system's figures. The
 // figures cost several small file reads (about 50 µs), which would be most
@@ -54,4 +54,4 @@ MemoryHeadroom ReadMemoryHeadroom(const std::string& root = "/");
 // exceeds what `headroom` allows.
 void RequireMemoryFor(const std::string& path, std::int64_t length, const MemoryHeadroom& headroom);
 
-}  // namespace Platform
+}  // namespace System

@@ -12,7 +12,7 @@
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/error.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // The whole text of a small kernel file, or nothing when it cannot be read.
@@ -217,4 +217,4 @@ MemoryHeadroom ReadMemoryHeadroom(const std::string& root) {
     return {AvailableBytes(base), CgroupBytes(base)};
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -10,9 +10,9 @@
 
 namespace {
 
-using Platform::MemoryHeadroom;
-using Platform::ReadMemoryHeadroom;
-using Platform::RequireMemoryFor;
+using System::MemoryHeadroom;
+using System::ReadMemoryHeadroom;
+using System::RequireMemoryFor;
 
 constexpr std::int64_t kMiB = std::int64_t{1} << 20;
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;
@@ -43,7 +43,7 @@ class MemoryCheckTest : public TestSupport::TempDirTest {
     static std::string Verdict(std::int64_t length, const MemoryHeadroom& headroom) {
         try {
             RequireMemoryFor("/data/big", length, headroom);
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             EXPECT_EQ(error.path(), "/data/big");
             return error.reason();
         }

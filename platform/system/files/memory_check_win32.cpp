@@ -8,7 +8,7 @@
 
 #include "platform/system/files/memory_check.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 std::int64_t AvailableBytes() {
@@ -60,4 +60,4 @@ MemoryHeadroom ReadMemoryHeadroom(const std::string& /*root*/) {
     return {AvailableBytes(), JobBytes()};
 }
 
-}  // namespace Platform
+}  // namespace System

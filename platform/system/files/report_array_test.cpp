@@ -13,9 +13,9 @@
 
 namespace {
 
-using Platform::ByteBuffer;
-using Platform::ReportArray;
-using Platform::Testing::BufferMappingsMade;
+using System::ByteBuffer;
+using System::ReportArray;
+using System::Testing::BufferMappingsMade;
 
 constexpr std::size_t kLarge = ByteBuffer::kMappedThreshold;
 
@@ -42,7 +42,7 @@ class ReportArrayTest : public TestSupport::TempDirTest {
     std::string ErrorOf(const std::string& path) {
         try {
             array_.Read(path);
-        } catch (const Platform::PlatformError& error) {
+        } catch (const System::PlatformError& error) {
             return error.reason();
         }
         return "no error";
@@ -103,7 +103,7 @@ TEST_F(ReportArrayTest, GrowingPassesTheMemoryCheck) {
     Report(smallPath, small);
     // Twice the memory there is now and a GiB more, sparse: far enough
     // beyond it that other programs cannot free that much meanwhile.
-    const std::int64_t room = Platform::ReadMemoryHeadroom().Bytes();
+    const std::int64_t room = System::ReadMemoryHeadroom().Bytes();
     ASSERT_GT(room, 0);
     const std::int64_t size = 2 * room + (std::int64_t{1} << 30);
     const std::string hugePath = Write("huge", "");

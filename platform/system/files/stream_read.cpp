@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace Platform {
+namespace System {
 
 FileReader::FileReader(std::intptr_t handle, bool owned, std::string name, std::int64_t length,
                        bool sparse) noexcept
@@ -38,4 +38,4 @@ FileReader::~FileReader() {
     Close();
 }
 
-}  // namespace Platform
+}  // namespace System

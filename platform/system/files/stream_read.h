@@ -13,7 +13,7 @@
 
 #include "platform/system/files/input_stream.h"
 
-namespace Platform {
+namespace System {
 
 class FileReader {
   public:
@@ -91,4 +91,4 @@ class FileReader {
     std::int64_t position_ = 0;  // bytes Read() has returned
 };
 
-}  // namespace Platform
+}  // namespace System

@@ -12,7 +12,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 using namespace Posix;
 
@@ -170,4 +170,4 @@ void FileReader::RequireLength() const {
     }
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -12,7 +12,7 @@
 #include "platform/system/os/text_win32.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 using namespace Win32;
 
@@ -134,4 +134,4 @@ void FileReader::RequireLength() const {
     }
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -4,7 +4,7 @@
 
 #include "platform/system/os/clock_system.h"
 
-namespace Platform {
+namespace System {
 namespace {
 std::atomic<int> outstandingPeriods{0};
 }
@@ -27,4 +27,4 @@ int OutstandingTimerPeriods() {
     return outstandingPeriods.load();
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace Platform {
+namespace System {
 
 // Milliseconds from a monotonic clock, as a 32-bit reading that wraps: on
 // Windows the multimedia timer's own timeGetTime.
@@ -24,4 +24,4 @@ std::uint32_t timeEndPeriod(std::uint32_t period);
 // Requests made by timeBeginPeriod and not yet withdrawn.
 int OutstandingTimerPeriods();
 
-}  // namespace Platform
+}  // namespace System

@@ -3,7 +3,7 @@
 #include "platform/system/os/clock.h"
 #include "platform/system/os/clock_system.h"
 
-namespace Platform {
+namespace System {
 
 std::int32_t timeGetTime() {
     const auto sinceBoot = std::chrono::steady_clock::now().time_since_epoch();
@@ -21,4 +21,4 @@ std::uint32_t SystemEndPeriod(std::uint32_t /*period*/) {
     return 0;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-namespace Platform {
+namespace System {
 
 std::uint32_t SystemBeginPeriod(std::uint32_t period);
 std::uint32_t SystemEndPeriod(std::uint32_t period);
 
-}  // namespace Platform
+}  // namespace System

@@ -8,8 +8,8 @@
 
 namespace {
 
-using Platform::DecimalText;
-using Platform::ElapsedMilliseconds;
+using System::DecimalText;
+using System::ElapsedMilliseconds;
 
 TEST(Text, DecimalIsPlainDigitsWithMinusWhenNegative) {
     EXPECT_EQ(DecimalText(0), "0");
@@ -20,7 +20,7 @@ TEST(Text, DecimalIsPlainDigitsWithMinusWhenNegative) {
 }
 
 TEST(Text, ByteSizeIsReadableThenExact) {
-    using Platform::ByteSizeText;
+    using System::ByteSizeText;
     EXPECT_EQ(ByteSizeText(1023), "1023 bytes");
     EXPECT_EQ(ByteSizeText(1536), "1.5 KiB (1536 bytes)");
     EXPECT_EQ(ByteSizeText(107374182400), "100 GiB (107374182400 bytes)");
@@ -38,10 +38,10 @@ TEST(Clock, ElapsedTimeIsRightAcrossTheSignChangeAndTheWrap) {
 }
 
 TEST(Clock, ReadingsAdvanceWithRealTime) {
-    const std::int32_t start = Platform::timeGetTime();
+    const std::int32_t start = System::timeGetTime();
     std::int32_t now = start;
     while (ElapsedMilliseconds(start, now) < 2)
-        now = Platform::timeGetTime();
+        now = System::timeGetTime();
     EXPECT_LT(ElapsedMilliseconds(start, now), 1000u);
 }
 

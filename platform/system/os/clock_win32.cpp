@@ -7,7 +7,7 @@
 #include "platform/system/os/clock.h"
 #include "platform/system/os/clock_system.h"
 
-namespace Platform {
+namespace System {
 
 std::int32_t timeGetTime() {
     return static_cast<std::int32_t>(::timeGetTime());
@@ -21,4 +21,4 @@ std::uint32_t SystemEndPeriod(std::uint32_t period) {
     return ::timeEndPeriod(period);
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace Platform {
+namespace System {
 namespace {
 
 bool IsBlank(char c) {
@@ -72,4 +72,4 @@ std::vector<std::string> ArgumentsAsMeant(std::vector<std::string> split, std::s
     return quoted ? SplitCommandLine(line, BackslashQuote::kEndsQuote) : split;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace Platform {
+namespace System {
 
 // How a backslash right before a quote is read.
 enum class BackslashQuote {
@@ -39,4 +39,4 @@ std::vector<std::string> ArgumentsAsMeant(std::vector<std::string> split, std::s
 // On Windows: the program's arguments after its name, in UTF-8, as meant.
 std::vector<std::string> ProgramArguments();
 
-}  // namespace Platform
+}  // namespace System

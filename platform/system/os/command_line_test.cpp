@@ -9,9 +9,9 @@
 
 namespace {
 
-using Platform::ArgumentsAsMeant;
-using Platform::BackslashQuote;
-using Platform::SplitCommandLine;
+using System::ArgumentsAsMeant;
+using System::BackslashQuote;
+using System::SplitCommandLine;
 using Strings = std::vector<std::string>;
 
 TEST(CommandLineTest, SplitsAsTheSystem) {

@@ -5,7 +5,7 @@
 #include "platform/system/os/command_line.h"
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace System {
 
 std::vector<std::string> ProgramArguments() {
     int count = 0;
@@ -18,4 +18,4 @@ std::vector<std::string> ProgramArguments() {
     return ArgumentsAsMeant(std::move(args), Utf8Text(::GetCommandLineW()));
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -10,7 +10,7 @@
 
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 // Decimal digits with "-" in front when negative; no spaces, no group separators.
 inline std::string DecimalText(std::int64_t value) {
@@ -41,4 +41,4 @@ inline std::string ByteSizeText(std::int64_t bytes) {
     return figure + " " + kUnits[unit] + " (" + exact + ")";
 }
 
-}  // namespace Platform
+}  // namespace System

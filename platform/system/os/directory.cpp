@@ -1,6 +1,6 @@
 #include "platform/system/os/directory.h"
 
-namespace Platform {
+namespace System {
 
 std::string JoinPath(const std::string& directory, std::string_view separator,
                      const std::string& name) {
@@ -11,4 +11,4 @@ std::string JoinPath(const std::string& directory, std::string_view separator,
     return path + name;
 }
 
-}  // namespace Platform
+}  // namespace System

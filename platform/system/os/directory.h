@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace Platform {
+namespace System {
 
 // The character that separates directory names in a path on this system:
 // "/" on POSIX, "\\" on Windows.
@@ -70,4 +70,4 @@ std::string DirectoryPrefix(const std::string& path);
 // The last name in a normal path; the root gives itself.
 std::string LastName(const std::string& path);
 
-}  // namespace Platform
+}  // namespace System

@@ -16,7 +16,7 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 const char kPathSeparator[] = "/";
 
@@ -316,4 +316,4 @@ bool IsHiddenName(std::string_view name) {
     return name.starts_with('.');
 }
 
-}  // namespace Platform
+}  // namespace System

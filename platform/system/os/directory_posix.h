@@ -1,13 +1,13 @@
-// What only the POSIX listing needs: hidden names and the kinds of the
-// entries of an open directory.
+// What only the POSIX listing needs: the kinds of the entries of an open
+// directory.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "platform/system/os/directory.h"
+#include "platform/system/os/hidden_name_posix.h"
 
-namespace Platform {
+namespace System {
 
 // What a directory entry is, as the lists sort entries: a directory, a
 // regular file, or anything else (a device, FIFO, socket, or a link that
@@ -24,7 +24,4 @@ enum class EntryKind { kDirectory, kFile, kOther };
 EntryKind KindOfEntry(int directoryFd, const std::string& directory, const char* name,
                       unsigned char type);
 
-// Whether a file or directory name is hidden: on POSIX, it starts with ".".
-bool IsHiddenName(std::string_view name);
-
-}  // namespace Platform
+}  // namespace System

@@ -44,24 +44,24 @@ TEST_F(DirectoryTest, ListsVisibleSubdirectoriesAndOrdinaryFilesSortedWithRawNam
     ASSERT_EQ(::mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
 
     // As file managers sort: case aside, numbers by value, equals by bytes.
-    EXPECT_EQ(Platform::ListOrdinaryFiles(dir_),
+    EXPECT_EQ(System::ListOrdinaryFiles(dir_),
               (Strings{"a.txt", "b.txt", "item02", "item2", "Item3", "item10", "link-to-a",
                        "\xff\xfe raw"}));
-    EXPECT_EQ(Platform::ListSubdirectories(dir_), (Strings{"Alpha", "beta", "sub"}));
+    EXPECT_EQ(System::ListSubdirectories(dir_), (Strings{"Alpha", "beta", "sub"}));
 }
 
 TEST_F(DirectoryTest, UnlistableDirectoryIsAnErrorNamingIt) {
     const std::string missing = dir_ + "/missing";
     try {
-        Platform::ListOrdinaryFiles(missing);
+        System::ListOrdinaryFiles(missing);
         FAIL() << "no error";
-    } catch (const Platform::PlatformError& error) {
-        EXPECT_EQ(error.operation(), Platform::Operation::kList);
+    } catch (const System::PlatformError& error) {
+        EXPECT_EQ(error.operation(), System::Operation::kList);
         EXPECT_EQ(error.path(), missing);
         EXPECT_EQ(error.reason(), "No such file or directory");
     }
     Write("file");
-    EXPECT_THROW(Platform::ListSubdirectories(dir_ + "/file"), Platform::PlatformError);
+    EXPECT_THROW(System::ListSubdirectories(dir_ + "/file"), System::PlatformError);
 }
 
 // The listing takes an entry's kind from the directory where it can; where
@@ -77,7 +77,7 @@ TEST_F(DirectoryTest, EntryKindsFromTheDirectoryTypeAndFromALookupAgree) {
     ASSERT_EQ(::mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
     const int fd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(fd, 0);
-    using Platform::EntryKind;
+    using System::EntryKind;
     const std::vector<std::pair<std::string, EntryKind>> expected{
         {"file", EntryKind::kFile},         {"sub", EntryKind::kDirectory},
         {"link-to-file", EntryKind::kFile}, {"link-to-sub", EntryKind::kDirectory},
@@ -85,11 +85,11 @@ TEST_F(DirectoryTest, EntryKindsFromTheDirectoryTypeAndFromALookupAgree) {
         {"fifo", EntryKind::kOther},        {"removed-meanwhile", EntryKind::kOther},
     };
     for (const auto& [name, kind] : expected) {
-        EXPECT_EQ(Platform::KindOfEntry(fd, dir_, name.c_str(), DT_UNKNOWN), kind) << name;
+        EXPECT_EQ(System::KindOfEntry(fd, dir_, name.c_str(), DT_UNKNOWN), kind) << name;
     }
-    EXPECT_EQ(Platform::KindOfEntry(fd, dir_, "link-to-file", DT_LNK), EntryKind::kFile);
-    EXPECT_EQ(Platform::KindOfEntry(fd, dir_, "dangling", DT_LNK), EntryKind::kOther);
-    EXPECT_EQ(Platform::KindOfEntry(fd, dir_, "fifo", DT_FIFO), EntryKind::kOther);
+    EXPECT_EQ(System::KindOfEntry(fd, dir_, "link-to-file", DT_LNK), EntryKind::kFile);
+    EXPECT_EQ(System::KindOfEntry(fd, dir_, "dangling", DT_LNK), EntryKind::kOther);
+    EXPECT_EQ(System::KindOfEntry(fd, dir_, "fifo", DT_FIFO), EntryKind::kOther);
     ::close(fd);
 }
 
@@ -108,12 +108,12 @@ TEST_F(DirectoryTest, DirectoryThatCanBeReadButNotEnteredIsAnError) {
     const std::string faults = TestSupport::RunUnprivileged([&] {
         std::string found;
         for (const std::string& path : {full, empty}) {
-            for (const auto list : {&Platform::ListOrdinaryFiles, &Platform::ListSubdirectories}) {
+            for (const auto list : {&System::ListOrdinaryFiles, &System::ListSubdirectories}) {
                 try {
                     list(path);
                     found += "no error for " + path + "; ";
-                } catch (const Platform::PlatformError& error) {
-                    if (error.operation() != Platform::Operation::kEnter || error.path() != path ||
+                } catch (const System::PlatformError& error) {
+                    if (error.operation() != System::Operation::kEnter || error.path() != path ||
                         error.reason() != "Permission denied") {
                         found += std::string("wrong error: ") + error.what() + "; ";
                     }
@@ -124,10 +124,10 @@ TEST_F(DirectoryTest, DirectoryThatCanBeReadButNotEnteredIsAnError) {
         // does not say what it is.
         const int fd = ::open(full.c_str(), O_RDONLY | O_DIRECTORY);
         try {
-            Platform::KindOfEntry(fd, full, "a.txt", DT_UNKNOWN);
+            System::KindOfEntry(fd, full, "a.txt", DT_UNKNOWN);
             found += "examined an entry; ";
-        } catch (const Platform::PlatformError& error) {
-            if (error.operation() != Platform::Operation::kExamine ||
+        } catch (const System::PlatformError& error) {
+            if (error.operation() != System::Operation::kExamine ||
                 error.path() != full + "/a.txt") {
                 found += std::string("wrong error: ") + error.what() + "; ";
             }
@@ -140,21 +140,21 @@ TEST_F(DirectoryTest, DirectoryThatCanBeReadButNotEnteredIsAnError) {
 }
 
 TEST(DirectoryPathTest, NormalPathsAncestorsAndNames) {
-    EXPECT_EQ(Platform::NormalDirectoryPath("/home//user/../data/./x/"), "/home/data/x");
-    EXPECT_EQ(Platform::NormalDirectoryPath("/.."), "/");
-    EXPECT_EQ(Platform::NormalDirectoryPath("/"), "/");
-    EXPECT_EQ(Platform::NormalDirectoryPath("sub"), Platform::CurrentDirectory() + "/sub");
+    EXPECT_EQ(System::NormalDirectoryPath("/home//user/../data/./x/"), "/home/data/x");
+    EXPECT_EQ(System::NormalDirectoryPath("/.."), "/");
+    EXPECT_EQ(System::NormalDirectoryPath("/"), "/");
+    EXPECT_EQ(System::NormalDirectoryPath("sub"), System::CurrentDirectory() + "/sub");
 
-    EXPECT_EQ(Platform::PathAndAncestors("/"), (Strings{"/"}));
-    EXPECT_EQ(Platform::PathAndAncestors("/home/a"), (Strings{"/", "/home", "/home/a"}));
+    EXPECT_EQ(System::PathAndAncestors("/"), (Strings{"/"}));
+    EXPECT_EQ(System::PathAndAncestors("/home/a"), (Strings{"/", "/home", "/home/a"}));
 
-    EXPECT_EQ(Platform::LastName("/home/a"), "a");
-    EXPECT_EQ(Platform::LastName("/"), "/");
+    EXPECT_EQ(System::LastName("/home/a"), "a");
+    EXPECT_EQ(System::LastName("/"), "/");
     // One separator between directory and name, whichever the platform's is.
-    EXPECT_EQ(Platform::JoinPath("/", "/", "a"), "/a");
-    EXPECT_EQ(Platform::JoinPath("/home", "/", "a"), "/home/a");
-    EXPECT_EQ(Platform::JoinPath("C:\\", "\\", "a.txt"), "C:\\a.txt");
-    EXPECT_EQ(Platform::JoinPath("C:\\data", "\\", "a.txt"), "C:\\data\\a.txt");
+    EXPECT_EQ(System::JoinPath("/", "/", "a"), "/a");
+    EXPECT_EQ(System::JoinPath("/home", "/", "a"), "/home/a");
+    EXPECT_EQ(System::JoinPath("C:\\", "\\", "a.txt"), "C:\\a.txt");
+    EXPECT_EQ(System::JoinPath("C:\\data", "\\", "a.txt"), "C:\\data\\a.txt");
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "platform/system/os/translation.h"
 #include "platform/system/os/windows_path.h"
 
-namespace Platform {
+namespace System {
 
 const char kPathSeparator[] = "\\";
 
@@ -153,4 +153,4 @@ std::string LastName(const std::string& path) {
     return path.substr(separator + 1);
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -16,7 +16,6 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/find_win32.h"
 #include "platform/system/os/text_win32.h"
-#include "platform/system/os/walk.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
@@ -29,7 +28,7 @@ class DirectoryWin32Test : public TestSupport::TempDirTest {
     // call; returns its path.
     std::string Create(const std::string& name) {
         const std::string path = dir_ + "\\" + name;
-        const HANDLE file = ::CreateFileW(Platform::SystemPath(path).c_str(), GENERIC_WRITE, 0,
+        const HANDLE file = ::CreateFileW(System::SystemPath(path).c_str(), GENERIC_WRITE, 0,
                                           nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
         ::CloseHandle(file);
@@ -37,52 +36,51 @@ class DirectoryWin32Test : public TestSupport::TempDirTest {
     }
     std::string MakeDirectory(const std::string& name) {
         const std::string path = dir_ + "\\" + name;
-        EXPECT_TRUE(::CreateDirectoryW(Platform::SystemPath(path).c_str(), nullptr)) << name;
+        EXPECT_TRUE(::CreateDirectoryW(System::SystemPath(path).c_str(), nullptr)) << name;
         return path;
     }
 };
 
 TEST(DirectoryWin32PathTest, DriveRootsAndBackslashJoins) {
-    EXPECT_EQ(Platform::kPathSeparator, std::string("\\"));
-    EXPECT_EQ(Platform::NormalDirectoryPath("C:"), "C:\\");  // a drive lands at its root
-    EXPECT_EQ(Platform::NormalDirectoryPath("C:\\"), "C:\\");
-    EXPECT_EQ(Platform::NormalDirectoryPath("C:/data//x/../y/"), "C:\\data\\y");
-    EXPECT_EQ(Platform::NormalDirectoryPath("C:\\.."), "C:\\");
+    EXPECT_EQ(System::kPathSeparator, std::string("\\"));
+    EXPECT_EQ(System::NormalDirectoryPath("C:"), "C:\\");  // a drive lands at its root
+    EXPECT_EQ(System::NormalDirectoryPath("C:\\"), "C:\\");
+    EXPECT_EQ(System::NormalDirectoryPath("C:/data//x/../y/"), "C:\\data\\y");
+    EXPECT_EQ(System::NormalDirectoryPath("C:\\.."), "C:\\");
     // The verbatim form names what the plain one does, on its drive.
-    EXPECT_EQ(Platform::NormalDirectoryPath("\\\\?\\C:\\data\\x."), "C:\\data\\x.");
-    EXPECT_EQ(Platform::NormalDirectoryPath("\\\\?\\d:"), "d:\\");
-    EXPECT_EQ(Platform::NormalDirectoryPath("\\\\?\\UNC\\server\\share\\a"),
-              "\\\\server\\share\\a");
-    EXPECT_EQ(Platform::DriveOf(Platform::NormalDirectoryPath("\\\\?\\c:\\a")), "C:");
+    EXPECT_EQ(System::NormalDirectoryPath("\\\\?\\C:\\data\\x."), "C:\\data\\x.");
+    EXPECT_EQ(System::NormalDirectoryPath("\\\\?\\d:"), "d:\\");
+    EXPECT_EQ(System::NormalDirectoryPath("\\\\?\\UNC\\server\\share\\a"), "\\\\server\\share\\a");
+    EXPECT_EQ(System::DriveOf(System::NormalDirectoryPath("\\\\?\\c:\\a")), "C:");
 
-    EXPECT_EQ(Platform::PathAndAncestors("C:\\"), (Strings{"C:\\"}));
-    EXPECT_EQ(Platform::PathAndAncestors("C:\\data\\a"),
+    EXPECT_EQ(System::PathAndAncestors("C:\\"), (Strings{"C:\\"}));
+    EXPECT_EQ(System::PathAndAncestors("C:\\data\\a"),
               (Strings{"C:\\", "C:\\data", "C:\\data\\a"}));
-    EXPECT_EQ(Platform::PathAndAncestors("\\\\server\\share\\a"),
+    EXPECT_EQ(System::PathAndAncestors("\\\\server\\share\\a"),
               (Strings{"\\\\server\\share\\", "\\\\server\\share\\a"}));
-    EXPECT_EQ(Platform::LastName("C:\\data\\a.txt"), "a.txt");
-    EXPECT_EQ(Platform::LastName("C:\\"), "C:\\");
-    EXPECT_EQ(Platform::JoinPath("C:\\", Platform::kPathSeparator, "a.txt"), "C:\\a.txt");
-    EXPECT_EQ(Platform::JoinPath("C:\\data", Platform::kPathSeparator, "a.txt"), "C:\\data\\a.txt");
+    EXPECT_EQ(System::LastName("C:\\data\\a.txt"), "a.txt");
+    EXPECT_EQ(System::LastName("C:\\"), "C:\\");
+    EXPECT_EQ(System::JoinPath("C:\\", System::kPathSeparator, "a.txt"), "C:\\a.txt");
+    EXPECT_EQ(System::JoinPath("C:\\data", System::kPathSeparator, "a.txt"), "C:\\data\\a.txt");
 
-    const Strings drives = Platform::ListDrives();
+    const Strings drives = System::ListDrives();
     EXPECT_NE(std::find(drives.begin(), drives.end(), "C:"), drives.end());
-    EXPECT_EQ(Platform::DriveOf("c:\\data"), "C:");
-    EXPECT_EQ(Platform::DriveOf("\\\\server\\share\\a"), "\\\\server\\share");
+    EXPECT_EQ(System::DriveOf("c:\\data"), "C:");
+    EXPECT_EQ(System::DriveOf("\\\\server\\share\\a"), "\\\\server\\share");
 }
 
 TEST(DirectoryWin32PathTest, TextCrossesTheUtf16BoundaryBothWays) {
     const std::string katakana = "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88";  // テスト
-    EXPECT_EQ(Platform::WideText(katakana), L"\u30C6\u30B9\u30C8");
-    EXPECT_EQ(Platform::Utf8Text(L"\u30C6\u30B9\u30C8"), katakana);
+    EXPECT_EQ(System::WideText(katakana), L"\u30C6\u30B9\u30C8");
+    EXPECT_EQ(System::Utf8Text(L"\u30C6\u30B9\u30C8"), katakana);
     const std::wstring beyondBmp = L"\xD83D\xDE00";  // U+1F600, a surrogate pair
-    EXPECT_EQ(Platform::Utf8Text(beyondBmp), "\xF0\x9F\x98\x80");
-    EXPECT_EQ(Platform::WideText("\xF0\x9F\x98\x80"), beyondBmp);
+    EXPECT_EQ(System::Utf8Text(beyondBmp), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(System::WideText("\xF0\x9F\x98\x80"), beyondBmp);
     // A lone half, which Windows names may hold, survives the round trip.
     const std::wstring lone = L"a\xD800z";
-    EXPECT_EQ(Platform::WideText(Platform::Utf8Text(lone)), lone);
+    EXPECT_EQ(System::WideText(System::Utf8Text(lone)), lone);
     for (const char* invalid : {"\xFF", "a\xC3", "\xC0\xAF", "\xE3\x83"}) {
-        EXPECT_THROW(Platform::WideText(invalid), Platform::PlatformError) << invalid;
+        EXPECT_THROW(System::WideText(invalid), System::PlatformError) << invalid;
     }
 }
 
@@ -97,20 +95,19 @@ TEST_F(DirectoryWin32Test, ListsKatakanaNamesAndLeavesOutHiddenEntries) {
     MakeDirectory("sub");
     MakeDirectory("Alpha");
     const std::string hiddenDir = MakeDirectory("hidden-dir");
-    ASSERT_TRUE(::SetFileAttributesW(Platform::SystemPath(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(
-        ::SetFileAttributesW(Platform::SystemPath(hiddenDir).c_str(), FILE_ATTRIBUTE_HIDDEN));
-    if ((::GetFileAttributesW(Platform::SystemPath(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0) {
+    ASSERT_TRUE(::SetFileAttributesW(System::SystemPath(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(::SetFileAttributesW(System::SystemPath(hiddenDir).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    if ((::GetFileAttributesW(System::SystemPath(hidden).c_str()) & FILE_ATTRIBUTE_HIDDEN) == 0) {
         GTEST_SKIP() << "this file system does not keep the hidden attribute";
     }
 
-    const Strings files = Platform::ListOrdinaryFiles(dir_);
+    const Strings files = System::ListOrdinaryFiles(dir_);
     // In Explorer's order: case aside, numbers by value.
     EXPECT_EQ(files, (Strings{"b.txt", "item2", "Item3", "item10", katakana}));
-    EXPECT_EQ(Platform::ListSubdirectories(dir_), (Strings{"Alpha", "sub"}));
+    EXPECT_EQ(System::ListSubdirectories(dir_), (Strings{"Alpha", "sub"}));
     // The listed name opens the file it came from.
     const HANDLE file =
-        ::CreateFileW(Platform::SystemPath(dir_ + "\\" + files[1]).c_str(), GENERIC_READ,
+        ::CreateFileW(System::SystemPath(dir_ + "\\" + files[1]).c_str(), GENERIC_READ,
                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(file, INVALID_HANDLE_VALUE);
     ::CloseHandle(file);
@@ -121,68 +118,33 @@ TEST_F(DirectoryWin32Test, PathsBeyondMaxPathAreListedAndNormalised) {
     const std::string name(60, 'd');
     while (deep.size() <= 300) {
         deep += "\\" + name;
-        ASSERT_TRUE(::CreateDirectoryW(Platform::SystemPath(deep).c_str(), nullptr))
-            << Platform::SystemMessage(::GetLastError());
+        ASSERT_TRUE(::CreateDirectoryW(System::SystemPath(deep).c_str(), nullptr))
+            << System::SystemMessage(::GetLastError());
     }
     ASSERT_GT(deep.size(), std::size_t{MAX_PATH});
     MakeDirectory(deep.substr(dir_.size() + 1) + "\\inner");
     Create(deep.substr(dir_.size() + 1) + "\\file.txt");
-    EXPECT_EQ(Platform::ListOrdinaryFiles(deep), (Strings{"file.txt"}));
-    EXPECT_EQ(Platform::ListSubdirectories(deep), (Strings{"inner"}));
-    EXPECT_EQ(Platform::NormalDirectoryPath(deep + "\\inner\\..\\"), deep);
-}
-
-// The walk of --recursive takes every entry, hidden ones too, in byte order.
-TEST_F(DirectoryWin32Test, TheWalkListsEveryEntryWithItsKind) {
-    const std::string hidden = Create("b-hidden.txt");
-    ::SetFileAttributesW(Platform::SystemPath(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
-    MakeDirectory("a-sub");
-    Create("C.txt");
-    using Kind = Platform::WalkEntry::Kind;
-    std::vector<std::pair<std::string, Kind>> found;
-    for (const Platform::WalkEntry& entry : Platform::ListWalkEntries(dir_)) {
-        found.emplace_back(entry.name, entry.kind);
-    }
-    EXPECT_EQ(found, (std::vector<std::pair<std::string, Kind>>{{"C.txt", Kind::kFile},
-                                                                {"a-sub", Kind::kDirectory},
-                                                                {"b-hidden.txt", Kind::kFile}}));
-    EXPECT_EQ(Platform::KindOfPath(dir_ + "\\a-sub"), Platform::PathKind::kDirectory);
-    EXPECT_EQ(Platform::KindOfPath(dir_ + "\\C.txt"), Platform::PathKind::kOther);
-    EXPECT_EQ(Platform::KindOfPath(dir_ + "\\missing\\x"), Platform::PathKind::kMissing);
-}
-
-// Only links (name surrogates) are passed over; a cloud file's placeholder
-// folder or a deduplicated one is walked like any other.
-TEST(WalkWin32Test, OnlyLinksToDirectoriesArePassedOver) {
-    using Kind = Platform::WalkEntry::Kind;
-    constexpr DWORD kReparseDirectory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_SYMLINK), Kind::kPassedOver);
-    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_MOUNT_POINT),
-              Kind::kPassedOver);
-    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_CLOUD_6), Kind::kDirectory);
-    EXPECT_EQ(Platform::WalkKindOf(kReparseDirectory, IO_REPARSE_TAG_DEDUP), Kind::kDirectory);
-    EXPECT_EQ(Platform::WalkKindOf(FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_SYMLINK),
-              Kind::kDirectory);  // the tag means nothing without the attribute
-    EXPECT_EQ(Platform::WalkKindOf(FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK),
-              Kind::kFile);
+    EXPECT_EQ(System::ListOrdinaryFiles(deep), (Strings{"file.txt"}));
+    EXPECT_EQ(System::ListSubdirectories(deep), (Strings{"inner"}));
+    EXPECT_EQ(System::NormalDirectoryPath(deep + "\\inner\\..\\"), deep);
 }
 
 TEST_F(DirectoryWin32Test, ErrorsCarryTheSystemsMessageAndThePath) {
     const std::string missing = dir_ + "\\missing";
     try {
-        Platform::ListOrdinaryFiles(missing);
+        System::ListOrdinaryFiles(missing);
         FAIL() << "no error";
-    } catch (const Platform::PlatformError& error) {
-        EXPECT_EQ(error.operation(), Platform::Operation::kList);
+    } catch (const System::PlatformError& error) {
+        EXPECT_EQ(error.operation(), System::Operation::kList);
         EXPECT_EQ(error.path(), missing);
-        EXPECT_EQ(error.reason(), Platform::SystemMessage(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(error.reason(), System::SystemMessage(ERROR_PATH_NOT_FOUND));
         EXPECT_FALSE(error.reason().starts_with("error "));  // a message, not a bare number
     }
 }
 
 TEST(ClockWin32Test, TheMultimediaTimerGrantsTheOneMillisecondPeriod) {
-    EXPECT_EQ(Platform::timeBeginPeriod(1), 0u);  // TIMERR_NOERROR
-    EXPECT_EQ(Platform::timeEndPeriod(1), 0u);
+    EXPECT_EQ(System::timeBeginPeriod(1), 0u);  // TIMERR_NOERROR
+    EXPECT_EQ(System::timeEndPeriod(1), 0u);
 }
 
 }  // namespace

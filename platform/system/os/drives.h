@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace Platform {
+namespace System {
 
 // The drives Windows has letters for, in letter order, each named as the
 // drive list shows it and Drive1.Drive reports it: the letter and a colon,
@@ -20,4 +20,4 @@ std::string DriveOf(const std::string& path);
 // drive, whose server may be slow to answer or gone.
 std::string VolumeLabel(const std::string& drive);
 
-}  // namespace Platform
+}  // namespace System

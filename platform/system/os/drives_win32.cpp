@@ -3,7 +3,7 @@
 #include "platform/system/os/drives.h"
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace System {
 
 std::vector<std::string> ListDrives() {
     const DWORD letters = ::GetLogicalDrives();
@@ -47,4 +47,4 @@ std::string VolumeLabel(const std::string& drive) {
     return Utf8Text(label);
 }
 
-}  // namespace Platform
+}  // namespace System

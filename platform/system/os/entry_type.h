@@ -3,11 +3,11 @@
 
 #include <string>
 
-namespace Platform {
+namespace System {
 
 // Whether `path` names a directory (through a link too). Throws
 // PlatformError(Operation::kOpen, path, reason) when it names nothing that can be
 // examined: it is missing, or a directory on the way cannot be searched.
 bool IsDirectory(const std::string& path);
 
-}  // namespace Platform
+}  // namespace System

@@ -5,7 +5,7 @@
 #include "platform/system/os/entry_type.h"
 #include "platform/system/os/error.h"
 
-namespace Platform {
+namespace System {
 
 bool IsDirectory(const std::string& path) {
     struct stat status {};
@@ -15,4 +15,4 @@ bool IsDirectory(const std::string& path) {
     return S_ISDIR(status.st_mode);
 }
 
-}  // namespace Platform
+}  // namespace System

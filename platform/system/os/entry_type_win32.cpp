@@ -3,7 +3,7 @@
 #include "platform/system/os/entry_type.h"
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace System {
 
 // The attributes of a link are its own; the directory attribute of a link
 // to a directory (or a junction) is set all the same.
@@ -15,4 +15,4 @@ bool IsDirectory(const std::string& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-namespace Platform {
+namespace System {
 
 std::string_view OperationName(Operation operation) {
     switch (operation) {
@@ -51,4 +51,4 @@ PlatformError SystemError(Operation operation, std::string path, int error) {
     return PlatformError(operation, std::move(path), std::strerror(error));
 }
 
-}  // namespace Platform
+}  // namespace System

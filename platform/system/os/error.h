@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace Platform {
+namespace System {
 
 // What was being done when an error struck; the window words a headline
 // for each (Window::ErrorHeadline).
@@ -50,4 +50,4 @@ class PlatformError : public std::runtime_error {
 // A PlatformError whose reason is the system's text for errno value `error`.
 PlatformError SystemError(Operation operation, std::string path, int error);
 
-}  // namespace Platform
+}  // namespace System

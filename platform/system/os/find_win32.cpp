@@ -6,7 +6,7 @@
 #include "platform/system/os/directory.h"
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 struct FindCloser {
@@ -43,4 +43,4 @@ void ForEachDirectoryEntry(const std::string& path,
     }
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -7,9 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/system/os/walk.h"
-
-namespace Platform {
+namespace System {
 
 // Calls `visit` with each entry of the directory `path` but "." and "..",
 // in the order the system gives them. Throws PlatformError(Operation::kList, path)
@@ -18,9 +16,4 @@ namespace Platform {
 void ForEachDirectoryEntry(const std::string& path,
                            const std::function<void(const WIN32_FIND_DATAW&)>& visit);
 
-// How the walk takes an entry with `attributes` and, for a reparse point,
-// `reparseTag`: a directory reached through a link (a name surrogate:
-// symbolic link, junction) is passed over; any other directory is walked.
-WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag);
-
-}  // namespace Platform
+}  // namespace System

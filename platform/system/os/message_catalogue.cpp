@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace Platform {
+namespace System {
 namespace {
 
 constexpr std::uint32_t kMagic = 0x950412DE;
@@ -241,4 +241,4 @@ const char* MessageCatalogue::FindCount(const char* one, const char* many,
     return found->data() + at;
 }
 
-}  // namespace Platform
+}  // namespace System

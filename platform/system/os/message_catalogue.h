@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-namespace Platform {
+namespace System {
 
 class MessageCatalogue {
   public:
@@ -46,4 +46,4 @@ class MessageCatalogue {
 // an expression that cannot be read.
 unsigned long PluralIndex(std::string_view expression, unsigned long n);
 
-}  // namespace Platform
+}  // namespace System

@@ -14,7 +14,7 @@ TEST(MessageCatalogueTest, ReadsWhatMsgfmtWrites) {
     std::ifstream file(TALLIX_CATALOGUES "/ja/LC_MESSAGES/tallix.mo", std::ios::binary);
     const std::string mo{std::istreambuf_iterator<char>(file), {}};
     ASSERT_FALSE(mo.empty());
-    const Platform::MessageCatalogue catalogue(mo);
+    const System::MessageCatalogue catalogue(mo);
     EXPECT_STREQ(catalogue.Find("Could not open the file."), "ファイルを開けませんでした。");
     EXPECT_STREQ(catalogue.Find("Match: {1} is this file's CRC-32."),
                  "一致: {1} はこのファイルの CRC-32 です。");

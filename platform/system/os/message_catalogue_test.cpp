@@ -11,8 +11,8 @@
 
 namespace {
 
-using Platform::MessageCatalogue;
-using Platform::PluralIndex;
+using System::MessageCatalogue;
+using System::PluralIndex;
 
 // A catalogue in msgfmt's format: the header, the two tables, then the
 // strings, each ended by a NUL; `entries` sorted by their originals.
@@ -119,11 +119,11 @@ TEST(PluralIndexTest, AnExpressionItCannotReadGivesTheFirstForm) {
 }
 
 TEST(FilledTest, PutsEachValueAtItsMarkInTheTranslationsOrder) {
-    EXPECT_EQ(Platform::Filled("{2} of {1}", {"a", "b"}), "b of a");
+    EXPECT_EQ(System::Filled("{2} of {1}", {"a", "b"}), "b of a");
     // Marks without a value, and braces that are no mark, stay as they are.
-    EXPECT_EQ(Platform::Filled("{1}{1} {3} {0} {x} {1", {"a"}), "aa {3} {0} {x} {1");
+    EXPECT_EQ(System::Filled("{1}{1} {3} {0} {x} {1", {"a"}), "aa {3} {0} {x} {1");
     // A value is never read for marks.
-    EXPECT_EQ(Platform::Filled("{1}", {"{2}", "x"}), "{2}");
+    EXPECT_EQ(System::Filled("{1}", {"{2}", "x"}), "{2}");
 }
 
 }  // namespace

@@ -4,14 +4,11 @@
 
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"
-#include "platform/system/os/text.h"
 #include "platform/system/os/translation.h"
 #include "platform/system/os/unicode_text.h"
 #include "platform/system/os/windows_path.h"
 
-namespace Platform {
-
-const char kLineEnd[] = "\r\n";
+namespace System {
 
 namespace {
 
@@ -150,4 +147,4 @@ PlatformError WindowsError(Operation operation, std::string path, DWORD code) {
     return PlatformError(operation, std::move(path), SystemMessage(code));
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -10,7 +10,7 @@
 
 #include "platform/system/os/error.h"
 
-namespace Platform {
+namespace System {
 
 // UTF-16 text for UTF-8 `text`. A name Windows gave with a lone surrogate
 // half (UTF-16 that is not valid Unicode) comes back from Utf8Text as the
@@ -46,4 +46,4 @@ std::string SystemMessage(DWORD code);
 // nothing, the message for a file not found.
 PlatformError WindowsError(Operation operation, std::string path, DWORD code);
 
-}  // namespace Platform
+}  // namespace System

@@ -1,6 +1,6 @@
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 
 std::string Filled(std::string_view text, std::initializer_list<std::string_view> values) {
     std::string filled;
@@ -19,4 +19,4 @@ std::string Filled(std::string_view text, std::initializer_list<std::string_view
     return filled;
 }
 
-}  // namespace Platform
+}  // namespace System

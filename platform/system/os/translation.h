@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace Platform {
+namespace System {
 
 // The user's language's form of the English message `english`, or `english`
 // itself when the catalogue has none (or no catalogue is loaded).
@@ -39,4 +39,4 @@ void UseUserLanguage(const std::string& catalogues);
 // place (BIN/../share/locale), so an installation can be moved.
 std::string InstalledCatalogues();
 
-}  // namespace Platform
+}  // namespace System

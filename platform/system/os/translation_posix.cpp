@@ -13,7 +13,7 @@
 #define TALLIX_LOCALE_FROM_BIN "../share/locale"
 #endif
 
-namespace Platform {
+namespace System {
 namespace {
 
 constexpr char kDomain[] = "tallix";
@@ -58,4 +58,4 @@ std::string InstalledCatalogues() {
     return folder.substr(0, folder.rfind('/') + 1) + TALLIX_LOCALE_FROM_BIN;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -8,7 +8,7 @@
 #include "platform/system/os/message_catalogue.h"
 #include "platform/system/os/translation.h"
 
-namespace Platform {
+namespace System {
 namespace {
 
 // The resource's bytes for the language `name`, empty when the program
@@ -64,4 +64,4 @@ std::string InstalledCatalogues() {
     return {};
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace Platform {
+namespace System {
 
 void AppendUtf8(std::string& text, unsigned long point) {
     if (point < 0x80) {
@@ -32,4 +32,4 @@ std::string FoldedEncodingName(const std::string& name) {
     return folded;
 }
 
-}  // namespace Platform
+}  // namespace System

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace Platform {
+namespace System {
 
 // Appends code point `point` to `text` in UTF-8; a lone surrogate half as
 // its three bytes (WTF-8), as Windows names that hold one are written.
@@ -14,4 +14,4 @@ void AppendUtf8(std::string& text, unsigned long point);
 // "utf16le" and "Shift_JIS" / "shiftjis" compare equal.
 std::string FoldedEncodingName(const std::string& name);
 
-}  // namespace Platform
+}  // namespace System

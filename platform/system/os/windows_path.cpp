@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-namespace Platform {
+namespace System {
 namespace {
 
 constexpr std::string_view kExtendedPrefix = "\\\\?\\";
@@ -118,4 +118,4 @@ std::string ExtendedWindowsPath(std::string_view fullPath) {
     return std::string(kExtendedPrefix) + std::string(fullPath);
 }
 
-}  // namespace Platform
+}  // namespace System

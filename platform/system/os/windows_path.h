@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace Platform {
+namespace System {
 
 // The current directory as a full path: the process's for "", the one the
 // system keeps for the drive "D:" otherwise.
@@ -36,4 +36,4 @@ std::string FullWindowsPath(std::string_view path, const CurrentDirectoryOf& cur
 // returned as it is.
 std::string ExtendedWindowsPath(std::string_view fullPath);
 
-}  // namespace Platform
+}  // namespace System

@@ -8,7 +8,7 @@
 namespace {
 
 std::string Full(std::string_view path) {
-    return Platform::FullWindowsPath(path, [](std::string_view drive) -> std::string {
+    return System::FullWindowsPath(path, [](std::string_view drive) -> std::string {
         return drive.empty() ? "C:\\work\\" : std::string(drive) + "\\on " + std::string(drive);
     });
 }
@@ -33,15 +33,14 @@ TEST(WindowsPathTest, MakesPathsFullAndKeepsEveryNameAsWritten) {
 }
 
 TEST(WindowsPathTest, ExtendedFormsAndRoots) {
-    EXPECT_EQ(Platform::ExtendedWindowsPath("C:\\a."), "\\\\?\\C:\\a.");
-    EXPECT_EQ(Platform::ExtendedWindowsPath("\\\\server\\share\\a"),
-              "\\\\?\\UNC\\server\\share\\a");
-    EXPECT_EQ(Platform::ExtendedWindowsPath("\\\\?\\C:\\a"), "\\\\?\\C:\\a");
-    EXPECT_EQ(Platform::WindowsRootLength("C:\\a"), 3u);
-    EXPECT_EQ(Platform::WindowsRootLength("C:a"), 0u);
-    EXPECT_EQ(Platform::WindowsRootLength("\\\\?\\C:\\a"), 7u);
-    EXPECT_EQ(Platform::WindowsRootLength("\\\\server\\share\\a"), 15u);
-    EXPECT_EQ(Platform::WindowsRootLength("\\\\?\\UNC\\server\\share\\a"), 21u);
+    EXPECT_EQ(System::ExtendedWindowsPath("C:\\a."), "\\\\?\\C:\\a.");
+    EXPECT_EQ(System::ExtendedWindowsPath("\\\\server\\share\\a"), "\\\\?\\UNC\\server\\share\\a");
+    EXPECT_EQ(System::ExtendedWindowsPath("\\\\?\\C:\\a"), "\\\\?\\C:\\a");
+    EXPECT_EQ(System::WindowsRootLength("C:\\a"), 3u);
+    EXPECT_EQ(System::WindowsRootLength("C:a"), 0u);
+    EXPECT_EQ(System::WindowsRootLength("\\\\?\\C:\\a"), 7u);
+    EXPECT_EQ(System::WindowsRootLength("\\\\server\\share\\a"), 15u);
+    EXPECT_EQ(System::WindowsRootLength("\\\\?\\UNC\\server\\share\\a"), 21u);
 }
 
 }  // namespace

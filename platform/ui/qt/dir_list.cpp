@@ -6,7 +6,7 @@
 #include "window/directory_move.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 
 QtDirListBox::QtDirListBox(QWidget* parent) : NativeListView(parent) {
     // A double-click or Enter opens an entry.
@@ -35,17 +35,17 @@ void QtDirListBox::SetPath(const std::string& path) {
 // subdirectories one step below the current directory.
 void QtDirListBox::Display(const std::string& path,
                            const std::vector<std::string>& subdirectories) {
-    const std::vector<std::string> ancestors = PathAndAncestors(path);
+    const std::vector<std::string> ancestors = System::PathAndAncestors(path);
     std::vector<NativeListModel::Row> rows;
     rows.reserve(ancestors.size() + subdirectories.size());
     const int deepest = static_cast<int>(ancestors.size()) - (subdirectories.empty() ? 1 : 0);
     int depth = 0;
     for (const std::string& ancestor : ancestors) {
-        rows.push_back({ancestor, ancestor.size() - LastName(ancestor).size(),
+        rows.push_back({ancestor, ancestor.size() - System::LastName(ancestor).size(),
                         Window::IndentSpaces(depth++, deepest)});
     }
     for (const std::string& name : subdirectories) {
-        std::string native = JoinPath(path, kPathSeparator, name);
+        std::string native = System::JoinPath(path, System::kPathSeparator, name);
         const std::size_t nameStart = native.size() - name.size();
         rows.push_back({std::move(native), nameStart, Window::IndentSpaces(depth, deepest)});
     }
@@ -55,4 +55,4 @@ void QtDirListBox::Display(const std::string& path,
     SetRows(std::move(rows), pathRow_);
 }
 
-}  // namespace Platform
+}  // namespace Ui

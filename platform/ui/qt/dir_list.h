@@ -10,15 +10,11 @@
 #include "platform/ui/qt/native_list.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 class QtDirListBox : public NativeListView, public Window::DirListBox {
   public:
     explicit QtDirListBox(QWidget* parent);
-
-    // Raised after the path has changed. When it fails, the list goes back
-    // to the path and entries it showed before.
-    std::function<void()> onChange;
 
     std::string Path() const override { return path_; }
     void SetPath(const std::string& path) override;
@@ -31,4 +27,4 @@ class QtDirListBox : public NativeListView, public Window::DirListBox {
     int pathRow_ = -1;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -20,7 +20,7 @@
 #include "platform/ui/qt/text.h"
 #include "window/list_choice.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // Whether `path` is `top` or lies in it.
@@ -185,4 +185,4 @@ void QtDriveListBox::keyPressEvent(QKeyEvent* event) {
                   [this, event] { QComboBox::keyPressEvent(event); });
 }
 
-}  // namespace Platform
+}  // namespace Ui

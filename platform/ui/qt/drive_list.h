@@ -11,7 +11,7 @@
 #include "window/controls.h"
 #include "window/keyboard_position.h"
 
-namespace Platform {
+namespace Ui {
 
 // The mount points in the mount table `table` that are directories where
 // users keep files (not the kernel's own file systems such as /proc or
@@ -27,17 +27,12 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
   public:
     explicit QtDriveListBox(QWidget* parent);
 
-    // Raised when the user chooses a drive other than the current one. When
-    // it fails, the list goes back to the drive it showed before, while the
-    // keyboard goes on from the drive that failed, so the next arrow key
-    // passes it (a drive with no medium).
-    std::function<void()> onChange;
-
     // Fills the list with `drives` and shows `current` without an event.
     void SetDrives(const std::vector<std::string>& drives, const std::string& current);
-    // Fills the list with the mounted drives and shows the one that holds
-    // `path`, without an event.
-    void ShowDriveOf(const std::string& path) { SetDrives(MountedDrives(), DriveOf(path)); }
+    // The mounted drives.
+    void ShowDriveOf(const std::string& path) override {
+        SetDrives(MountedDrives(), DriveOf(path));
+    }
     std::string Drive() const override;
 
     // Lists the drives afresh each time the list opens, so a medium mounted
@@ -61,4 +56,4 @@ class QtDriveListBox : public QComboBox, public Window::DriveListBox {
     Window::KeyboardPosition position_;
 };
 
-}  // namespace Platform
+}  // namespace Ui

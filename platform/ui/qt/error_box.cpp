@@ -13,7 +13,7 @@
 #include "platform/ui/qt/text.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // A line of an error message takes at most this many lines of its box.
@@ -99,9 +99,9 @@ class WaitCursor {
 QStringList ErrorLines(const ErrorReportEntry& error) {
     QStringList lines{DisplayText(Window::ErrorHeadline(error.operation))};
     if (!error.path.empty()) {
-        lines << QString() << QString::fromUtf8(Tr("Path: ")) + DisplayText(error.path);
+        lines << QString() << QString::fromUtf8(System::Tr("Path: ")) + DisplayText(error.path);
     }
-    lines << QString::fromUtf8(Tr("Reason: ")) + DisplayText(error.reason);
+    lines << QString::fromUtf8(System::Tr("Reason: ")) + DisplayText(error.reason);
     return lines;
 }
 
@@ -144,4 +144,4 @@ bool RunEvent(QWidget* control, const std::function<void()>& procedure) {
     return CurrentErrorReport().Run<WaitCursor>(form, procedure);
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -10,7 +10,7 @@
 
 #include "window/event_errors.h"
 
-namespace Platform {
+namespace Ui {
 
 using ErrorReportEntry = Window::ErrorReportEntry;
 using ErrorReport = Window::ErrorReportSlot<QWidget*>::Report;
@@ -39,4 +39,4 @@ std::unique_ptr<QMessageBox> ErrorReportBox(QWidget* form, const ErrorReportEntr
 // the procedure completed. Processes no events of its own.
 bool RunEvent(QWidget* control, const std::function<void()>& procedure);
 
-}  // namespace Platform
+}  // namespace Ui

@@ -7,7 +7,7 @@
 
 #include "platform/system/os/directory.h"
 
-namespace Platform {
+namespace Ui {
 
 QtFileListBox::QtFileListBox(QWidget* parent) : NativeListView(parent) {
     // A keyboard move, or the press of a click, that moves to another file.
@@ -53,8 +53,8 @@ bool QtFileListBox::ClickFile(const std::string& name) {
 }
 
 void QtFileListBox::SetPath(const std::string& path) {
-    const std::string target = NormalDirectoryPath(path);
-    std::vector<std::string> files = ListOrdinaryFiles(target);  // may throw
+    const std::string target = System::NormalDirectoryPath(path);
+    std::vector<std::string> files = System::ListOrdinaryFiles(target);  // may throw
     std::vector<NativeListModel::Row> rows;
     rows.reserve(files.size());
     for (std::string& name : files) {
@@ -71,4 +71,4 @@ std::string QtFileListBox::FileName() const {
     return row >= 0 ? Native(row) : std::string();
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -9,24 +9,17 @@
 #include "platform/ui/qt/native_list.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 class QtFileListBox : public NativeListView, public Window::FileListBox {
   public:
     explicit QtFileListBox(QWidget* parent);
 
-    // Raised when a mouse click or a keyboard move selects a file. When it
-    // fails, the highlight goes back to the file selected before (or none).
-    std::function<void()> onClick;
-
     std::string Path() const override { return path_; }
     void SetPath(const std::string& path) override;
     std::string FileName() const override;
 
-    // Highlights the file `name` and raises the click event, as a click on
-    // it would; does nothing and returns false when the list does not hold
-    // it.
-    bool ClickFile(const std::string& name);
+    bool ClickFile(const std::string& name) override;
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -38,4 +31,4 @@ class QtFileListBox : public NativeListView, public Window::FileListBox {
     int keyboardBeforePress_ = -1;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -6,9 +6,9 @@
 #include <QUrl>
 
 #include "platform/ui/qt/error_box.h"
-#include "platform/ui/qt/twips.h"
+#include "window/twips.h"
 
-namespace Platform {
+namespace Ui {
 
 std::optional<std::string> DroppedPath(const QMimeData& data) {
     const QList<QUrl> urls = data.urls();
@@ -57,11 +57,11 @@ void QtForm::dropEvent(QDropEvent* event) {
 }
 
 int QtForm::HorizontalPixels(int twips) const {
-    return TwipsToPixels(twips, logicalDpiX());
+    return Window::TwipsToPixels(twips, logicalDpiX());
 }
 
 int QtForm::VerticalPixels(int twips) const {
-    return TwipsToPixels(twips, logicalDpiY());
+    return Window::TwipsToPixels(twips, logicalDpiY());
 }
 
 void QtForm::ShowForm() {
@@ -93,4 +93,4 @@ void QtForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -9,7 +9,9 @@
 #include <optional>
 #include <string>
 
-namespace Platform {
+#include "window/controls.h"
+
+namespace Ui {
 
 // The local path a drop's data names, as native bytes (names that are not
 // valid UTF-8 included); nothing unless it names exactly one local file or
@@ -19,14 +21,9 @@ std::optional<std::string> DroppedPath(const QMimeData& data);
 // A top-level form with a fixed client size that raises its load event
 // before it first shows and its unload event when it is closed. A file or
 // directory dropped on it is handed to `onDrop`.
-class QtForm : public QWidget {
+class QtForm : public QWidget, public Window::Form {
   public:
     QtForm(const QString& caption, int clientWidthTwips, int clientHeightTwips);
-
-    std::function<void()> onLoad;
-    std::function<void(bool& cancel)> onUnload;
-    // The native path of the one local file or directory dropped.
-    std::function<void(const std::string& path)> onDrop;
 
     // Pixels for a length in twips at this form's screen resolution.
     int HorizontalPixels(int twips) const;
@@ -44,4 +41,4 @@ class QtForm : public QWidget {
     bool loaded_ = false;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -12,7 +12,7 @@
 #include "platform/system/os/translation.h"
 #include "platform/ui/qt/text.h"
 
-namespace Platform {
+namespace Ui {
 
 QtLabel::QtLabel(QWidget* parent) : QPlainTextEdit(parent) {
     // Looks like a label: no frame, the form's background, text from the top
@@ -119,7 +119,7 @@ std::optional<Window::ChecksumComparison> QtLabel::CompareWithClipboard() const 
 std::unique_ptr<QMenu> QtLabel::ContextMenu() {
     std::unique_ptr<QMenu> menu(createStandardContextMenu());
     menu->addSeparator();
-    QAction* compare = menu->addAction(QString::fromUtf8(Tr("Compare with clipboard")));
+    QAction* compare = menu->addAction(QString::fromUtf8(System::Tr("Compare with clipboard")));
     compare->setEnabled(checksums_.has_value());
     connect(compare, &QAction::triggered, this, [this] { ShowComparison(); });
     return menu;
@@ -144,4 +144,4 @@ void QtLabel::ShowComparison() {
     box.exec();
 }
 
-}  // namespace Platform
+}  // namespace Ui

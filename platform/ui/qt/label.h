@@ -14,7 +14,7 @@
 #include "window/checksum_compare.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 // The report label: each line of the caption on one row, never wrapped, so
 // the lines below a long path stay in view. A first line too long for the
@@ -58,4 +58,4 @@ class QtLabel : public QPlainTextEdit, public Window::Label {
     qsizetype hiddenLength_ = -1;  // characters the ellipsis stands for; -1 when none
 };
 
-}  // namespace Platform
+}  // namespace Ui

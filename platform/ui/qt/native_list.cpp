@@ -16,7 +16,7 @@
 #include "platform/ui/qt/error_box.h"
 #include "platform/ui/qt/text.h"
 
-namespace Platform {
+namespace Ui {
 
 void NativeListModel::SetRows(std::vector<Row> rows) {
     beginResetModel();
@@ -277,4 +277,4 @@ void NativeListView::scrollContentsBy(int dx, int dy) {
     }
 }
 
-}  // namespace Platform
+}  // namespace Ui

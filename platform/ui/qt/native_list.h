@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace Platform {
+namespace Ui {
 
 // The frame a list with the focus shows: along the inside of `surface`'s
 // edge, over what it holds, in the highlight colour.
@@ -100,4 +100,4 @@ class NativeListView : public QListView {
     std::optional<int> pendingRow_;
 };
 
-}  // namespace Platform
+}  // namespace Ui

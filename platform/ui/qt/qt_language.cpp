@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace Platform {
+namespace Ui {
 
 bool UseQtTranslations(QCoreApplication& application) {
     // Owned by the application, which needs it for as long as it runs.
@@ -17,4 +17,4 @@ bool UseQtTranslations(QCoreApplication& application) {
     return QCoreApplication::installTranslator(translator);
 }
 
-}  // namespace Platform
+}  // namespace Ui

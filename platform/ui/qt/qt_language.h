@@ -4,10 +4,10 @@
 
 #include <QCoreApplication>
 
-namespace Platform {
+namespace Ui {
 
 // Installs Qt's translations for the user's language into `application`;
 // false when Qt has none for it (its texts then stay English).
 bool UseQtTranslations(QCoreApplication& application);
 
-}  // namespace Platform
+}  // namespace Ui

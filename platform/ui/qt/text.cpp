@@ -11,7 +11,7 @@
 #include "platform/system/os/directory.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // The first line of the label takes at most this many lines of its
@@ -88,7 +88,7 @@ QString ToolTipText(const QString& line, const QWidget* near) {
 }
 
 std::size_t LastNameStart(const std::string& native) {
-    const std::size_t separator = native.rfind(kPathSeparator);
+    const std::size_t separator = native.rfind(System::kPathSeparator);
     const std::size_t start = separator == std::string::npos ? 0 : separator + 1;
     return static_cast<std::size_t>(DisplayText(native.substr(0, start)).toUtf8().size());
 }
@@ -109,4 +109,4 @@ QString ShortenedInTheMiddle(const QString& line, std::size_t keepFrom, const QF
     return QString::fromStdString(MiddleElided(line, keepFrom, metrics, width).text);
 }
 
-}  // namespace Platform
+}  // namespace Ui

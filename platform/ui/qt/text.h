@@ -12,7 +12,7 @@
 
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 
 // Native text (names, paths) as the toolkit's text, to be shown. Bytes that
 // are not valid UTF-8 show as replacement characters, and characters that
@@ -56,4 +56,4 @@ Window::MiddleElision MiddleElided(const QString& line, std::size_t keepFrom,
 QString ShortenedInTheMiddle(const QString& line, std::size_t keepFrom, const QFontMetrics& metrics,
                              int width);
 
-}  // namespace Platform
+}  // namespace Ui

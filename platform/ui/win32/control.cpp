@@ -2,7 +2,7 @@
 
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace Ui {
 
 HINSTANCE ThisModule() {
     return ::GetModuleHandleW(nullptr);
@@ -12,7 +12,7 @@ Win32Control::Win32Control(HWND form, const wchar_t* windowClass, DWORD style, D
     : hwnd_(::CreateWindowExW(extendedStyle, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0,
                               0, 0, form, nullptr, ThisModule(), nullptr)) {
     if (hwnd_ == nullptr) {
-        throw WindowsError(Operation::kCreateControl, "", ::GetLastError());
+        throw System::WindowsError(System::Operation::kCreateControl, "", ::GetLastError());
     }
 }
 
@@ -51,4 +51,4 @@ LRESULT CALLBACK Win32Control::SubclassProc(HWND hwnd, UINT message, WPARAM wPar
     return control->Default(message, wParam, lParam);
 }
 
-}  // namespace Platform
+}  // namespace Ui

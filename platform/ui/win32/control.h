@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace Platform {
+namespace Ui {
 
 // The program's module, which the form's and controls' windows belong to.
 HINSTANCE ThisModule();
@@ -43,4 +43,4 @@ class Win32Control {
     WNDPROC controlProc_ = nullptr;  // the control's own, once subclassed
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -8,7 +8,7 @@
 #include "window/directory_move.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 
 Win32DirListBox::Win32DirListBox(HWND form) : Win32ListBox(form, 0) {}
 
@@ -47,7 +47,7 @@ void Win32DirListBox::SetPath(const std::string& path) {
 void Win32DirListBox::Display(const std::string& path,
                               const std::vector<std::string>& subdirectories) {
     const std::vector<std::string> ancestors =
-        path.empty() ? std::vector<std::string>() : PathAndAncestors(path);
+        path.empty() ? std::vector<std::string>() : System::PathAndAncestors(path);
     const int deepest = static_cast<int>(ancestors.size());
     const auto indent = [deepest](int depth) {
         return std::wstring(static_cast<std::size_t>(Window::IndentSpaces(depth, deepest)), L' ');
@@ -58,12 +58,12 @@ void Win32DirListBox::Display(const std::string& path,
     paths.reserve(texts.capacity());
     int depth = 0;
     for (const std::string& ancestor : ancestors) {
-        texts.push_back(indent(depth++) + DisplayText(LastName(ancestor)));
+        texts.push_back(indent(depth++) + DisplayText(System::LastName(ancestor)));
         paths.push_back(ancestor);
     }
     for (const std::string& name : subdirectories) {
         texts.push_back(indent(depth) + DisplayText(name));
-        paths.push_back(JoinPath(path, kPathSeparator, name));
+        paths.push_back(System::JoinPath(path, System::kPathSeparator, name));
     }
     path_ = path;
     subdirectories_ = subdirectories;
@@ -72,4 +72,4 @@ void Win32DirListBox::Display(const std::string& path,
     SetRows(texts, pathRow_);
 }
 
-}  // namespace Platform
+}  // namespace Ui

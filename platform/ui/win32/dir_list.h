@@ -10,15 +10,11 @@
 #include "platform/ui/win32/list_box.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 class Win32DirListBox : public Win32ListBox, public Window::DirListBox {
   public:
     explicit Win32DirListBox(HWND form);
-
-    // Raised after the path has changed. When it fails, the list goes back
-    // to the path and entries it showed before.
-    std::function<void()> onChange;
 
     std::string Path() const override { return path_; }
     void SetPath(const std::string& path) override;
@@ -36,4 +32,4 @@ class Win32DirListBox : public Win32ListBox, public Window::DirListBox {
     int pathRow_ = -1;
 };
 
-}  // namespace Platform
+}  // namespace Ui

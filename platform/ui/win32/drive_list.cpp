@@ -10,7 +10,7 @@
 #include "platform/ui/win32/text.h"
 #include "window/list_choice.h"
 
-namespace Platform {
+namespace Ui {
 
 Win32DriveListBox::Win32DriveListBox(HWND form)
     : Win32Control(form, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0) {
@@ -25,7 +25,7 @@ void Win32DriveListBox::SetDrives(const std::vector<std::string>& drives,
     }
     ::SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
     for (const std::string& drive : drives_) {
-        const std::string label = VolumeLabel(drive);
+        const std::string label = System::VolumeLabel(drive);
         const std::wstring text =
             DisplayText(drive) + (label.empty() ? L"" : L" [" + DisplayText(label) + L"]");
         ::SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -37,7 +37,7 @@ void Win32DriveListBox::SetDrives(const std::vector<std::string>& drives,
 }
 
 void Win32DriveListBox::ShowDriveOf(const std::string& path) {
-    SetDrives(ListDrives(), DriveOf(path));
+    SetDrives(System::ListDrives(), System::DriveOf(path));
 }
 
 std::string Win32DriveListBox::Drive() const {
@@ -52,7 +52,7 @@ void Win32DriveListBox::OnCommand(WORD code) {
     const int index = static_cast<int>(::SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
     switch (code) {
         case CBN_DROPDOWN:
-            SetDrives(ListDrives(), Drive());
+            SetDrives(System::ListDrives(), Drive());
             break;
         case CBN_SELENDCANCEL:
             Highlight(chosen_);
@@ -101,4 +101,4 @@ std::optional<LRESULT> Win32DriveListBox::OnMessage(UINT message, WPARAM wParam,
     return result;
 }
 
-}  // namespace Platform
+}  // namespace Ui

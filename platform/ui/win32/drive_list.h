@@ -12,24 +12,16 @@
 #include "window/controls.h"
 #include "window/keyboard_position.h"
 
-namespace Platform {
+namespace Ui {
 
 class Win32DriveListBox : public Win32Control, public Window::DriveListBox {
   public:
     explicit Win32DriveListBox(HWND form);
 
-    // Raised when the user chooses a drive other than the current one. When
-    // it fails, the list goes back to the drive it showed before, while the
-    // keyboard goes on from the drive that failed, so the next arrow key
-    // passes it (a drive with no medium).
-    std::function<void()> onChange;
-
     // Fills the list with `drives` ("C:"), each shown with its volume label
     // where it has one, and shows `current` without an event.
     void SetDrives(const std::vector<std::string>& drives, const std::string& current);
-    // Fills the list with the machine's drives and shows the one that holds
-    // `path`, without an event.
-    void ShowDriveOf(const std::string& path);
+    void ShowDriveOf(const std::string& path) override;
     std::string Drive() const override;
 
     void OnCommand(WORD code) override;
@@ -45,4 +37,4 @@ class Win32DriveListBox : public Win32Control, public Window::DriveListBox {
     Window::KeyboardPosition position_;
 };
 
-}  // namespace Platform
+}  // namespace Ui

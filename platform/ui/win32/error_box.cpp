@@ -8,7 +8,7 @@
 #include "platform/ui/win32/text.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // A path or reason in an error box keeps this many characters: its
@@ -114,10 +114,10 @@ ErrorReport SetErrorReport(ErrorReport report) {
 std::wstring ErrorReportText(const ErrorReportEntry& error) {
     std::wstring text = DisplayText(Window::ErrorHeadline(error.operation));
     if (!error.path.empty()) {
-        text += L"\n\n" + WideText(Tr("Path: ")) +
+        text += L"\n\n" + System::WideText(System::Tr("Path: ")) +
                 ShortenedInTheMiddle(DisplayText(error.path), kMostBoxCharacters);
     }
-    text += L"\n" + WideText(Tr("Reason: ")) +
+    text += L"\n" + System::WideText(System::Tr("Reason: ")) +
             ShortenedInTheMiddle(DisplayText(error.reason), kMostBoxCharacters);
     return text;
 }
@@ -127,4 +127,4 @@ bool RunEvent(HWND control, const std::function<void()>& procedure) {
     return CurrentErrorReport().Run<WaitCursor>(form, procedure);
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -9,7 +9,7 @@
 
 #include "window/event_errors.h"
 
-namespace Platform {
+namespace Ui {
 
 using ErrorReportEntry = Window::ErrorReportEntry;
 using ErrorReport = Window::ErrorReportSlot<HWND>::Report;
@@ -36,4 +36,4 @@ bool RunEvent(HWND control, const std::function<void()>& procedure);
 // form's caption and centred on it.
 void ShowBox(HWND form, const std::wstring& text, UINT type);
 
-}  // namespace Platform
+}  // namespace Ui

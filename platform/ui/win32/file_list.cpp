@@ -7,7 +7,7 @@
 #include "platform/ui/win32/error_box.h"
 #include "platform/ui/win32/text.h"
 
-namespace Platform {
+namespace Ui {
 
 Win32FileListBox::Win32FileListBox(HWND form) : Win32ListBox(form, 0) {}
 
@@ -123,8 +123,8 @@ bool Win32FileListBox::ClickFile(const std::string& name) {
 }
 
 void Win32FileListBox::SetPath(const std::string& path) {
-    const std::string target = NormalDirectoryPath(path);
-    std::vector<std::string> names = ListOrdinaryFiles(target);  // may throw
+    const std::string target = System::NormalDirectoryPath(path);
+    std::vector<std::string> names = System::ListOrdinaryFiles(target);  // may throw
     std::vector<std::wstring> texts;
     texts.reserve(names.size());
     for (const std::string& name : names) {
@@ -142,4 +142,4 @@ std::string Win32FileListBox::FileName() const {
                                                              : std::string();
 }
 
-}  // namespace Platform
+}  // namespace Ui

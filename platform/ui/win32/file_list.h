@@ -12,28 +12,23 @@
 #include "window/controls.h"
 #include "window/keyboard_position.h"
 
-namespace Platform {
+namespace Ui {
 
 class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
   public:
     explicit Win32FileListBox(HWND form);
 
-    // Raised when a mouse click or a keyboard move selects a file, and when
-    // a click lands on the file already selected; with nothing selected,
-    // End and Up select the last file and Page Down the last in view. When
-    // it fails, the
-    // highlight goes back to the file selected before (or none), while the
-    // keyboard goes on from the file that failed, so the next key passes it.
-    std::function<void()> onClick;
+    // The click event is raised also when a click lands on the file
+    // already selected; with nothing selected, End and Up select the last
+    // file and Page Down the last in view. When it fails, the keyboard goes
+    // on from the file that failed, so the next key passes it.
 
     std::string Path() const override { return path_; }
     void SetPath(const std::string& path) override;
     std::string FileName() const override;
 
-    // Highlights the file `name` (in any case) and raises the click event,
-    // as a click on it would; does nothing and returns false when the list
-    // does not hold it.
-    bool ClickFile(const std::string& name);
+    // `name` is matched in any case.
+    bool ClickFile(const std::string& name) override;
 
     void OnCommand(WORD code) override;
 
@@ -52,4 +47,4 @@ class Win32FileListBox : public Win32ListBox, public Window::FileListBox {
     int pressedRow_ = -1;                // the row highlighted when the button went down
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // The report's font, in points.
@@ -157,4 +157,4 @@ HFONT CreateFormFont(unsigned dpi) {
     return ::CreateFontIndirectW(&font);
 }
 
-}  // namespace Platform
+}  // namespace Ui

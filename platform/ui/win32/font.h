@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-namespace Platform {
+namespace Ui {
 
 // The form's font at `dpi` dots per inch; the caller deletes it.
 HFONT CreateFormFont(unsigned dpi);
 
-}  // namespace Platform
+}  // namespace Ui

@@ -9,7 +9,7 @@
 #include "platform/ui/win32/font.h"
 #include "platform/ui/win32/text.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"TallixForm";
@@ -22,10 +22,6 @@ constexpr int kDriveListRows = 12;
 int openForms = 0;
 
 }  // namespace
-
-int PixelsForTwips(int twips, unsigned dotsPerInch) {
-    return ::MulDiv(twips, static_cast<int>(dotsPerInch), 1440);
-}
 
 Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientHeightTwips)
     : clientWidth_(clientWidthTwips), clientHeight_(clientHeightTwips) {
@@ -41,13 +37,13 @@ Win32Form::Win32Form(std::string_view caption, int clientWidthTwips, int clientH
         return ::RegisterClassExW(&windowClass);
     }();
     if (formClass == 0) {
-        throw WindowsError(Operation::kRegisterWindowClass, "", ::GetLastError());
+        throw System::WindowsError(System::Operation::kRegisterWindowClass, "", ::GetLastError());
     }
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     hwnd_ = ::CreateWindowExW(0, kFormClass, DisplayText(caption).c_str(), style, CW_USEDEFAULT,
                               CW_USEDEFAULT, 0, 0, nullptr, nullptr, ThisModule(), this);
     if (hwnd_ == nullptr) {
-        throw WindowsError(Operation::kCreateWindow, "", ::GetLastError());
+        throw System::WindowsError(System::Operation::kCreateWindow, "", ::GetLastError());
     }
     ++openForms;
     ::DragAcceptFiles(hwnd_, TRUE);
@@ -211,7 +207,7 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             ::DragFinish(drop);
             if (!path.empty() && onDrop) {
-                onDrop(Utf8Text(path));
+                onDrop(System::Utf8Text(path));
             }
             return 0;
         }
@@ -229,4 +225,4 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -10,19 +10,17 @@
 
 #include "platform/ui/win32/control.h"
 #include "platform/ui/win32/label.h"
+#include "window/controls.h"
+#include "window/twips.h"
 
-namespace Platform {
-
-// Pixels for a length in twips (1/1440 inch) at `dotsPerInch`: 15 twips a
-// pixel at 96, 10 at 144, 7.5 at 192; halves round up.
-int PixelsForTwips(int twips, unsigned dotsPerInch);
+namespace Ui {
 
 // A top-level form with a fixed client size, laid out in twips, that raises
 // its load event before it first shows and its unload event when it is
 // closed. It routes its controls' notifications to them, gives them a font
 // that shows katakana, and lays them out again when it moves to a monitor
 // of another resolution.
-class Win32Form {
+class Win32Form : public Window::Form {
   public:
     // `caption` is UTF-8; the client size is in twips.
     Win32Form(std::string_view caption, int clientWidthTwips, int clientHeightTwips);
@@ -31,11 +29,6 @@ class Win32Form {
     ~Win32Form();
 
     HWND Handle() const { return hwnd_; }
-
-    std::function<void()> onLoad;
-    std::function<void(bool& cancel)> onUnload;
-    // A file or directory dropped on the form, by its path.
-    std::function<void(const std::string& path)> onDrop;
 
     // A control's place on the form, in twips.
     struct Place {
@@ -52,7 +45,7 @@ class Win32Form {
 
     // The form's resolution in dots per inch, and pixels for twips at it.
     unsigned Dpi() const { return dpi_; }
-    int Pixels(int twips) const { return PixelsForTwips(twips, dpi_); }
+    int Pixels(int twips) const { return Window::TwipsToPixels(twips, dpi_); }
 
     // Raises the load event once, then shows the form with the focus on the
     // first control.
@@ -84,4 +77,4 @@ class Win32Form {
     bool loaded_ = false;
 };
 
-}  // namespace Platform
+}  // namespace Ui

@@ -1,6 +1,6 @@
 // The Win32 form runtime's own behaviour on real native controls (a form
-// that is never shown): what the lists hold and in what order, the twips
-// arithmetic, and everything put back when an event fails.
+// that is never shown): what the lists hold and in what order, and
+// everything put back when an event fails.
 #include "platform/ui/win32/form_runtime.h"
 
 #include <gtest/gtest.h>
@@ -18,40 +18,27 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Platform::ErrorReportEntry;
-
-TEST(TwipsTest, LayoutScalesWithTheMonitorsResolution) {
-    // 100 %, 150 % and 200 %: the client area 7605 x 4665 twips, and the
-    // controls' left edge; halves round up.
-    EXPECT_EQ(Platform::PixelsForTwips(7605, 96), 507);
-    EXPECT_EQ(Platform::PixelsForTwips(4665, 96), 311);
-    EXPECT_EQ(Platform::PixelsForTwips(7605, 144), 761);
-    EXPECT_EQ(Platform::PixelsForTwips(4665, 144), 467);
-    EXPECT_EQ(Platform::PixelsForTwips(7605, 192), 1014);
-    EXPECT_EQ(Platform::PixelsForTwips(4665, 192), 622);
-    EXPECT_EQ(Platform::PixelsForTwips(120, 144), 12);
-    EXPECT_EQ(Platform::PixelsForTwips(3255, 192), 434);
-}
+using Ui::ErrorReportEntry;
 
 class Win32FormTest : public TestSupport::TempDirTest {
   protected:
     void SetUp() override {
-        root_ = Platform::NormalDirectoryPath(dir_);
-        previousReport_ = Platform::SetErrorReport(
+        root_ = System::NormalDirectoryPath(dir_);
+        previousReport_ = Ui::SetErrorReport(
             [this](HWND, const ErrorReportEntry& error) { errors_.push_back(error); });
     }
-    void TearDown() override { Platform::SetErrorReport(previousReport_); }
+    void TearDown() override { Ui::SetErrorReport(previousReport_); }
 
     std::string MakeDirectory(const std::string& path) {
-        fs::create_directory(fs::path(Platform::WideText(path)));
+        fs::create_directory(fs::path(System::WideText(path)));
         return path;
     }
     void MakeFile(const std::string& name) {
-        const fs::path path(Platform::WideText(Platform::JoinPath(root_, "\\", name)));
+        const fs::path path(System::WideText(System::JoinPath(root_, "\\", name)));
         std::ofstream(path, std::ios::binary) << "123456789";
     }
 
-    static std::vector<std::wstring> Rows(const Platform::Win32ListBox& list) {
+    static std::vector<std::wstring> Rows(const Ui::Win32ListBox& list) {
         std::vector<std::wstring> rows;
         for (int row = 0; row < list.RowCount(); ++row) {
             rows.push_back(list.RowText(row));
@@ -60,9 +47,9 @@ class Win32FormTest : public TestSupport::TempDirTest {
     }
 
     std::string root_;
-    Platform::Win32Form form_{"Test", 7605, 4665};
+    Ui::Win32Form form_{"Test", 7605, 4665};
     std::vector<ErrorReportEntry> errors_;
-    Platform::ErrorReport previousReport_;
+    Ui::ErrorReport previousReport_;
 };
 
 // The ancestors from the root down, then the subdirectories in name order,
@@ -75,12 +62,12 @@ TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesInView) {
     }
     MakeDirectory(deep + "\\b");
     MakeDirectory(deep + "\\a");
-    Platform::Win32DirListBox dir1(form_.Handle());
+    Ui::Win32DirListBox dir1(form_.Handle());
     dir1.SetPath(deep);
 
     std::vector<std::wstring> names;
-    for (const std::string& ancestor : Platform::PathAndAncestors(deep)) {
-        names.push_back(Platform::WideText(Platform::LastName(ancestor)));
+    for (const std::string& ancestor : System::PathAndAncestors(deep)) {
+        names.push_back(System::WideText(System::LastName(ancestor)));
     }
     names.insert(names.end(), {L"a", L"b"});
     const std::vector<std::wstring> rows = Rows(dir1);
@@ -100,11 +87,11 @@ TEST_F(Win32FormTest, DirectoryListShowsAncestorsThenSubdirectoriesInView) {
 // The list with the focus draws its edge in the highlight colour; the
 // other keeps the system's own.
 TEST_F(Win32FormTest, ListWithTheFocusShowsAFrameInTheHighlightColour) {
-    Platform::Win32DirListBox dir1(form_.Handle());
-    Platform::Win32FileListBox file1(form_.Handle());
+    Ui::Win32DirListBox dir1(form_.Handle());
+    Ui::Win32FileListBox file1(form_.Handle());
     form_.Add(dir1, {120, 240, 3255, 2820});
     form_.Add(file1, {3480, 240, 3975, 3150});
-    const auto edge = [](const Platform::Win32ListBox& list) {
+    const auto edge = [](const Ui::Win32ListBox& list) {
         RECT place{};
         ::GetWindowRect(list.Handle(), &place);
         const HDC screen = ::GetDC(nullptr);
@@ -122,8 +109,8 @@ TEST_F(Win32FormTest, ListWithTheFocusShowsAFrameInTheHighlightColour) {
         return colour;
     };
     const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-    const std::vector<const Platform::Win32ListBox*> lists{&dir1, &file1};
-    for (const Platform::Win32ListBox* focused : lists) {
+    const std::vector<const Ui::Win32ListBox*> lists{&dir1, &file1};
+    for (const Ui::Win32ListBox* focused : lists) {
         ::SetFocus(focused->Handle());
         ASSERT_EQ(::GetFocus(), focused->Handle());
         EXPECT_EQ(edge(dir1) == highlight, focused == &dir1);
@@ -138,7 +125,7 @@ TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
     MakeFile("\xE3\x82\xAB\xE3\x82\xBF\xE3\x82\xAB\xE3\x83\x8A.txt");  // カタカナ.txt
     MakeFile("a.txt");
     MakeDirectory(root_ + "\\sub");
-    Platform::Win32FileListBox file1(form_.Handle());
+    Ui::Win32FileListBox file1(form_.Handle());
     file1.SetPath(root_);
 
     EXPECT_EQ(Rows(file1), (std::vector<std::wstring>{L"a.txt", L"b.txt", L"カタカナ.txt"}));
@@ -151,24 +138,23 @@ TEST_F(Win32FormTest, FileListShowsTheFilesInNameOrder) {
     EXPECT_GT(::SendMessageW(file1.Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 2 * client.right);
     EXPECT_EQ(file1.CurrentRow(), -1);
     EXPECT_EQ(file1.FileName(), "");
-    EXPECT_EQ(Platform::DisplayText("a\r\nb\x1B\xE2\x80\xAE"), L"a\\r\\nb\\x1B\\u202E");
+    EXPECT_EQ(Ui::DisplayText("a\r\nb\x1B\xE2\x80\xAE"), L"a\\r\\nb\\x1B\\u202E");
     // A box's paragraph is wrapped by the box, its headings and blank lines kept.
-    EXPECT_EQ(
-        Platform::BoxParagraphs(L"Usage: x\nOpens it as a\nclick would\n(or not).\n\nPath: p\n"),
-        L"Usage: x\nOpens it as a click would (or not).\n\nPath: p\n");
+    EXPECT_EQ(Ui::BoxParagraphs(L"Usage: x\nOpens it as a\nclick would\n(or not).\n\nPath: p\n"),
+              L"Usage: x\nOpens it as a click would (or not).\n\nPath: p\n");
 }
 
 TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes) {
     MakeDirectory(root_ + "\\sub");
-    Platform::Win32DirListBox dir1(form_.Handle());
+    Ui::Win32DirListBox dir1(form_.Handle());
     dir1.SetPath(root_);
     const std::vector<std::wstring> before = Rows(dir1);
 
-    EXPECT_THROW(dir1.SetPath(root_ + "\\missing"), Platform::PlatformError);
+    EXPECT_THROW(dir1.SetPath(root_ + "\\missing"), System::PlatformError);
     dir1.onChange = [] {
-        throw Platform::PlatformError(Platform::Operation::kList, "x", "refused");
+        throw System::PlatformError(System::Operation::kList, "x", "refused");
     };
-    EXPECT_THROW(dir1.SetPath(root_ + "\\sub"), Platform::PlatformError);
+    EXPECT_THROW(dir1.SetPath(root_ + "\\sub"), System::PlatformError);
 
     EXPECT_EQ(dir1.Path(), root_);
     EXPECT_EQ(Rows(dir1), before);
@@ -182,13 +168,13 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
     MakeFile("a.txt");
     MakeFile("b.txt");
     MakeFile("c.txt");
-    Platform::Win32FileListBox file1(form_.Handle());
+    Ui::Win32FileListBox file1(form_.Handle());
     form_.Add(file1, {3480, 240, 3975, 3150});  // the form routes its notifications
     file1.SetPath(root_);
     std::vector<std::string> reported;
     file1.onClick = [&] {
         if (file1.FileName() == "b.txt") {
-            throw Platform::PlatformError(Platform::Operation::kRead, "b.txt", "refused");
+            throw System::PlatformError(System::Operation::kRead, "b.txt", "refused");
         }
         reported.push_back(file1.FileName());
     };
@@ -210,13 +196,13 @@ TEST_F(Win32FormTest, FileThatFailsPutsTheHighlightBackAndTheKeyboardPassesIt) {
 // but the keyboard goes on from it: the next Down passes it, and a key that
 // moves nowhere new shows the drive chosen before.
 TEST_F(Win32FormTest, DriveThatFailsPutsTheListBackAndTheKeyboardPassesIt) {
-    Platform::Win32DriveListBox drive1(form_.Handle());
+    Ui::Win32DriveListBox drive1(form_.Handle());
     form_.Add(drive1, {120, 3120, 3255, 300});  // the form routes its notifications
     drive1.SetDrives({"A:", "B:", "C:"}, "A:");
     std::vector<std::string> changes;
     drive1.onChange = [&] {
         if (drive1.Drive() == "B:") {
-            throw Platform::PlatformError(Platform::Operation::kList, "B:\\", "not ready");
+            throw System::PlatformError(System::Operation::kList, "B:\\", "not ready");
         }
         changes.push_back(drive1.Drive());
     };
@@ -238,7 +224,7 @@ TEST_F(Win32FormTest, DriveThatFailsPutsTheListBackAndTheKeyboardPassesIt) {
 
 // The caption's CR LF pairs break lines; in the literal path they are text.
 TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
-    Platform::Win32Label label1(form_.Handle());
+    Ui::Win32Label label1(form_.Handle());
     form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\a\r\nb.txt";
     const std::string caption = path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms";
@@ -255,7 +241,7 @@ TEST_F(Win32FormTest, LabelShowsTheReportsLinesAndAPathsLineBreaksAsEscapes) {
 // A path too long for the label loses its middle, never the file's name and
 // size; what is copied is the whole text.
 TEST_F(Win32FormTest, LabelShortensALongPathInTheMiddleAndCopiesItWhole) {
-    Platform::Win32Label label1(form_.Handle());
+    Ui::Win32Label label1(form_.Handle());
     form_.Add(label1, {120, 3600, 7335, 975});
     const std::string path = "C:\\" + std::string(300, 'd') + "\\name.txt";
     label1.SetCaption(path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms", path.size(),
@@ -276,7 +262,7 @@ TEST_F(Win32FormTest, LabelShortensALongPathInTheMiddleAndCopiesItWhole) {
         static_cast<const wchar_t*>(::GlobalLock(::GetClipboardData(CF_UNICODETEXT)));
     ASSERT_NE(copied, nullptr);
     EXPECT_EQ(std::wstring(copied),
-              Platform::WideText(path) + L"(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms");
+              System::WideText(path) + L"(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\nms");
     ::GlobalUnlock(::GetClipboardData(CF_UNICODETEXT));
     ::CloseClipboard();
 }

@@ -13,18 +13,18 @@
 #include "window/checksum_compare.h"
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 namespace {
 
 // The clipboard's text, empty when it holds none.
 std::string ClipboardText(HWND owner) {
     std::string text;
     if (!::OpenClipboard(owner)) {
-        throw WindowsError(Operation::kReadClipboard, "", ::GetLastError());
+        throw System::WindowsError(System::Operation::kReadClipboard, "", ::GetLastError());
     }
     if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = Utf8Text(wide);
+            text = System::Utf8Text(wide);
             ::GlobalUnlock(data);
         }
     }
@@ -60,7 +60,7 @@ void Win32Label::SetCaption(const std::string& caption, std::size_t literalLengt
         whole_ = previousWhole;
         keepFrom_ = previousKeepFrom;
         Show();
-        throw WindowsError(Operation::kShowReport, "", error);
+        throw System::WindowsError(System::Operation::kShowReport, "", error);
     }
     caption_ = caption;
     checksums_ = checksums;
@@ -83,9 +83,9 @@ bool Win32Label::Show() {
         ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
         return size.cx <= room;
     };
-    const std::string line = Utf8Text(first);
+    const std::string line = System::Utf8Text(first);
     const Window::MiddleElision elided =
-        Window::MiddleElided(line, Utf8Text(first.substr(0, keepFrom_)).size(), fits);
+        Window::MiddleElided(line, System::Utf8Text(first.substr(0, keepFrom_)).size(), fits);
     ::SelectObject(dc, previous);
     ::ReleaseDC(Handle(), dc);
     std::wstring shown = whole_;
@@ -119,7 +119,7 @@ void Win32Label::Copy() const {
     const std::size_t to = std::min(WholePosition(end), whole_.size());
     const std::wstring copied = from < to ? whole_.substr(from, to - from) : whole_;
     if (!::OpenClipboard(::GetAncestor(Handle(), GA_ROOT))) {
-        throw WindowsError(Operation::kCopyReport, "", ::GetLastError());
+        throw System::WindowsError(System::Operation::kCopyReport, "", ::GetLastError());
     }
     const std::size_t bytes = (copied.size() + 1) * sizeof(wchar_t);
     const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -136,7 +136,7 @@ void Win32Label::Copy() const {
         if (memory != nullptr) {
             ::GlobalFree(memory);
         }
-        throw WindowsError(Operation::kCopyReport, "", error);
+        throw System::WindowsError(System::Operation::kCopyReport, "", error);
     }
 }
 
@@ -180,12 +180,12 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
             const HMENU menu = ::CreatePopupMenu();
             const UINT whenReport = caption_.empty() ? MF_GRAYED : MF_ENABLED;
             ::AppendMenuW(menu, MF_STRING | whenReport, kCopy,
-                          WideText(Tr("&Copy\tCtrl+C")).c_str());
+                          System::WideText(System::Tr("&Copy\tCtrl+C")).c_str());
             ::AppendMenuW(menu, MF_STRING | whenReport, kSelectAll,
-                          WideText(Tr("Select &All")).c_str());
+                          System::WideText(System::Tr("Select &All")).c_str());
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             ::AppendMenuW(menu, MF_STRING | (checksums_ ? MF_ENABLED : MF_GRAYED), kCompare,
-                          WideText(Tr("Compare with clipboard")).c_str());
+                          System::WideText(System::Tr("Compare with clipboard")).c_str());
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (at.x == -1 && at.y == -1) {
                 at = {0, 0};
@@ -209,4 +209,4 @@ std::optional<LRESULT> Win32Label::OnMessage(UINT message, WPARAM wParam, LPARAM
     return std::nullopt;
 }
 
-}  // namespace Platform
+}  // namespace Ui

@@ -10,7 +10,7 @@
 #include "platform/ui/win32/control.h"
 #include "window/controls.h"
 
-namespace Platform {
+namespace Ui {
 
 // The report label: a read-only text box without a frame or the focus,
 // each line of the caption on one row cut at the right edge (a first line
@@ -53,4 +53,4 @@ class Win32Label : public Win32Control, public Window::Label {
     std::size_t ellipsisStandsFor_ = 0;  // characters it stands for; 0: not shortened
 };
 
-}  // namespace Platform
+}  // namespace Ui

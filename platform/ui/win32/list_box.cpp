@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-namespace Platform {
+namespace Ui {
 
 namespace {
 
@@ -140,4 +140,4 @@ void Win32ListBox::Highlight(int row) {
     ::SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
-}  // namespace Platform
+}  // namespace Ui

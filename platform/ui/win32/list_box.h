@@ -10,7 +10,7 @@
 
 #include "platform/ui/win32/control.h"
 
-namespace Platform {
+namespace Ui {
 
 // A list box whose rows each stand for a name or path of the program and
 // show its display text; refilled in one step without redrawing between.
@@ -44,4 +44,4 @@ class Win32ListBox : public Win32Control {
     std::vector<std::wstring> longest_;
 };
 
-}  // namespace Platform
+}  // namespace Ui

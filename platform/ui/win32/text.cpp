@@ -2,7 +2,7 @@
 
 #include "window/presentation.h"
 
-namespace Platform {
+namespace Ui {
 
 // UTF-16 for UTF-8 text, invalid bytes as replacement characters.
 std::wstring DecodedText(std::string_view text) {
@@ -62,4 +62,4 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-}  // namespace Platform
+}  // namespace Ui

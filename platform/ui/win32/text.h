@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace Platform {
+namespace Ui {
 
 // Text of the program (UTF-8 names, paths, the report) as the controls
 // show it: bytes that are not valid UTF-8 as replacement characters, and
@@ -32,4 +32,4 @@ std::wstring BoxParagraphs(const std::wstring& text);
 // The text of the window `hwnd`, such as a form's caption.
 std::wstring WindowText(HWND hwnd);
 
-}  // namespace Platform
+}  // namespace Ui

@@ -4,12 +4,12 @@
 #include <charconv>
 #include <string>
 
+#include "cli/system/encoding.h"
 #include "platform/system/os/decimal_text.h"
-#include "platform/system/os/encoding.h"
 #include "platform/system/os/text_win32.h"
 #include "platform/system/os/unicode_text.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 // The system's conversion from code page `codePage`. MultiByteToWideChar
@@ -32,7 +32,7 @@ class CodePageDecoder : public TextDecoder {
             }
             --complete;
         }
-        out += Utf8Text(wide);
+        out += System::Utf8Text(wide);
         pending_.erase(0, complete);
         return true;
     }
@@ -101,7 +101,7 @@ UINT CodePageOf(const std::string& name) {
         {"big5", 950},     {"euckr", 51949},   {"koi8r", 20866},    {"koi8u", 21866},
         {"latin1", 28591}, {"ascii", 20127},   {"usascii", 20127},  {"utf8", CP_UTF8},
         {"utf7", CP_UTF7}, {"macroman", 10000}};
-    const std::string folded = FoldedEncodingName(name);
+    const std::string folded = System::FoldedEncodingName(name);
     for (const auto& [known, codePage] : kNames) {
         if (folded == known) {
             return codePage;
@@ -140,7 +140,7 @@ LegacyEncoding SystemLegacyEncoding() {
     if (codePage == CP_UTF8) {
         return {};
     }
-    return {"cp" + DecimalText(codePage), DecoderForCodePage(codePage)};
+    return {"cp" + System::DecimalText(codePage), DecoderForCodePage(codePage)};
 }
 
 std::optional<std::string> InConsoleCodePage(const std::string& text) {
@@ -151,8 +151,8 @@ std::optional<std::string> InConsoleCodePage(const std::string& text) {
     }
     std::wstring wide;
     try {
-        wide = WideText(text);
-    } catch (const PlatformError&) {
+        wide = System::WideText(text);
+    } catch (const System::PlatformError&) {
         return std::nullopt;
     }
     if (wide.empty()) {
@@ -179,4 +179,4 @@ std::optional<std::string> InConsoleCodePage(const std::string& text) {
     return console;
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

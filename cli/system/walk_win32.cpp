@@ -7,12 +7,13 @@
 
 #include <algorithm>
 
+#include "cli/system/walk.h"
+#include "cli/system/walk_win32.h"
 #include "platform/system/os/error.h"
 #include "platform/system/os/find_win32.h"
 #include "platform/system/os/text_win32.h"
-#include "platform/system/os/walk.h"
 
-namespace Platform {
+namespace Cli::Os {
 
 WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag) {
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -26,8 +27,8 @@ WalkEntry::Kind WalkKindOf(DWORD attributes, DWORD reparseTag) {
 PathKind KindOfPath(const std::string& path) {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
     try {
-        attributes = ::GetFileAttributesW(SystemPath(path).c_str());
-    } catch (const PlatformError&) {
+        attributes = ::GetFileAttributesW(System::SystemPath(path).c_str());
+    } catch (const System::PlatformError&) {
         return PathKind::kMissing;  // not valid UTF-8: it names nothing
     }
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -42,14 +43,14 @@ PathKind KindOfPath(const std::string& path) {
 
 std::vector<WalkEntry> ListWalkEntries(const std::string& path) {
     std::vector<WalkEntry> entries;
-    ForEachDirectoryEntry(path, [&entries](const WIN32_FIND_DATAW& entry) {
+    System::ForEachDirectoryEntry(path, [&entries](const WIN32_FIND_DATAW& entry) {
         // The listing gives a reparse point's tag in dwReserved0.
-        entries.push_back(
-            {Utf8Text(entry.cFileName), WalkKindOf(entry.dwFileAttributes, entry.dwReserved0)});
+        entries.push_back({System::Utf8Text(entry.cFileName),
+                           WalkKindOf(entry.dwFileAttributes, entry.dwReserved0)});
     });
     std::sort(entries.begin(), entries.end(),
               [](const WalkEntry& a, const WalkEntry& b) { return a.name < b.name; });
     return entries;
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace Platform {
+namespace Cli::Os {
 
 // From now on an interrupt writes `text` (at most kLongestInterruptText
 // bytes) to standard error, then ends the process as the interrupt would
@@ -16,4 +16,4 @@ namespace Platform {
 inline constexpr std::size_t kLongestInterruptText = 32;
 void WriteOnInterrupt(std::string_view text);
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace Platform {
+namespace Cli::Os {
 
 // Whether the open descriptor `fd` is a terminal.
 bool IsTerminal(int fd);
@@ -15,4 +15,4 @@ bool IsTerminal(int fd);
 // place says nothing of the names it holds.
 bool NamesOwnDescriptor(const std::string& path);
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/system/os/interrupt.h"
+#include "cli/system/interrupt.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 char interruptText[kLongestInterruptText];
@@ -28,4 +28,4 @@ void WriteOnInterrupt(std::string_view text) {
     ::SetConsoleCtrlHandler(OnInterrupt, TRUE);
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -1,8 +1,8 @@
 #include <io.h>
 
-#include "platform/system/os/streams.h"
+#include "cli/system/streams.h"
 
-namespace Platform {
+namespace Cli::Os {
 
 // A C runtime descriptor that is a console (or another character device).
 bool IsTerminal(int fd) {
@@ -14,4 +14,4 @@ bool NamesOwnDescriptor(const std::string& /*path*/) {
     return false;
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

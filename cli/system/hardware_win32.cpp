@@ -7,10 +7,10 @@
 #include <bit>
 #include <string>
 
-#include "platform/system/os/hardware.h"
+#include "cli/system/hardware.h"
 #include "platform/system/os/text_win32.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 // "\\.\C:" for a volume path such as "C:\" or "\\?\C:\"; empty when the
@@ -39,10 +39,10 @@ unsigned UsableCPUs() {
 bool ReadsWouldSeek(const std::string& path) {
     wchar_t volume[MAX_PATH + 1] = {};
     try {
-        if (!::GetVolumePathNameW(SystemPath(path).c_str(), volume, MAX_PATH)) {
+        if (!::GetVolumePathNameW(System::SystemPath(path).c_str(), volume, MAX_PATH)) {
             return false;
         }
-    } catch (const PlatformError&) {
+    } catch (const System::PlatformError&) {
         return false;  // a name that is not UTF-8 names no file
     }
     const std::wstring device = VolumeDevice(volume);
@@ -70,4 +70,4 @@ unsigned JobsTheMemoryAllows(unsigned jobs) {
     return jobs;  // no address-space limit here: a thread that cannot start is done without
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

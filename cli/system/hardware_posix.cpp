@@ -13,9 +13,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/system/os/hardware.h"
+#include "cli/system/hardware.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 // The queue of the block device `device`, or of the disk it is a partition
@@ -116,4 +116,4 @@ unsigned JobsTheMemoryAllows(unsigned jobs) {
     return static_cast<unsigned>(std::clamp<std::uint64_t>(room / perJob, 1, jobs));
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

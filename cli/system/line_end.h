@@ -1,9 +1,9 @@
 // Text as this system writes it to terminals and text files.
 #pragma once
 
-namespace Platform {
+namespace Cli::Os {
 
 // The end of a line of text: "\n" on POSIX, "\r\n" on Windows.
 extern const char kLineEnd[];
 
-}  // namespace Platform
+}  // namespace Cli::Os

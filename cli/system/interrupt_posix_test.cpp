@@ -1,4 +1,4 @@
-#include "platform/system/os/interrupt.h"
+#include "cli/system/interrupt.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -19,7 +19,7 @@ TEST(WriteOnInterrupt, WritesTheTextAndEndsByTheSignal) {
         const pid_t child = ::fork();
         if (child == 0) {
             ::dup2(fds[1], STDERR_FILENO);
-            Platform::WriteOnInterrupt("\r\x1b[K");
+            Cli::Os::WriteOnInterrupt("\r\x1b[K");
             ::kill(::getpid(), signal);
             ::_exit(0);  // not reached
         }

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/system/os/hardware.h"
+#include "cli/system/hardware.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ int JobsUnderALimit() {
     if (::setrlimit(RLIMIT_AS, &limit) != 0) {
         return 10;
     }
-    const unsigned jobs = Platform::JobsTheMemoryAllows(1024);
+    const unsigned jobs = Cli::Os::JobsTheMemoryAllows(1024);
     if (jobs < 1 || jobs >= 1024) {
         return 11;
     }

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "platform/system/os/streams.h"
+#include "cli/system/streams.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 bool IsNumber(std::string_view text) {
@@ -33,4 +33,4 @@ bool NamesOwnDescriptor(const std::string& path) {
     return false;
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/system/os/interrupt.h"
+#include "cli/system/interrupt.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 // Read by the handler: set before it is installed, never changed while it
@@ -42,4 +42,4 @@ void WriteOnInterrupt(std::string_view text) {
     }
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

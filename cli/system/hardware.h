@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace Platform {
+namespace Cli::Os {
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 unsigned UsableCPUs();
@@ -25,4 +25,4 @@ bool ReadsWouldSeek(const std::string& path);
 // run never ends for want of memory with lines unread. At least 1.
 unsigned JobsTheMemoryAllows(unsigned jobs);
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -1,9 +1,9 @@
 #include <errno.h>
 #include <iconv.h>
 
-#include "platform/system/os/encoding.h"
+#include "cli/system/encoding.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 // glibc's iconv, which keeps the start of a cut character when told the
@@ -73,4 +73,4 @@ std::optional<std::string> InConsoleCodePage(const std::string&) {
     return std::nullopt;  // names are bytes, read as they are
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

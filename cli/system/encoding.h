@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace Platform {
+namespace Cli::Os {
 
 // A conversion to UTF-8 that is fed its bytes in pieces of any size: a
 // character cut at the end of one piece is finished by the next.
@@ -45,4 +45,4 @@ LegacyEncoding SystemLegacyEncoding();
 // such pair of code pages (POSIX).
 std::optional<std::string> InConsoleCodePage(const std::string& text);
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/system/walk.h"
 #include "platform/system/os/error.h"
-#include "platform/system/os/walk.h"
 
-namespace Platform {
+namespace Cli::Os {
 namespace {
 
 struct DirectoryCloser {
@@ -39,7 +39,7 @@ WalkEntry::Kind KindOfWalkEntry(int directoryFd, const std::string& directory, c
             if (errno == ENOENT) {
                 return WalkEntry::Kind::kPassedOver;  // removed since the directory was read
             }
-            throw SystemError(Operation::kExamine, directory + "/" + name, errno);
+            throw System::SystemError(System::Operation::kExamine, directory + "/" + name, errno);
         }
         type = S_ISDIR(info.st_mode)   ? DT_DIR
                : S_ISREG(info.st_mode) ? DT_REG
@@ -71,7 +71,7 @@ PathKind KindOfPath(const std::string& path) {
 std::vector<WalkEntry> ListWalkEntries(const std::string& path) {
     DirectoryHandle directory(::opendir(path.c_str()));
     if (!directory) {
-        throw SystemError(Operation::kList, path, errno);
+        throw System::SystemError(System::Operation::kList, path, errno);
     }
     const int fd = ::dirfd(directory.get());
     std::vector<WalkEntry> entries;
@@ -84,11 +84,11 @@ std::vector<WalkEntry> ListWalkEntries(const std::string& path) {
         errno = 0;
     }
     if (errno != 0) {
-        throw SystemError(Operation::kList, path, errno);
+        throw System::SystemError(System::Operation::kList, path, errno);
     }
     std::sort(entries.begin(), entries.end(),
               [](const WalkEntry& a, const WalkEntry& b) { return a.name < b.name; });
     return entries;
 }
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace Platform {
+namespace Cli::Os {
 
 // What a path leads to, symbolic links followed.
 enum class PathKind {
@@ -33,4 +33,4 @@ struct WalkEntry {
 // an entry cannot be examined.
 std::vector<WalkEntry> ListWalkEntries(const std::string& path);
 
-}  // namespace Platform
+}  // namespace Cli::Os

@@ -1,7 +1,0 @@
-#include "platform/system/os/text.h"
-
-namespace Platform {
-
-const char kLineEnd[] = "\n";
-
-}  // namespace Platform
