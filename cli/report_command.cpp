@@ -6,9 +6,9 @@
 
 #include "cli/check/check_command.h"
 #include "cli/family/family_report.h"
+#include "cli/formats/report_formats.h"
 #include "cli/options/options.h"
 #include "cli/output/progress.h"
-#include "cli/formats/report_formats.h"
 #include "platform/system/os/clock.h"
 #include "platform/system/os/interrupt.h"
 #include "platform/system/os/translation.h"

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "cli/lists/check_list.h"
-#include "cli/output/escape.h"
 #include "cli/lists/line_reader.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/measure/measure.h"
+#include "cli/output/escape.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/directory.h"

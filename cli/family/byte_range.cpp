@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/output/escape.h"
-#include "cli/options/options.h"
 #include "cli/measure/streamed_checksums.h"
+#include "cli/options/options.h"
+#include "cli/output/escape.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/translation.h"
 

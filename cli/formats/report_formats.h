@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "cli/output/escape.h"
 #include "cli/options/options.h"
+#include "cli/output/escape.h"
 #include "cli/output/session.h"
 #include "platform/system/files/input_stream.h"
 #include "window/report.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "cli/output/escape.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/options/system_help.h"
+#include "cli/output/escape.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {
