@@ -35,10 +35,6 @@ class MainForm {
     }
 
     Win32Form& form() { return *form_; }
-    Win32DriveListBox& Drive1() { return *drive1_; }
-    Win32DirListBox& Dir1() { return *dir1_; }
-    Win32FileListBox& File1() { return *file1_; }
-    Win32Label& Label1() { return *label1_; }
 
   private:
     void PlaceControls();
