@@ -13,9 +13,9 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "platform/app/main_form.h"
 #include "platform/system/os/translation.h"
 #include "platform/ui/qt/qt_language.h"
+#include "tests/form_under_test.h"
 #include "tests/support/temp_dir_test.h"
 
 void PrintTo(const QString& text, std::ostream* out) {
@@ -48,8 +48,7 @@ class JapaneseWindowTest : public TestSupport::TempDirTest {
 };
 
 TEST_F(JapaneseWindowTest, ErrorBoxSaysWhatFailedInJapanese) {
-    const Ui::ErrorReportEntry error{System::Operation::kOpen, "/data/a.txt",
-                                           "許可がありません"};
+    const Ui::ErrorReportEntry error{System::Operation::kOpen, "/data/a.txt", "許可がありません"};
     EXPECT_EQ(Ui::ErrorReportText(error),
               QStringLiteral(
                   "ファイルを開けませんでした。\n\nパス: /data/a.txt\n理由: 許可がありません"));
@@ -62,7 +61,7 @@ TEST_F(JapaneseWindowTest, ErrorBoxSaysWhatFailedInJapanese) {
 
 TEST_F(JapaneseWindowTest, LabelMenuIsJapaneseAndTheReportIsNot) {
     Write("a.txt", "123456789");
-    App::MainForm form(dir_);
+    TestSupport::FormUnderTest form(dir_);
     EXPECT_EQ(form.form().windowTitle(), QStringLiteral("Tallixサンプル"));
     ASSERT_TRUE(form.File1().ClickFile("a.txt"));
     const std::string report = form.Label1().Caption();

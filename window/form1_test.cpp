@@ -1,75 +1,55 @@
+// Form1's event procedures on stand-ins for the controls, on every system.
 #include "window/form1.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <cstddef>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "checksum/kernels/crc_kernels.h"
 #include "platform/system/files/files.h"
-#include "tests/support/temp_dir_test.h"
+#include "window/form1_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Window::Form1;
+using Form1Testing::Form1Test;
 
-// Stand-ins for the runtime's controls that only hold their properties.
-struct FakeDrive : Window::DriveListBox {
-    std::string drive;
-    std::string Drive() const override { return drive; }
-    void ShowDriveOf(const std::string& /*path*/) override {}
-};
-struct FakeDir : Window::DirListBox {
-    std::string path;
-    std::string Path() const override { return path; }
-    void SetPath(const std::string& p) override { path = p; }
-};
-struct FakeFiles : Window::FileListBox {
-    std::string path, selected;
-    std::string Path() const override { return path; }
-    void SetPath(const std::string& p) override { path = p; }
-    std::string FileName() const override { return selected; }
-    bool ClickFile(const std::string& /*name*/) override { return false; }
-};
-struct FakeLabel : Window::Label {
-    std::string caption;
-    std::size_t literalLength = 0;
-    Window::ReportChecksums checksums;
-    std::string Caption() const override { return caption; }
-    void SetCaption(const std::string& c, std::size_t literal,
-                    const Window::ReportChecksums& sums) override {
-        caption = c;
-        literalLength = literal;
-        checksums = sums;
-    }
-};
+// A drive chosen moves the directory list there, whose change refills the
+// file list; the label keeps its report.
+TEST_F(Form1Test, DriveChangeReachesTheFileListThroughTheDirectoryList) {
+    const std::string other = PathOf("other");
+    fs::create_directory(other);
+    Drive1.Choose(other);
+    EXPECT_EQ(Dir1.path, other);
+    EXPECT_EQ(File1.path, other);
+    EXPECT_EQ(Label1.caption, "previous report");
+}
 
-class Form1Test : public TestSupport::TempDirTest {
-  protected:
-    void SetUp() override {
-        Dir1.path = dir_;
-        Label1.caption = "previous report";
-    }
-    FakeDrive Drive1;
-    FakeDir Dir1;
-    FakeFiles File1;
-    FakeLabel Label1;
-    Form1 form{{Drive1, Dir1, File1, Label1}, "/"};
-};
+TEST_F(Form1Test, DirectoryChangeRefillsTheFileList) {
+    const std::string sub = PathOf("sub");
+    fs::create_directory(sub);
+    Dir1.SetPath(sub);
+    EXPECT_EQ(File1.path, sub);
+    EXPECT_EQ(Label1.caption, "previous report");
+}
 
-TEST_F(Form1Test, ClickOnAFileThatIsGoneOrNotOrdinaryLeavesTheLabel) {
-    File1.selected = "deleted.txt";
-    form.File1_Click();
-    Write(".hidden", "x");
-    File1.selected = ".hidden";
-    form.File1_Click();
-    fs::create_directory(dir_ + "/sub");
-    File1.selected = "sub";
-    form.File1_Click();
+// A click reports the file at the directory list's path in the label, the
+// path as literal text.
+TEST_F(Form1Test, ClickOnAFileShowsItsReportInTheLabel) {
+    Write("a.txt", "123456789");
+    File1.Click("a.txt");
+    const std::string path = PathOf("a.txt");
+    const std::string lines = path + "(9バイト)\r\nCRC32 - CBF43926\r\nCRC16 - 6F91\r\n";
+    EXPECT_EQ(Label1.caption.substr(0, lines.size()), lines);
+    EXPECT_EQ(Label1.literalLength, path.size());
+}
+
+TEST_F(Form1Test, ClickOnAFileThatIsGoneOrADirectoryLeavesTheLabel) {
+    File1.Click("deleted.txt");
+    fs::create_directory(PathOf("sub"));
+    File1.Click("sub");
     EXPECT_EQ(Label1.caption, "previous report");
 }
 
@@ -107,19 +87,18 @@ TEST_F(Form1Test, AnEmptyFilesReportLeavesTheEngineUntouched) {
 // gives the pages back for good.
 TEST_F(Form1Test, ClicksShareOneArrayUntilTheWindowCloses) {
     Write("large.bin", std::string(3 << 20, 'x'));
-    File1.selected = "large.bin";
     const std::size_t before = System::Testing::BufferMappingsMade();
-    form.File1_Click();
+    File1.Click("large.bin");
     const std::string first = Label1.caption.substr(0, Label1.caption.rfind("\r\n"));
     EXPECT_NE(first.find("(3145728バイト)"), std::string::npos) << first;
     Label1.caption.clear();
-    form.File1_Click();
+    File1.Click("large.bin");
     EXPECT_EQ(Label1.caption.substr(0, Label1.caption.rfind("\r\n")), first);
     EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 1);
 
     bool cancel = false;
     form.Form_Unload(cancel);
-    form.File1_Click();
+    File1.Click("large.bin");
     EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 2);
 }
 

@@ -11,11 +11,11 @@
 #include "cli/jobs/ordered_jobs.h"
 #include "cli/measure/measure.h"
 #include "cli/measure/range_reading.h"
+#include "cli/system/hardware.h"
 #include "cli/walk/walk.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/decimal_text.h"
 #include "platform/system/os/error.h"
-#include "cli/system/hardware.h"
 #include "platform/system/os/translation.h"
 
 namespace Cli {

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "cli/lists/check_list.h"
-#include "cli/output/escape.h"
 #include "cli/lists/list_decoder.h"
+#include "cli/output/escape.h"
 
 namespace {
 

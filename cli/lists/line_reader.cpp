@@ -56,7 +56,7 @@ std::optional<TextLine> LineReader::Next() {
         if (ended_) {
             if (!undecodable_.empty()) {
                 throw System::PlatformError(System::Operation::kRead, source_.name(),
-                                              std::exchange(undecodable_, {}));
+                                            std::exchange(undecodable_, {}));
             }
             return std::nullopt;
         }

@@ -14,7 +14,6 @@
 #include "platform/system/files/files.h"
 #include "platform/system/files/stream_read.h"
 #include "platform/system/os/error.h"
-#include "cli/system/hardware.h"
 
 namespace Cli {
 namespace {

@@ -48,7 +48,7 @@ ByteRange ParseRange(std::string_view text) {
     if (!offset || !count || (!fromEnd && *count > kMost - *offset)) {
         throw UsageError(System::Filled(
             System::Tr("invalid range '{1}' (OFFSET:LENGTH, whole numbers within 2^63, LENGTH "
-                         "-N for all but the last N bytes)"),
+                       "-N for all but the last N bytes)"),
             {EscapedName(text, NameStyle::kTerminal)}));
     }
     return {*offset, *count, fromEnd};

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "cli/options/byte_range.h"
 #include "cli/lists/list_decoder.h"
+#include "cli/options/byte_range.h"
 #include "cli/options/system_help.h"
 #include "cli/output/escape.h"
 #include "platform/system/os/translation.h"
@@ -27,7 +27,7 @@ unsigned JobCount(const std::string& text) {
     if (count < 1 || count > kMostJobs) {
         throw UsageError(
             System::Filled(System::Tr("invalid number of jobs '{1}' (1 to {2})"),
-                             {EscapedName(text, NameStyle::kTerminal), std::to_string(kMostJobs)}));
+                           {EscapedName(text, NameStyle::kTerminal), std::to_string(kMostJobs)}));
     }
     return count;
 }
@@ -64,9 +64,9 @@ std::uint32_t SoughtValue(std::string_view text) {
                            return digit >= 0;
                        });
     if (!valid) {
-        throw UsageError(System::Filled(
-            System::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
-            {EscapedName(text, NameStyle::kTerminal)}));
+        throw UsageError(
+            System::Filled(System::Tr("invalid checksum '{1}' for --identify (1 to 8 hex digits)"),
+                           {EscapedName(text, NameStyle::kTerminal)}));
     }
     return value;
 }
@@ -74,7 +74,7 @@ std::uint32_t SoughtValue(std::string_view text) {
 void SetAppended(Options& options, const std::string& order, unsigned bytes) {
     if (order != "le" && order != "be") {
         throw UsageError(System::Filled(System::Tr("invalid byte order '{1}' (le or be)"),
-                                          {EscapedName(order, NameStyle::kTerminal)}));
+                                        {EscapedName(order, NameStyle::kTerminal)}));
     }
     SetFamily(options, FamilyMode::kAppended);
     options.appendedBytes = bytes;
@@ -85,7 +85,7 @@ void SetListEncoding(Options& options, const std::string& name) {
     options.listEncoding = name;
     if (!ListDecoder::KnowsEncoding(name)) {
         throw UsageError(System::Filled(System::Tr("unknown encoding '{1}'"),
-                                          {EscapedName(name, NameStyle::kTerminal)}));
+                                        {EscapedName(name, NameStyle::kTerminal)}));
     }
 }
 
@@ -101,8 +101,8 @@ constexpr OptionSpec kOptions[] = {
     {.spellings = {"--sfv"},
      .set = [](Options& o, Value) { SetFormat(o, Format::kSfv); },
      .help = System::TrLater("an SFV list: a ';' comment, then one line a file: PATH CRC32\n"
-                               "(a name holding a newline, or starting with ';', cannot be\n"
-                               "written in it and is an error for that file; - is refused)\n")},
+                             "(a name holding a newline, or starting with ';', cannot be\n"
+                             "written in it and is an error for that file; - is refused)\n")},
     {.spellings = {"-r", "--recursive"},
      .set = [](Options& o, Value) { o.recursive = true; },
      .help = System::TrLater("report the files in each directory FILE and below, by name\n"),
@@ -113,7 +113,7 @@ constexpr OptionSpec kOptions[] = {
      .once = true,
      .set = [](Options& o, Value file) { o.filesFrom = file; },
      .help = System::TrLater("report the files named in FILE too, one a line (- for\n"
-                               "standard input; a name - there is a file)\n")},
+                             "standard input; a name - there is a file)\n")},
     {.spellings = {"--null"},
      .set = [](Options& o, Value) { o.nullSeparated = true; },
      .help = System::TrLater("with --files-from, names end in a NUL byte, not a newline\n")},
@@ -122,28 +122,28 @@ constexpr OptionSpec kOptions[] = {
      .valueName = "NAME",
      .set = SetListEncoding,
      .help = System::TrLater("read LISTs and the --files-from FILE as NAME (cp1252,\n"
-                               "UTF-16LE...; Shift_JIS, SJIS, MS_Kanji, Windows-31J as\n"
-                               "cp932); by default UTF-8 or UTF-16 as a byte-order mark\n"
-                               "or the NUL bytes show, other bytes as they are (on\n"
-                               "Windows, in the ANSI code page, then in the OEM one for a\n"
-                               "name not found); a byte-order mark starting a line is\n"
-                               "dropped\n")},
+                             "UTF-16LE...; Shift_JIS, SJIS, MS_Kanji, Windows-31J as\n"
+                             "cp932); by default UTF-8 or UTF-16 as a byte-order mark\n"
+                             "or the NUL bytes show, other bytes as they are (on\n"
+                             "Windows, in the ANSI code page, then in the OEM one for a\n"
+                             "name not found); a byte-order mark starting a line is\n"
+                             "dropped\n")},
     {.spellings = {"-c", "--check"},
      .set = [](Options& o, Value) { o.check = true; },
      .help = System::TrLater("read each LIST (standard input when none is named) and\n"
-                               "print PATH: OK or PATH: FAILED (what differed) for each\n"
-                               "line naming a file, each line in its own form: --brief\n"
-                               "lines; 'CRC32  PATH' or 'CRC32 *PATH'; 'CRC32 (PATH) =\n"
-                               "CRC32'; 'CRC32<TAB>PATH'; SFV lines: PATH, a space or\n"
-                               "tab, CRC32; CRC32/Size/Name tables, the text around\n"
-                               "them passed over; or, first, a lone CRC32 for the file\n"
-                               "named as the LIST without its extension. A line that\n"
-                               "reads in two forms takes the form of the last line\n"
-                               "naming a file. Blank lines and lines starting with ';',\n"
-                               "'#' or '//' are comments; a line of no form or longer\n"
-                               "than 262144 bytes is reported and fails the run. A\n"
-                               "relative PATH is looked for in the current directory\n"
-                               "when it is not in the LIST's\n"),
+                             "print PATH: OK or PATH: FAILED (what differed) for each\n"
+                             "line naming a file, each line in its own form: --brief\n"
+                             "lines; 'CRC32  PATH' or 'CRC32 *PATH'; 'CRC32 (PATH) =\n"
+                             "CRC32'; 'CRC32<TAB>PATH'; SFV lines: PATH, a space or\n"
+                             "tab, CRC32; CRC32/Size/Name tables, the text around\n"
+                             "them passed over; or, first, a lone CRC32 for the file\n"
+                             "named as the LIST without its extension. A line that\n"
+                             "reads in two forms takes the form of the last line\n"
+                             "naming a file. Blank lines and lines starting with ';',\n"
+                             "'#' or '//' are comments; a line of no form or longer\n"
+                             "than 262144 bytes is reported and fails the run. A\n"
+                             "relative PATH is looked for in the current directory\n"
+                             "when it is not in the LIST's\n"),
      .systemHelp = &SystemHelp::kListsFromHere},
     {.spellings = {"--quiet"},
      .set = [](Options& o, Value) { o.quiet = true; },
@@ -156,28 +156,28 @@ constexpr OptionSpec kOptions[] = {
      .valueName = "N",
      .set = [](Options& o, Value count) { o.jobs = JobCount(count); },
      .help = System::TrLater("with --brief, --sfv or --check, read N files at once (a\n"
-                               "single large file in N parts); the output is the same\n"
-                               "whatever N. Default: the CPUs the run may use, or 1 when\n"
-                               "the first file lies on a rotational disk and is not all\n"
-                               "in memory; fewer where an address-space limit would not\n"
-                               "hold N. The full report reads one file at a time\n")},
+                             "single large file in N parts); the output is the same\n"
+                             "whatever N. Default: the CPUs the run may use, or 1 when\n"
+                             "the first file lies on a rotational disk and is not all\n"
+                             "in memory; fewer where an address-space limit would not\n"
+                             "hold N. The full report reads one file at a time\n")},
     {.spellings = {"--no-progress"},
      .set = [](Options& o, Value) { o.progress = false; },
      .help = System::TrLater("no progress line on standard error (shown only when it is\n"
-                               "a terminal and the run has taken a second)\n")},
+                             "a terminal and the run has taken a second)\n")},
     {.spellings = {"--range"},
      .takes = Takes::kValue,
      .valueName = "OFFSET:LENGTH",
      .set = [](Options& o, Value range) { o.range = ParseRange(range); },
      .help = System::TrLater("checksum only LENGTH bytes from OFFSET (either may be 0x\n"
-                               "hex); a LENGTH of -N takes all but the last N bytes. A\n"
-                               "file that does not hold the range is an error for it\n")},
+                             "hex); a LENGTH of -N takes all but the last N bytes. A\n"
+                             "file that does not hold the range is an error for it\n")},
     {.spellings = {"--crc16-family"},
      .set = [](Options& o, Value) { SetFamily(o, FamilyMode::kList); },
      .help = System::TrLater("each CRC-16 of polynomial 0x1021 in the public catalogue\n"
-                               "(MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157,\n"
-                               "ISO-IEC-14443-3-A, IBM-3740, SPI-FUJITSU, XMODEM, GENIBUS,\n"
-                               "GSM), also with its bytes swapped\n")},
+                             "(MCRF4XX, IBM-SDLC, KERMIT, RIELLO, TMS37157,\n"
+                             "ISO-IEC-14443-3-A, IBM-3740, SPI-FUJITSU, XMODEM, GENIBUS,\n"
+                             "GSM), also with its bytes swapped\n")},
     {.spellings = {"--identify"},
      .takes = Takes::kValue,
      .valueName = "HEX",
@@ -187,14 +187,14 @@ constexpr OptionSpec kOptions[] = {
              o.identify = SoughtValue(sought);
          },
      .help = System::TrLater("name each of those, and the CRC-32, that gives HEX, as it\n"
-                               "is or with its bytes swapped\n")},
+                             "is or with its bytes swapped\n")},
     {.spellings = {"--appended"},
      .takes = Takes::kValue,
      .valueName = "le|be",
      .set = [](Options& o, Value order) { SetAppended(o, order, 2); },
      .help = System::TrLater("the last two bytes, little- or big-endian, hold a CRC-16\n"
-                               "of the rest: name each member it is, checked by value and,\n"
-                               "in the member's own byte order, by residue\n")},
+                             "of the rest: name each member it is, checked by value and,\n"
+                             "in the member's own byte order, by residue\n")},
     {.spellings = {"--appended32"},
      .takes = Takes::kValue,
      .valueName = "le|be",

@@ -155,7 +155,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
         if (!option) {
             if (!onlyNames && arg.size() >= 2 && arg.front() == '-') {
                 throw UsageError(System::Filled(System::Tr("unrecognised option '{1}'"),
-                                                  {EscapedName(arg, NameStyle::kTerminal)}));
+                                                {EscapedName(arg, NameStyle::kTerminal)}));
             }
             options.names.push_back(arg);
             continue;
@@ -167,8 +167,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
         }
         if (spec.once) {
             if (std::find(given.begin(), given.end(), &spec) != given.end()) {
-                throw UsageError(System::Filled(System::Tr("{1} can be given only once"),
-                                                  {option->spelling}));
+                throw UsageError(
+                    System::Filled(System::Tr("{1} can be given only once"), {option->spelling}));
             }
             given.push_back(&spec);
         }

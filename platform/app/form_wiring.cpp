@@ -41,7 +41,8 @@ void MainFormWiring::ClickStartFile() {
     if (!name.empty() && !file1_.ClickFile(name)) {
         run_([&] {
             throw System::PlatformError(
-                System::Operation::kOpen, System::JoinPath(dir1_.Path(), System::kPathSeparator, name),
+                System::Operation::kOpen,
+                System::JoinPath(dir1_.Path(), System::kPathSeparator, name),
                 System::Tr("the file list does not show it (hidden, a system file "
                            "or not an ordinary file)"));
         });

@@ -2,6 +2,8 @@
 
 #include <QAction>
 
+#include <utility>
+
 #include "platform/system/os/directory.h"
 
 namespace App {
@@ -13,18 +15,22 @@ QString Utf8Text(std::string_view text) {
 
 }  // namespace
 
-MainForm::MainForm(const std::string& startDirectory)
-    : MainForm(std::nullopt,
-               {[startDirectory] { return startDirectory; }, [] { return std::string("/"); }}) {}
+MainFormControls::MainFormControls()
+    : form(std::make_unique<Ui::QtForm>(Utf8Text(Window::Form1::kLayout.Caption),
+                                        Window::Form1::kLayout.ClientWidth,
+                                        Window::Form1::kLayout.ClientHeight)),
+      Drive1(new Ui::QtDriveListBox(form.get())),
+      Dir1(new Ui::QtDirListBox(form.get())),
+      File1(new Ui::QtFileListBox(form.get())),
+      Label1(new Ui::QtLabel(form.get())) {}
 
-MainForm::MainForm(const std::optional<std::string>& path, const Starts& starts)
-    : form_(std::make_unique<Ui::QtForm>(Utf8Text(Window::Form1::kLayout.Caption),
-                                         Window::Form1::kLayout.ClientWidth,
-                                         Window::Form1::kLayout.ClientHeight)),
-      drive1_(new Ui::QtDriveListBox(form_.get())),
-      dir1_(new Ui::QtDirListBox(form_.get())),
-      file1_(new Ui::QtFileListBox(form_.get())),
-      label1_(new Ui::QtLabel(form_.get())),
+MainForm::MainForm(MainFormControls controls, const std::optional<std::string>& path,
+                   const Starts& starts)
+    : form_(std::move(controls.form)),
+      drive1_(controls.Drive1),
+      dir1_(controls.Dir1),
+      file1_(controls.File1),
+      label1_(controls.Label1),
       form1_({*drive1_, *dir1_, *file1_, *label1_}, System::kPathSeparator),
       wiring_(*form_, *drive1_, *dir1_, *file1_, form1_,
               [this](const std::function<void()>& procedure) {

@@ -13,17 +13,31 @@
 
 namespace App {
 
+// The form and its four controls, made from Form1's layout table (the
+// caption and the size); the controls are the form's children.
+struct MainFormControls {
+    MainFormControls();
+
+    std::unique_ptr<Ui::QtForm> form;
+    Ui::QtDriveListBox* Drive1;
+    Ui::QtDirListBox* Dir1;
+    Ui::QtFileListBox* File1;
+    Ui::QtLabel* Label1;
+};
+
 class MainForm {
   public:
     using Starts = MainFormWiring::Starts;
 
-    // Opens on `startDirectory` and on the drive that holds it; when it
-    // cannot be read, reports it and opens on the root instead.
-    explicit MainForm(const std::string& startDirectory);
     // Opens on the folder of `path`, the file `path` names to be reported
     // once the form shows; without a path, or when it cannot be reached
     // (reported), on the first of `starts` that can be read.
-    MainForm(const std::optional<std::string>& path, const Starts& starts);
+    MainForm(const std::optional<std::string>& path, const Starts& starts)
+        : MainForm(MainFormControls(), path, starts) {}
+    // The same on controls made by the caller, who may keep their
+    // addresses: the form is theirs to drive.
+    MainForm(MainFormControls controls, const std::optional<std::string>& path,
+             const Starts& starts);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
@@ -34,10 +48,6 @@ class MainForm {
     }
 
     Ui::QtForm& form() { return *form_; }
-    Ui::QtDriveListBox& Drive1() { return *drive1_; }
-    Ui::QtDirListBox& Dir1() { return *dir1_; }
-    Ui::QtFileListBox& File1() { return *file1_; }
-    Ui::QtLabel& Label1() { return *label1_; }
 
   private:
     void PlaceControls();

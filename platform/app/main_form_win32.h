@@ -33,10 +33,6 @@ class MainForm {
     }
 
     Ui::Win32Form& form() { return *form_; }
-    Ui::Win32DriveListBox& Drive1() { return *drive1_; }
-    Ui::Win32DirListBox& Dir1() { return *dir1_; }
-    Ui::Win32FileListBox& File1() { return *file1_; }
-    Ui::Win32Label& Label1() { return *label1_; }
 
   private:
     void PlaceControls();

@@ -84,7 +84,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         if (arguments.leftOut) {
             System::RunEvent(mainForms.front()->form().Handle(), [&] {
                 throw System::PlatformError(System::Operation::kOpen, arguments.leftOut->path,
-                                              arguments.leftOut->reason);
+                                            arguments.leftOut->reason);
             });
         }
         for (const auto& mainForm : mainForms) {

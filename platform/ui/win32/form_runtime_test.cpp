@@ -151,9 +151,7 @@ TEST_F(Win32FormTest, DirectoryListKeepsItsPathWhenTheNewOneFailsOrItsEventDoes)
     const std::vector<std::wstring> before = Rows(dir1);
 
     EXPECT_THROW(dir1.SetPath(root_ + "\\missing"), System::PlatformError);
-    dir1.onChange = [] {
-        throw System::PlatformError(System::Operation::kList, "x", "refused");
-    };
+    dir1.onChange = [] { throw System::PlatformError(System::Operation::kList, "x", "refused"); };
     EXPECT_THROW(dir1.SetPath(root_ + "\\sub"), System::PlatformError);
 
     EXPECT_EQ(dir1.Path(), root_);
