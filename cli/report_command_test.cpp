@@ -13,6 +13,7 @@
 
 #include "cli/command_test.h"
 #include "platform/system/files/files.h"
+#include "tests/support/mapping_count.h"
 #include "tests/support/unprivileged.h"
 
 namespace {
@@ -57,9 +58,9 @@ TEST_F(ReportCommandTest, PrintsTheFourLinesOfTheWindowReport) {
 TEST_F(ReportCommandTest, FullReportKeepsOneArrayAcrossFiles) {
     const std::string large = Write("large", std::string(2 << 20, 'a'));
     const std::string larger = Write("larger", std::string(3 << 20, 'b'));
-    const std::size_t before = System::Testing::BufferMappingsMade();
+    const std::size_t before = TestSupport::LargeMappingsMade();
     const Result full = RunIn({larger, large, larger});
-    EXPECT_EQ(System::Testing::BufferMappingsMade(), before + 1);
+    EXPECT_EQ(TestSupport::LargeMappingsMade(), before + 1);
     const Result brief = RunIn({"--brief", larger, large, larger});
     std::istringstream lines(brief.out);
     std::string crc32, crc16, size, name, expected;

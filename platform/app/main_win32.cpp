@@ -82,7 +82,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
             mainForms.push_back(std::make_unique<App::MainForm>(path, starts));
         }
         if (arguments.leftOut) {
-            System::RunEvent(mainForms.front()->form().Handle(), [&] {
+            Ui::RunEvent(mainForms.front()->form().Handle(), [&] {
                 throw System::PlatformError(System::Operation::kOpen, arguments.leftOut->path,
                                             arguments.leftOut->reason);
             });

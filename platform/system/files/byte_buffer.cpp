@@ -1,6 +1,5 @@
 #include "platform/system/files/byte_buffer.h"
 
-#include <atomic>
 #include <cstdint>
 #include <new>
 #include <utility>
@@ -8,12 +7,6 @@
 #include "platform/system/files/byte_buffer_system.h"
 
 namespace System {
-namespace {
-
-std::atomic<std::size_t> mappingsMade{0};
-
-}  // namespace
-
 ByteBuffer::ByteBuffer(std::size_t size) : size_(size) {
     if (size == 0) {
         return;
@@ -23,7 +16,6 @@ ByteBuffer::ByteBuffer(std::size_t size) : size_(size) {
         return;
     }
     data_ = MapBufferPages(size, mappedLength_);
-    mappingsMade.fetch_add(1, std::memory_order_relaxed);
 }
 
 ByteBuffer::~ByteBuffer() {
@@ -55,10 +47,6 @@ void ByteBuffer::DiscardContents() noexcept {
     if (mappedLength_ != 0) {
         DiscardBufferPages(data_, mappedLength_);
     }
-}
-
-std::size_t Testing::BufferMappingsMade() noexcept {
-    return mappingsMade.load(std::memory_order_relaxed);
 }
 
 // Unmapping returns the pages to the system at once, with no pass over them.

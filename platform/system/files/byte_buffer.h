@@ -67,9 +67,4 @@ class ByteBuffer {
     std::size_t mappedLength_ = 0;  // 0: data_ came from new[]
 };
 
-namespace Testing {
-// For tests only: how many mappings buffers have made in this process.
-std::size_t BufferMappingsMade() noexcept;
-}  // namespace Testing
-
 }  // namespace System

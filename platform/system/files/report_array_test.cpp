@@ -9,13 +9,14 @@
 #include "platform/system/files/files.h"
 #include "platform/system/files/memory_check.h"
 #include "platform/system/os/error.h"
+#include "tests/support/mapping_count.h"
 #include "tests/support/temp_dir_test.h"
 
 namespace {
 
 using System::ByteBuffer;
 using System::ReportArray;
-using System::Testing::BufferMappingsMade;
+using TestSupport::LargeMappingsMade;
 
 constexpr std::size_t kLarge = ByteBuffer::kMappedThreshold;
 
@@ -69,9 +70,9 @@ TEST_F(ReportArrayTest, LaterReportsReuseThePagesAndHoldExactlyTheirFile) {
     const std::string tinyPath = Write("tiny", tiny);
     const std::string emptyPath = Write("empty", "");
 
-    const std::size_t before = BufferMappingsMade();
+    const std::size_t before = LargeMappingsMade();
     const std::uint8_t* const pages = Report(firstPath, first);
-    EXPECT_EQ(BufferMappingsMade(), before + 1);
+    EXPECT_EQ(LargeMappingsMade(), before + 1);
     EXPECT_EQ(Report(smallerPath, smaller), pages);
     Report(emptyPath, "");
     Report(tinyPath, tiny);
@@ -81,17 +82,17 @@ TEST_F(ReportArrayTest, LaterReportsReuseThePagesAndHoldExactlyTheirFile) {
     EXPECT_NE(ErrorOf(smallerPath), "no error");
     failReads_ = false;
     EXPECT_EQ(Report(smallerPath, smaller), pages);
-    EXPECT_EQ(BufferMappingsMade(), before + 1);
+    EXPECT_EQ(LargeMappingsMade(), before + 1);
 
     const std::uint8_t* const grown = Report(largerPath, larger);
-    EXPECT_EQ(BufferMappingsMade(), before + 2);
+    EXPECT_EQ(LargeMappingsMade(), before + 2);
     EXPECT_EQ(Report(smallerPath, smaller), grown);
     EXPECT_EQ(Report(largerPath, larger), grown);
-    EXPECT_EQ(BufferMappingsMade(), before + 2);
+    EXPECT_EQ(LargeMappingsMade(), before + 2);
 
     array_.Release();
     Report(smallerPath, smaller);
-    EXPECT_EQ(BufferMappingsMade(), before + 3);
+    EXPECT_EQ(LargeMappingsMade(), before + 3);
 }
 
 // Growing is checked against the memory available as a first array is: a
