@@ -12,6 +12,7 @@
 #include "cli/lists/check_list.h"
 #include "cli/lists/list_decoder.h"
 #include "cli/output/escape.h"
+#include "tests/support/whole_list.h"
 
 namespace {
 
@@ -48,8 +49,8 @@ void CheckList(std::string_view bytes) {
     Decoded(bytes, cut, "UTF-8", false);
     Decoded(bytes, cut, {}, true);
     const std::string text = Decoded(bytes, cut, {}, false);
-    const auto lines = Cli::ParseList(text, "dir/file.bin.crc32");
-    Require(lines.size() == Cli::SplitLines(text).size(), "a line lost or added", text);
+    const auto lines = TestSupport::ParseList(text, "dir/file.bin.crc32");
+    Require(lines.size() == TestSupport::SplitLines(text).size(), "a line lost or added", text);
     for (const Cli::ListLine& line : lines) {
         if (line.kind != Cli::ListLine::Kind::kEntry) {
             continue;
@@ -68,7 +69,7 @@ void CheckList(std::string_view bytes) {
 std::string OnlyPath(std::string_view list) {
     std::string path;
     int entries = 0;
-    for (const Cli::ListLine& line : Cli::ParseList(list, "list")) {
+    for (const Cli::ListLine& line : TestSupport::ParseList(list, "list")) {
         if (line.kind == Cli::ListLine::Kind::kEntry) {
             path = line.entry.path;
             ++entries;

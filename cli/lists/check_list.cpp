@@ -256,20 +256,6 @@ std::vector<std::pair<std::size_t, std::size_t>> RuleRuns(std::string_view line)
 
 }  // namespace
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        if (end == std::string_view::npos) {
-            lines.push_back(text);
-            break;
-        }
-        lines.push_back(text.substr(0, end));
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 ListLine ParseListLine(std::string_view line, ListKind kind) {
     line = WithoutCarriageReturns(line);
     if (IsBlankLine(line) || line.front() == ';') {
@@ -498,22 +484,6 @@ ListLine ListParser::TableLine(std::string_view line) {
     }
     entries_ = true;
     return Entry({std::string(line.substr(table.nameStart)), *crc32, std::nullopt, *size, {}});
-}
-
-std::vector<ListLine> ParseList(std::string_view text, const std::string& listPath) {
-    ListParser parser(listPath);
-    std::vector<ListLine> lines;
-    const auto markMalformed = [&lines](const std::vector<std::uint64_t>& numbers) {
-        for (const std::uint64_t number : numbers) {
-            lines[number - 1].kind = ListLine::Kind::kMalformed;
-        }
-    };
-    for (const std::string_view line : SplitLines(text)) {
-        lines.push_back(parser.Parse(line));
-        markMalformed(lines.back().malformedBefore);
-    }
-    markMalformed(parser.Finish());
-    return lines;
 }
 
 }  // namespace Cli

@@ -63,12 +63,6 @@ struct ListLine {
 // The forms a line of a list may have.
 enum class ListKind { kBrief, kSfv, kDigest, kTagged, kTabbed, kTable, kCrcOnly };
 
-// The lines of `text`, without their '\n'. A last line without one is a
-// line too; nothing follows a final '\n'.
-// (For tests and the fuzz target: the program reads lists through
-// LineReader, a piece at a time.)
-std::vector<std::string_view> SplitLines(std::string_view text);
-
 // What one line (without its '\n') says read as `kind`, one of the forms
 // that stand alone (--brief, SFV, checksum tool, tag, tab). An invalid escape, a
 // size beyond 64 bits or an empty path makes a line malformed, as does a
@@ -122,11 +116,5 @@ class ListParser {
     std::string crcOnlyName_;
     std::optional<Table> table_;  // from a table's header to the next entry of another form
 };
-
-// Every line of the list `text` named `listPath`, in order (line N is
-// element N - 1); lines held back and found malformed are marked so.
-// (For tests and the fuzz target, which read a list whole; the program feeds
-// ListParser line by line.)
-std::vector<ListLine> ParseList(std::string_view text, const std::string& listPath = {});
 
 }  // namespace Cli

@@ -9,6 +9,7 @@
 
 #include "cli/output/escape.h"
 #include "platform/system/os/directory.h"
+#include "tests/support/whole_list.h"
 
 namespace {
 
@@ -55,10 +56,10 @@ TEST(EscapeTest, EscapesOnlyNamesThatNeedItAndReadsThemBack) {
 
 TEST(CheckListTest, SplitsLinesWithOrWithoutAFinalNewline) {
     using Lines = std::vector<std::string_view>;
-    EXPECT_EQ(Cli::SplitLines(""), Lines{});
-    EXPECT_EQ(Cli::SplitLines("a\n"), Lines{"a"});
-    EXPECT_EQ(Cli::SplitLines("a\n\nb"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(Cli::SplitLines("\n"), Lines{""});
+    EXPECT_EQ(TestSupport::SplitLines(""), Lines{});
+    EXPECT_EQ(TestSupport::SplitLines("a\n"), Lines{"a"});
+    EXPECT_EQ(TestSupport::SplitLines("a\n\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(TestSupport::SplitLines("\n"), Lines{""});
 }
 
 TEST(CheckListTest, ReadsBriefLines) {
@@ -106,7 +107,7 @@ TEST(CheckListTest, ReadsSfvLines) {
 TEST(CheckListTest, ReadsALineInTheFormUsedLast) {
     const auto lines = [](std::string_view text) {
         std::vector<std::string> shown;
-        for (const ListLine& line : Cli::ParseList(text)) {
+        for (const ListLine& line : TestSupport::ParseList(text)) {
             shown.push_back(line.kind == ListLine::Kind::kEntry     ? line.entry.path
                             : line.kind == ListLine::Kind::kIgnored ? "-"
                                                                     : "malformed");
@@ -169,7 +170,7 @@ TEST(CheckListTest, ReadsEachForm) {
     using Names = std::vector<std::string>;
     const auto lines = [](std::string_view text, const std::string& listPath) {
         Names shown;
-        for (const ListLine& line : Cli::ParseList(text, listPath)) {
+        for (const ListLine& line : TestSupport::ParseList(text, listPath)) {
             const Cli::ListEntry& entry = line.entry;
             if (line.kind != ListLine::Kind::kEntry) {
                 shown.emplace_back(line.kind == ListLine::Kind::kIgnored ? "-" : "malformed");
