@@ -91,7 +91,7 @@ void SetListEncoding(Options& options, const std::string& name) {
 
 using Value = const std::string&;
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     {.spellings = {"--brief"},
      .set = [](Options& o, Value) { SetFormat(o, Format::kBrief); },
      // Translators: each option's lines of --help are a message like this
@@ -213,11 +213,11 @@ constexpr OptionSpec kOptions[] = {
 
 }  // namespace
 
-std::span<const OptionSpec> OptionTable() {
+std::span<const OptionRow> OptionTable() {
     return kOptions;
 }
 
-std::string OptionColumn(const OptionSpec& option) {
+std::string OptionColumn(const OptionRow& option) {
     std::string column;
     for (const std::string_view spelling : option.spellings) {
         if (!spelling.empty()) {

@@ -26,7 +26,7 @@ enum class Takes {
 // option.
 inline constexpr std::string_view kEndOfOptions = "--";
 
-struct OptionSpec {
+struct OptionRow {
     // In the order --help lists them. A value follows a "--long" spelling
     // after '=' or as the next argument, a "-x" one right after it or as the
     // next argument; a spelling that takes nothing matches only itself.
@@ -45,9 +45,9 @@ struct OptionSpec {
 };
 
 // Every option, in the order of --help.
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionRow> OptionTable();
 
 // The option as the column of --help shows it: "-j, --jobs N".
-std::string OptionColumn(const OptionSpec& option);
+std::string OptionColumn(const OptionRow& option);
 
 }  // namespace Cli

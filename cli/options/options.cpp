@@ -95,14 +95,14 @@ const char* MissingValue(Takes takes) {
 // An argument read as an option: the option, the spelling given, and the
 // value given in the same argument ("--jobs=4", "-j4"), if any.
 struct Given {
-    const OptionSpec* option = nullptr;
+    const OptionRow* option = nullptr;
     std::string_view spelling;
     std::optional<std::string> value;
 };
 
 // `arg` read as an option, or nothing when no option is spelt so.
 std::optional<Given> AsOption(std::string_view arg) {
-    for (const OptionSpec& option : OptionTable()) {
+    for (const OptionRow& option : OptionTable()) {
         for (const std::string_view spelling : option.spellings) {
             if (spelling.empty() || !arg.starts_with(spelling)) {
                 continue;
@@ -122,7 +122,7 @@ std::optional<Given> AsOption(std::string_view arg) {
 
 // The entry of `option` in --help: its column, then its lines, each after
 // the column's width.
-std::string HelpEntry(const OptionSpec& option) {
+std::string HelpEntry(const OptionRow& option) {
     constexpr std::size_t kWidth = 20;  // the column, with two spaces before it
     const std::string column = "  " + OptionColumn(option);
     std::string entry = column.size() + 2 <= kWidth
@@ -148,7 +148,7 @@ std::string HelpEntry(const OptionSpec& option) {
 Options ParseArguments(const std::vector<std::string>& args) {
     Options options;
     bool onlyNames = false;
-    std::vector<const OptionSpec*> given;  // those that may be given once
+    std::vector<const OptionRow*> given;  // those that may be given once
     for (std::size_t at = 0; at < args.size(); ++at) {
         const std::string& arg = args[at];
         const std::optional<Given> option = onlyNames ? std::nullopt : AsOption(arg);
@@ -160,23 +160,23 @@ Options ParseArguments(const std::vector<std::string>& args) {
             options.names.push_back(arg);
             continue;
         }
-        const OptionSpec& spec = *option->option;
-        if (!spec.set) {
+        const OptionRow& row = *option->option;
+        if (!row.set) {
             onlyNames = true;  // kEndOfOptions
             continue;
         }
-        if (spec.once) {
-            if (std::find(given.begin(), given.end(), &spec) != given.end()) {
+        if (row.once) {
+            if (std::find(given.begin(), given.end(), &row) != given.end()) {
                 throw UsageError(
                     System::Filled(System::Tr("{1} can be given only once"), {option->spelling}));
             }
-            given.push_back(&spec);
+            given.push_back(&row);
         }
-        if (spec.takes != Takes::kNothing && !option->value && ++at == args.size()) {
-            throw UsageError(System::Filled(MissingValue(spec.takes), {option->spelling}));
+        if (row.takes != Takes::kNothing && !option->value && ++at == args.size()) {
+            throw UsageError(System::Filled(MissingValue(row.takes), {option->spelling}));
         }
-        spec.set(options,
-                 spec.takes == Takes::kNothing ? std::string() : option->value.value_or(args[at]));
+        row.set(options,
+                row.takes == Takes::kNothing ? std::string() : option->value.value_or(args[at]));
     }
     if (options.help || options.version) {
         return options;
@@ -193,7 +193,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
 std::string_view UsageText() {
     static const std::string text = [] {
         std::string usage = std::string(System::Tr(kSynopsis)) + "\n";
-        for (const OptionSpec& option : OptionTable()) {
+        for (const OptionRow& option : OptionTable()) {
             usage += HelpEntry(option);
         }
         return usage + "\n" + System::Tr(SystemHelp::kNames) + "\n" + System::Tr(kExitStatus);

@@ -115,7 +115,7 @@ std::vector<std::string> OptionsOfPage(const std::string& path) {
 
 TEST(ManPage, DescribesEachOptionOfTheTable) {
     std::vector<std::string> table;
-    for (const Cli::OptionSpec& option : Cli::OptionTable()) {
+    for (const Cli::OptionRow& option : Cli::OptionTable()) {
         table.push_back(Cli::OptionColumn(option));
     }
     for (const std::string page : {"/tallix-report.1", "/ja/tallix-report.1"}) {

@@ -12,27 +12,11 @@
 #include "cli/system/walk.h"
 #include "cli/system/walk_win32.h"
 #include "platform/system/os/text_win32.h"
-#include "tests/support/temp_dir_test.h"
+#include "tests/support/temp_dir_win32_test.h"
 
 namespace {
 
-class WalkWin32Test : public TestSupport::TempDirTest {
-  protected:
-    // Creates the file `name` (UTF-8) in the directory; returns its path.
-    std::string Create(const std::string& name) {
-        const std::string path = dir_ + "\\" + name;
-        const HANDLE file = ::CreateFileW(System::SystemPath(path).c_str(), GENERIC_WRITE, 0,
-                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
-        ::CloseHandle(file);
-        return path;
-    }
-    std::string MakeDirectory(const std::string& name) {
-        const std::string path = dir_ + "\\" + name;
-        EXPECT_TRUE(::CreateDirectoryW(System::SystemPath(path).c_str(), nullptr)) << name;
-        return path;
-    }
-};
+using WalkWin32Test = TestSupport::TempDirWin32Test;
 
 // The walk of --recursive takes every entry, hidden ones too, in byte order.
 TEST_F(WalkWin32Test, TheWalkListsEveryEntryWithItsKind) {

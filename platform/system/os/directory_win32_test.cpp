@@ -16,30 +16,13 @@
 #include "platform/system/os/error.h"
 #include "platform/system/os/find_win32.h"
 #include "platform/system/os/text_win32.h"
-#include "tests/support/temp_dir_test.h"
+#include "tests/support/temp_dir_win32_test.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
-class DirectoryWin32Test : public TestSupport::TempDirTest {
-  protected:
-    // Creates the file `name` (UTF-8) in the directory through the UTF-16
-    // call; returns its path.
-    std::string Create(const std::string& name) {
-        const std::string path = dir_ + "\\" + name;
-        const HANDLE file = ::CreateFileW(System::SystemPath(path).c_str(), GENERIC_WRITE, 0,
-                                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
-        ::CloseHandle(file);
-        return path;
-    }
-    std::string MakeDirectory(const std::string& name) {
-        const std::string path = dir_ + "\\" + name;
-        EXPECT_TRUE(::CreateDirectoryW(System::SystemPath(path).c_str(), nullptr)) << name;
-        return path;
-    }
-};
+using DirectoryWin32Test = TestSupport::TempDirWin32Test;
 
 TEST(DirectoryWin32PathTest, DriveRootsAndBackslashJoins) {
     EXPECT_EQ(System::kPathSeparator, std::string("\\"));
